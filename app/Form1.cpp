@@ -1,0 +1,707 @@
+#include "app/Form1.h"
+
+#include "app/Appearance.h"
+#include "app/Main.h"
+#include "app/Settings.h"
+#include "cleaning/FileRoutines.h"
+#include "cleaning/IEHistory.h"
+#include "schedule/HistoryLog.h"
+#include "schedule/Scheduler.h"
+#include "system/ErrorReport.h"
+#include "system/Failure.h"
+#include "system/MakerInfo.h"
+#include "system/MessagePump.h"
+#include "system/ProgramLocation.h"
+#include "system/Seams.h"
+#include "system/StepRunner.h"
+#include "system/mStartUp.h"
+
+#include "resources/resource.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+constexpr COLORREF White = RGB(255, 255, 255);
+constexpr int ProgramIconResource = IDI_PROGRAM;
+
+HMODULE LoadRichEditLibrary() {
+    static HMODULE module = ::LoadLibraryA("riched20.dll");
+    return module;
+}
+
+const char* WindowClassFor(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Frame:
+    case ControlKind::CheckBox:
+    case ControlKind::PushButton:
+        return "BUTTON";
+    case ControlKind::ListView:
+        return WC_LISTVIEWA;
+    case ControlKind::ProgressBar:
+        return PROGRESS_CLASSA;
+    case ControlKind::RichText:
+        return RICHEDIT_CLASSA;
+    }
+    return "STATIC";
+}
+
+DWORD StyleFor(const ControlSpec& spec) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0);
+    switch (spec.kind) {
+    case ControlKind::Frame:
+        return style | BS_GROUPBOX;
+    case ControlKind::CheckBox:
+        return style | WS_TABSTOP | BS_AUTOCHECKBOX;
+    case ControlKind::PushButton:
+        return style | WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::ListView:
+        return style | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+               LVS_NOSORTHEADER;
+    case ControlKind::ProgressBar:
+        return style;
+    case ControlKind::RichText:
+        return style | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
+    }
+    return style;
+}
+
+// EM_STREAMIN source that hands the rich-text box a string as plain text.
+struct StreamSource {
+    const std::string* text;
+    std::size_t offset;
+};
+
+DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    const std::size_t left = source->text->size() - source->offset;
+    const std::size_t count = left < static_cast<std::size_t>(size) ? left : static_cast<std::size_t>(size);
+    std::copy_n(source->text->data() + source->offset, count, buffer);
+    source->offset += count;
+    *read = static_cast<LONG>(count);
+    return 0;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Failure::FromLastError();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+Form1::Form1(Cleaners cleaners)
+    : cleaners_(std::move(cleaners)), backColor_(::GetSysColor(COLOR_BTNFACE)) {
+    for (const ControlSpec& spec : Form1Layout::Controls)
+        if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::CheckBox)
+            controlBackColors_[spec.id] = White;
+    tray_.onMouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
+}
+
+Form1::~Form1() {
+    if (hwnd_ != nullptr) ::KillTimer(hwnd_, Timer1Id);
+}
+
+// ---------------------------------------------------------------- creation
+
+void Form1::Create(bool show) {
+    programIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconResource));
+    RegisterClassOnce(ClassName, programIcon_);
+
+    HDC screen = ::GetDC(nullptr);
+    dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT frame = {0, 0, Form1Layout::TwipsToPixels(Form1Layout::ClientWidthTwips, dpi_),
+                  Form1Layout::TwipsToPixels(Form1Layout::ClientHeightTwips, dpi_)};
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT work;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + ((work.right - work.left) - width) / 2;
+    const int y = work.top + ((work.bottom - work.top) - height) / 2;
+
+    if (!CreateTopLevel(ClassName, "", style, 0, x, y, width, height)) throw Failure::FromLastError();
+    CreateFonts();
+    CreateControls();
+
+    Form_Load();
+
+    if (show && !Main::HiddenInTray) {
+        ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+        ::UpdateWindow(hwnd_);
+        ::SetFocus(Control(IdListView2));
+    }
+}
+
+void Form1::CreateFonts() {
+    LOGFONTA font{};
+    font.lfHeight = -::MulDiv(Form1Layout::FontPoints, dpi_, 72);
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynA(font.lfFaceName, Form1Layout::FontFace, LF_FACESIZE);
+    boldFont_.Reset(::CreateFontIndirectA(&font));
+
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    plainFont_.Reset(::CreateFontIndirectA(&metrics.lfMessageFont));
+}
+
+void Form1::CreateControls() {
+    LoadRichEditLibrary();
+    // Creation in tab-index order gives the keyboard tab order.
+    std::vector<const ControlSpec*> order;
+    for (const ControlSpec& spec : Form1Layout::Controls) order.push_back(&spec);
+    std::sort(order.begin(), order.end(),
+              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+
+    for (const ControlSpec* spec : order) {
+        const RECT r = Form1Layout::PixelRect(*spec, dpi_);
+        HWND control = ::CreateWindowExA(
+            spec->kind == ControlKind::ListView ? WS_EX_CLIENTEDGE : 0, WindowClassFor(spec->kind),
+            spec->caption, StyleFor(*spec), r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), ::GetModuleHandleA(nullptr), nullptr);
+        if (control == nullptr) throw Failure::FromLastError();
+        controls_[spec->id] = control;
+
+        const bool bold = spec->kind == ControlKind::Frame || spec->kind == ControlKind::CheckBox;
+        ::SendMessageA(control, WM_SETFONT,
+                       reinterpret_cast<WPARAM>(bold ? boldFont_.Get() : plainFont_.Get()), FALSE);
+        if (spec->kind == ControlKind::PushButton || spec->kind == ControlKind::ListView ||
+            spec->kind == ControlKind::Frame)
+            ::SetWindowSubclass(control, ChildProc, static_cast<UINT_PTR>(spec->id),
+                                reinterpret_cast<DWORD_PTR>(this));
+    }
+    // Frames paint their whole area, so they go beneath the controls they hold.
+    for (const ControlSpec& spec : Form1Layout::Controls)
+        if (spec.kind == ControlKind::Frame)
+            ::SetWindowPos(Control(spec.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND list = Control(IdListView2);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    ::SendMessageA(Control(IdRichTextBox1), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void Form1::Form_Load() {
+    StepRunner steps(Location::Form_Load);
+
+    steps.Run(100, [&] { Appearance::ApplySkin(*this); });
+    steps.Run(102, [&] {
+        ::SetWindowTextA(hwnd_, Form1Texts::Caption);
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon_));
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon_));
+        Main::SetAppTitle();
+    });
+    const std::string cursorPath = ProgramLocation::Folder() + Form1Texts::CursorFile;
+    if (steps.If(104, [&] { return Main::PathExists(cursorPath); })) {
+        steps.Run(106, [&] {
+            HCURSOR cursor = ::LoadCursorFromFileA(cursorPath.c_str());
+            if (cursor == nullptr) throw Failure::FromLastError();
+            mouseIcon_.Reset(cursor);
+        });
+    }
+    steps.Run(108, [] { Main::VisitWebSiteAtRandom(); });
+
+    HWND list = Control(IdListView2);
+    steps.Run(128, [&] {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<char*>(Form1Texts::ListHeader);
+        column.cx = 100;
+        if (ListView_InsertColumn(list, 0, &column) != 0) throw Failure::FromLastError();
+    });
+    steps.Run(130, [&] {
+        ListView_SetColumnWidth(list, 0, Form1Layout::TwipsToPixels(Form1Layout::ListColumnWidthTwips, dpi_));
+    });
+    for (int i = 0; i < Scheduler::IntervalCount; ++i) {
+        steps.Run(132 + 2 * i, [&] {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = const_cast<char*>(Scheduler::IntervalItems[i].text);
+            if (::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) != i)
+                throw Failure::FromLastError();
+        });
+    }
+
+    steps.Run(154, [&] {
+        oftenIndex_ = 0;
+        oftenIndex_ = Main::ToInteger16(Settings::GetSetting(Settings::OftenIndex, "2"));
+    });
+    steps.Run(156, [&] { SelectPosition(oftenIndex_); });
+
+    std::string state;
+    steps.Run(158, [&] { state = Settings::GetSetting(Settings::StartStopState); });
+    if (steps.If(160, [&] { return state == "Off"; })) {
+        steps.Run(162, [&] { SetText(IdPushButton13, Form1Texts::TurnOn); });
+        steps.Run(164, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
+        steps.Run(166, [&] { SetTimerInterval(0); });
+    } else if (steps.If(168, [&] { return state == "On"; })) {
+        steps.Run(170, [&] { SetText(IdPushButton13, Form1Texts::TurnOff); });
+        steps.Run(172, [&] { SetTimerInterval(1000); });
+    }
+
+    steps.Run(174, [&] { RestoreStartupBoxes(); });
+    if (steps.If(174, [&] { return IsChecked(IdCheck4); })) {
+        steps.Run(176, [&] { ::ShowWindow(Control(IdCheck8), SW_SHOW); });
+        if (steps.If(178, [&] { return IsChecked(IdCheck8); })) {
+            steps.Run(180, [&] { ::ShowWindow(hwnd_, SW_SHOWMINNOACTIVE); });
+        }
+    }
+    if (steps.If(182, [&] { return !IsChecked(IdCheck4); })) {
+        steps.Run(182, [&] { ::ShowWindow(Control(IdCheck8), SW_HIDE); });
+    }
+
+    steps.Run(184, [&] {
+        tray_.SetTrayTip(Form1Texts::TrayTip);
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon_));
+    });
+    steps.Run(186, [&] { tray_.SetInTray(true); });
+    steps.Run(188, [] { IEHistory::LoadHistroy(); });
+}
+
+// The window creates both startup boxes unticked; show the user's saved choice
+// without running their click handlers (which would write the Run key again).
+void Form1::RestoreStartupBoxes() {
+    const bool startup = Settings::GetSetting(Settings::WindowsStartup) == "On";
+    const bool minimized = startup && Settings::GetSetting(Settings::Minimized) == "On";
+    ::SendMessageA(Control(IdCheck4), BM_SETCHECK, startup ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageA(Control(IdCheck8), BM_SETCHECK, minimized ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// ---------------------------------------------------------------- window state
+
+void Form1::Form_Resize() {
+    if (!::IsIconic(hwnd_) || Main::HiddenInTray) return;
+    ::ShowWindow(hwnd_, SW_HIDE);
+    Main::HiddenInTray = true;
+    tray_.ShowBalloon(Form1Texts::BalloonTip, Form1Texts::Caption, 5, true);
+}
+
+void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t) {
+    ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    ::SetFocus(hwnd_);
+    Main::HiddenInTray = false;
+}
+
+void Form1::Form_QueryUnload() {
+    StepRunner steps(Location::Form_QueryUnload);
+    steps.Run(100, [&] { tray_.SetInTray(false); });
+    steps.Run(102, [] { MessagePump::LetPendingMessagesRun(); });
+}
+
+void Form1::Form_Unload() {
+    ::KillTimer(hwnd_, Timer1Id);
+    ::DestroyWindow(hwnd_);
+    Seams::Current().ExitProgram(0);
+}
+
+// ---------------------------------------------------------------- list and help
+
+void Form1::ListView2_Click() {
+    const int position = SelectedPosition();
+    if (position == 0) return;  // a click beside the items selects nothing
+    Settings::SaveSetting(Settings::OftenIndex, std::to_string(position));
+    intervalSeconds_ = GetIntervalSeconds();
+    elapsedSeconds_ = 0;
+}
+
+void Form1::PushButton11_Click() {
+    StepRunner steps(Location::PushButton11_Click);
+    steps.Run(100, [] {
+        Seams::Current().ShowMessage(std::string(Form1Texts::HelpPrefix) + MakerInfo::ContactPage,
+                                     Main::AppTitle(), MB_OK);
+    });
+}
+
+// ---------------------------------------------------------------- deletion pass
+
+void Form1::DeleteAll() { DeletionPass::DeleteAll(*this, cleaners_); }
+
+void Form1::PushButton12_Click() {
+    StepRunner steps(Location::PushButton12_Click);
+    steps.Run(100, [&] { savedStatus_ = Status(); });
+    steps.Run(102, [&] { SetMousePointer(PointerHourglass); });
+    steps.Run(104, [&] { DeleteAll(); });
+    steps.Run(106, [&] { SetMousePointer(PointerDefault); });
+    steps.Run(108, [&] { ::SendMessageA(Control(IdProgressBar1), PBM_SETPOS, 0, 0); });
+    steps.Run(110, [] { Main::PauseSeconds(5); });
+    steps.Run(112, [&] { SetStatus(savedStatus_); });
+}
+
+// ---------------------------------------------------------------- auto delete
+
+void Form1::PushButton13_Click() {
+    StepRunner steps(Location::PushButton13_Click);
+    if (steps.If(100, [&] { return Text(IdPushButton13) == Form1Texts::TurnOn; })) {
+        steps.Run(102, [&] { SetText(IdPushButton13, Form1Texts::TurnOff); });
+        steps.Run(104, [&] { SetTimerInterval(1000); });
+        steps.Run(106, [] { Settings::SaveSetting(Settings::StartStopState, "On"); });
+    } else if (steps.If(108, [&] { return Text(IdPushButton13) == Form1Texts::TurnOff; })) {
+        steps.Run(110, [&] { SetText(IdPushButton13, Form1Texts::TurnOn); });
+        steps.Run(112, [&] {
+            SetTimerInterval(0);
+            SetStatus(Form1Texts::AutoDeleteOff);
+        });
+        steps.Run(114, [] { Settings::SaveSetting(Settings::StartStopState, "Off"); });
+    }
+}
+
+void Form1::Timer1_Timer() {
+    StepRunner steps(Location::Timer1);
+    if (steps.If(100, [&] { return timerInterval_ == 0; })) {
+        steps.Run(102, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
+        return;
+    }
+    steps.Run(104, [&] { intervalSeconds_ = GetIntervalSeconds(); });
+    steps.Run(106, [&] { ++elapsedSeconds_; });
+    steps.Run(108, [&] {
+        SetStatus(Form1Texts::CountdownPrefix + Scheduler::FormatCountdown(intervalSeconds_ - elapsedSeconds_));
+    });
+    steps.Run(110, [] { MessagePump::LetPendingMessagesRun(); });
+    steps.Run(112, [&] { ShowProgress(intervalSeconds_, elapsedSeconds_); });
+    // A count that went past its interval (the selection changed without a
+    // click) runs the pass too, rather than never again.
+    if (steps.If(114, [&] { return elapsedSeconds_ >= intervalSeconds_; })) {
+        steps.Run(116, [&] { SetTimerInterval(0); });
+        steps.Run(118, [&] { SetTimerEnabled(false); });
+        steps.Run(120, [&] { SetMousePointer(PointerHourglass); });
+        steps.Run(122, [&] { SetStatus(Form1Texts::PassRunning); });
+        steps.Run(124, [] { MessagePump::LetPendingMessagesRun(); });
+        steps.Run(126, [&] { DeleteAll(); });
+        steps.Run(128, [&] { SetStatus(Form1Texts::PassDone); });
+        steps.Run(130, [] { MessagePump::LetPendingMessagesRun(); });
+        steps.Run(138, [&] { SetTimerInterval(1000); });
+        steps.Run(140, [&] { SetTimerEnabled(true); });
+        steps.Run(142, [&] { SetMousePointer(PointerDefault); });
+        steps.Run(144, [&] { elapsedSeconds_ = 0; });
+    }
+}
+
+std::int32_t Form1::GetIntervalSeconds() const {
+    const std::int32_t seconds = Scheduler::IntervalSecondsForText(SelectedItemText());
+    // Without a selected entry the count runs against the default entry.
+    return seconds != 0 ? seconds
+                        : Scheduler::IntervalItems[Scheduler::DefaultPosition - 1].seconds;
+}
+
+void Form1::ShowProgress(std::int32_t maximum, std::int32_t value) {
+    HWND bar = Control(IdProgressBar1);
+    ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
+    if (value <= maximum) ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+int Form1::ProgressMaximum() const {
+    return static_cast<int>(::SendMessageA(Control(IdProgressBar1), PBM_GETRANGE, FALSE, 0));
+}
+int Form1::ProgressValue() const {
+    return static_cast<int>(::SendMessageA(Control(IdProgressBar1), PBM_GETPOS, 0, 0));
+}
+
+void Form1::SetTimerInterval(UINT milliseconds) {
+    timerInterval_ = milliseconds;
+    ApplyTimer();
+}
+void Form1::SetTimerEnabled(bool enabled) {
+    timerEnabled_ = enabled;
+    ApplyTimer();
+}
+void Form1::ApplyTimer() {
+    if (timerEnabled_ && timerInterval_ > 0)
+        ::SetTimer(hwnd_, Timer1Id, timerInterval_, nullptr);
+    else
+        ::KillTimer(hwnd_, Timer1Id);
+}
+
+// ---------------------------------------------------------------- history log
+
+void Form1::PushButton1_Click() {
+    StepRunner steps(Location::PushButton1_Click);
+    const std::string log = HistoryLog::LogPath();
+    if (steps.If(100, [&] { return Main::PathExists(log); })) {
+        steps.Run(102, [&] { Seams::Current().StartProcess("notepad \"" + log + "\"", SW_SHOWNORMAL); });
+    } else {
+        steps.Run(104, [] { Seams::Current().ShowMessage(Form1Texts::NoHistory, Main::AppTitle(), MB_OK); });
+    }
+}
+
+void Form1::PushButton2_Click() {
+    StepRunner steps(Location::PushButton2_Click);
+    const std::string log = HistoryLog::LogPath();
+    HWND rich = Control(IdRichTextBox1);
+    if (steps.If(100, [&] { return Main::PathExists(log); })) {
+        steps.Run(102, [&] {
+            const std::string text = ReadWholeFile(log);
+            StreamSource source{&text, 0};
+            EDITSTREAM stream{};
+            stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+            stream.pfnCallback = ReadStreamSource;
+            ::SendMessageA(rich, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        });
+        steps.Run(104, [&] { ::SendMessageA(rich, EM_SETSEL, 0, 0); });
+        steps.Run(106, [&] { ::SendMessageA(rich, EM_SETSEL, 0, -1); });
+        steps.Run(108, [&] { ::SendMessageA(rich, WM_COPY, 0, 0); });
+    }
+}
+
+void Form1::PushButton3_Click() {
+    StepRunner steps(Location::PushButton3_Click);
+    if (steps.If(100, [] {
+            return Seams::Current().ShowMessage(Form1Texts::ClearQuestion, Main::AppTitle(), MB_YESNO) == IDYES;
+        })) {
+        steps.Run(102, [] { FileRoutines::RemoveFile(HistoryLog::LogPath()); });
+    }
+}
+
+// ---------------------------------------------------------------- startup boxes
+
+void Form1::Check4_Click() {
+    if (IsChecked(IdCheck4)) {
+        ::ShowWindow(Control(IdCheck8), SW_SHOW);
+        Settings::SaveSetting(Settings::WindowsStartup, "On");
+        mStartUp::AddToStartup();
+    } else {
+        SetChecked(IdCheck8, false);
+        ::ShowWindow(Control(IdCheck8), SW_HIDE);
+        Settings::SaveSetting(Settings::WindowsStartup, "Off");
+        mStartUp::RemoveFromStartup();
+    }
+}
+
+void Form1::Check8_Click() { Settings::SaveSetting(Settings::Minimized, IsChecked(IdCheck8) ? "On" : "Off"); }
+
+// ---------------------------------------------------------------- pointer
+
+void Form1::Form_MouseMove() {
+    if (mousePointer_ == PointerHourglass) return;
+    SetMousePointer(PointerDefault);
+}
+
+void Form1::PushButton_MouseMove() {
+    if (mousePointer_ == PointerHourglass) return;
+    SetMousePointer(PointerCustom);
+}
+
+void Form1::SetMousePointer(int code) {
+    mousePointer_ = code;
+    UpdateCursor();
+}
+
+void Form1::UpdateCursor() {
+    POINT at;
+    if (!::GetCursorPos(&at)) return;
+    HWND under = ::WindowFromPoint(at);
+    if (under != hwnd_ && !::IsChild(hwnd_, under)) return;
+    HCURSOR cursor = ::LoadCursor(nullptr, IDC_ARROW);
+    if (mousePointer_ == PointerHourglass) cursor = ::LoadCursor(nullptr, IDC_WAIT);
+    if (mousePointer_ == PointerCustom && mouseIcon_) cursor = mouseIcon_.Get();
+    ::SetCursor(cursor);
+}
+
+// ---------------------------------------------------------------- controls
+
+HWND Form1::Control(ControlId id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+std::string Form1::Text(ControlId id) const {
+    HWND control = Control(id);
+    const int length = ::GetWindowTextLengthA(control);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = ::GetWindowTextA(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+void Form1::SetText(ControlId id, const std::string& text) { ::SetWindowTextA(Control(id), text.c_str()); }
+
+bool Form1::IsChecked(ControlId id) const {
+    return ::SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form1::SetChecked(ControlId id, bool checked) {
+    if (IsChecked(id) == checked) return;
+    ::SendMessageA(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (id == IdCheck4) Check4_Click();
+    if (id == IdCheck8) Check8_Click();
+}
+
+std::string Form1::Status() const { return Text(IdFrame3); }
+void Form1::SetStatus(const std::string& text) { SetText(IdFrame3, text); }
+
+bool Form1::IsTicked(CleaningBox box) const {
+    static const ControlId boxes[] = {IdChkIEHist,  IdChkIETemp,      IdChkIETyped,
+                                      IdChkIECookies, IdChkFFHist,    IdChkFFDownloads,
+                                      IdChkTypedUrls, IdChkCookies,   IdChkFFCache};
+    return IsChecked(boxes[static_cast<int>(box)]);
+}
+
+int Form1::SelectedPosition() const {
+    return ListView_GetNextItem(Control(IdListView2), -1, LVNI_SELECTED) + 1;
+}
+
+void Form1::SelectPosition(int position) {
+    HWND list = Control(IdListView2);
+    if (position < 1 || position > ListView_GetItemCount(list)) throw Failure(35600, "Index out of bounds");
+    ListView_SetItemState(list, position - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, position - 1, FALSE);
+}
+
+std::string Form1::SelectedItemText() const {
+    const int position = SelectedPosition();
+    if (position == 0) return "";
+    char text[256] = {};
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    ::SendMessageA(Control(IdListView2), LVM_GETITEMTEXTA, static_cast<WPARAM>(position - 1),
+                   reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+void Form1::SetBackColor(COLORREF color) {
+    backColor_ = color;
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+COLORREF Form1::ControlBackColor(ControlId id) const {
+    auto it = controlBackColors_.find(id);
+    return it == controlBackColors_.end() ? backColor_ : it->second;
+}
+
+void Form1::SetControlBackColor(ControlId id, COLORREF color) {
+    controlBackColors_[id] = color;
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// ---------------------------------------------------------------- messages
+
+template <class Handler>
+void Form1::Unguarded(const char* name, Handler&& handler) {
+    handlerName_ = name;
+    handler();
+    handlerName_ = "WindowProc";
+}
+
+void Form1::OnUnhandledFailure() {
+    const Failure failure = CurrentFailure();
+    const std::string name = handlerName_;
+    handlerName_ = "WindowProc";
+    ErrorReport::ReportError(failure.Description(), Location::ForUnhandled(name), 0);
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        return OnCommand(wParam, lParam);
+    case WM_NOTIFY:
+        return OnNotify(lParam);
+    case WM_TIMER:
+        if (wParam == Timer1Id) Timer1_Timer();
+        return 0;
+    case WM_SIZE:
+        Unguarded("Form_Resize", [&] { Form_Resize(); });
+        return 0;
+    case WM_CLOSE:
+        Form_QueryUnload();
+        Unguarded("Form_Unload", [&] { Form_Unload(); });
+        return 0;
+    case WM_ERASEBKGND:
+        PaintBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR:
+        UpdateCursor();
+        return TRUE;
+    case WM_MOUSEMOVE:
+        Form_MouseMove();
+        return 0;
+    default:
+        return Default(message, wParam, lParam);
+    }
+}
+
+LRESULT Form1::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) != BN_CLICKED) return Default(WM_COMMAND, wParam, lParam);
+    switch (LOWORD(wParam)) {
+    case IdPushButton13: PushButton13_Click(); break;
+    case IdPushButton12: PushButton12_Click(); break;
+    case IdPushButton1: PushButton1_Click(); break;
+    case IdPushButton2: PushButton2_Click(); break;
+    case IdPushButton11: PushButton11_Click(); break;
+    case IdPushButton3: PushButton3_Click(); break;
+    case IdCheck4: Unguarded("Check4_Click", [&] { Check4_Click(); }); break;
+    case IdCheck8: Unguarded("Check8_Click", [&] { Check8_Click(); }); break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT Form1::OnNotify(LPARAM lParam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom == IdListView2 && header->code == NM_CLICK)
+        Unguarded("ListView2_Click", [&] { ListView2_Click(); });
+    return 0;
+}
+
+LRESULT Form1::OnControlColor(HDC dc, HWND control) {
+    const COLORREF color = ControlBackColor(static_cast<ControlId>(::GetDlgCtrlID(control)));
+    UniqueBrush& brush = brushes_[color];
+    if (!brush) brush.Reset(::CreateSolidBrush(color));
+    ::SetBkColor(dc, color);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(brush.Get());
+}
+
+void Form1::PaintBackground(HDC dc) {
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    UniqueBrush back(::CreateSolidBrush(backColor_));
+    ::FillRect(dc, &client, back.Get());
+    for (const ControlSpec& spec : Form1Layout::Controls) {
+        if (spec.kind != ControlKind::Frame) continue;
+        RECT r = Form1Layout::PixelRect(spec, dpi_);
+        UniqueBrush frame(::CreateSolidBrush(ControlBackColor(spec.id)));
+        ::FillRect(dc, &r, frame.Get());
+    }
+}
+
+// Frames fill their whole area with their own colour (a plain group box leaves
+// its inside unpainted); push buttons and the list report mouse moves.
+LRESULT CALLBACK Form1::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                  UINT_PTR subclassId, DWORD_PTR refData) {
+    auto* form = reinterpret_cast<Form1*>(refData);
+    const ControlKind kind = Form1Layout::Spec(static_cast<ControlId>(subclassId)).kind;
+    if (message == WM_ERASEBKGND && kind == ControlKind::Frame) {
+        RECT r;
+        ::GetClientRect(hwnd, &r);
+        UniqueBrush brush(::CreateSolidBrush(form->ControlBackColor(static_cast<ControlId>(subclassId))));
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, brush.Get());
+        return 1;
+    }
+    if (message == WM_MOUSEMOVE && kind != ControlKind::Frame) {
+        if (subclassId == IdListView2)
+            form->Form_MouseMove();
+        else
+            form->PushButton_MouseMove();
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, ChildProc, subclassId);
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,156 @@
+// The main window: every control, the start-up sequence and the event handlers.
+#pragma once
+
+#include "app/Form1Layout.h"
+#include "app/Window.h"
+#include "cleaning/DeletionPass.h"
+#include "system/UniqueHandle.h"
+#include "system/cSysTray.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace Form1Texts {
+inline constexpr char Caption[] = "Vorlane";
+inline constexpr char ListHeader[] = "How often would you like to delete history?";
+inline constexpr char TurnOn[] = "Turn On Auto Delete";
+inline constexpr char TurnOff[] = "Turn Off Auto Delete";
+inline constexpr char AutoDeleteOff[] = "Auto Delete is Turned Off.";
+inline constexpr char CountdownPrefix[] = "On. Next delete will occur in: ";
+inline constexpr char PassRunning[] = "Deleting history is running...";
+inline constexpr char PassDone[] = "Deleting history is running...Done.";
+inline constexpr char HelpPrefix[] = "Questions? Please contact Team Pendrake at ";
+inline constexpr char NoHistory[] =
+    "There isn't a history to view because actions have not been performed yet.";
+inline constexpr char ClearQuestion[] =
+    "Are you sure you want to delete the history log and start over?";
+inline constexpr char BalloonTip[] =
+    "has been minimized to the system tray.\r\n"
+    "Click on the blue 'P' icon (P for Pendrake) to bring the software back.";
+inline constexpr char TrayTip[] = "Vorlane";
+inline constexpr char SkinFile[] = "\\x\\o.cjs";
+inline constexpr char CursorFile[] = "\\HAND-M.CUR";
+}  // namespace Form1Texts
+
+// Mouse pointer codes of the main window.
+enum MousePointerCode : int { PointerDefault = 0, PointerHourglass = 11, PointerCustom = 99 };
+
+class Form1 final : public Window, public PassWindow {
+public:
+    static constexpr char ClassName[] = "VorlaneForm1";
+    static constexpr UINT_PTR Timer1Id = 1;
+
+    explicit Form1(Cleaners cleaners = Cleaners::Real());
+    ~Form1() override;
+
+    // Creates the window and its controls, runs Form_Load, then shows the window
+    // unless start-up hid it in the notification area.
+    void Create(bool show = true);
+
+    // --- event handlers ---
+    void Form_Load();
+    void Form_Resize();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void ListView2_Click();
+    void PushButton11_Click();
+    void PushButton12_Click();
+    void PushButton13_Click();
+    void Timer1_Timer();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void Check4_Click();
+    void Check8_Click();
+    void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
+    void Form_MouseMove();
+    void PushButton_MouseMove();
+
+    // The deletion pass over the ticked boxes.
+    void DeleteAll();
+
+    // --- what the handlers read and write ---
+    HWND Control(ControlId id) const;
+    std::string Text(ControlId id) const;
+    void SetText(ControlId id, const std::string& text);
+    bool IsChecked(ControlId id) const;
+    void SetChecked(ControlId id, bool checked);  // runs the box's click handler on a change
+
+    std::string Status() const override;
+    void SetStatus(const std::string& text) override;
+    bool IsTicked(CleaningBox box) const override;
+
+    // 1-based position of the selected interval, 0 when none is selected.
+    int SelectedPosition() const;
+    void SelectPosition(int position);  // raises when out of range; no click event
+    std::string SelectedItemText() const;
+    std::int32_t GetIntervalSeconds() const;
+    void ShowProgress(std::int32_t maximum, std::int32_t value);
+    int ProgressMaximum() const;
+    int ProgressValue() const;
+
+    std::int32_t IntervalSeconds() const { return intervalSeconds_; }
+    std::int32_t ElapsedSeconds() const { return elapsedSeconds_; }
+    void SetElapsedSeconds(std::int32_t value) { elapsedSeconds_ = value; }
+    UINT TimerInterval() const { return timerInterval_; }
+    bool TimerEnabled() const { return timerEnabled_; }
+    void SetTimerInterval(UINT milliseconds);
+    void SetTimerEnabled(bool enabled);
+
+    int MousePointer() const { return mousePointer_; }
+    void SetMousePointer(int code);
+    HCURSOR MouseIcon() const { return mouseIcon_.Get(); }
+
+    // Colours: the window's background and each control's own.
+    COLORREF BackColor() const { return backColor_; }
+    void SetBackColor(COLORREF color);
+    COLORREF ControlBackColor(ControlId id) const;
+    void SetControlBackColor(ControlId id, COLORREF color);
+
+    cSysTray& Tray() { return tray_; }
+    HICON ProgramIcon() const { return programIcon_; }
+    int Dpi() const { return dpi_; }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnUnhandledFailure() override;
+
+private:
+    void CreateControls();
+    void CreateFonts();
+    void AddListColumnAndItems(class StepRunner& steps);
+    void RestoreStartupBoxes();
+    void ApplyTimer();
+    void UpdateCursor();
+    // Runs a handler that has no reporting handler of its own.
+    template <class Handler>
+    void Unguarded(const char* name, Handler&& handler);
+
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(LPARAM lParam);
+    LRESULT OnControlColor(HDC dc, HWND control);
+    void PaintBackground(HDC dc);
+    static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR subclassId, DWORD_PTR refData);
+
+    Cleaners cleaners_;
+    std::map<int, HWND> controls_;
+    std::map<int, COLORREF> controlBackColors_;
+    COLORREF backColor_;
+    std::map<COLORREF, UniqueBrush> brushes_;
+    UniqueFont boldFont_;
+    UniqueFont plainFont_;
+    HICON programIcon_ = nullptr;
+    UniqueCursor mouseIcon_;
+    int dpi_ = 96;
+    int mousePointer_ = PointerDefault;
+    std::string savedStatus_;
+    std::int32_t intervalSeconds_ = 0;
+    std::int32_t elapsedSeconds_ = 0;
+    std::int16_t oftenIndex_ = 0;
+    UINT timerInterval_ = 0;
+    bool timerEnabled_ = true;
+    cSysTray tray_;
+    std::string handlerName_ = "WindowProc";
+};

@@ -1,0 +1,33 @@
+// Program-wide procedures and state of the main module.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Main {
+
+// True while the main window is hidden in the notification area.
+extern bool HiddenInTray;
+
+// The title message boxes show when they give none of their own.
+const std::string& AppTitle();
+// Sets AppTitle to the product title, shortened to 40 characters.
+void SetAppTitle();
+// Drops whole words from the end while the title is longer than `limit`;
+// a single word longer than the limit is cut at the limit.
+std::string ShortenTitle(const std::string& title, std::size_t limit = 40);
+
+// With a 1-in-100 draw, opens the maker's web site in the browser.
+void VisitWebSiteAtRandom();
+
+// True when the last-change time of the file or folder can be read.
+bool PathExists(const std::string& path);
+
+// Waits `seconds` on a monotonic clock while window messages keep running.
+void PauseSeconds(double seconds);
+
+// Text to a 16-bit integer: surrounding spaces allowed, fractions rounded half
+// to even. Not a number raises "Type mismatch"; outside 16 bits, "Overflow".
+std::int16_t ToInteger16(const std::string& text);
+
+}  // namespace Main

@@ -1,0 +1,34 @@
+// A thin base for the program's own windows: one static window procedure that
+// finds the C++ object and lets no C++ exception cross into the system.
+#pragma once
+
+#include <windows.h>
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND Handle() const noexcept { return hwnd_; }
+
+protected:
+    // Registers the class once per process (same name = same class).
+    static void RegisterClassOnce(const char* className, HICON icon);
+    HWND CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle,
+                        int x, int y, int width, int height);
+
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Called with the failure when a handler let one escape.
+    virtual void OnUnhandledFailure() = 0;
+
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
+        return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+    }
+
+    HWND hwnd_ = nullptr;
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+};

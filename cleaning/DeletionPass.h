@@ -1,0 +1,52 @@
+// One deletion pass: the cleaner of every ticked box in a fixed order, each
+// announced on the status line, then one dated line in the history log.
+#pragma once
+
+#include "cleaning/StatusLine.h"
+
+#include <functional>
+
+enum class CleaningBox {
+    IEHist,
+    IETemp,
+    IETyped,
+    IECookies,
+    FFHist,
+    FFDownloads,
+    TypedUrls,
+    Cookies,
+    FFCache,
+};
+
+// What the pass needs of the main window.
+class PassWindow : public StatusLine {
+public:
+    virtual bool IsTicked(CleaningBox box) const = 0;
+};
+
+// The nine cleaners, one per box. Real() gives the program's own.
+struct Cleaners {
+    using Cleaner = std::function<void(StatusLine&)>;
+    Cleaner ieHistory, ieTemp, ieTyped, ieCookies;
+    Cleaner ffHistory, ffDownloads, ffTypedUrls, ffCookies, ffCache;
+
+    static Cleaners Real();
+};
+
+namespace PassTexts {
+inline constexpr char IEHistory[] = "Deleting IE History...";
+inline constexpr char IETemp[] = "Deleting IE Temporary Internet Files...";
+inline constexpr char IETyped[] = "Deleting Typed Urls In IE...";
+inline constexpr char IECookies[] = "Deleting IE Cookies...";
+inline constexpr char FFHistory[] = "Deleting Firefox History...";
+inline constexpr char FFDownloads[] = "Deleting Firefox Downloads...";
+inline constexpr char FFTypedUrls[] = "Deleting Firefox Typed URLs...";
+inline constexpr char FFCookies[] = "Deleting Firefox Cookies...";
+inline constexpr char FFCache[] = "Deleting Firefox Cache...";
+inline constexpr char LogLinePrefix[] = "Internet History was deleted at ";
+}  // namespace PassTexts
+
+namespace DeletionPass {
+// Runs the pass; every failing statement is reported and the pass goes on.
+void DeleteAll(PassWindow& window, const Cleaners& cleaners);
+}  // namespace DeletionPass

@@ -1,0 +1,52 @@
+#include "cleaning/FileRoutines.h"
+
+#include "system/Failure.h"
+#include "system/MessagePump.h"
+
+#include <windows.h>
+
+namespace FileRoutines {
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+namespace {
+std::string FoldDoubleBackslashes(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\') ++i;
+    }
+    return out;
+}
+}  // namespace
+
+std::string NormalizePath(const std::string& path) {
+    if (path.empty() || path[0] != '\\') return FoldDoubleBackslashes(path);
+    std::size_t k = 1;
+    while (k < path.size() && path[k] == '\\') ++k;
+    return "\\\\" + FoldDoubleBackslashes(path.substr(k));
+}
+
+void ForceDeleteFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure::FromLastError();
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (!::DeleteFileA(path.c_str())) throw Failure::FromLastError();
+}
+
+void RemoveFile(const std::string& path) {
+    MessagePump::LetPendingMessagesRunThrottled();
+    if (::DeleteFileA(path.c_str())) return;
+    try {
+        ForceDeleteFile(path);
+    } catch (const Failure&) {
+        // The file stays; nobody is told.
+    }
+}
+
+}  // namespace FileRoutines

@@ -1,0 +1,21 @@
+// Small file routines shared by the cleaners and the history log.
+#pragma once
+
+#include <string>
+
+namespace FileRoutines {
+
+// True when the path's attributes can be read and include the directory bit.
+bool IsFolder(const std::string& path);
+
+// Folds doubled backslashes to one, left to right; a leading run of
+// backslashes (a UNC path) becomes exactly two.
+std::string NormalizePath(const std::string& path);
+
+// Deletes a file; when that fails, tries once more by force. Never raises.
+void RemoveFile(const std::string& path);
+
+// Clears the read-only attribute and deletes. Raises a Failure when the file stays.
+void ForceDeleteFile(const std::string& path);
+
+}  // namespace FileRoutines

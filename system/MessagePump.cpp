@@ -1,0 +1,54 @@
+#include "system/MessagePump.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace MessagePump {
+namespace {
+constexpr double ThrottleSeconds = 0.020;
+double lastPump = 0.0;
+}  // namespace
+
+double MonotonicSeconds() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / frequency;
+}
+
+void LetPendingMessagesRun() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    lastPump = MonotonicSeconds();
+}
+
+void LetPendingMessagesRunThrottled() {
+    if (MonotonicSeconds() - lastPump >= ThrottleSeconds) LetPendingMessagesRun();
+}
+
+void WaitWhileMessagesRun(double seconds, const std::function<bool()>& keepWaiting) {
+    const double start = MonotonicSeconds();
+    for (;;) {
+        LetPendingMessagesRun();
+        if (keepWaiting && !keepWaiting()) return;
+        const double left = seconds - (MonotonicSeconds() - start);
+        if (left <= 0.0) return;
+        const DWORD waitMs = static_cast<DWORD>(std::ceil(std::min(left, 3600.0) * 1000.0));
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, waitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+}  // namespace MessagePump

@@ -1,0 +1,24 @@
+// Letting the user-interface thread's pending window messages run from inside
+// long work, and waiting while they run.
+#pragma once
+
+#include <functional>
+
+namespace MessagePump {
+
+// Seconds on a monotonic clock (unaffected by midnight or clock changes).
+double MonotonicSeconds();
+
+// Dispatches every message waiting in this thread's queue, then returns.
+// A WM_QUIT found here is posted again so that the main loop still ends.
+void LetPendingMessagesRun();
+
+// The same, but only when about 20 ms have passed since the last pump: cheap
+// enough to call once per file while the window still answers within a frame.
+void LetPendingMessagesRunThrottled();
+
+// Returns after `seconds`, or earlier once keepWaiting() answers false; meanwhile
+// messages run. Sleeps between messages instead of spinning.
+void WaitWhileMessagesRun(double seconds, const std::function<bool()>& keepWaiting = {});
+
+}  // namespace MessagePump

@@ -1,0 +1,9 @@
+// The program's entry in the list of programs Windows starts at logon.
+#pragma once
+
+namespace mStartUp {
+// Writes the Run entry named after the running executable, with its full path.
+void AddToStartup();
+// Removes that entry from both Run keys.
+void RemoveFromStartup();
+}  // namespace mStartUp

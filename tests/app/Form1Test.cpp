@@ -1,0 +1,261 @@
+#include "support/FormFixture.h"
+
+#include "schedule/Scheduler.h"
+#include "system/Failure.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CleanerCall {
+    std::string cleaner;
+    std::string statusAtCall;
+    int pointerAtCall;
+};
+
+// Cleaners that record their order, what the status line showed when each ran,
+// and the mouse pointer; `failing` names one that raises.
+Cleaners RecordingCleaners(std::vector<CleanerCall>& calls, Form1*& form, const std::string& failing = "") {
+    auto make = [&calls, &form, failing](const std::string& name) {
+        return [&calls, &form, failing, name](StatusLine& status) {
+            calls.push_back({name, status.Status(), form ? form->MousePointer() : -1});
+            if (name == failing) throw Failure(57, "Device I/O error");
+        };
+    };
+    Cleaners c;
+    c.ieHistory = make("ieHistory");
+    c.ieTemp = make("ieTemp");
+    c.ieTyped = make("ieTyped");
+    c.ieCookies = make("ieCookies");
+    c.ffHistory = make("ffHistory");
+    c.ffDownloads = make("ffDownloads");
+    c.ffTypedUrls = make("ffTypedUrls");
+    c.ffCookies = make("ffCookies");
+    c.ffCache = make("ffCache");
+    return c;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+}  // namespace
+
+class Form1Test : public FormFixture {};
+
+TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
+    Form1& form = CreateForm();
+    EXPECT_TRUE(platform->Reports().empty());
+
+    char caption[64] = {};
+    ::GetWindowTextA(form.Handle(), caption, sizeof(caption));
+    EXPECT_STREQ(caption, "Vorlane");
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+
+    for (const ControlSpec& spec : Form1Layout::Controls) {
+        HWND control = form.Control(spec.id);
+        ASSERT_NE(control, nullptr) << spec.name;
+        if (spec.kind != ControlKind::ListView && spec.kind != ControlKind::RichText &&
+            spec.kind != ControlKind::ProgressBar) {
+            EXPECT_EQ(form.Text(spec.id), spec.caption) << spec.name;
+        }
+        EXPECT_EQ(::IsWindowVisible(control) != FALSE, spec.visible) << spec.name;
+        if (spec.kind == ControlKind::CheckBox) {
+            EXPECT_FALSE(form.IsChecked(spec.id)) << spec.name;
+        }
+
+        // Position: twips at 15 per pixel scaled for the display's DPI, frames offsetting their boxes.
+        RECT actual;
+        ::GetWindowRect(control, &actual);
+        ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&actual), 2);
+        const RECT expected = Form1Layout::PixelRect(spec, form.Dpi());
+        EXPECT_EQ(actual.left, expected.left) << spec.name;
+        EXPECT_EQ(actual.top, expected.top) << spec.name;
+        EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << spec.name;
+    }
+
+    RECT client;
+    ::GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, ::MulDiv(8040, form.Dpi(), 1440));
+    EXPECT_EQ(client.bottom, ::MulDiv(7710, form.Dpi(), 1440));
+    const LONG style = ::GetWindowLongA(form.Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    // The rich-text box sits right of the visible client area.
+    RECT rich;
+    ::GetWindowRect(form.Control(IdRichTextBox1), &rich);
+    ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&rich), 2);
+    EXPECT_GE(rich.left, client.right);
+
+    HWND list = form.Control(IdListView2);
+    ASSERT_EQ(ListView_GetItemCount(list), 11);
+    for (int i = 0; i < 11; ++i) {
+        char text[64] = {};
+        ListView_GetItemText(list, i, 0, text, sizeof(text));
+        EXPECT_STREQ(text, Scheduler::IntervalItems[i].text);
+    }
+    char header[64] = {};
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = header;
+    column.cchTextMax = sizeof(header);
+    ::SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ(header, "How often would you like to delete history?");
+    EXPECT_EQ(column.cx, ::MulDiv(6400, form.Dpi(), 1440));
+
+    EXPECT_EQ(form.SelectedPosition(), 2);
+    EXPECT_EQ(form.SelectedItemText(), "Delete every 10 minutes");
+    EXPECT_EQ(form.Text(IdPushButton13), "Turn On Auto Delete");
+    EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
+    EXPECT_EQ(form.TimerInterval(), 0u);
+    // Selecting at start-up is not a click: nothing is saved.
+    EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
+}
+
+TEST_F(Form1Test, TabGoesThroughTheControlsInTabIndexOrderFromTheList) {
+    Form1& form = CreateForm();
+    EXPECT_EQ(::GetFocus(), form.Control(IdListView2));
+    std::vector<int> tabIndexes;
+    HWND at = form.Control(IdListView2);
+    for (int i = 0; i < 20; ++i) {
+        tabIndexes.push_back(Form1Layout::Spec(static_cast<ControlId>(::GetDlgCtrlID(at))).tabIndex);
+        at = ::GetNextDlgTabItem(form.Handle(), at, FALSE);
+        if (at == form.Control(IdListView2)) break;
+    }
+    // Frames and the progress bar take no focus; Check8 is hidden at first start.
+    EXPECT_EQ(tabIndexes, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 20, 22}));
+}
+
+TEST_F(Form1Test, DeleteNowRunsTickedCleanersInOrderThenLogsAndRestoresTheStatus) {
+    std::vector<CleanerCall> calls;
+    Form1* formPtr = nullptr;
+    Form1& form = CreateForm(RecordingCleaners(calls, formPtr));
+    formPtr = &form;
+    // Ticked in an order different from the pass order.
+    Click(IdChkFFCache);
+    Click(IdChkTypedUrls);
+    Click(IdChkIEHist);
+    Click(IdChkIECookies);
+    form.ShowProgress(600, 300);
+
+    const double start = ::GetTickCount64() / 1000.0;
+    Click(IdPushButton12);
+    const double elapsed = ::GetTickCount64() / 1000.0 - start;
+
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0].cleaner, "ieHistory");
+    EXPECT_EQ(calls[0].statusAtCall, "Deleting IE History...");
+    EXPECT_EQ(calls[1].cleaner, "ieCookies");
+    EXPECT_EQ(calls[1].statusAtCall, "Deleting IE Cookies...");
+    EXPECT_EQ(calls[2].cleaner, "ffTypedUrls");
+    EXPECT_EQ(calls[2].statusAtCall, "Deleting Firefox Typed URLs...");
+    EXPECT_EQ(calls[3].cleaner, "ffCache");
+    EXPECT_EQ(calls[3].statusAtCall, "Deleting Firefox Cache...");
+    for (const CleanerCall& call : calls) EXPECT_EQ(call.pointerAtCall, PointerHourglass);
+
+    const auto lines = Lines(Fixtures::ReadFile(LogPath()));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("Internet History was deleted at ", 0), 0u);
+    EXPECT_GT(lines[0].size(), std::string("Internet History was deleted at ").size() + 6);
+
+    EXPECT_GE(elapsed, 4.9);
+    EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
+    EXPECT_EQ(form.MousePointer(), PointerDefault);
+    EXPECT_EQ(form.ProgressValue(), 0);
+    EXPECT_TRUE(platform->Reports().empty());
+}
+
+TEST_F(Form1Test, AFailingCleanerIsReportedOnceAndThePassGoesOn) {
+    std::vector<CleanerCall> calls;
+    Form1* formPtr = nullptr;
+    Form1& form = CreateForm(RecordingCleaners(calls, formPtr, "ieTemp"));
+    Click(IdChkIETemp);
+    Click(IdChkFFHist);
+
+    form.DeleteAll();
+
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].cleaner, "ffHistory");
+    const auto reports = platform->Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text,
+              "Device I/O error\r\nin Tarvenny2021/08/31.Form1.DeleteAll at line 110\r\r"
+              "Please email screenshot of this message to support@pendrake.example");
+    EXPECT_EQ(Lines(Fixtures::ReadFile(LogPath())).size(), 1u);
+    EXPECT_EQ(form.Status(), "");
+}
+
+TEST_F(Form1Test, APassWithNoBoxTickedStillLogsAndClearsTheStatus) {
+    std::vector<CleanerCall> calls;
+    Form1* formPtr = nullptr;
+    Form1& form = CreateForm(RecordingCleaners(calls, formPtr));
+    form.DeleteAll();
+    form.DeleteAll();
+    EXPECT_TRUE(calls.empty());
+    const auto lines = Lines(Fixtures::ReadFile(LogPath()));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("Internet History was deleted at ", 0), 0u);
+    EXPECT_EQ(form.Status(), "");
+}
+
+TEST_F(Form1Test, AFailingLogAppendIsReportedAtLine154AndTheStatusStillClears) {
+    Form1& form = CreateForm(Cleaners{});
+    ::SetEnvironmentVariableA("TEMP", "C:\\no such folder\\at all");
+    form.SetStatus("before");
+    form.DeleteAll();
+    const auto reports = platform->Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].text.find("Form1.DeleteAll at line 154"), std::string::npos);
+    EXPECT_EQ(form.Status(), "");
+}
+
+TEST_F(Form1Test, HelpShowsTheContactPageUnderTheApplicationTitle) {
+    CreateForm();
+    Click(IdPushButton11);
+    ASSERT_EQ(platform->messages.size(), 1u);
+    EXPECT_EQ(platform->messages[0].text,
+              "Questions? Please contact Team Pendrake at https://www.pendrake.example/contact");
+    EXPECT_EQ(platform->messages[0].title, "Vorlane");
+    EXPECT_EQ(platform->messages[0].type, static_cast<UINT>(MB_OK));
+}
+
+TEST_F(Form1Test, MinimizeHidesTheWindowAndATrayReleaseBringsItBack) {
+    Form1& form = CreateForm();
+    ::ShowWindow(form.Handle(), SW_MINIMIZE);
+    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+    EXPECT_TRUE(Main::HiddenInTray);
+
+    form.cSysTray1_MouseUp(2, 0);
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(::IsIconic(form.Handle()));
+    EXPECT_FALSE(Main::HiddenInTray);
+}
+
+TEST_F(Form1Test, ClosingEndsTheProgramWithoutAsking) {
+    Form1& form = CreateForm();
+    HWND window = form.Handle();
+    ::SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(platform->exitCodes, std::vector<int>{0});
+    EXPECT_TRUE(platform->messages.empty());
+}
+
+TEST_F(Form1Test, ListClickWithNoItemSelectedChangesNothing) {
+    Form1& form = CreateForm();
+    ListView_SetItemState(form.Control(IdListView2), -1, 0, LVIS_SELECTED);
+    form.SetElapsedSeconds(42);
+    form.ListView2_Click();
+    EXPECT_EQ(form.ElapsedSeconds(), 42);
+    EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
+}
