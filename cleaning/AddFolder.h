@@ -1,0 +1,50 @@
+// Walking folder trees level by level and listing the files of one folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace AddFolder {
+
+// Folder paths, each ending in a backslash, in walk order.
+using FolderCollection = std::vector<std::string>;
+
+// The names ListFiles found, at indexes 1 to UBound(); when nothing was found,
+// the single index 0 holds an empty string (so a loop from 1 to UBound() does
+// nothing). Each name carries the attributes the directory search reported.
+class FileNameArray {
+public:
+    int LBound() const { return names_.empty() ? 0 : 1; }
+    int UBound() const { return static_cast<int>(names_.size()); }
+    // Index 0 of an empty array is the empty string.
+    const std::string& operator[](int index) const;
+    DWORD AttributesAt(int index) const;
+    int Capacity() const { return capacity_; }
+
+    void Add(std::string name, DWORD attributes);  // grows the capacity by 50 when full
+    void Trim();                                    // capacity := count
+
+private:
+    std::vector<std::string> names_;
+    std::vector<DWORD> attributes_;
+    int capacity_ = 100;
+};
+
+// Appends to `folders` every qualifying subfolder of its entries, level by level
+// (all children, then all grandchildren...). Folders that cannot be listed for
+// lack of access or because they are gone leave the collection.
+void GetSubDirectories2016(FolderCollection& folders, bool recurse);
+
+// Normal, hidden and system files directly in `folder` that match `pattern`.
+FileNameArray ListFiles(const std::string& folder, const std::string& pattern);
+
+// True when the path names a file that can be opened for attribute queries.
+bool IsExistingFile(const std::string& path);
+
+// True when the name holds a control character, "?", a character the ANSI code
+// page cannot express, or a code from 127 to 159.
+bool HasUnusualChars(const std::string& name);
+
+}  // namespace AddFolder
