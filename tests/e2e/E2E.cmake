@@ -1,0 +1,52 @@
+# End-to-end tests: the real Vorlane.exe started under Wine and driven through
+# the X server's mouse and keyboard by tests/e2e/run.py, plus the installer.
+# Included from the top-level CMakeLists.txt.
+if(NOT VORLANE_TESTS)
+  return()
+endif()
+
+# Looks at windows, processes and the URL cache from inside the test prefix.
+add_executable(vorlane_probe tests/e2e/probe/VorlaneProbe.cpp)
+target_link_libraries(vorlane_probe PRIVATE wininet user32 gdi32)
+
+# The installer, when NSIS is there (scripts/installer.sh names it in the README).
+find_program(VORLANE_MAKENSIS makensis)
+if(VORLANE_MAKENSIS)
+  set(VORLANE_SETUP ${CMAKE_BINARY_DIR}/Vorlane-Setup.exe)
+  add_custom_command(
+    OUTPUT ${VORLANE_SETUP}
+    COMMAND ${VORLANE_MAKENSIS} -V2 -NOCD
+            -DPROGRAM_DIR=$<TARGET_FILE_DIR:Vorlane>
+            -DSOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR}
+            -DOUTPUT_FILE=${VORLANE_SETUP}
+            ${CMAKE_CURRENT_SOURCE_DIR}/installer/Vorlane.nsi
+    DEPENDS Vorlane ${CMAKE_CURRENT_SOURCE_DIR}/installer/Vorlane.nsi
+            ${CMAKE_CURRENT_SOURCE_DIR}/resources/HAND-M.CUR
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    COMMENT "Building the installer Vorlane-Setup.exe")
+  add_custom_target(installer ALL DEPENDS ${VORLANE_SETUP})
+endif()
+
+# The driver runs on the Linux side (python3), never through the Wine emulator.
+find_program(VORLANE_PYTHON3 python3)
+if(NOT VORLANE_PYTHON3)
+  return()
+endif()
+set(e2e_driver ${CMAKE_CURRENT_SOURCE_DIR}/tests/e2e/run.py)
+set(e2e_env "VORLANE_BUILD_DIR=${CMAKE_BINARY_DIR};VORLANE_SOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR}")
+
+# The e2e prefix template is made once per build tree; each scenario copies it.
+add_test(NAME e2e_prefix COMMAND ${VORLANE_PYTHON3} ${e2e_driver} prepare)
+set_tests_properties(e2e_prefix PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 300
+                     FIXTURES_SETUP e2e_prefix)
+
+set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
+    clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program)
+if(VORLANE_MAKENSIS)
+  list(APPEND e2e_scenarios installer)
+endif()
+foreach(scenario ${e2e_scenarios})
+  add_test(NAME e2e_${scenario} COMMAND ${VORLANE_PYTHON3} ${e2e_driver} ${scenario})
+  set_tests_properties(e2e_${scenario} PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 240
+                       FIXTURES_REQUIRED e2e_prefix SKIP_RETURN_CODE 77 RESOURCE_LOCK e2e_display)
+endforeach()

@@ -1,0 +1,423 @@
+"""Drives the real Vorlane.exe under Wine the way a user does.
+
+The program runs as its own Wine process in a prefix of its own (a copy of a
+template made once per build tree), on the display of the test run's Xvfb.
+The driver acts only through the X server: mouse clicks at the on-screen
+positions of the controls (the window's client origin plus the control's
+rectangle from app/Form1Layout.h), clicks on the caption's minimize and close
+boxes (Wine draws them, as the window is undecorated), clicks on the icon in
+Wine's own notification-area window, and the keyboard. What it checks it
+reads where it lives: the prefix's registry through Wine's reg.exe, the files
+through the Linux file system, and windows, processes and the URL cache
+through vorlane_probe.exe, a small console program of ours run in the prefix.
+"""
+import json
+import os
+import re
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+SOURCE = Path(os.environ.get("VORLANE_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+BUILD = Path(os.environ.get("VORLANE_BUILD_DIR", SOURCE / "build"))
+E2E = BUILD / "e2e"
+TEMPLATE = E2E / "template"
+SCREENSHOTS = BUILD / "screenshots"
+PROBE = BUILD / "vorlane_probe.exe"
+PROGRAM_FOLDER = r"C:\Program Files\Vorlane"
+PROGRAM = PROGRAM_FOLDER + r"\Vorlane.exe"
+MAIN_CLASS = "VorlaneForm1"
+MESSAGE_BOX_CLASS = "#32770"
+TRAY_CLASS = "Shell_TrayWnd"
+TRAY_ICON_CLASS = "__wine_tray_icon"
+
+SKIPPED = 77
+
+
+class ScenarioFailure(AssertionError):
+    pass
+
+
+class ScenarioSkipped(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise ScenarioFailure(message)
+
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise ScenarioFailure(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def wait_until(what, probe, timeout=10.0, interval=0.1):
+    """Polls probe() until it returns something truthy; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise ScenarioFailure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def feature_missing(path, marker):
+    """True when the source file does not exist or does not mention marker: the
+    behaviour a scenario needs has not been built into this tree yet."""
+    file = SOURCE / path
+    if file.is_dir():
+        return not any(marker in f.read_text(errors="replace") for f in file.glob("*.cpp"))
+    return not file.exists() or marker not in file.read_text(errors="replace")
+
+
+# ---------------------------------------------------------------- layout
+
+class Layout:
+    """The control table of app/Form1Layout.h: id, container and twips rectangle."""
+
+    TWIPS_PER_INCH = 1440
+
+    def __init__(self, header=SOURCE / "app" / "Form1Layout.h"):
+        text = header.read_text()
+        enum = re.search(r"enum ControlId : int \{(.*?)\};", text, re.S).group(1)
+        self.ids = {}
+        next_id = 0
+        for name, value in re.findall(r"(Id\w+)\s*(?:=\s*(\d+))?\s*,", enum):
+            next_id = int(value) if value else next_id + 1
+            self.ids[name] = next_id
+        self.controls = {}
+        pattern = (r'\{(Id\w+), "(\w+)", ControlKind::(\w+), (\w+), "((?:[^"\\]|\\.)*)", '
+                   r"(\d+), (\d+), (\d+), (\d+), (\d+), (true|false)\}")
+        for m in re.finditer(pattern, text):
+            self.controls[m.group(2)] = {
+                "id": self.ids[m.group(1)], "kind": m.group(3),
+                "container": None if m.group(4) == "NoContainer" else m.group(4),
+                "caption": m.group(5).replace('\\"', '"'),
+                "twips": tuple(int(m.group(i)) for i in range(6, 10)),
+                "visible": m.group(11) == "true",
+            }
+        check(len(self.controls) >= 20, "could not read the control table of Form1Layout.h")
+
+    def client_rect(self, name, dpi):
+        """The control's rectangle in client pixels (frame children offset by the frame)."""
+        spec = self.controls[name]
+        left, top, width, height = spec["twips"]
+        if spec["container"]:
+            frame = next(c for c in self.controls.values() if c["id"] == self.ids[spec["container"]])
+            left += frame["twips"][0]
+            top += frame["twips"][1]
+
+        def px(twips):
+            return (twips * dpi + self.TWIPS_PER_INCH // 2) // self.TWIPS_PER_INCH
+
+        return (px(left), px(top), px(left + width), px(top + height))
+
+
+LAYOUT = Layout()
+
+
+# ---------------------------------------------------------------- the X side
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, timeout=20)
+
+
+def click_at(x, y, button=1):
+    """Moves the pointer there and clicks, as a user's mouse would."""
+    xdotool("mousemove", x, y)
+    time.sleep(0.05)
+    xdotool("click", button)
+    time.sleep(0.15)
+
+
+def press_key(key):
+    xdotool("key", key)
+    time.sleep(0.15)
+
+
+def center(rect):
+    left, top, right, bottom = rect
+    return ((left + right) // 2, (top + bottom) // 2)
+
+
+def screenshot(name, rect=None):
+    """Saves the screen, or one rectangle of it, under build/screenshots/."""
+    SCREENSHOTS.mkdir(parents=True, exist_ok=True)
+    out = SCREENSHOTS / name
+    args = ["import", "-window", "root"]
+    if rect:
+        left, top, right, bottom = rect
+        args += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}"]
+    subprocess.run(args + [str(out)], check=False, stdin=subprocess.DEVNULL, timeout=30,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return out
+
+
+# ---------------------------------------------------------------- the prefix
+
+def wine_environment(prefix):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    check("DISPLAY" in env, "DISPLAY is not set: run the end-to-end tests through scripts/test.sh")
+    return env
+
+
+def prepare_template():
+    """Creates the template prefix once per build tree (wineboot takes a while)."""
+    stamp = TEMPLATE / ".vorlane-e2e-ready"
+    if stamp.exists():
+        return
+    shutil.rmtree(TEMPLATE, ignore_errors=True)
+    TEMPLATE.parent.mkdir(parents=True, exist_ok=True)
+    env = wine_environment(TEMPLATE)
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    try:
+        subprocess.run(["wineboot", "-i"], check=True, timeout=240, **quiet)
+        for value in ("Managed", "Decorated"):
+            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", value,
+                            "/t", "REG_SZ", "/d", "N", "/f"], check=True, timeout=60, **quiet)
+    finally:
+        subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
+        subprocess.run(["wineserver", "-w"], timeout=60, **quiet)
+    stamp.touch()
+
+
+class Prefix:
+    """One scenario's own Wine prefix, copied from the template, with its own wineserver."""
+
+    def __init__(self, name):
+        self.path = E2E / name
+        shutil.rmtree(self.path, ignore_errors=True)
+        check((TEMPLATE / ".vorlane-e2e-ready").exists(), "the e2e template prefix is missing (test e2e_prefix)")
+        subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
+        self.env = wine_environment(self.path)
+        self.drive_c = self.path / "drive_c"
+        # A warm wineserver, and Wine's services started with their output going nowhere.
+        self.run_detached(["wineserver", "-p"])
+        self.run_detached(["wine", "cmd", "/c", "exit"])
+        self.user_profile = self.wine_echo("%USERPROFILE%")
+        self.temp = self.wine_echo("%TEMP%")
+
+    def run(self, args, timeout=60, check_result=False):
+        result = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                                text=True, errors="replace", timeout=timeout)
+        if check_result and result.returncode != 0:
+            raise ScenarioFailure(f"{' '.join(map(str, args))} failed ({result.returncode}): {result.stderr}")
+        return result
+
+    def run_detached(self, args, timeout=60):
+        """For commands that leave daemons behind: no pipes for them to hold open."""
+        subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=timeout)
+
+    def wine_echo(self, text):
+        return self.run(["wine", "cmd", "/c", "echo", text], check_result=True).stdout.strip()
+
+    def unix(self, windows_path):
+        """A C:\\ path of the prefix as a Linux path."""
+        check(windows_path[:3].upper() == "C:\\", f"not a C: path: {windows_path}")
+        return self.drive_c.joinpath(*[p for p in windows_path[3:].split("\\") if p])
+
+    def probe(self, *args):
+        result = self.run(["wine", str(PROBE), *args], check_result=True)
+        return json.loads(result.stdout)
+
+    def start(self, windows_exe, *args):
+        return subprocess.Popen(["wine", windows_exe, *args], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    # --- registry, through Wine's own reg.exe
+
+    def reg_values(self, key):
+        """{name: (type, data)} of a key, or None when the key does not exist."""
+        result = self.run(["wine", "reg", "query", key])
+        if result.returncode != 0:
+            return None
+        values = {}
+        for line in result.stdout.splitlines():
+            m = re.match(r"^    (.*?)    (REG_\w+)    ?(.*)$", line)
+            if m:
+                values[m.group(1)] = (m.group(2), m.group(3))
+        return values
+
+    def reg_value(self, key, name):
+        values = self.reg_values(key) or {}
+        entry = values.get(name)
+        return entry[1] if entry else None
+
+    def reg_add(self, key, name, data, kind="REG_SZ"):
+        self.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check_result=True)
+
+    def reg_delete_key(self, key):
+        self.run(["wine", "reg", "delete", key, "/f"])
+
+    # --- windows and processes, through the probe
+
+    def windows(self, cls=None, title=None, visible=None):
+        found = []
+        for w in self.probe("windows"):
+            if cls is not None and w["class"] != cls:
+                continue
+            if title is not None and w["text"] != title:
+                continue
+            if visible is not None and w["visible"] != visible:
+                continue
+            found.append(w)
+        return found
+
+    def processes(self):
+        return self.probe("processes")
+
+    def tray_icons(self):
+        """The visible icons of Wine's stand-alone notification-area window."""
+        icons = []
+        for tray in self.windows(cls=TRAY_CLASS, visible=True):
+            details = self.probe("window", tray["hwnd"])
+            icons += [c for c in details["controls"] if c["class"] == TRAY_ICON_CLASS and c["visible"]]
+        return icons
+
+    def close(self):
+        """Ends every process of this prefix (its wineserver and all it serves)."""
+        self.run_detached(["wineserver", "-k"])
+        self.run_detached(["wineserver", "-w"])
+
+    def remove(self):
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+# ---------------------------------------------------------------- the program
+
+def install_program(prefix):
+    """Puts the built program where an installation would: a folder with a space."""
+    folder = prefix.unix(PROGRAM_FOLDER)
+    folder.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(BUILD / "Vorlane.exe", folder / "Vorlane.exe")
+    shutil.copy2(SOURCE / "resources" / "HAND-M.CUR", folder / "HAND-M.CUR")
+
+
+class MainWindow:
+    """The running program's main window, seen and clicked from outside."""
+
+    def __init__(self, prefix, process, hwnd):
+        self.prefix = prefix
+        self.process = process
+        self.hwnd = hwnd
+
+    def details(self):
+        return self.prefix.probe("window", self.hwnd)
+
+    def control(self, name, details=None):
+        details = details or self.details()
+        wanted = LAYOUT.controls[name]["id"]
+        for c in details["controls"]:
+            if c["id"] == wanted:
+                return c
+        raise ScenarioFailure(f"the window has no control {name}")
+
+    def text(self, name):
+        return self.control(name)["text"]
+
+    def checked(self, name):
+        return self.control(name)["checked"] == 1
+
+    def screen_rect(self, name, details=None):
+        """Where the control is on screen: client origin plus its layout rectangle."""
+        details = details or self.details()
+        ox, oy = details["client_origin"]
+        left, top, right, bottom = LAYOUT.client_rect(name, details["dpi"])
+        return (ox + left, oy + top, ox + right, oy + bottom)
+
+    def click(self, name):
+        details = self.details()
+        check(details["window"]["visible"], f"the main window is hidden; cannot click {name}")
+        control = self.control(name, details)
+        check(control["visible"], f"{name} is not visible; a user could not click it")
+        left, top, right, bottom = self.screen_rect(name, details)
+        if LAYOUT.controls[name]["kind"] == "CheckBox":
+            # The box itself sits at the left end of the control.
+            click_at(left + 7, (top + bottom) // 2)
+        else:
+            click_at(*center((left, top, right, bottom)))
+
+    def click_list_item(self, position):
+        """Clicks the interval list's item at this 1-based position, where it is drawn."""
+        details = self.details()
+        rects = self.control("ListView2", details)["item_rects"]
+        list_rect = self.screen_rect("ListView2", details)
+        x, y = center(rects[position - 1])
+        check(list_rect[1] < y < list_rect[3], f"list item {position} is scrolled out of sight")
+        click_at(x, y)
+
+    def caption_button(self, which):
+        return center(self.prefix.probe("caption", self.hwnd)[which])
+
+    def minimize(self):
+        click_at(*self.caption_button("minimize"))
+
+    def close_box(self):
+        click_at(*self.caption_button("close"))
+
+    def visible(self):
+        return any(w["hwnd"] == self.hwnd and w["visible"] for w in self.prefix.windows(cls=MAIN_CLASS))
+
+    def screenshot(self, name):
+        return screenshot(name, self.details()["window"]["rect"])
+
+    def wait_for_text(self, name, predicate, what, timeout=10.0):
+        return wait_until(what, lambda: (lambda t: t if predicate(t) else None)(self.text(name)), timeout)
+
+    def wait_until_ended(self, timeout=15.0):
+        wait_until("the program to end", lambda: self.process.poll() is not None, timeout)
+        check("Vorlane.exe" not in self.prefix.processes(), "Vorlane.exe still runs after its window closed")
+
+
+def start_program(prefix, expect_visible=True):
+    """Starts the installed program and finds its main window."""
+    known = {w["hwnd"] for w in prefix.windows(cls=MAIN_CLASS)}
+    process = prefix.start(PROGRAM)
+
+    def found():
+        for w in prefix.windows(cls=MAIN_CLASS, title="Vorlane"):
+            if w["hwnd"] not in known and (w["visible"] or not expect_visible):
+                return w
+        return None
+
+    window = wait_until("the main window", found, timeout=30)
+    main = MainWindow(prefix, process, window["hwnd"])
+    if expect_visible:
+        time.sleep(0.5)  # let the first paint finish before anyone clicks or looks
+    return main
+
+
+class MessageBox:
+    """A message box on screen: its title, its text and its buttons."""
+
+    def __init__(self, prefix, hwnd):
+        self.prefix = prefix
+        self.hwnd = hwnd
+        details = prefix.probe("window", hwnd)
+        self.title = details["window"]["text"]
+        self.rect = details["window"]["rect"]
+        self.text = "\n".join(c["text"] for c in details["controls"] if c["class"] == "Static" and c["text"])
+        self.buttons = {c["text"].replace("&", ""): c["rect"] for c in details["controls"]
+                        if c["class"] == "Button" and c["visible"]}
+
+    def click(self, button):
+        check(button in self.buttons, f"the message box has no {button} button: {sorted(self.buttons)}")
+        click_at(*center(self.buttons[button]))
+
+    def gone(self):
+        return not any(w["hwnd"] == self.hwnd and w["visible"] for w in self.prefix.windows(cls=MESSAGE_BOX_CLASS))
+
+
+def wait_for_message_box(prefix, title="Vorlane", timeout=10.0):
+    boxes = wait_until(f"a message box titled {title!r}",
+                       lambda: prefix.windows(cls=MESSAGE_BOX_CLASS, title=title, visible=True), timeout)
+    time.sleep(0.3)
+    return MessageBox(prefix, boxes[0]["hwnd"])

@@ -1,0 +1,338 @@
+// A small console program that the end-to-end driver runs inside the test prefix
+// to look at what a user would see and at what Windows keeps: the top-level
+// windows, the texts and states of a window's controls, the processes, and the
+// WinINet URL cache. It can also fetch a URL through WinINet, the way a browser
+// of the platform fills the URL cache. It never clicks or types: the driver does
+// that with the X server's mouse and keyboard.
+//
+// Every command prints one JSON document on standard output.
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c >= 0x80) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string Rect(const RECT& r) {
+    char text[96];
+    std::snprintf(text, sizeof(text), "[%ld, %ld, %ld, %ld]", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+
+std::string Hex(HWND hwnd) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "\"0x%lx\"", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    return text;
+}
+
+HWND ParseHwnd(const char* text) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(text, nullptr, 0)));
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    ::GetClassNameA(hwnd, name, sizeof(name));
+    return name;
+}
+
+// WM_GETTEXT is marshalled between processes for every window class.
+std::string TextOf(HWND hwnd) {
+    const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<char> text(static_cast<std::size_t>(length) + 2, '\0');
+    ::SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+// Memory inside the window's own process, for list-view messages that carry
+// pointers (those are not marshalled between processes).
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND hwnd, SIZE_T size) : size_(size) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_ != nullptr)
+            address_ = static_cast<char*>(::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteBuffer() {
+        if (address_ != nullptr) ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_ != nullptr) ::CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool Ok() const { return address_ != nullptr; }
+    char* Address() const { return address_; }
+    void Write(SIZE_T offset, const void* data, SIZE_T size) {
+        ::WriteProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+    void Read(SIZE_T offset, void* data, SIZE_T size) const {
+        ::ReadProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+    SIZE_T size_;
+};
+
+constexpr SIZE_T TextSize = 512;
+
+std::string ListItemText(HWND list, RemoteBuffer& remote, int index) {
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.cchTextMax = TextSize;
+    item.pszText = remote.Address() + sizeof(LVITEMA);
+    remote.Write(0, &item, sizeof(item));
+    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.Address()));
+    char text[TextSize] = {};
+    remote.Read(sizeof(LVITEMA), text, TextSize - 1);
+    return text;
+}
+
+std::string ListHeaderText(HWND list, RemoteBuffer& remote) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT;
+    column.cchTextMax = TextSize;
+    column.pszText = remote.Address() + sizeof(LVCOLUMNA);
+    remote.Write(0, &column, sizeof(column));
+    if (!::SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(remote.Address()))) return "";
+    char text[TextSize] = {};
+    remote.Read(sizeof(LVCOLUMNA), text, TextSize - 1);
+    return text;
+}
+
+std::string ListViewDetails(HWND list) {
+    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int selected = static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    RemoteBuffer remote(list, sizeof(LVITEMA) + sizeof(LVCOLUMNA) + TextSize);
+    std::string out = ", \"selected\": " + std::to_string(selected) + ", \"items\": [";
+    if (remote.Ok()) {
+        for (int i = 0; i < count; ++i) out += (i ? ", " : "") + Json(ListItemText(list, remote, i));
+    }
+    out += "], \"header\": " + Json(remote.Ok() ? ListHeaderText(list, remote) : "");
+    // Item rectangles in screen pixels, so the driver can click an item where it is drawn.
+    out += ", \"item_rects\": [";
+    for (int i = 0; i < count && remote.Ok(); ++i) {
+        RECT r{};
+        r.left = LVIR_BOUNDS;
+        remote.Write(0, &r, sizeof(r));
+        ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.Address()));
+        remote.Read(0, &r, sizeof(r));
+        ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        out += (i ? ", " : "") + Rect(r);
+    }
+    return out + "]";
+}
+
+std::string Describe(HWND hwnd) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    const std::string cls = ClassOf(hwnd);
+    std::string out = "{\"hwnd\": " + Hex(hwnd) + ", \"id\": " + std::to_string(::GetDlgCtrlID(hwnd)) +
+                      ", \"class\": " + Json(cls) + ", \"text\": " + Json(TextOf(hwnd)) +
+                      ", \"visible\": " + (::IsWindowVisible(hwnd) ? "true" : "false") +
+                      ", \"enabled\": " + (::IsWindowEnabled(hwnd) ? "true" : "false") +
+                      ", \"iconic\": " + (::IsIconic(hwnd) ? "true" : "false") +
+                      ", \"pid\": " + std::to_string(pid) + ", \"rect\": " + Rect(r);
+    if (cls == "Button") {
+        const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+        if (style == BS_CHECKBOX || style == BS_AUTOCHECKBOX)
+            out += ", \"checked\": " + std::to_string(::SendMessageA(hwnd, BM_GETCHECK, 0, 0));
+    } else if (cls == WC_LISTVIEWA) {
+        out += ListViewDetails(hwnd);
+    } else if (cls == PROGRESS_CLASSA) {
+        out += ", \"position\": " + std::to_string(::SendMessageA(hwnd, PBM_GETPOS, 0, 0)) +
+               ", \"maximum\": " + std::to_string(::SendMessageA(hwnd, PBM_GETRANGE, FALSE, 0));
+    }
+    return out + "}";
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+    return TRUE;
+}
+
+// All top-level windows, visible or not: the driver filters.
+int ListWindows() {
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    std::string out = "[";
+    for (std::size_t i = 0; i < windows.size(); ++i) out += (i ? ",\n " : "") + Describe(windows[i]);
+    std::printf("%s]\n", out.c_str());
+    return 0;
+}
+
+// One window with its client area and every descendant control.
+int ShowWindowDetails(HWND hwnd) {
+    if (!::IsWindow(hwnd)) {
+        std::printf("null\n");
+        return 1;
+    }
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+
+    std::vector<HWND> children;
+    ::EnumChildWindows(hwnd, CollectWindow, reinterpret_cast<LPARAM>(&children));
+
+    std::string out = "{\"window\": " + Describe(hwnd) + ",\n \"client_origin\": [" + std::to_string(origin.x) +
+                      ", " + std::to_string(origin.y) + "], \"client_size\": [" + std::to_string(client.right) +
+                      ", " + std::to_string(client.bottom) + "], \"dpi\": " + std::to_string(dpi) +
+                      ", \"foreground\": " + Hex(::GetForegroundWindow()) + ",\n \"controls\": [";
+    for (std::size_t i = 0; i < children.size(); ++i) out += (i ? ",\n  " : "") + Describe(children[i]);
+    std::printf("%s]}\n", out.c_str());
+    return 0;
+}
+
+// Where the caption's buttons are, as the window itself answers hit tests along
+// its top edge (the caption is drawn by Wine, not by the X server).
+int CaptionButtons(HWND hwnd) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    RECT minimize{0, 0, 0, 0}, close{0, 0, 0, 0};
+    const int captionHeight = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME) + 4;
+    for (int y = r.top; y < r.top + captionHeight; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            const LRESULT hit = ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+            RECT* target = hit == HTMINBUTTON ? &minimize : hit == HTCLOSE ? &close : nullptr;
+            if (target == nullptr) continue;
+            if (target->right == 0) *target = RECT{x, y, x + 1, y + 1};
+            target->left = std::min(target->left, static_cast<LONG>(x));
+            target->top = std::min(target->top, static_cast<LONG>(y));
+            target->right = std::max(target->right, static_cast<LONG>(x + 1));
+            target->bottom = std::max(target->bottom, static_cast<LONG>(y + 1));
+        }
+    }
+    std::printf("{\"minimize\": %s, \"close\": %s}\n", Rect(minimize).c_str(), Rect(close).c_str());
+    return 0;
+}
+
+int ListProcesses() {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    std::string out = "[";
+    bool first = true;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        out += (first ? "" : ", ") + Json(entry.szExeFile);
+        first = false;
+    }
+    ::CloseHandle(snapshot);
+    std::printf("%s]\n", out.c_str());
+    return 0;
+}
+
+// Every URL-cache entry: its name, its type bits and its local file (if any).
+int ListUrlCache() {
+    std::string out = "[";
+    bool first = true;
+    DWORD size = 0;
+    ::FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
+    std::vector<char> buffer(size > 0 ? size : 4096);
+    size = static_cast<DWORD>(buffer.size());
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    HANDLE find = ::FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    if (find == nullptr && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        buffer.resize(size);
+        entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        find = ::FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    }
+    while (find != nullptr) {
+        out += std::string(first ? "" : ",\n ") + "{\"name\": " + Json(entry->lpszSourceUrlName ? entry->lpszSourceUrlName : "") +
+               ", \"type\": " + std::to_string(entry->CacheEntryType) +
+               ", \"file\": " + Json(entry->lpszLocalFileName ? entry->lpszLocalFileName : "") + "}";
+        first = false;
+        size = static_cast<DWORD>(buffer.size());
+        if (!::FindNextUrlCacheEntryA(find, entry, &size)) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+            buffer.resize(size);
+            entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+            if (!::FindNextUrlCacheEntryA(find, entry, &size)) break;
+        }
+    }
+    if (find != nullptr) ::FindCloseUrlCache(find);
+    std::printf("%s]\n", out.c_str());
+    return 0;
+}
+
+// Downloads a URL the way Internet Explorer would: the response goes into the
+// URL cache and its cookies into the cookie store.
+int Fetch(const char* url) {
+    HINTERNET session = ::InternetOpenA("Mozilla/4.0 (compatible; MSIE 8.0)", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (session == nullptr) {
+        std::printf("{\"error\": %lu}\n", ::GetLastError());
+        return 1;
+    }
+    HINTERNET request = ::InternetOpenUrlA(session, url, nullptr, 0, INTERNET_FLAG_RESYNCHRONIZE, 0);
+    if (request == nullptr) {
+        std::printf("{\"error\": %lu}\n", ::GetLastError());
+        ::InternetCloseHandle(session);
+        return 1;
+    }
+    DWORD status = 0;
+    DWORD statusSize = sizeof(status);
+    ::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
+    char chunk[4096];
+    DWORD read = 0;
+    std::size_t total = 0;
+    while (::InternetReadFile(request, chunk, sizeof(chunk), &read) && read > 0) total += read;
+    ::InternetCloseHandle(request);
+    ::InternetCloseHandle(session);
+    std::printf("{\"status\": %lu, \"bytes\": %u}\n", status, static_cast<unsigned>(total));
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: vorlane_probe windows | window HWND | caption HWND | processes | urlcache | fetch URL\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string command = argv[1];
+    if (command == "windows") return ListWindows();
+    if (command == "window" && argc == 3) return ShowWindowDetails(ParseHwnd(argv[2]));
+    if (command == "caption" && argc == 3) return CaptionButtons(ParseHwnd(argv[2]));
+    if (command == "processes") return ListProcesses();
+    if (command == "urlcache") return ListUrlCache();
+    if (command == "fetch" && argc == 3) return Fetch(argv[2]);
+    return Usage();
+}

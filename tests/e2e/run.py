@@ -1,0 +1,348 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios of the real Vorlane.exe, one per CTest test.
+
+Usage: run.py prepare | run.py SCENARIO
+Needs DISPLAY (scripts/test.sh starts an Xvfb) and VORLANE_BUILD_DIR.
+Exit codes: 0 passed, 1 failed, 77 skipped (the behaviour the scenario needs is
+not in this source tree yet).
+"""
+import sys
+import time
+import traceback
+
+from driver import (LAYOUT, MAIN_CLASS, SKIPPED, Prefix, ScenarioFailure, ScenarioSkipped, check,
+                    check_equal, click_at, feature_missing, install_program, prepare_template,
+                    press_key, screenshot, start_program, wait_for_message_box, wait_until, center)
+import fixtures
+import installer_scenario
+
+SETTINGS_KEY = r"HKCU\Software\Pendrake\Vorlane"
+RUN_KEYS = (r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run",
+            r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run")
+AUTO_DELETE_OFF = "Auto Delete is Turned Off."
+TURN_ON = "Turn On Auto Delete"
+TURN_OFF = "Turn Off Auto Delete"
+COUNTDOWN = "On. Next delete will occur in: "
+LOG_LINE = "Internet History was deleted at "
+INTERVALS = ["Delete every 5 minutes", "Delete every 10 minutes", "Delete every 15 minutes",
+             "Delete every 20 minutes", "Delete every 30 minutes", "Delete every 1 hour",
+             "Delete every 2 hours", "Delete every 4 hours", "Delete every 8 hours",
+             "Delete every 16 hours", "Delete every 24 hours"]
+CLEANING_BOXES = ["chkIEHist", "chkIETemp", "chkIETyped", "chkIECookies", "chkFFHist",
+                  "chkFFDownloads", "chkTypedUrls", "chkCookies", "chkFFCache"]
+
+
+def requires_tray():
+    if feature_missing("system/cSysTray.cpp", "Shell_NotifyIcon"):
+        raise ScenarioSkipped("the tray icon (system/cSysTray.cpp) is not built in this tree yet")
+
+
+def close_and_wait(main):
+    main.close_box()
+    main.wait_until_ended()
+
+
+def log_path(prefix):
+    return prefix.unix(prefix.temp + "\\history.txt")
+
+
+# ---------------------------------------------------------------- scenarios
+
+def first_start(prefix):
+    """A fresh user: every caption, item 2 selected, auto delete off, nothing saved."""
+    install_program(prefix)
+    main = start_program(prefix)
+    details = main.details()
+    check_equal(details["window"]["text"], "Vorlane", "window caption")
+
+    for name, spec in LAYOUT.controls.items():
+        control = main.control(name, details)
+        if spec["kind"] in ("Frame", "CheckBox", "PushButton"):
+            check_equal(control["text"], spec["caption"], f"caption of {name}")
+        check_equal(control["visible"], spec["visible"], f"visibility of {name}")
+        # Every control sits where the layout puts it (clicks rely on it).
+        expected = main.screen_rect(name, details)
+        off = max(abs(a - b) for a, b in zip(control["rect"], expected))
+        check(off <= 1, f"{name} is at {control['rect']}, the layout says {list(expected)}")
+        if spec["kind"] == "CheckBox":
+            check_equal(control["checked"], 0, f"{name} at start")
+
+    listview = main.control("ListView2", details)
+    check_equal(listview["header"], "How often would you like to delete history?", "list header")
+    check_equal(listview["items"], INTERVALS, "interval list")
+    check_equal(listview["selected"], 1, "selected list item (0-based)")
+    check_equal(main.control("PushButton13", details)["text"], TURN_ON, "auto delete button")
+    screenshot("main-window.png", details["window"]["rect"])
+
+    # The timer does not run: two seconds later the status line is unchanged.
+    time.sleep(2.2)
+    check_equal(main.text("Frame3"), AUTO_DELETE_OFF, "status line after two seconds")
+    check_equal(main.control("ProgressBar1")["position"], 0, "progress bar")
+    check_equal(prefix.reg_values(SETTINGS_KEY), None, "settings after a start without clicks")
+
+    main.click("PushButton11")
+    box = wait_for_message_box(prefix)
+    check_equal(box.text, "Questions? Please contact Team Pendrake at https://www.pendrake.example/contact",
+                "help message")
+    box.click("OK")
+    wait_until("the help box to close", box.gone)
+    close_and_wait(main)
+
+
+def interval_and_auto_delete_survive_restart(prefix):
+    install_program(prefix)
+    main = start_program(prefix)
+    main.click_list_item(5)
+    wait_until("OftenIndex = 5", lambda: prefix.reg_value(SETTINGS_KEY, "OftenIndex") == "5")
+    check_equal(main.control("ListView2")["selected"], 4, "selected item after the click")
+
+    main.click("PushButton13")
+    main.wait_for_text("PushButton13", lambda t: t == TURN_OFF, "the button to read " + TURN_OFF)
+    first = main.wait_for_text("Frame3", lambda t: t.startswith(COUNTDOWN), "the countdown")
+    check_equal(prefix.reg_value(SETTINGS_KEY, "StartStopState"), "On", "StartStopState")
+    main.wait_for_text("Frame3", lambda t: t.startswith(COUNTDOWN) and t != first, "the countdown to move")
+    bar = main.control("ProgressBar1")
+    check_equal(bar["maximum"], 30 * 60, "progress maximum for 30 minutes")
+    check(1 <= bar["position"] <= 10, f"progress after a few seconds: {bar['position']}")
+    main.screenshot("auto-delete-countdown.png")
+    close_and_wait(main)
+
+    main = start_program(prefix)
+    check_equal(main.control("ListView2")["selected"], 4, "selected item after a restart")
+    check_equal(main.text("PushButton13"), TURN_OFF, "button after a restart")
+    main.wait_for_text("Frame3", lambda t: t.startswith(COUNTDOWN), "the countdown after a restart")
+
+    main.click("PushButton13")
+    main.wait_for_text("PushButton13", lambda t: t == TURN_ON, "the button to read " + TURN_ON)
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the status line to say auto delete is off")
+    check_equal(prefix.reg_value(SETTINGS_KEY, "StartStopState"), "Off", "StartStopState")
+    close_and_wait(main)
+
+    main = start_program(prefix)
+    check_equal(main.text("PushButton13"), TURN_ON, "button after the second restart")
+    check_equal(main.control("ListView2")["selected"], 4, "selected item after the second restart")
+    close_and_wait(main)
+
+
+def full_pass(prefix):
+    missing = [what for what, path, marker in (
+        ("folder walk", "cleaning", "GetSubDirectories2016"),
+        ("URL-cache purge", "cleaning", "DeleteUrlCacheEntry"),
+        ("Firefox cleaners", "firefox", "GetPrivateProfileString"),
+    ) if feature_missing(path, marker)]
+    if missing:
+        raise ScenarioSkipped("not built in this tree yet: " + ", ".join(missing))
+    install_program(prefix)
+    world = fixtures.RealisticUser(prefix)
+    world.plant()
+    main = start_program(prefix)
+
+    for name in CLEANING_BOXES:
+        main.click(name)
+    details = main.details()
+    for name in CLEANING_BOXES:
+        check_equal(main.control(name, details)["checked"], 1, f"{name} after its click")
+
+    main.click("PushButton12")
+    time.sleep(0.3)
+    main.screenshot("pass-running.png")
+    wait_until("the log line", lambda: log_path(prefix).exists(), timeout=60)
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=60)
+
+    world.verify()
+    lines = log_path(prefix).read_bytes().split(b"\r\n")
+    check_equal(len(lines), 2, "log lines (one line and the final line break)")
+    check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
+    close_and_wait(main)
+
+
+def clear_history_log(prefix):
+    install_program(prefix)
+    log = log_path(prefix)
+    main = start_program(prefix)
+    check(not log.exists(), "a history log exists before any pass")
+
+    main.click("PushButton12")  # a pass with no box ticked still writes its line
+    wait_until("the log line", log.exists)
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=20)
+    before = log.read_bytes()
+    check(before.startswith(LOG_LINE.encode()) and before.endswith(b"\r\n"), f"log: {before!r}")
+
+    main.click("PushButton3")
+    box = wait_for_message_box(prefix)
+    check_equal(box.text, "Are you sure you want to delete the history log and start over?", "question")
+    check_equal(sorted(box.buttons), ["No", "Yes"], "buttons of the question")
+    screenshot("clear-history-question.png", box.rect)
+    box.click("No")
+    wait_until("the question to close", box.gone)
+    time.sleep(0.5)
+    check_equal(log.read_bytes(), before, "log after answering No")
+
+    main.click("PushButton3")
+    box = wait_for_message_box(prefix)
+    box.click("Yes")
+    wait_until("the question to close", box.gone)
+    wait_until("the log to be deleted", lambda: not log.exists())
+
+    # Viewing now says there is nothing; this box is answered from the keyboard.
+    main.click("PushButton1")
+    box = wait_for_message_box(prefix)
+    check_equal(box.text, "There isn't a history to view because actions have not been performed yet.",
+                "view message")
+    press_key("Return")
+    wait_until("the message to close after Enter", box.gone)
+    close_and_wait(main)
+
+
+def startup_entry(prefix):
+    install_program(prefix)
+    expected = '"C:\\Program Files\\Vorlane\\Vorlane.exe"'
+
+    def entries():
+        return [v for v in (prefix.reg_value(k, "Vorlane.exe") for k in RUN_KEYS) if v is not None]
+
+    main = start_program(prefix)
+    check(not main.control("Check8")["visible"], "Minimized to system tray is visible at start")
+    main.click("Check4")
+    wait_until("the startup entry", entries)
+    check_equal(entries(), [expected], "startup entry (full path, quoted for its space)")
+    details = main.details()
+    check(main.control("Check4", details)["checked"] == 1, "Check4 after its click")
+    check(main.control("Check8", details)["visible"], "Minimized to system tray after ticking Check4")
+    check_equal(prefix.reg_value(SETTINGS_KEY, "Windows Startup"), "On", "Windows Startup")
+
+    main.click("Check8")
+    wait_until("Minimized = On", lambda: prefix.reg_value(SETTINGS_KEY, "Minimized") == "On")
+
+    main.click("Check4")
+    wait_until("the startup entry to go", lambda: not entries())
+    details = main.details()
+    check_equal(main.control("Check8", details)["checked"], 0, "Check8 after unticking Check4")
+    check(not main.control("Check8", details)["visible"], "Check8 stays visible after unticking Check4")
+    check_equal(prefix.reg_value(SETTINGS_KEY, "Minimized"), "Off", "Minimized")
+    check_equal(prefix.reg_value(SETTINGS_KEY, "Windows Startup"), "Off", "Windows Startup")
+
+    main.click("Check4")
+    wait_until("the startup entry again", entries)
+    close_and_wait(main)
+
+    main = start_program(prefix)
+    details = main.details()
+    check_equal(main.control("Check4", details)["checked"], 1, "Check4 after a restart")
+    check(main.control("Check8", details)["visible"], "Check8 after a restart with Check4 ticked")
+    check_equal(entries(), [expected], "startup entry after a restart")
+    main.click("Check4")
+    wait_until("the startup entry to go", lambda: not entries())
+    close_and_wait(main)
+
+
+def wait_for_tray_icon(prefix):
+    icons = wait_until("the tray icon", prefix.tray_icons, timeout=10)
+    check_equal(len(icons), 1, "tray icons")
+    return icons[0]
+
+
+def minimize_to_tray_and_restore(prefix):
+    requires_tray()
+    install_program(prefix)
+    main = start_program(prefix)
+    wait_for_tray_icon(prefix)
+
+    main.minimize()
+    wait_until("the window to hide", lambda: not main.visible())
+    # Wine shows the balloon two seconds after the request, beside the tray.
+    balloon = wait_until("the balloon", lambda: prefix.windows(cls="tooltips_class32", visible=True), timeout=6)
+    left = min(w["rect"][0] for w in balloon) - 10
+    top = min(w["rect"][1] for w in balloon) - 10
+    screenshot("tray-balloon.png", (max(left, 0), max(top, 0), min(left + 520, 1280), 1024))
+
+    icon = wait_for_tray_icon(prefix)
+    click_at(*center(icon["rect"]))
+    wait_until("the window to come back", main.visible)
+    check(not main.details()["window"]["iconic"], "the window came back minimized")
+
+    # A second minimize hides it again (no second balloon) and a click brings it back.
+    main.minimize()
+    wait_until("the window to hide again", lambda: not main.visible())
+    click_at(*center(wait_for_tray_icon(prefix)["rect"]))
+    wait_until("the window to come back again", main.visible)
+    close_and_wait(main)
+
+    # Started with "Load on Windows startup" and "Minimized to system tray" saved:
+    # the window starts hidden in the tray and the icon brings it back.
+    prefix.reg_add(SETTINGS_KEY, "Windows Startup", "On")
+    prefix.reg_add(SETTINGS_KEY, "Minimized", "On")
+    main = start_program(prefix, expect_visible=False)
+    icon = wait_for_tray_icon(prefix)
+    time.sleep(1)
+    check(not main.visible(), "the window shows although it should start in the tray")
+    click_at(*center(icon["rect"]))
+    wait_until("the window to come back from a hidden start", main.visible)
+    time.sleep(0.3)
+    details = main.details()
+    check_equal(main.control("Check4", details)["checked"], 1, "Check4 restored from the settings")
+    check_equal(main.control("Check8", details)["checked"], 1, "Check8 restored from the settings")
+    close_and_wait(main)
+
+
+def close_ends_program(prefix):
+    """The close box ends the program (also while auto delete runs) and removes its tray icon."""
+    install_program(prefix)
+    tray = not feature_missing("system/cSysTray.cpp", "Shell_NotifyIcon")
+    main = start_program(prefix)
+    if tray:
+        wait_for_tray_icon(prefix)
+    main.click("PushButton13")
+    main.wait_for_text("Frame3", lambda t: t.startswith(COUNTDOWN), "the countdown")
+    close_and_wait(main)
+    check(not prefix.windows(cls=MAIN_CLASS), "the main window still exists after closing")
+    if tray:
+        wait_until("the tray icon to go", lambda: not prefix.tray_icons())
+    else:
+        print("note: no tray icon in this tree; only the end of the process was checked")
+
+
+SCENARIOS = {f.__name__: f for f in (
+    first_start, interval_and_auto_delete_survive_restart, full_pass, clear_history_log,
+    startup_entry, minimize_to_tray_and_restore, close_ends_program,
+    installer_scenario.installer)}
+
+
+def main(argv):
+    if len(argv) != 2 or (argv[1] != "prepare" and argv[1] not in SCENARIOS):
+        print(__doc__ + "\nScenarios: " + ", ".join(SCENARIOS), file=sys.stderr)
+        return 2
+    name = argv[1]
+    started = time.monotonic()
+    if name == "prepare":
+        prepare_template()
+        print(f"template prefix ready ({time.monotonic() - started:.1f} s)")
+        return 0
+    prefix = None
+    passed = False
+    try:
+        prefix = Prefix("run-" + name)
+        SCENARIOS[name](prefix)
+        passed = True
+        print(f"PASSED {name} ({time.monotonic() - started:.1f} s)")
+        return 0
+    except ScenarioSkipped as skipped:
+        passed = True
+        print(f"SKIPPED {name}: {skipped}")
+        return SKIPPED
+    except (ScenarioFailure, Exception):
+        traceback.print_exc()
+        shot = screenshot(f"failed-{name}.png")
+        print(f"FAILED {name} ({time.monotonic() - started:.1f} s); screen saved to {shot}")
+        return 1
+    finally:
+        if prefix is not None:
+            prefix.close()
+            if passed:
+                prefix.remove()
+            else:
+                print(f"the prefix is kept for a look: {prefix.path}")
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
