@@ -2,33 +2,21 @@
 
 #include "firefox/Firefox.h"
 
-// Each cleaner builds its own Firefox object, so the profile is looked up again
-// for every box: a profiles.ini changed between two steps is followed.
 namespace FirefoxHistory {
 
-void ClearFirefoxHistory() {
+namespace {
+// Each cleaner builds its own Firefox object, so the profile is looked up again
+// for every box: a profiles.ini changed between two steps is followed.
+void OnFreshProfile(void (Firefox::*deleteFiles)() const) {
     const Firefox firefox;
-    firefox.Delete_History();
+    (firefox.*deleteFiles)();
 }
+}  // namespace
 
-void ClearFirefoxDownloads() {
-    const Firefox firefox;
-    firefox.Delete_Downloads();
-}
-
-void ClearFirefoxTypedUrls() {
-    const Firefox firefox;
-    firefox.Delete_TypedUrls();
-}
-
-void ClearFirefoxCookies() {
-    const Firefox firefox;
-    firefox.Delete_Cookies();
-}
-
-void ClearFirefoxCache() {
-    const Firefox firefox;
-    firefox.Delete_Cache();
-}
+void ClearFirefoxHistory() { OnFreshProfile(&Firefox::Delete_History); }
+void ClearFirefoxDownloads() { OnFreshProfile(&Firefox::Delete_Downloads); }
+void ClearFirefoxTypedUrls() { OnFreshProfile(&Firefox::Delete_TypedUrls); }
+void ClearFirefoxCookies() { OnFreshProfile(&Firefox::Delete_Cookies); }
+void ClearFirefoxCache() { OnFreshProfile(&Firefox::Delete_Cache); }
 
 }  // namespace FirefoxHistory

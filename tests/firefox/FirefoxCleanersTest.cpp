@@ -70,8 +70,10 @@ TEST_F(FirefoxCleanersTest, EachDeletionOfABoxRunsWhenTheOtherFindsNothing) {
     Fixtures::DeleteTree(Profile() + "\\history.dat");
     Fixtures::DeleteTree(Profile() + "\\cookies.txt");
     Fixtures::DeleteTree(Profile() + "\\cache");
+    Fixtures::DeleteTree(Profile() + "\\downloads.sqlite");
 
     FirefoxHistory::ClearFirefoxHistory();
+    FirefoxHistory::ClearFirefoxDownloads();
     FirefoxHistory::ClearFirefoxCookies();
     FirefoxHistory::ClearFirefoxCache();
 
@@ -79,6 +81,9 @@ TEST_F(FirefoxCleanersTest, EachDeletionOfABoxRunsWhenTheOtherFindsNothing) {
     EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\cookies.sqlite"));
     EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\XUL.mfl.cache"));
     EXPECT_FALSE(Fixtures::FolderExists(Profile() + "\\cache"));  // nothing is created either
+    // The companions of a database that is already gone are stale: they go.
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\downloads.sqlite-wal"));
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\downloads.sqlite-journal"));
     EXPECT_TRUE(Fixtures::FileExists(Profile() + "\\prefs.js"));
 }
 
@@ -120,16 +125,6 @@ TEST_F(FirefoxCleanersTest, FilesInUseOrReadOnlyStayAndTheOthersStillGo) {
     EXPECT_FALSE(Fixtures::FileExists(p + "\\formhistory.sqlite-wal"));
     EXPECT_FALSE(Fixtures::FileExists(p + "\\cookies.sqlite"));
     EXPECT_FALSE(Fixtures::FileExists(p + "\\cookies.sqlite-shm"));
-}
-
-TEST_F(FirefoxCleanersTest, CompanionsOfADatabaseThatIsAlreadyGoneAreRemoved) {
-    InstallProfile();
-    Fixtures::DeleteTree(Profile() + "\\downloads.sqlite");
-
-    FirefoxHistory::ClearFirefoxDownloads();
-
-    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\downloads.sqlite-wal"));
-    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\downloads.sqlite-journal"));
 }
 
 TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
