@@ -1,28 +1,13 @@
 #include "system/cSysTray.h"
+#include "support/TrayRecorder.h"
 #include "system/Failure.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct ShellCall {
-    DWORD message;
-    NOTIFYICONDATAA record;
-};
-
-std::vector<ShellCall> calls;
-
-// Sees every record on its way to the real shell (Wine's tray) and passes it on.
-BOOL WINAPI ObserveShell(DWORD message, PNOTIFYICONDATAA data) {
-    ShellCall call{message, {}};
-    std::memcpy(&call.record, data, data->cbSize < sizeof(call.record) ? data->cbSize : sizeof(call.record));
-    calls.push_back(call);
-    return ::Shell_NotifyIconA(message, data);
-}
 
 // A procedure put on the control's window before the tray procedure, to see
 // what reaches "the previous procedure".
@@ -42,12 +27,10 @@ HICON TestIcon(int which = 0) { return ::LoadIcon(nullptr, which == 0 ? IDI_APPL
 
 class TrayTest : public ::testing::Test {
 protected:
-    TrayTest() {
-        calls.clear();
-        seen.clear();
-        cSysTray::shellNotify = ObserveShell;
-    }
-    ~TrayTest() override { cSysTray::shellNotify = ::Shell_NotifyIconA; }
+    TrayTest() { seen.clear(); }
+
+    TrayRecorder recorder;
+    std::vector<ShellCall>& calls = recorder.Calls();
 
     // The common header of every record.
     void ExpectHeader(const ShellCall& call, const cSysTray& tray) {
