@@ -2,6 +2,7 @@
 
 #include "app/Appearance.h"
 #include "app/Main.h"
+#include "app/SkinEngine.h"
 #include "app/Settings.h"
 #include "cleaning/FileRoutines.h"
 #include "cleaning/IEHistory.h"
@@ -14,6 +15,7 @@
 #include "system/ProgramLocation.h"
 #include "system/Seams.h"
 #include "system/StepRunner.h"
+#include "system/PropertyBag.h"
 #include "system/mStartUp.h"
 
 #include "resources/resource.h"
@@ -101,7 +103,15 @@ Form1::Form1(Cleaners cleaners)
     for (const ControlSpec& spec : Form1Layout::Controls)
         if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::CheckBox)
             controlBackColors_[spec.id] = White;
-    tray_.onMouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
+    tray_.onMouseUp = [this](std::int16_t& button, std::int32_t& id) { cSysTray1_MouseUp(button, id); };
+    // The tray control as placed on the window: not yet in the tray, showing the
+    // blue 'P' icon.
+    PropertyBag placed;
+    placed.WriteProperty("InTray", false);
+    placed.WriteProperty("TrayIcon", Picture::FromIcon(static_cast<HICON>(::LoadImageA(
+                                         ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
+                                         16, 16, LR_SHARED))));
+    tray_.ReadProperties(placed);
 }
 
 Form1::~Form1() {
@@ -282,6 +292,8 @@ void Form1::RestoreStartupBoxes() {
 
 // ---------------------------------------------------------------- window state
 
+// A hidden window keeps its minimized state until the tray brings it back with
+// SW_RESTORE: restoring it here would show it again.
 void Form1::Form_Resize() {
     if (!::IsIconic(hwnd_) || Main::HiddenInTray) return;
     ::ShowWindow(hwnd_, SW_HIDE);
@@ -572,6 +584,8 @@ std::string Form1::SelectedItemText() const {
                    reinterpret_cast<LPARAM>(&item));
     return text;
 }
+
+void Form1::SetSkinFramework1(std::unique_ptr<SkinEngine> engine) { skinFramework1_ = std::move(engine); }
 
 void Form1::SetBackColor(COLORREF color) {
     backColor_ = color;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace Form1Texts {
@@ -35,6 +36,8 @@ inline constexpr char CursorFile[] = "\\HAND-M.CUR";
 
 // Mouse pointer codes of the main window.
 enum MousePointerCode : int { PointerDefault = 0, PointerHourglass = 11, PointerCustom = 99 };
+
+class SkinEngine;
 
 class Form1 final : public Window, public PassWindow {
 public:
@@ -108,6 +111,10 @@ public:
     COLORREF ControlBackColor(ControlId id) const;
     void SetControlBackColor(ControlId id, COLORREF color);
 
+    // The skin engine drawing the window (none without a skin file).
+    SkinEngine* SkinFramework1() const { return skinFramework1_.get(); }
+    void SetSkinFramework1(std::unique_ptr<SkinEngine> engine);
+
     cSysTray& Tray() { return tray_; }
     HICON ProgramIcon() const { return programIcon_; }
     int Dpi() const { return dpi_; }
@@ -152,5 +159,6 @@ private:
     UINT timerInterval_ = 0;
     bool timerEnabled_ = true;
     cSysTray tray_;
+    std::unique_ptr<SkinEngine> skinFramework1_;
     std::string handlerName_ = "WindowProc";
 };
