@@ -22,8 +22,8 @@ SetCompressor /SOLID lzma
 !ifndef OUTPUT_FILE
   !define OUTPUT_FILE "Vorlane-Setup.exe"
 !endif
-!ifndef SKIN_DIR
-  !define SKIN_DIR "${SOURCE_DIR}/resources/x"
+!ifndef SKIN_FILE
+  !define SKIN_FILE "${SOURCE_DIR}/resources/skins/Harbour.cjs"
 !endif
 
 !define PRODUCT "Vorlane"
@@ -96,11 +96,13 @@ Section "Vorlane (required)" SecProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; The skin folder "x" beside the program, only when the build has a skin to ship.
-!if /FileExists "${SKIN_DIR}/o.cjs"
-Section /o "Skin" SecSkin
+; The skin folder "x" beside the program (the program draws its window in the
+; skin file x\o.cjs when it is there). Optional and off by default; left out of
+; the installer when the build has no skin file to ship.
+!if /FileExists "${SKIN_FILE}"
+Section /o "Skin (Harbour)" SecSkin
   SetOutPath "$INSTDIR\x"
-  File /r "${SKIN_DIR}/*.*"
+  File "/oname=o.cjs" "${SKIN_FILE}"
 SectionEnd
 !endif
 

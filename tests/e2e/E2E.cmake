@@ -13,6 +13,11 @@ target_link_libraries(vorlane_probe PRIVATE wininet user32 gdi32)
 find_program(VORLANE_MAKENSIS makensis)
 if(VORLANE_MAKENSIS)
   set(VORLANE_SETUP ${CMAKE_BINARY_DIR}/Vorlane-Setup.exe)
+  set(setup_inputs ${CMAKE_CURRENT_SOURCE_DIR}/installer/Vorlane.nsi
+                   ${CMAKE_CURRENT_SOURCE_DIR}/resources/HAND-M.CUR)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/resources/skins/Harbour.cjs)
+    list(APPEND setup_inputs ${CMAKE_CURRENT_SOURCE_DIR}/resources/skins/Harbour.cjs)
+  endif()
   add_custom_command(
     OUTPUT ${VORLANE_SETUP}
     COMMAND ${VORLANE_MAKENSIS} -V2 -NOCD
@@ -20,8 +25,7 @@ if(VORLANE_MAKENSIS)
             -DSOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR}
             -DOUTPUT_FILE=${VORLANE_SETUP}
             ${CMAKE_CURRENT_SOURCE_DIR}/installer/Vorlane.nsi
-    DEPENDS Vorlane ${CMAKE_CURRENT_SOURCE_DIR}/installer/Vorlane.nsi
-            ${CMAKE_CURRENT_SOURCE_DIR}/resources/HAND-M.CUR
+    DEPENDS Vorlane ${setup_inputs}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     COMMENT "Building the installer Vorlane-Setup.exe")
   add_custom_target(installer ALL DEPENDS ${VORLANE_SETUP})

@@ -29,8 +29,10 @@ PROGRAM_FOLDER = r"C:\Program Files\Vorlane"
 PROGRAM = PROGRAM_FOLDER + r"\Vorlane.exe"
 MAIN_CLASS = "VorlaneForm1"
 MESSAGE_BOX_CLASS = "#32770"
-TRAY_CLASS = "Shell_TrayWnd"
-TRAY_ICON_CLASS = "__wine_tray_icon"
+# Wine's own notification area when the desktop has none: the X11 driver's
+# stand-alone tray window, or explorer's (depending on the Wine version).
+TRAY_CLASSES = ("__winex11_standalone_tray", "Shell_TrayWnd")
+TRAY_ICON_CLASSES = ("__winex11_tray_icon", "__wine_tray_icon")
 
 SKIPPED = 77
 
@@ -277,9 +279,11 @@ class Prefix:
     def tray_icons(self):
         """The visible icons of Wine's stand-alone notification-area window."""
         icons = []
-        for tray in self.windows(cls=TRAY_CLASS, visible=True):
+        for tray in self.windows(visible=True):
+            if tray["class"] not in TRAY_CLASSES:
+                continue
             details = self.probe("window", tray["hwnd"])
-            icons += [c for c in details["controls"] if c["class"] == TRAY_ICON_CLASS and c["visible"]]
+            icons += [c for c in details["controls"] if c["class"] in TRAY_ICON_CLASSES and c["visible"]]
         return icons
 
     def close(self):

@@ -10,7 +10,9 @@ import sys
 import time
 import traceback
 
-from driver import (LAYOUT, MAIN_CLASS, SKIPPED, Prefix, ScenarioFailure, ScenarioSkipped, check,
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
+
+from driver import (LAYOUT, MAIN_CLASS, SKIPPED, TRAY_CLASSES, Prefix, ScenarioFailure, ScenarioSkipped, check,
                     check_equal, click_at, feature_missing, install_program, prepare_template,
                     press_key, screenshot, start_program, wait_for_message_box, wait_until, center)
 import fixtures
@@ -252,9 +254,11 @@ def minimize_to_tray_and_restore(prefix):
     wait_until("the window to hide", lambda: not main.visible())
     # Wine shows the balloon two seconds after the request, beside the tray.
     balloon = wait_until("the balloon", lambda: prefix.windows(cls="tooltips_class32", visible=True), timeout=6)
-    left = min(w["rect"][0] for w in balloon) - 10
-    top = min(w["rect"][1] for w in balloon) - 10
-    screenshot("tray-balloon.png", (max(left, 0), max(top, 0), min(left + 520, 1280), 1024))
+    shown = balloon + [w for w in prefix.windows(visible=True) if w["class"] in TRAY_CLASSES]
+    screenshot("tray-balloon.png", (max(min(w["rect"][0] for w in shown) - 8, 0),
+                                    max(min(w["rect"][1] for w in shown) - 8, 0),
+                                    max(w["rect"][2] for w in shown) + 24,
+                                    max(w["rect"][3] for w in shown) + 24))
 
     icon = wait_for_tray_icon(prefix)
     click_at(*center(icon["rect"]))
