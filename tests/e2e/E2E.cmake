@@ -7,7 +7,7 @@ endif()
 
 # Looks at windows, processes and the URL cache from inside the test prefix.
 add_executable(vorlane_probe tests/e2e/probe/VorlaneProbe.cpp)
-target_link_libraries(vorlane_probe PRIVATE wininet user32 gdi32)
+target_link_libraries(vorlane_probe PRIVATE user32 gdi32)
 
 # The installer, when NSIS is there (scripts/installer.sh names it in the README).
 find_program(VORLANE_MAKENSIS makensis)

@@ -16,6 +16,7 @@ import os
 import re
 import shutil
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -207,8 +208,15 @@ class Prefix:
         self.temp = self.wine_echo("%TEMP%")
 
     def run(self, args, timeout=60, check_result=False):
-        result = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
-                                text=True, errors="replace", timeout=timeout)
+        # Output goes through files, not pipes: a Wine service that a command
+        # happens to start inherits its handles and would hold a pipe open.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                  timeout=timeout).returncode
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(args, code, out.read().decode(errors="replace"),
+                                                 err.read().decode(errors="replace"))
         if check_result and result.returncode != 0:
             raise ScenarioFailure(f"{' '.join(map(str, args))} failed ({result.returncode}): {result.stderr}")
         return result
@@ -388,7 +396,7 @@ def start_program(prefix, expect_visible=True):
 
     def found():
         for w in prefix.windows(cls=MAIN_CLASS, title="Vorlane"):
-            if w["hwnd"] not in known and (w["visible"] or not expect_visible):
+            if w["hwnd"] not in known and (w["visible"] or not expect_visible) and w["responding"]:
                 return w
         return None
 

@@ -87,6 +87,9 @@ class RealisticUser:
             hidden = write(top / "Level1" / "hidden-archive.txt")
             self.attrib(hidden, "+h")
             self.kept.append(hidden)
+        # Enough cached files that the pass takes a moment and can be seen running.
+        bulk = self.folders["Cache"] / "Content.Bulk"
+        self.doomed += [write(bulk / f"{d:02d}" / f"item{f:03d}.tmp") for d in range(40) for f in range(200)]
         # A link inside the cache folder to a folder elsewhere: nothing behind it may go.
         elsewhere = self.folders["AppData"].parent / "LinkedElsewhere"
         self.kept += [write(elsewhere / "precious.txt"), write(elsewhere / "Deep" / "precious2.txt")]

@@ -145,9 +145,11 @@ def full_pass(prefix):
     for name in CLEANING_BOXES:
         check_equal(main.control(name, details)["checked"], 1, f"{name} after its click")
 
+    window_rect = main.details()["window"]["rect"]
     main.click("PushButton12")
-    time.sleep(0.3)
-    main.screenshot("pass-running.png")
+    running = main.wait_for_text("Frame3", lambda t: t not in ("", AUTO_DELETE_OFF), "the pass to show its work")
+    screenshot("pass-running.png", window_rect)
+    print(f"status line while the pass ran: {running}")
     wait_until("the log line", lambda: log_path(prefix).exists(), timeout=60)
     main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=60)
 

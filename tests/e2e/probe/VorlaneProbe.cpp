@@ -63,12 +63,21 @@ std::string ClassOf(HWND hwnd) {
     return name;
 }
 
-// WM_GETTEXT is marshalled between processes for every window class.
+// A message to a window of another process, given up after a while: a busy
+// program must make the probe report, never hang.
+LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 3000, &result))
+        return 0;
+    return static_cast<LRESULT>(result);
+}
+
+// The text the window manager keeps for the window (its caption), read without
+// a message, so it works for windows of a busy program too.
 std::string TextOf(HWND hwnd) {
-    const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<char> text(static_cast<std::size_t>(length) + 2, '\0');
-    ::SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
+    char text[1024] = {};
+    ::GetWindowTextA(hwnd, text, sizeof(text));
+    return text;
 }
 
 // Memory inside the window's own process, for list-view messages that carry
@@ -112,7 +121,7 @@ std::string ListItemText(HWND list, RemoteBuffer& remote, int index) {
     item.cchTextMax = TextSize;
     item.pszText = remote.Address() + sizeof(LVITEMA);
     remote.Write(0, &item, sizeof(item));
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.Address()));
+    Ask(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.Address()));
     char text[TextSize] = {};
     remote.Read(sizeof(LVITEMA), text, TextSize - 1);
     return text;
@@ -124,15 +133,15 @@ std::string ListHeaderText(HWND list, RemoteBuffer& remote) {
     column.cchTextMax = TextSize;
     column.pszText = remote.Address() + sizeof(LVCOLUMNA);
     remote.Write(0, &column, sizeof(column));
-    if (!::SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(remote.Address()))) return "";
+    if (!Ask(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(remote.Address()))) return "";
     char text[TextSize] = {};
     remote.Read(sizeof(LVCOLUMNA), text, TextSize - 1);
     return text;
 }
 
 std::string ListViewDetails(HWND list) {
-    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    const int selected = static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int count = static_cast<int>(Ask(list, LVM_GETITEMCOUNT, 0, 0));
+    const int selected = static_cast<int>(Ask(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     RemoteBuffer remote(list, sizeof(LVITEMA) + sizeof(LVCOLUMNA) + TextSize);
     std::string out = ", \"selected\": " + std::to_string(selected) + ", \"items\": [";
     if (remote.Ok()) {
@@ -145,7 +154,7 @@ std::string ListViewDetails(HWND list) {
         RECT r{};
         r.left = LVIR_BOUNDS;
         remote.Write(0, &r, sizeof(r));
-        ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.Address()));
+        Ask(list, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.Address()));
         remote.Read(0, &r, sizeof(r));
         ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
         out += (i ? ", " : "") + Rect(r);
@@ -153,7 +162,7 @@ std::string ListViewDetails(HWND list) {
     return out + "]";
 }
 
-std::string Describe(HWND hwnd) {
+std::string Describe(HWND hwnd, bool topLevel) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
     DWORD pid = 0;
@@ -165,15 +174,21 @@ std::string Describe(HWND hwnd) {
                       ", \"enabled\": " + (::IsWindowEnabled(hwnd) ? "true" : "false") +
                       ", \"iconic\": " + (::IsIconic(hwnd) ? "true" : "false") +
                       ", \"pid\": " + std::to_string(pid) + ", \"rect\": " + Rect(r);
+    if (topLevel) {
+        // Whether the window's thread answers messages now (a busy program does not).
+        DWORD_PTR ignored = 0;
+        const bool answers = ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &ignored);
+        out += std::string(", \"responding\": ") + (answers ? "true" : "false");
+    }
     if (cls == "Button") {
         const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
         if (style == BS_CHECKBOX || style == BS_AUTOCHECKBOX)
-            out += ", \"checked\": " + std::to_string(::SendMessageA(hwnd, BM_GETCHECK, 0, 0));
+            out += ", \"checked\": " + std::to_string(Ask(hwnd, BM_GETCHECK, 0, 0));
     } else if (cls == WC_LISTVIEWA) {
         out += ListViewDetails(hwnd);
     } else if (cls == PROGRESS_CLASSA) {
-        out += ", \"position\": " + std::to_string(::SendMessageA(hwnd, PBM_GETPOS, 0, 0)) +
-               ", \"maximum\": " + std::to_string(::SendMessageA(hwnd, PBM_GETRANGE, FALSE, 0));
+        out += ", \"position\": " + std::to_string(Ask(hwnd, PBM_GETPOS, 0, 0)) +
+               ", \"maximum\": " + std::to_string(Ask(hwnd, PBM_GETRANGE, FALSE, 0));
     }
     return out + "}";
 }
@@ -188,7 +203,7 @@ int ListWindows() {
     std::vector<HWND> windows;
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     std::string out = "[";
-    for (std::size_t i = 0; i < windows.size(); ++i) out += (i ? ",\n " : "") + Describe(windows[i]);
+    for (std::size_t i = 0; i < windows.size(); ++i) out += (i ? ",\n " : "") + Describe(windows[i], true);
     std::printf("%s]\n", out.c_str());
     return 0;
 }
@@ -210,11 +225,11 @@ int ShowWindowDetails(HWND hwnd) {
     std::vector<HWND> children;
     ::EnumChildWindows(hwnd, CollectWindow, reinterpret_cast<LPARAM>(&children));
 
-    std::string out = "{\"window\": " + Describe(hwnd) + ",\n \"client_origin\": [" + std::to_string(origin.x) +
+    std::string out = "{\"window\": " + Describe(hwnd, true) + ",\n \"client_origin\": [" + std::to_string(origin.x) +
                       ", " + std::to_string(origin.y) + "], \"client_size\": [" + std::to_string(client.right) +
                       ", " + std::to_string(client.bottom) + "], \"dpi\": " + std::to_string(dpi) +
                       ", \"foreground\": " + Hex(::GetForegroundWindow()) + ",\n \"controls\": [";
-    for (std::size_t i = 0; i < children.size(); ++i) out += (i ? ",\n  " : "") + Describe(children[i]);
+    for (std::size_t i = 0; i < children.size(); ++i) out += (i ? ",\n  " : "") + Describe(children[i], false);
     std::printf("%s]}\n", out.c_str());
     return 0;
 }
@@ -228,7 +243,7 @@ int CaptionButtons(HWND hwnd) {
     const int captionHeight = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME) + 4;
     for (int y = r.top; y < r.top + captionHeight; ++y) {
         for (int x = r.left; x < r.right; ++x) {
-            const LRESULT hit = ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+            const LRESULT hit = Ask(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
             RECT* target = hit == HTMINBUTTON ? &minimize : hit == HTCLOSE ? &close : nullptr;
             if (target == nullptr) continue;
             if (target->right == 0) *target = RECT{x, y, x + 1, y + 1};
@@ -257,20 +272,41 @@ int ListProcesses() {
     return 0;
 }
 
+// WinINet is loaded only by the commands that use it: its start-up work must not
+// hold up the window commands while the program under test uses the URL cache.
+struct WinInet {
+    HMODULE module = ::LoadLibraryA("wininet.dll");
+    template <typename F>
+    F* Get(F*, const char* name) const {
+        return reinterpret_cast<F*>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    }
+#define VORLANE_WININET(name) decltype(&::name) name = Get(&::name, #name)
+    VORLANE_WININET(FindFirstUrlCacheEntryA);
+    VORLANE_WININET(FindNextUrlCacheEntryA);
+    VORLANE_WININET(FindCloseUrlCache);
+    VORLANE_WININET(InternetOpenA);
+    VORLANE_WININET(InternetOpenUrlA);
+    VORLANE_WININET(HttpQueryInfoA);
+    VORLANE_WININET(InternetReadFile);
+    VORLANE_WININET(InternetCloseHandle);
+#undef VORLANE_WININET
+};
+
 // Every URL-cache entry: its name, its type bits and its local file (if any).
 int ListUrlCache() {
+    const WinInet net;
     std::string out = "[";
     bool first = true;
     DWORD size = 0;
-    ::FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
+    net.FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
     std::vector<char> buffer(size > 0 ? size : 4096);
     size = static_cast<DWORD>(buffer.size());
     auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    HANDLE find = ::FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    HANDLE find = net.FindFirstUrlCacheEntryA(nullptr, entry, &size);
     if (find == nullptr && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
         buffer.resize(size);
         entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-        find = ::FindFirstUrlCacheEntryA(nullptr, entry, &size);
+        find = net.FindFirstUrlCacheEntryA(nullptr, entry, &size);
     }
     while (find != nullptr) {
         out += std::string(first ? "" : ",\n ") + "{\"name\": " + Json(entry->lpszSourceUrlName ? entry->lpszSourceUrlName : "") +
@@ -278,14 +314,14 @@ int ListUrlCache() {
                ", \"file\": " + Json(entry->lpszLocalFileName ? entry->lpszLocalFileName : "") + "}";
         first = false;
         size = static_cast<DWORD>(buffer.size());
-        if (!::FindNextUrlCacheEntryA(find, entry, &size)) {
+        if (!net.FindNextUrlCacheEntryA(find, entry, &size)) {
             if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
             buffer.resize(size);
             entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-            if (!::FindNextUrlCacheEntryA(find, entry, &size)) break;
+            if (!net.FindNextUrlCacheEntryA(find, entry, &size)) break;
         }
     }
-    if (find != nullptr) ::FindCloseUrlCache(find);
+    if (find != nullptr) net.FindCloseUrlCache(find);
     std::printf("%s]\n", out.c_str());
     return 0;
 }
@@ -293,26 +329,27 @@ int ListUrlCache() {
 // Downloads a URL the way Internet Explorer would: the response goes into the
 // URL cache and its cookies into the cookie store.
 int Fetch(const char* url) {
-    HINTERNET session = ::InternetOpenA("Mozilla/4.0 (compatible; MSIE 8.0)", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    const WinInet net;
+    HINTERNET session = net.InternetOpenA("Mozilla/4.0 (compatible; MSIE 8.0)", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     if (session == nullptr) {
         std::printf("{\"error\": %lu}\n", ::GetLastError());
         return 1;
     }
-    HINTERNET request = ::InternetOpenUrlA(session, url, nullptr, 0, INTERNET_FLAG_RESYNCHRONIZE, 0);
+    HINTERNET request = net.InternetOpenUrlA(session, url, nullptr, 0, INTERNET_FLAG_RESYNCHRONIZE, 0);
     if (request == nullptr) {
         std::printf("{\"error\": %lu}\n", ::GetLastError());
-        ::InternetCloseHandle(session);
+        net.InternetCloseHandle(session);
         return 1;
     }
     DWORD status = 0;
     DWORD statusSize = sizeof(status);
-    ::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
+    net.HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
     char chunk[4096];
     DWORD read = 0;
     std::size_t total = 0;
-    while (::InternetReadFile(request, chunk, sizeof(chunk), &read) && read > 0) total += read;
-    ::InternetCloseHandle(request);
-    ::InternetCloseHandle(session);
+    while (net.InternetReadFile(request, chunk, sizeof(chunk), &read) && read > 0) total += read;
+    net.InternetCloseHandle(request);
+    net.InternetCloseHandle(session);
     std::printf("{\"status\": %lu, \"bytes\": %u}\n", status, static_cast<unsigned>(total));
     return 0;
 }
