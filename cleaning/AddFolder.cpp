@@ -102,30 +102,25 @@ void RemoveFirst(FolderCollection& folders, const std::string& item) {
 // Examines one entry of the collection and lists its subfolders. An entry
 // that cannot be listed because access is denied or it is gone leaves the
 // collection; so does a link, which must never lead the walk anywhere.
-// Returns false when the entry was removed.
-bool WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
+void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
     const DWORD attributes = ::GetFileAttributesA(WithoutBackslash(item).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
-    if (item.size() >= PathLimit) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (item.size() >= PathLimit) return;
     MessagePump::LetPendingMessagesRunThrottled();
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDriveRoot(item)) {
         RemoveFirst(folders, item);
-        return false;
+        return;
     }
-    if (!MayEnter(item, attributes)) return true;
+    if (!MayEnter(item, attributes)) return;
     // No subfolder path could stay within the limit: nothing to list.
-    if (item.size() + 2 >= PathLimit) return true;
+    if (item.size() + 2 >= PathLimit) return;
     try {
         ListSubfolders(item, found);
     } catch (...) {
-        const long number = CurrentFailure().Number();
-        if (number == Failure::PermissionDenied || number == Failure::PathNotFound) {
-            RemoveFirst(folders, item);
-            return false;
-        }
         // Any other failure only ends this folder's listing.
+        const long number = CurrentFailure().Number();
+        if (number == Failure::PermissionDenied || number == Failure::PathNotFound) RemoveFirst(folders, item);
     }
-    return true;
 }
 
 }  // namespace
@@ -174,9 +169,12 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
     StepRunner steps(Location::GetSubDirectories2016);
     FolderCollection found;
     steps.Run(104, [&] { found.reserve(folders.size()); });
-    // Entries may leave `folders` while it is walked, so walk a copy.
-    const FolderCollection items = folders;
-    for (const std::string& item : items) WalkEntry(folders, item, found);
+    // Entries may leave `folders` while it is walked, so walk a copy. Failures
+    // while one folder is examined are handled inside WalkEntry, silently.
+    steps.Run(106, [&] {
+        const FolderCollection items = folders;
+        for (const std::string& item : items) WalkEntry(folders, item, found);
+    });
     steps.Run(150, [&] {
         if (recurse && !found.empty()) GetSubDirectories2016(found, true);
     });
