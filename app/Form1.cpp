@@ -116,6 +116,8 @@ Form1::Form1(Cleaners cleaners)
 
 Form1::~Form1() {
     if (hwnd_ != nullptr) ::KillTimer(hwnd_, Timer1Id);
+    // The controls' subclass procedures point at this object: destroy them first.
+    DestroyOwnWindow();
 }
 
 // ---------------------------------------------------------------- creation
