@@ -28,7 +28,9 @@ TEST(MemoryBlockTest, HoldsAZeroFilledBlockFromAllocateUntilRelease) {
     block.Allocate(100);  // the old block is given back
     MEMORY_BASIC_INFORMATION info;
     ASSERT_NE(::VirtualQuery(reinterpret_cast<void*>(first), &info, sizeof(info)), 0u);
-    if (first != block.Handle()) EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+    if (first != block.Handle()) {
+        EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+    }
 
     block.ReleaseMemory();
     EXPECT_EQ(block.Handle(), 0u);

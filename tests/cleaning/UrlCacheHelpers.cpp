@@ -1,9 +1,8 @@
+#include <winsock2.h>  // before windows.h
+
 #include "UrlCacheHelpers.h"
 
 #include "system/UniqueHandle.h"
-
-#include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <thread>
 
@@ -16,7 +15,7 @@ template <class Visit>
 void ForEachEntry(Visit&& visit) {
     std::vector<char> buffer(4096);
     DWORD size = static_cast<DWORD>(buffer.size());
-    auto* info = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
+    auto info = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
     UniqueUrlCacheFind search(::FindFirstUrlCacheEntryA(nullptr, info(), &size));
     if (!search && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
         buffer.resize(size);
