@@ -27,6 +27,13 @@ std::string WithBackslash(std::string folder) {
     return folder;
 }
 
+// The path to ask for a folder's own attributes: with a trailing backslash the
+// system reports the target of a link instead of the link. A drive root keeps it.
+std::string WithoutBackslash(const std::string& folder) {
+    if (folder.size() <= 3 || folder.back() != '\\') return folder;
+    return folder.substr(0, folder.size() - 1);
+}
+
 // One directory search, closed when the object goes. The first entry is
 // already in Data() after a successful start.
 class DirectorySearch {
@@ -97,7 +104,7 @@ void RemoveFirst(FolderCollection& folders, const std::string& item) {
 // collection; so does a link, which must never lead the walk anywhere.
 // Returns false when the entry was removed.
 bool WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
-    const DWORD attributes = ::GetFileAttributesA(item.c_str());
+    const DWORD attributes = ::GetFileAttributesA(WithoutBackslash(item).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
     if (item.size() >= PathLimit) return true;
     MessagePump::LetPendingMessagesRunThrottled();
