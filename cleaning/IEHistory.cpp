@@ -46,6 +46,33 @@ void MakeArchiveOnly(const std::string& path) {
     if (!IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
 }
 
+// Where the path really leads, as the file system resolves it; "" when it
+// cannot be opened.
+std::string FinalPath(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return "";
+    char buffer[MAX_PATH * 2];
+    const DWORD length = ::GetFinalPathNameByHandleA(file.Get(), buffer, sizeof(buffer),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= sizeof(buffer)) return "";
+    std::string resolved(buffer, length);
+    if (resolved.back() == '\\') resolved.pop_back();  // a drive root
+    return resolved;
+}
+
+// True when `folder\name` is the file itself and not a link to a file
+// elsewhere. Wine does not mark file links and deletes a link's target, so a
+// file whose resolved path leaves the folder is not deleted.
+bool IsPlainFileIn(const std::string& folderFinalPath, const std::string& full,
+                   const std::string& name) {
+    const std::string expected = folderFinalPath + "\\" + name;
+    const std::string actual = FinalPath(full);
+    return !folderFinalPath.empty() &&
+           ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, actual.c_str(), -1,
+                            expected.c_str(), -1) == CSTR_EQUAL;
+}
+
 AddFolder::FolderCollection WalkTree(const std::string& top) {
     AddFolder::FolderCollection folders{FileRoutines::NormalizePath(top)};
     AddFolder::GetSubDirectories2016(folders, true);
@@ -58,12 +85,14 @@ AddFolder::FolderCollection WalkTree(const std::string& top) {
 void DeleteFilesIn(std::string folder, StatusLine& status) {
     folder.pop_back();
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
+    const std::string folderFinalPath = names.UBound() > 0 ? FinalPath(folder + "\\") : "";
     for (int i = 1; i <= names.UBound(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name[0] == '~') continue;
         const std::string full = folder + "\\" + name;
         if (!AddFolder::IsExistingFile(full)) continue;
         if (::GetFileAttributesA(full.c_str()) == HiddenArchive) continue;
+        if (!IsPlainFileIn(folderFinalPath, full, name)) continue;
         const std::string path = FileRoutines::NormalizePath(full);
         MakeArchiveOnly(path);
         FileRoutines::RemoveFile(path);
@@ -89,6 +118,16 @@ void RemoveEmptyFolders(const std::string& top) {
     }
 }
 
+// The cookie and cache cleaners: the once-per-run purge (steps 100-112), then
+// the shell folder (114-116).
+void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLine&),
+                          const char* shellFolder, StatusLine& status) {
+    purge(steps, status);
+    std::string path;
+    steps.Run(114, [&] { path = ShellFolder(shellFolder); });
+    steps.Run(116, [&] { DeleteFolderTree(path, status); });
+}
+
 }  // namespace
 
 void DeleteFolderTree(const std::string& path, StatusLine& status) {
@@ -107,18 +146,12 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
 
 void DeleteIECookies(StatusLine& status) {
     StepRunner steps(Location::DeleteIECookies);
-    PurgeCookieEntries(steps, status);
-    std::string path;
-    steps.Run(114, [&] { path = ShellFolder("Cookies"); });
-    steps.Run(116, [&] { DeleteFolderTree(path, status); });
+    PurgeThenEmptyFolder(steps, PurgeCookieEntries, "Cookies", status);
 }
 
 void DeleteIETemp(StatusLine& status) {
     StepRunner steps("", StepRunner::Mode::Silent);
-    PurgeCacheEntries(steps, status);
-    std::string path;
-    steps.Run(114, [&] { path = ShellFolder("Cache"); });
-    steps.Run(116, [&] { DeleteFolderTree(path, status); });
+    PurgeThenEmptyFolder(steps, PurgeCacheEntries, "Cache", status);
 }
 
 void DeleteIEHistory(StatusLine& status) {

@@ -11,7 +11,6 @@
 #include <wininet.h>
 
 #include <cstdint>
-#include <cstring>
 
 namespace IEHistory {
 namespace {

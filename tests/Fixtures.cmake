@@ -6,8 +6,8 @@ add_test(NAME plant_links
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-links.sh ${CMAKE_BINARY_DIR}/wineprefix)
 set_tests_properties(plant_links PROPERTIES FIXTURES_SETUP links)
 
-# Drive V: whose root is a throwaway folder (see scripts/plant-drive.sh).
-add_test(NAME plant_drive
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-drive.sh ${CMAKE_BINARY_DIR}/wineprefix)
-set_tests_properties(plant_drive PROPERTIES FIXTURES_SETUP drive)
-set(VORLANE_TEST_FIXTURES_cleaning links drive)
+# A drive letter and a file link for the IE folder cleaners (see the script).
+add_test(NAME plant_cleaner_fixtures
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-cleaner-fixtures.sh ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
+set(VORLANE_TEST_FIXTURES_cleaning links cleaner)

@@ -84,12 +84,12 @@ TEST_F(FolderTreeTest, EmptyFoldersGoInOnePassAndTheTopEndsArchiveOnly) {
 
 // A missing or empty shell-folder value must not turn into the root of the
 // current drive. The test runs with its current directory on drive V:, which
-// scripts/plant-drive.sh maps (from the Linux side) to C:\vorlane-drive, so a
+// scripts/plant-cleaner-fixtures.sh maps (from the Linux side) to C:\vorlane-drive, so a
 // fault could only ever reach that folder.
 TEST_F(FolderTreeTest, EmptyShellFolderValuesDeleteNothingAnywhere) {
     const std::string driveRoot = "C:\\vorlane-drive";
     ASSERT_TRUE(Fixtures::FolderExists("V:\\"))
-        << "drive V: is missing: run scripts/plant-drive.sh build/wineprefix";
+        << "drive V: is missing: run scripts/plant-cleaner-fixtures.sh build/wineprefix";
     Fixtures::WriteFile(driveRoot + "\\root.txt");
     Fixtures::WriteFile(driveRoot + "\\sub\\inner.txt");
     ASSERT_TRUE(::SetFileAttributesA(driveRoot.c_str(), Hidden));

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,3 +72,21 @@ INSTANTIATE_TEST_SUITE_P(
                       Cleaner{"Cache", [](StatusLine& s) { IEHistory::DeleteIETemp(s); }},
                       Cleaner{"History", [](StatusLine& s) { IEHistory::DeleteIEHistory(s); }}),
     [](const ::testing::TestParamInfo<Cleaner>& info) { return std::string(info.param.shellFolder); });
+
+// Under Wine, deleting a file link deletes the file it points at; a file link
+// inside a cleaned folder is therefore left alone. Planted from the Linux side
+// by scripts/plant-cleaner-fixtures.sh.
+TEST(IEFileLinkCanaryTest, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
+    ScopedFakePlatform platform;
+    const std::string root = "C:\\vorlane-filelink\\";
+    ASSERT_EQ(Fixtures::ReadFile(root + "outside\\precious.txt"), "precious")
+        << "the file-link fixture is missing: run scripts/plant-cleaner-fixtures.sh build/wineprefix";
+    Fixtures::WriteFile(root + "tree\\plain.txt");
+    RecordingStatus status;
+
+    IEHistory::DeleteFolderTree(root + "tree", status);
+
+    EXPECT_EQ(Fixtures::ReadFile(root + "outside\\precious.txt"), "precious");
+    EXPECT_FALSE(Fixtures::FileExists(root + "tree\\plain.txt"));
+    EXPECT_EQ(status.texts, std::vector<std::string>{root + "tree\\plain.txt-->"});
+}
