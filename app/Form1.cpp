@@ -23,6 +23,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -383,9 +384,10 @@ void Form1::Timer1_Timer() {
     steps.Run(106, [&] { ++elapsedSeconds_; });
     bool shown = true;
     steps.Run(108, [&] {
-        shown = ShowCountdown(Form1Texts::CountdownPrefix +
-                                  Scheduler::FormatCountdown(intervalSeconds_ - elapsedSeconds_),
-                              intervalSeconds_, elapsedSeconds_);
+        // A count past its interval shows no time left, not a wrapped-around day.
+        const std::int32_t left = std::max(intervalSeconds_ - elapsedSeconds_, 0);
+        shown = ShowCountdown(Form1Texts::CountdownPrefix + Scheduler::FormatCountdown(left), intervalSeconds_,
+                              elapsedSeconds_);
     });
     steps.Run(110, [] { MessagePump::LetPendingMessagesRunThrottled(); });
     steps.Run(112, [&] {
