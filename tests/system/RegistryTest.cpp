@@ -13,7 +13,6 @@ namespace {
 
 constexpr char TestKey[] = "Software\\Vorlane Tests\\Registry";
 constexpr char MissingKey[] = "Software\\Vorlane Tests\\Registry\\No Such Key";
-constexpr char RunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool KeyExists(HKEY root, const std::string& subKey) {
     UniqueRegKey key;
@@ -176,23 +175,4 @@ TEST_F(RegistryTest, WriteRegValueAnswersTheRegistryResultCode) {
               ERROR_SUCCESS);
     EXPECT_EQ(RegStuff::WriteRegValue(writable.Get(), "v", REG_SZ, "after"), ERROR_SUCCESS);
     EXPECT_EQ(Fixtures::GetString(HKEY_CURRENT_USER, TestKey, "v"), "after");
-}
-
-TEST_F(RegistryTest, RunEntryNamesTheProgramQuotedWhenItsPathHoldsASpace) {
-    Fixtures::RegistryKeySnapshot machine(HKEY_LOCAL_MACHINE, RunPath);
-    Fixtures::RegistryKeySnapshot user(HKEY_CURRENT_USER, RunPath);
-    Fixtures::SetString(HKEY_CURRENT_USER, RunPath, "Other.exe", "C:\\Other.exe");
-
-    EXPECT_TRUE(RegStuff::AddRunValue("x.exe", "C:\\Tools\\x.exe"));
-    EXPECT_EQ(Fixtures::GetString(HKEY_LOCAL_MACHINE, RunPath, "x.exe"), "C:\\Tools\\x.exe");
-    EXPECT_TRUE(RegStuff::AddRunValue("y.exe", "C:\\Program Files\\Vorlane\\y.exe"));
-    EXPECT_EQ(Fixtures::GetString(HKEY_LOCAL_MACHINE, RunPath, "y.exe"), "\"C:\\Program Files\\Vorlane\\y.exe\"");
-
-    // Removing clears the entry wherever an earlier run put it, and nothing else.
-    Fixtures::SetString(HKEY_CURRENT_USER, RunPath, "x.exe", "C:\\Tools\\x.exe");
-    RegStuff::DeleteRunValue("x.exe");
-    EXPECT_FALSE(Fixtures::ValueExists(HKEY_LOCAL_MACHINE, RunPath, "x.exe"));
-    EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, RunPath, "x.exe"));
-    EXPECT_TRUE(Fixtures::ValueExists(HKEY_LOCAL_MACHINE, RunPath, "y.exe"));
-    EXPECT_TRUE(Fixtures::ValueExists(HKEY_CURRENT_USER, RunPath, "Other.exe"));
 }
