@@ -1,6 +1,7 @@
 #include "app/Appearance.h"
 
 #include "app/Form1.h"
+#include "app/SkinEngine.h"
 #include "system/ProgramLocation.h"
 
 #include <windows.h>
@@ -18,16 +19,32 @@ bool NormalFileExists(const std::string& path) {
 }
 }  // namespace
 
+std::string SkinPath() {
+    std::string folder = ProgramLocation::Folder();
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();  // drive root
+    const std::string skin = folder + Form1Texts::SkinFile;
+    return NormalFileExists(skin) ? skin : std::string();
+}
+
 void ApplySkin(Form1& form) {
-    const std::string skin = ProgramLocation::Folder() + Form1Texts::SkinFile;
-    if (!NormalFileExists(skin)) return;
+    const std::string skin = SkinPath();
+    if (skin.empty()) return;
     const COLORREF buttonFace = ::GetSysColor(COLOR_BTNFACE);
     form.SetBackColor(buttonFace);
     for (const ControlSpec& spec : Form1Layout::Controls)
         if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::CheckBox)
             form.SetControlBackColor(spec.id, buttonFace);
-    // The skin engine that draws the window from the skin file comes with the
-    // appearance work.
+    form.SetSkinFramework1(SkinEngine::factory());
+    DriveSkinEngine(*form.SkinFramework1(), skin, form);
+}
+
+void DriveSkinEngine(SkinEngine& engine, const std::string& skinPath, Form1& form) {
+    engine.LoadSkin(skinPath, "");
+    const std::int32_t options = engine.ApplyOptions();
+    engine.SetApplyOptions(options | 1);
+    engine.SetFlag(SkinEngine::Flag5Member, true);
+    engine.SetFlag(SkinEngine::Flag10Member, true);
+    engine.ApplyWindow(form.Handle());
 }
 
 }  // namespace Appearance

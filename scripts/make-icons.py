@@ -35,26 +35,30 @@ P_GLYPH = [
     "................",
 ]
 
+# The hand pointer: '#' is the black outline; the inside is filled white, and
+# everything the outside can reach without crossing the outline is transparent.
 HAND = [
-    "......##........................",
-    ".....#..#.......................",
-    ".....#..#.......................",
-    ".....#..#.......................",
-    ".....#..#.......................",
-    ".....#..###.....................",
-    ".....#..#..###..................",
-    ".....#..#..#..##................",
-    "..##.#..#..#..#.#...............",
-    ".#..##........#..#..............",
-    ".#...#...........#..............",
-    "..#..............#..............",
-    "...#.............#..............",
-    "...#............#...............",
-    "....#...........#...............",
-    "....#..........#................",
-    ".....#.........#................",
-    ".....#.........#................",
-    ".....###########................",
+    "......##..........",
+    ".....#..#.........",
+    ".....#..#.........",
+    ".....#..#.........",
+    ".....#..#.........",
+    ".....#..###.......",
+    ".....#..#..###....",
+    ".....#..#..#..###.",
+    ".....#..#..#..#..#",
+    ".##..#..#..#..#..#",
+    "#..#.#..#..#..#..#",
+    "#...##...........#",
+    ".#...#...........#",
+    ".#...............#",
+    "..#..............#",
+    "..#.............#.",
+    "...#............#.",
+    "...#...........#..",
+    "....#..........#..",
+    "....#..........#..",
+    "....############..",
 ]
 
 
@@ -111,29 +115,38 @@ def write_icon_file(path, images, kind=1, hotspots=None):
         f.write(out + data)
 
 
+def outside_cells(rows):
+    """The cells reachable from the picture's edge without crossing the outline."""
+    size = len(rows)
+    todo = [(x, y) for x in range(size) for y in (0, size - 1)] + [(x, y) for y in range(size) for x in (0, size - 1)]
+    seen = set()
+    while todo:
+        x, y = todo.pop()
+        if (x, y) in seen or not (0 <= x < size and 0 <= y < size) or rows[y][x] == "#":
+            continue
+        seen.add((x, y))
+        todo += [(x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)]
+    return seen
+
+
 def cursor_blob():
     size = 32
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
     palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
     rows = [row.ljust(size, ".") for row in HAND] + ["." * size] * (size - len(HAND))
-    # Fill the inside of the outline white: scan each row between outline pixels.
-    inside = []
-    for row in rows:
-        cols = [i for i, c in enumerate(row) if c == "#"]
-        inside.append((cols[0], cols[-1]) if cols else None)
+    outside = outside_cells(rows)
     xor_rows, and_rows = [], []
     for y in range(size - 1, -1, -1):
         row = rows[y]
         xor_bits, and_bits = 0, 0
         for x in range(size):
             bit = 1 << (31 - x)
-            span = inside[y]
             if row[x] == "#":
                 pass  # black: AND 0, XOR 0
-            elif span and span[0] < x < span[1]:
-                xor_bits |= bit  # white
-            else:
+            elif (x, y) in outside:
                 and_bits |= bit  # transparent
+            else:
+                xor_bits |= bit  # white
         xor_rows.append(struct.pack(">I", xor_bits))
         and_rows.append(struct.pack(">I", and_bits))
     return header + palette + b"".join(xor_rows) + b"".join(and_rows)

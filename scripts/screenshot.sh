@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
 # Renders the main window under Xvfb to a PNG so anyone can see what a user sees.
 # Usage: scripts/screenshot.sh [OUTPUT.png]   (default: build/screenshots/main-window.png)
+#        scripts/screenshot.sh --docs         the pictures the README shows:
+#          docs/main-window.png       the main window without a skin
+#          docs/main-window-skin.png  the same with resources/skins/Harbour.cjs as its skin
+#          docs/tray-balloon.png      after minimizing: Wine's tray window and the balloon
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
-out=${1:-$build/screenshots/main-window.png}
-mkdir -p "$(dirname "$out")"
+docs=""
+if [ "${1:-}" = "--docs" ]; then
+  docs=$root/docs
+else
+  out=${1:-$build/screenshots/main-window.png}
+  mkdir -p "$(dirname "$out")"
+fi
 bash "$root/scripts/build.sh" "$build"
 
 source "$root/scripts/wine-env.sh" "$build"
 source "$root/scripts/xvfb.sh"
+skin_dir=$build/x
 cleanup() {
+  [ -n "$docs" ] && rm -rf "$skin_dir"
   wineserver -k 2>/dev/null || true
   vorlane_stop_xvfb
 }
@@ -20,19 +31,60 @@ bash "$root/scripts/init-prefix.sh" "$build"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 </dev/null
 
-wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
-window=""
-for _ in $(seq 1 100); do
-  window=$(xdotool search --name '^Vorlane$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  echo "The main window did not appear." >&2
-  exit 1
+main_window() {
+  local window=""
+  for _ in $(seq 1 100); do
+    window=$(xdotool search --onlyvisible --name '^Vorlane$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "The main window did not appear." >&2; exit 1; }
+  echo "$window"
+}
+
+geometry() {
+  xdotool getwindowgeometry --shell "$1" | awk -F= '
+    /^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2}
+    END{printf "%d %d %d %d\n", x, y, w, h}'
+}
+
+shoot_window() {
+  local window x y w h
+  window=$(main_window)
+  sleep 1
+  read -r x y w h < <(geometry "$window")
+  import -window root -crop "${w}x${h}+${x}+${y}" "$1"
+  echo "Saved $1"
+}
+
+stop_program() {
+  wine taskkill /im Vorlane.exe >/dev/null 2>&1 </dev/null || true
+  sleep 1
+}
+
+if [ -z "$docs" ]; then
+  wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+  shoot_window "$out"
+  exit 0
 fi
-sleep 1
-import -window root -crop "$(xdotool getwindowgeometry --shell "$window" | awk -F= '
-  /^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2}
-  END{printf "%dx%d+%d+%d", w, h, x, y}')" "$out"
-echo "Saved $out"
+
+# A first start as the user would see it: no saved settings, no skin.
+wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
+rm -rf "$skin_dir"
+wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+shoot_window "$docs/main-window.png"
+
+# Minimize through the window's own minimize box; Wine puts its tray window and
+# the balloon in the top-left corner of a desktop without a tray.
+read -r x y w h < <(geometry "$(main_window)")
+xdotool mousemove $((x + w - 42)) $((y + 10)) click 1
+sleep 2
+import -window root -crop 360x120+0+0 "$docs/tray-balloon.png"
+echo "Saved $docs/tray-balloon.png"
+stop_program
+
+mkdir -p "$skin_dir"
+cp "$root/resources/skins/Harbour.cjs" "$skin_dir/o.cjs"
+wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+shoot_window "$docs/main-window-skin.png"
+stop_program

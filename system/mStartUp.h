@@ -1,9 +1,16 @@
 // The program's entry in the list of programs Windows starts at logon.
 #pragma once
 
+#include <string>
+
 namespace mStartUp {
-// Writes the Run entry named after the running executable, with its full path.
+// Writes the Run entry named after the running executable, with its full path
+// (quoted when it holds a space).
 void AddToStartup();
 // Removes that entry from both Run keys.
 void RemoveFromStartup();
+
+// The executable's full path from its folder and file name: one backslash
+// between them, also when the folder is a drive root such as "C:\".
+std::string ExecutablePath(const std::string& folder, const std::string& fileName);
 }  // namespace mStartUp

@@ -5,4 +5,9 @@
 add_test(NAME plant_links
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-links.sh ${CMAKE_BINARY_DIR}/wineprefix)
 set_tests_properties(plant_links PROPERTIES FIXTURES_SETUP links)
-set(VORLANE_TEST_FIXTURES_cleaning links)
+
+# A drive letter and a file link for the IE folder cleaners (see the script).
+add_test(NAME plant_cleaner_fixtures
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-cleaner-fixtures.sh ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
+set(VORLANE_TEST_FIXTURES_cleaning links cleaner)

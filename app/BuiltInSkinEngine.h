@@ -1,0 +1,42 @@
+// The program's own skin engine: draws a window and its controls in the colours
+// and font of a skin file of our format (docs/skin-format.md).
+#pragma once
+
+#include "app/SkinEngine.h"
+#include "app/SkinFile.h"
+#include "system/UniqueHandle.h"
+
+#include <map>
+#include <optional>
+#include <vector>
+
+class BuiltInSkinEngine final : public SkinEngine {
+public:
+    BuiltInSkinEngine() = default;
+    ~BuiltInSkinEngine() override;
+
+    void LoadSkin(const std::string& path, const std::string& section) override;
+    // Kept for the caller; this engine always draws the window and all its controls.
+    std::int32_t ApplyOptions() override { return options_; }
+    void SetApplyOptions(std::int32_t options) override { options_ = options; }
+    void SetFlag(DISPID member, bool value) override { flags_[member] = value; }
+    void ApplyWindow(HWND window) override;
+
+    const std::optional<Skin>& LoadedSkin() const { return skin_; }
+
+private:
+    void Subclass(HWND window, UINT_PTR role);
+    HBRUSH Brush(COLORREF colour);
+    LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void PaintBackground(HWND window, HDC dc);
+    void DrawPushButton(const DRAWITEMSTRUCT& item);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR role, DWORD_PTR self);
+
+    std::optional<Skin> skin_;
+    std::int32_t options_ = 0;
+    std::map<DISPID, bool> flags_;
+    UniqueFont font_;
+    std::map<COLORREF, UniqueBrush> brushes_;
+    std::vector<std::pair<HWND, UINT_PTR>> subclassed_;
+};

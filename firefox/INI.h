@@ -1,0 +1,16 @@
+// Reading one value from an INI file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class INI {
+public:
+    // Longest value read, terminator included; longer values come back cut.
+    static constexpr unsigned BufferChars = 255;
+
+    // The value of `key` in `section` of the file, or nothing when the file,
+    // the section or the key is missing or the value is empty.
+    std::optional<std::string> GetFromINI(const std::string& filePath, const std::string& section,
+                                          const std::string& key) const;
+};

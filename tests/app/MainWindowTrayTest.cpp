@@ -1,0 +1,115 @@
+#include "support/FormFixture.h"
+#include "support/TrayRecorder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTrayTest : public FormFixture {
+protected:
+    TrayRecorder recorder;
+
+    // Minimizes the window the way the minimize box does. A balloon notification
+    // queued first ends the balloon's wait as soon as it starts.
+    void Minimize(Form1& form) {
+        ::PostMessageA(form.Tray().Handle(), cSysTray::CallbackMessage, 0, NIN_BALLOONTIMEOUT);
+        ::ShowWindow(form.Handle(), SW_MINIMIZE);
+        MSG msg;  // drop the notification when no balloon consumed it
+        while (::PeekMessageA(&msg, form.Tray().Handle(), 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    }
+
+    // A button release over the icon, as the shell reports it.
+    void ReleaseOverIcon(Form1& form, LPARAM button) {
+        ::SendMessageA(form.Tray().Handle(), cSysTray::CallbackMessage, 0, button);
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWindowTrayTest, TheIconIsInTheTrayFromStartUpUntilTheWindowCloses) {
+    Form1& form = CreateForm();
+    const auto adds = recorder.Find(NIM_ADD);
+    ASSERT_EQ(adds.size(), 1u);
+    EXPECT_STREQ(adds[0].record.szTip, "Vorlane");
+    EXPECT_EQ(adds[0].record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    // The blue 'P' icon from the program's resources, 16 pixels square.
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(adds[0].record.hIcon, &info));
+    BITMAP bitmap{};
+    ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, 16);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+
+    HWND tray = form.Tray().Handle();
+    ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    const auto deletes = recorder.Find(NIM_DELETE);
+    ASSERT_EQ(deletes.size(), 1u);
+    EXPECT_EQ(deletes[0].record.hWnd, tray);
+    EXPECT_EQ(recorder.Calls().back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(MainWindowTrayTest, MinimizingHidesTheWindowWithTheBalloonOnlyTheFirstTime) {
+    Form1& form = CreateForm();
+    Minimize(form);
+    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+    EXPECT_TRUE(Main::HiddenInTray);
+    auto balloons = recorder.Find(NIM_MODIFY, NIF_INFO);
+    ASSERT_EQ(balloons.size(), 1u);  // shown, and ended by the shell: no hide record
+    EXPECT_STREQ(balloons[0].record.szInfoTitle, "Vorlane");
+    EXPECT_STREQ(balloons[0].record.szInfo,
+                 "has been minimized to the system tray.\r\n"
+                 "Click on the blue 'P' icon (P for Pendrake) to bring the software back.");
+    EXPECT_EQ(balloons[0].record.uTimeout, 5000u);
+
+    // The right button brings the window back just as the left one does.
+    ReleaseOverIcon(form, WM_RBUTTONUP);
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(::IsIconic(form.Handle()));
+    EXPECT_EQ(::GetActiveWindow(), form.Handle());
+    EXPECT_FALSE(Main::HiddenInTray);
+
+    Minimize(form);
+    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+    EXPECT_EQ(recorder.Find(NIM_MODIFY, NIF_INFO).size(), 1u);
+
+    ReleaseOverIcon(form, WM_LBUTTONUP);
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_EQ(recorder.Find(NIM_ADD).size(), 1u);  // the icon stayed all along
+}
+
+TEST_F(MainWindowTrayTest, BothStartupBoxesTickedStartsHiddenInTheTray) {
+    Settings::SaveSetting(Settings::WindowsStartup, "On");
+    Settings::SaveSetting(Settings::Minimized, "On");
+    Form1& form = CreateForm();
+    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+    EXPECT_TRUE(Main::HiddenInTray);
+    EXPECT_EQ(recorder.Find(NIM_ADD).size(), 1u);
+    // No balloon at start-up: the icon was not there yet, and the one-time
+    // balloon is kept for the user's first minimize.
+    EXPECT_TRUE(recorder.Find(NIM_MODIFY, NIF_INFO).empty());
+    EXPECT_TRUE(platform->Reports().empty());
+
+    ReleaseOverIcon(form, WM_LBUTTONUP);
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(::IsIconic(form.Handle()));
+    EXPECT_TRUE(form.IsChecked(IdCheck4));
+    EXPECT_TRUE(form.IsChecked(IdCheck8));
+    EXPECT_TRUE(::IsWindowVisible(form.Control(IdCheck8)));
+
+    Minimize(form);
+    EXPECT_EQ(recorder.Find(NIM_MODIFY, NIF_INFO).size(), 1u);
+}
+
+TEST_F(MainWindowTrayTest, StartupAloneOpensTheWindowWithBothBoxesShown) {
+    Settings::SaveSetting(Settings::WindowsStartup, "On");
+    Settings::SaveSetting(Settings::Minimized, "Off");
+    Form1& form = CreateForm();
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_TRUE(form.IsChecked(IdCheck4));
+    EXPECT_FALSE(form.IsChecked(IdCheck8));
+    EXPECT_TRUE(::IsWindowVisible(form.Control(IdCheck8)));
+    // Restoring the boxes ran no handler: nothing was entered in the Run keys.
+    EXPECT_FALSE(Fixtures::ValueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                       "test_app.exe"));
+}

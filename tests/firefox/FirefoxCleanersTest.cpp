@@ -1,0 +1,144 @@
+#include "ProfileFixture.h"
+
+#include "firefox/Firefox.h"
+#include "firefox/FirefoxHistory.h"
+#include "system/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct BoxCase {
+    const char* box;
+    void (*clear)();
+    std::vector<std::string> deleted;  // relative to the profile
+};
+
+void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.box; }
+
+const BoxCase BoxCases[] = {
+    {"FormHistory", FirefoxHistory::ClearFirefoxHistory,
+     {"history.dat", "formhistory.sqlite", "formhistory.sqlite-wal", "formhistory.sqlite-shm",
+      "formhistory.sqlite-journal"}},
+    {"Downloads", FirefoxHistory::ClearFirefoxDownloads,
+     {"downloads.sqlite", "downloads.sqlite-wal", "downloads.sqlite-journal"}},
+    {"TypedUrls", FirefoxHistory::ClearFirefoxTypedUrls,
+     {"places.sqlite", "places.sqlite-wal", "places.sqlite-shm", "places.sqlite-journal"}},
+    {"Cookies", FirefoxHistory::ClearFirefoxCookies,
+     {"cookies.txt", "cookies.sqlite", "cookies.sqlite-wal", "cookies.sqlite-shm"}},
+    {"Cache", FirefoxHistory::ClearFirefoxCache,
+     {"cache\\_CACHE_MAP_", "cache\\_CACHE_001_", "cache\\4F2A1C3Bd01", "cache\\noextension", "XUL.mfl.cache",
+      "startupCache.cache", "COMPREG.CACHE"}},
+};
+
+// Keeps a file open without sharing it, as a running Firefox keeps its databases.
+UniqueFile HoldOpen(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    EXPECT_TRUE(file.Valid()) << path;
+    return file;
+}
+
+}  // namespace
+
+class FirefoxBoxTest : public ProfileFixture, public ::testing::WithParamInterface<BoxCase> {};
+
+TEST_P(FirefoxBoxTest, DeletesExactlyTheFilesOfItsBoxAndLeavesEverythingElse) {
+    InstallProfile();
+    const std::set<std::string> before = ProfileFiles::Tree(AppData());
+
+    GetParam().clear();
+
+    std::set<std::string> expected = before;
+    for (const std::string& file : GetParam().deleted) {
+        ASSERT_EQ(expected.erase("Mozilla\\Firefox\\Profiles\\abc.default\\" + file), 1u) << file;
+    }
+    EXPECT_EQ(ProfileFiles::Tree(AppData()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachBox, FirefoxBoxTest, ::testing::ValuesIn(BoxCases),
+                         [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.box); });
+
+class FirefoxCleanersTest : public ProfileFixture {};
+
+TEST_F(FirefoxCleanersTest, EachDeletionOfABoxRunsWhenTheOtherFindsNothing) {
+    InstallProfile();
+    Fixtures::DeleteTree(Profile() + "\\history.dat");
+    Fixtures::DeleteTree(Profile() + "\\cookies.txt");
+    Fixtures::DeleteTree(Profile() + "\\cache");
+    Fixtures::DeleteTree(Profile() + "\\downloads.sqlite");
+
+    FirefoxHistory::ClearFirefoxHistory();
+    FirefoxHistory::ClearFirefoxDownloads();
+    FirefoxHistory::ClearFirefoxCookies();
+    FirefoxHistory::ClearFirefoxCache();
+
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\formhistory.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\cookies.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\XUL.mfl.cache"));
+    EXPECT_FALSE(Fixtures::FolderExists(Profile() + "\\cache"));  // nothing is created either
+    // The companions of a database that is already gone are stale: they go.
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\downloads.sqlite-wal"));
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\downloads.sqlite-journal"));
+    EXPECT_TRUE(Fixtures::FileExists(Profile() + "\\prefs.js"));
+}
+
+TEST_F(FirefoxCleanersTest, FilesInUseOrReadOnlyStayAndTheOthersStillGo) {
+    InstallProfile();
+    const std::string p = Profile();
+    Fixtures::WriteFile(p + "\\cache\\readonly", "x", FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(p + "\\cache\\hidden", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    Fixtures::WriteFile(p + "\\history.dat", "x", FILE_ATTRIBUTE_READONLY);
+    {
+        const UniqueFile cacheMap = HoldOpen(p + "\\cache\\_CACHE_MAP_");
+        const UniqueFile places = HoldOpen(p + "\\places.sqlite");
+        const UniqueFile cookiesTxt = HoldOpen(p + "\\cookies.txt");
+
+        FirefoxHistory::ClearFirefoxCache();
+        FirefoxHistory::ClearFirefoxTypedUrls();
+        FirefoxHistory::ClearFirefoxHistory();
+        FirefoxHistory::ClearFirefoxCookies();
+    }
+
+    // The held and read-only files stay...
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\cache\\_CACHE_MAP_"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\cache\\readonly"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\history.dat"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\cookies.txt"));
+    // ...and so do the companions of a database that stays: they may hold its latest changes.
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite-wal"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite-shm"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite-journal"));
+
+    // Every other match went, hidden and system files included.
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\cache\\_CACHE_001_"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\cache\\4F2A1C3Bd01"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\cache\\noextension"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\cache\\hidden"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\XUL.mfl.cache"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\formhistory.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\formhistory.sqlite-wal"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\cookies.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\cookies.sqlite-shm"));
+}
+
+TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
+    const std::string second = FirefoxFolder() + "\\Profiles\\second.default";
+    InstallProfile();
+    FillProfile(second);
+
+    FirefoxHistory::ClearFirefoxTypedUrls();
+    WriteProfilesIni(Profile0("Profiles/second.default"));
+    FirefoxHistory::ClearFirefoxCookies();
+    FirefoxHistory::ClearFirefoxTypedUrls();
+
+    EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\places.sqlite"));
+    EXPECT_TRUE(Fixtures::FileExists(Profile() + "\\cookies.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(second + "\\cookies.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(second + "\\places.sqlite"));
+}

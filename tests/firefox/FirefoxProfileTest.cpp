@@ -1,0 +1,206 @@
+#include "ProfileFixture.h"
+
+#include "firefox/Firefox.h"
+#include "firefox/INI.h"
+#include "system/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+void DeleteValue(const char* subKey, const char* name) {
+    UniqueRegKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_SET_VALUE, key.Put()) == ERROR_SUCCESS)
+        ::RegDeleteValueA(key.Get(), name);
+}
+
+// Files named like the cleaners' targets at the root of drive C, with C:\ as the
+// current folder, and a complete Firefox installation at "\Mozilla\Firefox" of
+// that drive. Only what was created here is removed again.
+class DriveRootCanaries {
+public:
+    DriveRootCanaries() {
+        char current[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, current);
+        previousFolder_ = current;
+        for (const std::string& path : Paths()) {
+            if (Fixtures::Attributes(path) != INVALID_FILE_ATTRIBUTES) {
+                ADD_FAILURE() << path << " exists already; the canaries would not be ours";
+                return;
+            }
+        }
+        for (const char* file : RootFiles) Fixtures::WriteFile(std::string("C:\\") + file);
+        Fixtures::WriteFile(std::string(Firefox) + "\\profiles.ini",
+                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
+        for (const char* file : ProfileFiles::Files) {
+            Fixtures::WriteFile(std::string(Firefox) + "\\" + file);
+            Fixtures::WriteFile(std::string(Firefox) + "\\Profiles\\abc.default\\" + file);
+        }
+        before_ = Snapshot();
+        created_ = true;
+        ::SetCurrentDirectoryA("C:\\");
+    }
+    ~DriveRootCanaries() {
+        ::SetCurrentDirectoryA(previousFolder_.c_str());
+        if (!created_) return;
+        for (const std::string& path : Paths()) Fixtures::DeleteTree(path);
+    }
+
+    void ExpectAllThere() const { EXPECT_EQ(Snapshot(), before_); }
+
+private:
+    static constexpr const char* RootFiles[] = {"places.sqlite", "formhistory.sqlite", "history.dat",
+                                                "downloads.sqlite", "cookies.sqlite", "cookies.txt", "x.cache"};
+    static constexpr char Firefox[] = "C:\\Mozilla\\Firefox";
+
+    static std::vector<std::string> Paths() {
+        std::vector<std::string> paths{"C:\\Mozilla"};
+        for (const char* file : RootFiles) paths.push_back(std::string("C:\\") + file);
+        return paths;
+    }
+    std::set<std::string> Snapshot() const {
+        std::set<std::string> all = ProfileFiles::Tree("C:\\Mozilla");
+        for (const char* file : RootFiles)
+            if (Fixtures::FileExists(std::string("C:\\") + file)) all.insert(file);
+        return all;
+    }
+
+    std::string previousFolder_;
+    std::set<std::string> before_;
+    bool created_ = false;
+};
+
+}  // namespace
+
+TEST(INI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty) {
+    Fixtures::TempFolder folder;
+    const std::string file = folder / "profiles.ini";
+    const std::string longValue(300, 'v');
+    Fixtures::WriteFile(file, "[Profile0]\r\nPath=Profiles/abc.default\r\nEmpty=\r\nLong=" + longValue + "\r\n");
+    const INI ini;
+
+    EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Path"), "Profiles/abc.default");
+    EXPECT_EQ(ini.GetFromINI(file, "profile0", "PATH"), "Profiles/abc.default");
+    EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Long"), longValue.substr(0, 254));
+    EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Empty"), std::nullopt);
+    EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Missing"), std::nullopt);
+    EXPECT_EQ(ini.GetFromINI(file, "Profile1", "Path"), std::nullopt);
+    EXPECT_EQ(ini.GetFromINI(folder / "missing.ini", "Profile0", "Path"), std::nullopt);
+}
+
+class FirefoxProfileTest : public ProfileFixture {};
+
+TEST_F(FirefoxProfileTest, RelativePathBecomesAFolderBelowTheFirefoxFolderWithBackslashes) {
+    WriteProfilesIni(Profile0("Profiles/abc.default"));
+    Firefox firefox;
+    const std::string expected = AppData() + "\\Mozilla\\Firefox\\Profiles\\abc.default";
+    EXPECT_TRUE(firefox.Resolved());
+    EXPECT_EQ(firefox.ProfilePath(), expected);
+    EXPECT_EQ(firefox.CachePath(), expected + "\\cache");
+    EXPECT_EQ(firefox.HistoryDatPath(), expected + "\\history.dat");
+    EXPECT_EQ(firefox.CookiesTxtPath(), expected + "\\cookies.txt");
+
+    WriteProfilesIni(Profile0("Profiles/nested/x/y.default"));
+    EXPECT_EQ(firefox.GetFireFoxPath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
+    EXPECT_EQ(firefox.ProfilePath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
+}
+
+TEST_F(FirefoxProfileTest, AnAbsolutePathIsStillAppendedSoNothingIsDeletedThere) {
+    Fixtures::TempFolder elsewhere("elsewhere");
+    FillProfile(elsewhere.Path());
+    WriteProfilesIni("[Profile0]\r\nName=default\r\nIsRelative=0\r\nPath=" + elsewhere.Path() + "\r\n");
+    FillProfile(FirefoxFolder());
+    const std::set<std::string> appDataBefore = ProfileFiles::Tree(AppData());
+    const std::set<std::string> elsewhereBefore = ProfileFiles::Tree(elsewhere.Path());
+
+    const Firefox firefox;
+    EXPECT_EQ(firefox.ProfilePath(), FirefoxFolder() + "\\" + elsewhere.Path());
+    EXPECT_FALSE(Fixtures::FolderExists(firefox.ProfilePath()));
+    ProfileFiles::ClearAll();
+
+    EXPECT_EQ(ProfileFiles::Tree(AppData()), appDataBefore);
+    EXPECT_EQ(ProfileFiles::Tree(elsewhere.Path()), elsewhereBefore);
+}
+
+TEST_F(FirefoxProfileTest, OnlyTheFirstEntryIsCleanedEvenWhenALaterOneIsTheDefault) {
+    const std::string first = FirefoxFolder() + "\\Profiles\\first.default";
+    WriteProfilesIni(
+        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+        "[Profile1]\r\nName=work\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\nDefault=1\r\n\r\n"
+        "[Profile0]\r\nName=old\r\nIsRelative=1\r\nPath=Profiles/first.default\r\n");
+    FillProfile(first);
+    FillProfile(Profile());
+    const std::set<std::string> defaultBefore = ProfileFiles::Tree(Profile());
+
+    ProfileFiles::ClearAll();
+
+    EXPECT_FALSE(Fixtures::FileExists(first + "\\places.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(first + "\\cookies.sqlite"));
+    EXPECT_EQ(ProfileFiles::Tree(Profile()), defaultBefore);
+}
+
+TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
+    struct Case {
+        const char* name;
+        const char* ini;  // nullptr: no profiles.ini at all
+    };
+    const Case cases[] = {
+        {"no profiles.ini", nullptr},
+        {"no Profile0", "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n"},
+        {"no Path", "[Profile0]\r\nName=default\r\nIsRelative=1\r\n\r\n[Profile1]\r\nPath=Profiles/abc.default\r\n"},
+        {"empty Path", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=\r\n"},
+    };
+    // Files named like the targets in the profile, in the Firefox folder itself
+    // (where an empty Path would point) and at the root of the drive.
+    FillProfile(Profile());
+    FillProfile(FirefoxFolder());
+    const DriveRootCanaries canaries;
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixtures::DeleteTree(FirefoxFolder() + "\\profiles.ini");
+        if (c.ini) WriteProfilesIni(c.ini);
+        const std::set<std::string> before = ProfileFiles::Tree(AppData());
+
+        const Firefox firefox;
+        EXPECT_FALSE(firefox.Resolved());
+        EXPECT_EQ(firefox.ProfilePath(), "");
+        EXPECT_EQ(firefox.CachePath(), "");
+        EXPECT_EQ(firefox.CookiesTxtPath(), "");
+        ProfileFiles::ClearAll();
+
+        EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
+        canaries.ExpectAllThere();
+    }
+}
+
+TEST_F(FirefoxProfileTest, WithoutTheAppDataFolderNothingOnTheCurrentDriveIsDeleted) {
+    InstallProfile();
+    const std::set<std::string> before = ProfileFiles::Tree(AppData());
+    const DriveRootCanaries canaries;
+
+    for (const char* appData : {"missing", ""}) {
+        SCOPED_TRACE(appData);
+        if (*appData) {
+            DeleteValue(ShellFolders, "AppData");
+            DeleteValue(UserShellFolders, "AppData");
+        } else {
+            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders, "AppData", "");
+        }
+
+        const Firefox firefox;
+        EXPECT_FALSE(firefox.Resolved());
+        EXPECT_EQ(firefox.ProfilePath(), "");
+        ProfileFiles::ClearAll();
+
+        canaries.ExpectAllThere();
+        EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
+    }
+}

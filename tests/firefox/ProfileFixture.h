@@ -1,0 +1,100 @@
+// A fixture Firefox installation: an application-data folder that the registry's
+// "AppData" shell folder points at, its profiles.ini and a profile full of the
+// files a real one holds.
+#pragma once
+
+#include "firefox/FirefoxHistory.h"
+#include "support/Fixtures.h"
+#include "system/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+namespace ProfileFiles {
+
+// Every file and folder below `root`, as paths relative to it; folders end in "\".
+inline void ListTree(const std::string& root, const std::string& prefix, std::set<std::string>& out) {
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((root + "\\" + prefix + "*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.insert(prefix + name + "\\");
+            ListTree(root, prefix + name + "\\", out);
+        } else {
+            out.insert(prefix + name);
+        }
+    } while (::FindNextFileA(find.Get(), &data));
+}
+
+inline std::set<std::string> Tree(const std::string& root) {
+    std::set<std::string> out;
+    ListTree(root, "", out);
+    return out;
+}
+
+// What a profile of a Firefox of the time holds, and a few look-alikes that
+// no cleaner may touch.
+inline const char* const Files[] = {
+    "places.sqlite", "places.sqlite-wal", "places.sqlite-shm", "places.sqlite-journal",
+    "formhistory.sqlite", "formhistory.sqlite-wal", "formhistory.sqlite-shm", "formhistory.sqlite-journal",
+    "history.dat",
+    "downloads.sqlite", "downloads.sqlite-wal", "downloads.sqlite-journal",
+    "cookies.sqlite", "cookies.sqlite-wal", "cookies.sqlite-shm", "cookies.txt",
+    "XUL.mfl.cache", "startupCache.cache", "COMPREG.CACHE",
+    "cache\\_CACHE_MAP_", "cache\\_CACHE_001_", "cache\\4F2A1C3Bd01", "cache\\noextension",
+    "cache\\Cache\\inner.cache", "cache\\0\\1A\\deep",
+    // everything below survives every box
+    "prefs.js", "bookmarkbackups\\bookmarks-2026-12-01.json", "permissions.sqlite", "content-prefs.sqlite",
+    "signons.sqlite", "places.sqlite.bak", "cookies.sqlite.corrupt", "search.json.cache.bak", "cache.txt",
+    "old.cache\\inside.cache", "startupCache\\startupCache.4.little", "sessionstore.js",
+};
+
+// The five cleaners, in the order a pass with every Firefox box ticked runs them.
+inline void ClearAll() {
+    FirefoxHistory::ClearFirefoxHistory();
+    FirefoxHistory::ClearFirefoxDownloads();
+    FirefoxHistory::ClearFirefoxTypedUrls();
+    FirefoxHistory::ClearFirefoxCookies();
+    FirefoxHistory::ClearFirefoxCache();
+}
+
+}  // namespace ProfileFiles
+
+class ProfileFixture : public ::testing::Test {
+protected:
+    ProfileFixture() : appData_("appdata"), override_("AppData", appData_.Path()) {}
+
+    std::string AppData() const { return appData_.Path(); }
+    std::string FirefoxFolder() const { return appData_ / "Mozilla\\Firefox"; }
+    std::string Profile() const { return FirefoxFolder() + "\\Profiles\\abc.default"; }
+
+    void WriteProfilesIni(const std::string& content) {
+        Fixtures::WriteFile(FirefoxFolder() + "\\profiles.ini", content);
+    }
+    static std::string Profile0(const std::string& path) {
+        return "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=" +
+               path + "\r\n";
+    }
+
+    // The fixture profile's files, in `folder`.
+    static void FillProfile(const std::string& folder) {
+        for (const char* file : ProfileFiles::Files) Fixtures::WriteFile(folder + "\\" + file, file);
+    }
+
+    // Installs the usual profile "Profiles/abc.default" and fills it.
+    void InstallProfile() {
+        WriteProfilesIni(Profile0("Profiles/abc.default"));
+        FillProfile(Profile());
+    }
+
+private:
+    Fixtures::TempFolder appData_;
+    Fixtures::ShellFolderOverride override_;
+};
