@@ -3,7 +3,6 @@
 #include "cleaning/DeletionPass.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
-#include "system/Failure.h"
 
 #include <gtest/gtest.h>
 
@@ -53,19 +52,6 @@ TEST(HistoryLogTest, TwoPassesLeaveExactlyTwoDatedLinesEndedByCrLf) {
     EXPECT_TRUE(platform->Reports().empty());
 }
 
-TEST(HistoryLogTest, TheDateIsTheUsersShortDateAndLongTime) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    char date[128] = {};
-    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, sizeof(date));
-    const std::string general = HistoryLog::GeneralDateNow();
-    ASSERT_EQ(general.rfind(std::string(date) + " ", 0), 0u) << general;
-    char time[128] = {};
-    ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, sizeof(time));
-    // The long time carries seconds: as long as the time format itself.
-    EXPECT_EQ(general.size(), std::string(date).size() + 1 + std::string(time).size()) << general;
-}
-
 TEST(HistoryLogTest, TheLogFollowsTempWhenItChangesAndAnUnsetTempMeansTheDriveRoot) {
     Fixtures::TempFolder first("first");
     Fixtures::TempFolder second("second");
@@ -80,9 +66,4 @@ TEST(HistoryLogTest, TheLogFollowsTempWhenItChangesAndAnUnsetTempMeansTheDriveRo
     }
     EXPECT_EQ(Fixtures::ReadFile(first / "history.txt"), "one\r\n");
     EXPECT_EQ(Fixtures::ReadFile(second / "history.txt"), "two\r\n");
-}
-
-TEST(HistoryLogTest, AnAppendThatCannotWriteRaises) {
-    TempVariable temp("C:\\vorlane-tests\\no such folder");
-    EXPECT_THROW(HistoryLog::AppendHistoryLog("line"), Failure);
 }
