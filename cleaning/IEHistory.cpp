@@ -29,7 +29,9 @@ std::string ShellFolder(const char* valueName) {
     return Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, valueName, "");
 }
 
-bool IsLink(const std::string& path) {
+// A trailing backslash would make the file system answer for a link's target.
+bool IsLink(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -40,7 +42,7 @@ bool IsGone(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Leaves only the archive attribute on a file or folder. A link is left alone:
+// Leaves only the archive attribute on a folder. A link is left alone:
 // changing its attributes could reach whatever it points at.
 void MakeArchiveOnly(const std::string& path) {
     if (!IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
@@ -89,12 +91,14 @@ void DeleteFilesIn(std::string folder, StatusLine& status) {
     for (int i = 1; i <= names.UBound(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name[0] == '~') continue;
+        // The directory search already gave the attributes, and ListFiles only
+        // lists names that can be opened as files.
+        const DWORD attributes = names.AttributesAt(i);
+        if (attributes == HiddenArchive || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         const std::string full = folder + "\\" + name;
-        if (!AddFolder::IsExistingFile(full)) continue;
-        if (::GetFileAttributesA(full.c_str()) == HiddenArchive) continue;
         if (!IsPlainFileIn(folderFinalPath, full, name)) continue;
         const std::string path = FileRoutines::NormalizePath(full);
-        MakeArchiveOnly(path);
+        if (attributes != ArchiveOnly) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
         FileRoutines::RemoveFile(path);
         if (IsGone(path)) status.SetStatus(path + "-->");
     }

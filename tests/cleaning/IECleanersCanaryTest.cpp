@@ -90,3 +90,24 @@ TEST(IEFileLinkCanaryTest, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
     EXPECT_FALSE(Fixtures::FileExists(root + "tree\\plain.txt"));
     EXPECT_EQ(status.texts, std::vector<std::string>{root + "tree\\plain.txt-->"});
 }
+
+// A shell folder value that names a link: nothing behind it is touched, not
+// even the attributes of the folder it points at.
+TEST(IELinkedShellFolderTest, AShellFolderThatIsALinkLeavesItsTargetAlone) {
+    ScopedFakePlatform platform;
+    const std::string link = Root + "start-link";
+    const std::string target = Targets + "start";
+    ASSERT_EQ(Fixtures::Attributes(link), 0x410u);
+    ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const DWORD before = Fixtures::Attributes(target);
+    RecordingStatus status;
+
+    for (const std::string& given : {link, link + "\\"}) IEHistory::DeleteFolderTree(given, status);
+
+    EXPECT_EQ(Fixtures::Attributes(target), before);
+    EXPECT_EQ(Fixtures::ReadFile(target + "\\canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::ReadFile(target + "\\deeper\\canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::Attributes(link) & 0x410u, 0x410u);  // the link stays
+    EXPECT_TRUE(status.texts.empty());
+    ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
