@@ -23,6 +23,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -116,6 +117,8 @@ Form1::Form1(Cleaners cleaners)
 
 Form1::~Form1() {
     if (hwnd_ != nullptr) ::KillTimer(hwnd_, Timer1Id);
+    // The controls' subclass procedures point at this object: destroy them first.
+    DestroyOwnWindow();
 }
 
 // ---------------------------------------------------------------- creation
@@ -379,11 +382,17 @@ void Form1::Timer1_Timer() {
     }
     steps.Run(104, [&] { intervalSeconds_ = GetIntervalSeconds(); });
     steps.Run(106, [&] { ++elapsedSeconds_; });
+    bool shown = true;
     steps.Run(108, [&] {
-        SetStatus(Form1Texts::CountdownPrefix + Scheduler::FormatCountdown(intervalSeconds_ - elapsedSeconds_));
+        // A count past its interval shows no time left, not a wrapped-around day.
+        const std::int32_t left = std::max(intervalSeconds_ - elapsedSeconds_, 0);
+        shown = ShowCountdown(Form1Texts::CountdownPrefix + Scheduler::FormatCountdown(left), intervalSeconds_,
+                              elapsedSeconds_);
     });
-    steps.Run(110, [] { MessagePump::LetPendingMessagesRun(); });
-    steps.Run(112, [&] { ShowProgress(intervalSeconds_, elapsedSeconds_); });
+    steps.Run(110, [] { MessagePump::LetPendingMessagesRunThrottled(); });
+    steps.Run(112, [&] {
+        if (shown) ShowProgress(intervalSeconds_, elapsedSeconds_);
+    });
     // A count that went past its interval (the selection changed without a
     // click) runs the pass too, rather than never again.
     if (steps.If(114, [&] { return elapsedSeconds_ >= intervalSeconds_; })) {
@@ -395,18 +404,59 @@ void Form1::Timer1_Timer() {
         steps.Run(126, [&] { DeleteAll(); });
         steps.Run(128, [&] { SetStatus(Form1Texts::PassDone); });
         steps.Run(130, [] { MessagePump::LetPendingMessagesRun(); });
-        steps.Run(138, [&] { SetTimerInterval(1000); });
+        // Auto delete turned off during the pass stays off: the timer is not
+        // restarted behind a button that says it is off.
+        if (steps.If(138, [&] { return Text(IdPushButton13) == Form1Texts::TurnOff; })) {
+            steps.Run(138, [&] { SetTimerInterval(1000); });
+        } else {
+            steps.Run(138, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
+        }
         steps.Run(140, [&] { SetTimerEnabled(true); });
         steps.Run(142, [&] { SetMousePointer(PointerDefault); });
         steps.Run(144, [&] { elapsedSeconds_ = 0; });
     }
 }
 
+// Real ticks come a second apart and each one is shown at once. Ticks that
+// follow each other within a frame (a test driving a day of them) would only
+// overwrite each other unseen, so the latest is held back and shown when the
+// window next handles its messages. A tick is always shown at once when it
+// runs a pass or when something else wrote the status line since the last
+// countdown. Answers whether it was shown now (the tick then sets the bar).
+bool Form1::ShowCountdown(const std::string& text, std::int32_t maximum, std::int32_t value) {
+    constexpr double FrameSeconds = 0.020;
+    const double now = MessagePump::MonotonicSeconds();
+    if (statusWrites_ != countdownWrite_ || now - countdownShownAt_ >= FrameSeconds || value >= maximum) {
+        countdownPending_ = {};
+        SetStatus(text);
+        countdownWrite_ = statusWrites_;
+        countdownShownAt_ = now;
+        return true;
+    }
+    countdownPending_ = {text, maximum, value};
+    if (!countdownPosted_) countdownPosted_ = ::PostMessageA(hwnd_, ShowCountdownMessage, 0, 0) != FALSE;
+    return false;
+}
+
+void Form1::ShowPendingCountdown() {
+    countdownPosted_ = false;
+    Countdown pending = std::move(countdownPending_);
+    countdownPending_ = {};
+    // A status text written after the held-back tick (a pass, turning off) stays.
+    if (pending.text.empty() || statusWrites_ != countdownWrite_) return;
+    SetStatus(pending.text);
+    countdownWrite_ = statusWrites_;
+    ShowProgress(pending.maximum, pending.value);
+}
+
 std::int32_t Form1::GetIntervalSeconds() const {
-    const std::int32_t seconds = Scheduler::IntervalSecondsForText(SelectedItemText());
-    // Without a selected entry the count runs against the default entry.
-    return seconds != 0 ? seconds
-                        : Scheduler::IntervalItems[Scheduler::DefaultPosition - 1].seconds;
+    if (selectedInterval_ == 0) {
+        const std::int32_t seconds = Scheduler::IntervalSecondsForText(SelectedItemText());
+        // Without a selected entry the count runs against the default entry.
+        selectedInterval_ = seconds != 0 ? seconds
+                                         : Scheduler::IntervalItems[Scheduler::DefaultPosition - 1].seconds;
+    }
+    return selectedInterval_;
 }
 
 void Form1::ShowProgress(std::int32_t maximum, std::int32_t value) {
@@ -552,7 +602,10 @@ void Form1::SetChecked(ControlId id, bool checked) {
 }
 
 std::string Form1::Status() const { return Text(IdFrame3); }
-void Form1::SetStatus(const std::string& text) { SetText(IdFrame3, text); }
+void Form1::SetStatus(const std::string& text) {
+    ++statusWrites_;
+    SetText(IdFrame3, text);
+}
 
 bool Form1::IsTicked(CleaningBox box) const {
     static const ControlId boxes[] = {IdChkIEHist,  IdChkIETemp,      IdChkIETyped,
@@ -627,6 +680,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == Timer1Id) Timer1_Timer();
         return 0;
+    case ShowCountdownMessage:
+        ShowPendingCountdown();
+        return 0;
     case WM_SIZE:
         Unguarded("Form_Resize", [&] { Form_Resize(); });
         return 0;
@@ -671,6 +727,11 @@ LRESULT Form1::OnNotify(LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->idFrom == IdListView2 && header->code == NM_CLICK)
         Unguarded("ListView2_Click", [&] { ListView2_Click(); });
+    // The selection (however it changed) decides the interval: read it again.
+    if (header->idFrom == IdListView2 &&
+        (header->code == LVN_ITEMCHANGED || header->code == LVN_INSERTITEM ||
+         header->code == LVN_DELETEITEM || header->code == LVN_DELETEALLITEMS))
+        selectedInterval_ = 0;
     return 0;
 }
 

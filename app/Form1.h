@@ -43,6 +43,8 @@ class Form1 final : public Window, public PassWindow {
 public:
     static constexpr char ClassName[] = "VorlaneForm1";
     static constexpr UINT_PTR Timer1Id = 1;
+    // Posted to show a countdown that ticks in quick succession held back.
+    static constexpr UINT ShowCountdownMessage = WM_APP + 1;
 
     explicit Form1(Cleaners cleaners = Cleaners::Real());
     ~Form1() override;
@@ -129,6 +131,8 @@ private:
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
     void ApplyTimer();
+    bool ShowCountdown(const std::string& text, std::int32_t maximum, std::int32_t value);
+    void ShowPendingCountdown();
     void UpdateCursor();
     // Runs a handler that has no reporting handler of its own.
     template <class Handler>
@@ -156,6 +160,20 @@ private:
     std::int32_t intervalSeconds_ = 0;
     std::int32_t elapsedSeconds_ = 0;
     std::int16_t oftenIndex_ = 0;
+    // The interval of the selected entry, 0 until the list is read again after
+    // its selection or items changed.
+    mutable std::int32_t selectedInterval_ = 0;
+    // Countdowns that ticks in quick succession hold back (see ShowCountdown).
+    struct Countdown {
+        std::string text;
+        std::int32_t maximum = 0;
+        std::int32_t value = 0;
+    };
+    Countdown countdownPending_;
+    unsigned statusWrites_ = 0;    // every write of the status line counts
+    unsigned countdownWrite_ = 0;  // statusWrites_ after the last countdown shown
+    double countdownShownAt_ = -1.0;
+    bool countdownPosted_ = false;
     UINT timerInterval_ = 0;
     bool timerEnabled_ = true;
     cSysTray tray_;

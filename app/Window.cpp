@@ -1,10 +1,13 @@
 #include "app/Window.h"
 
-Window::~Window() {
-    if (hwnd_ != nullptr) {
-        ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
+#include <utility>
+
+Window::~Window() { DestroyOwnWindow(); }
+
+void Window::DestroyOwnWindow() {
+    if (hwnd_ == nullptr) return;
+    ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void Window::RegisterClassOnce(const char* className, HICON icon) {

@@ -14,6 +14,9 @@ public:
     HWND Handle() const noexcept { return hwnd_; }
 
 protected:
+    // Destroys the window without dispatching to the C++ object any more; a
+    // derived class calls it from its own destructor, while its members live.
+    void DestroyOwnWindow();
     // Registers the class once per process (same name = same class).
     static void RegisterClassOnce(const char* className, HICON icon);
     HWND CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle,

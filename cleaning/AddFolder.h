@@ -34,8 +34,19 @@ private:
 
 // Appends to `folders` every qualifying subfolder of its entries, level by level
 // (all children, then all grandchildren...). Folders that cannot be listed for
-// lack of access or because they are gone leave the collection.
+// lack of access or because they are gone leave the collection, and so do
+// entries that are directory links: nothing is ever reached through a link.
+// Subfolders that are hidden and system at once, links, or whose names hold
+// unusual characters are neither returned nor entered.
 void GetSubDirectories2016(FolderCollection& folders, bool recurse);
+
+// True for "C:\" or "\\server\share\" (with or without the final backslash).
+bool IsDriveRoot(const std::string& folder);
+
+// Whether the walk lists the subfolders of a folder with these attributes: a
+// drive root always; otherwise not when it is hidden and system and nothing
+// else (22), nor when it is a reparse point (a junction, link or mount point).
+bool MayEnter(const std::string& folder, DWORD attributes);
 
 // Normal, hidden and system files directly in `folder` that match `pattern`.
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern);

@@ -31,17 +31,24 @@ std::string NormalizePath(const std::string& path) {
     return "\\\\" + FoldDoubleBackslashes(path.substr(k));
 }
 
+// The attributes are changed only when the read-only bit is in the way, and a
+// folder (or a link to one) is never touched.
 void ForceDeleteFile(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure::FromLastError();
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure::FromWin32(ERROR_ACCESS_DENIED);
+    if ((attributes & FILE_ATTRIBUTE_READONLY) &&
+        !::SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        throw Failure::FromLastError();
     if (!::DeleteFileA(path.c_str())) throw Failure::FromLastError();
 }
 
 void RemoveFile(const std::string& path) {
     MessagePump::LetPendingMessagesRunThrottled();
     if (::DeleteFileA(path.c_str())) return;
+    // A file that is not there needs no second attempt.
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
     try {
         ForceDeleteFile(path);
     } catch (const Failure&) {

@@ -4,6 +4,9 @@
 
 #include "cleaning/StatusLine.h"
 
+#include <string>
+#include <vector>
+
 namespace IEHistory {
 
 inline constexpr char ShellFoldersKey[] =
@@ -13,9 +16,34 @@ inline constexpr char TypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\
 // Reads the URL cache once at start-up into the cookie and cache entry lists.
 void LoadHistroy();
 
+// The names of the URL-cache entries found at start-up, in enumeration order:
+// those beginning with "Cookie", and all others. Each list ends in one empty name.
+const std::vector<std::string>& CookieEntries();
+const std::vector<std::string>& CacheEntries();
+// True once the list has been purged from the URL cache in this run.
+bool CookieEntriesDeleted();
+bool CacheEntriesDeleted();
+
+// Deletes one URL-cache entry; true when WinINet reports success.
+bool DeleteCacheEntry(const std::string& name);
+
+// Clears the URL-history store, then empties the "History" shell folder. Silent.
 void DeleteIEHistory(StatusLine& status);
+// Purges the start-up cache entries once per run, then empties the "Cache" shell folder. Silent.
 void DeleteIETemp(StatusLine& status);
+// Purges the start-up cookie entries once per run, then empties the "Cookies"
+// shell folder; each failing step is reported.
 void DeleteIECookies(StatusLine& status);
+
+// Deletes every file in the folder and its subfolders (except "~" files and
+// files that are exactly hidden + archive), then removes the folders left empty.
+// An empty path deletes nothing.
+void DeleteFolderTree(const std::string& path, StatusLine& status);
+
+namespace Testing {
+// Lets a test start a fresh program run's purges: clears both once-per-run flags.
+void ForgetPurges();
+}  // namespace Testing
 
 // Shows and deletes the typed addresses url1 to url100.
 void DeleteIETypedURLs(StatusLine& status);

@@ -1,0 +1,224 @@
+#include "cleaning/AddFolder.h"
+
+#include "cleaning/FileRoutines.h"
+#include "system/ErrorReport.h"
+#include "system/Failure.h"
+#include "system/MessagePump.h"
+#include "system/StepRunner.h"
+#include "system/UniqueHandle.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <string_view>
+
+namespace AddFolder {
+namespace {
+
+// Paths and names this long are not walked: every path handed on stays within
+// the ANSI functions' limit.
+constexpr std::size_t PathLimit = MAX_PATH;  // 260
+constexpr DWORD HiddenSystemFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;  // 22
+constexpr int InitialCapacity = 100;
+constexpr int CapacityStep = 50;
+
+std::string WithBackslash(std::string folder) {
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+// The path to ask for a folder's own attributes: with a trailing backslash the
+// system reports the target of a link instead of the link. A drive root keeps it.
+std::string WithoutBackslash(const std::string& folder) {
+    if (folder.size() <= 3 || folder.back() != '\\') return folder;
+    return folder.substr(0, folder.size() - 1);
+}
+
+// One directory search, closed when the object goes. The first entry is
+// already in Data() after a successful start.
+class DirectorySearch {
+public:
+    DirectorySearch(const std::string& pattern, FINDEX_SEARCH_OPS op)
+        : find_(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data_, op, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH)),
+          error_(find_ ? ERROR_SUCCESS : ::GetLastError()) {}
+
+    // False when the search found nothing or could not start (see Error()).
+    bool Started() const { return find_.Valid(); }
+    DWORD Error() const { return error_; }
+    const WIN32_FIND_DATAA& Data() const { return data_; }
+
+    // Moves to the next entry; false at the end. Raises on any other failure.
+    bool Next() {
+        if (::FindNextFileA(find_.Get(), &data_)) return true;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_NO_MORE_FILES) return false;
+        throw Failure::FromWin32(error);
+    }
+
+private:
+    WIN32_FIND_DATAA data_{};
+    UniqueFind find_;
+    DWORD error_;
+};
+
+// An empty folder (a drive root has no "." entry) is no failure.
+bool IsEmptyResult(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES; }
+
+bool IsDotName(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Whether a subfolder found in a listing joins the walk: a folder with an
+// ordinary name whose path stays within the limit, that is neither a link nor
+// hidden-and-system.
+bool QualifiesAsSubfolder(const std::string& parent, const WIN32_FIND_DATAA& data) {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const std::string_view name(data.cFileName);
+    if (IsDotName(data.cFileName) || HasUnusualChars(data.cFileName)) return false;  // also catches "?"
+    if (parent.size() + name.size() + 1 >= PathLimit) return false;
+    return MayEnter(parent + data.cFileName, data.dwFileAttributes);
+}
+
+// Lists the subfolders of `item` into `found`. Raises when the folder cannot be
+// listed; subfolders found before a failure stay in `found`.
+void ListSubfolders(const std::string& item, FolderCollection& found) {
+    DirectorySearch search(item + "*", FindExSearchLimitToDirectories);
+    if (!search.Started()) {
+        if (IsEmptyResult(search.Error())) return;
+        throw Failure::FromWin32(search.Error());
+    }
+    do {
+        MessagePump::LetPendingMessagesRunThrottled();
+        if (QualifiesAsSubfolder(item, search.Data())) found.push_back(item + search.Data().cFileName + "\\");
+    } while (search.Next());
+}
+
+void RemoveFirst(FolderCollection& folders, const std::string& item) {
+    const auto it = std::find(folders.begin(), folders.end(), item);
+    if (it != folders.end()) folders.erase(it);
+}
+
+// Examines one entry of the collection and lists its subfolders. An entry
+// that cannot be listed because access is denied or it is gone leaves the
+// collection; so does a link, which must never lead the walk anywhere.
+void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
+    const DWORD attributes = ::GetFileAttributesA(WithoutBackslash(item).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (item.size() >= PathLimit) return;
+    MessagePump::LetPendingMessagesRunThrottled();
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDriveRoot(item)) {
+        RemoveFirst(folders, item);
+        return;
+    }
+    if (!MayEnter(item, attributes)) return;
+    // No subfolder path could stay within the limit: nothing to list.
+    if (item.size() + 2 >= PathLimit) return;
+    try {
+        ListSubfolders(item, found);
+    } catch (...) {
+        // Any other failure only ends this folder's listing.
+        const long number = CurrentFailure().Number();
+        if (number == Failure::PermissionDenied || number == Failure::PathNotFound) RemoveFirst(folders, item);
+    }
+}
+
+}  // namespace
+
+const std::string& FileNameArray::operator[](int index) const {
+    static const std::string empty;
+    if (names_.empty() && index == 0) return empty;
+    if (index < 1 || index > UBound()) throw std::out_of_range("file-name index");
+    return names_[static_cast<std::size_t>(index - 1)];
+}
+
+DWORD FileNameArray::AttributesAt(int index) const {
+    if (index < 1 || index > UBound()) throw std::out_of_range("file-name index");
+    return attributes_[static_cast<std::size_t>(index - 1)];
+}
+
+void FileNameArray::Add(std::string name, DWORD attributes) {
+    if (UBound() + 1 > capacity_) capacity_ += CapacityStep;
+    names_.push_back(std::move(name));
+    attributes_.push_back(attributes);
+}
+
+void FileNameArray::Trim() {
+    if (UBound() < capacity_) capacity_ = std::max(UBound(), 1);
+    names_.shrink_to_fit();
+    attributes_.shrink_to_fit();
+}
+
+bool IsDriveRoot(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '\\') path.pop_back();
+    if (path.size() == 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) return true;
+    // \\server\share
+    if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
+    const std::size_t slash = path.find('\\', 2);
+    return slash != std::string::npos && slash > 2 && slash + 1 < path.size() &&
+           path.find('\\', slash + 1) == std::string::npos;
+}
+
+bool MayEnter(const std::string& folder, DWORD attributes) {
+    if (IsDriveRoot(folder)) return true;
+    return attributes != HiddenSystemFolder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
+    StepRunner steps(Location::GetSubDirectories2016);
+    FolderCollection found;
+    steps.Run(104, [&] { found.reserve(folders.size()); });
+    // Entries may leave `folders` while it is walked, so walk a copy. Failures
+    // while one folder is examined are handled inside WalkEntry, silently.
+    steps.Run(106, [&] {
+        const FolderCollection items = folders;
+        for (const std::string& item : items) WalkEntry(folders, item, found);
+    });
+    steps.Run(150, [&] {
+        if (recurse && !found.empty()) GetSubDirectories2016(found, true);
+    });
+    // Every entry of `found` already qualified when it was listed.
+    steps.Run(152, [&] { folders.insert(folders.end(), found.begin(), found.end()); });
+}
+
+FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
+    const std::string base = WithBackslash(folder);
+    FileNameArray names;
+    DirectorySearch search(base + pattern, FindExSearchNameMatch);
+    if (search.Started()) {
+        try {
+            do {
+                const WIN32_FIND_DATAA& data = search.Data();
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                const std::string_view name(data.cFileName);
+                // The names a probe with CreateFileA could not open: unmappable
+                // characters (read back as "?"), trailing dots or spaces (stripped
+                // by the system, so another path), paths beyond the limit.
+                if (name.find('?') != std::string_view::npos || name.back() == '.' || name.back() == ' ') continue;
+                if (base.size() + name.size() >= PathLimit) continue;
+                names.Add(data.cFileName, data.dwFileAttributes);
+            } while (search.Next());
+        } catch (const Failure&) {
+            // A failing search ends the list.
+        }
+    }
+    names.Trim();
+    return names;
+}
+
+bool IsExistingFile(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return file.Valid();
+}
+
+bool HasUnusualChars(const std::string& name) {
+    for (const char c : name) {
+        const unsigned char code = static_cast<unsigned char>(c);
+        if (code < 32 || code == '?' || (code >= 127 && code <= 159)) return true;
+    }
+    return false;
+}
+
+}  // namespace AddFolder

@@ -1,0 +1,150 @@
+// The start-up walk of the URL cache and the purge of its entries.
+#include "cleaning/IEUrlCache.h"
+
+#include "cleaning/IEHistory.h"
+#include "cleaning/MemoryBlock.h"
+#include "system/ErrorReport.h"
+#include "system/StepRunner.h"
+#include "system/UniqueHandle.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdint>
+
+namespace IEHistory {
+namespace {
+
+std::vector<std::string> cookieEntries{""};
+std::vector<std::string> cacheEntries{""};
+bool cookieEntriesDeleted = false;
+bool cacheEntriesDeleted = false;
+
+constexpr char CookiePrefix[] = "Cookie";
+// Room for a typical entry; the block grows when an entry needs more.
+constexpr DWORD FirstBlockBytes = 4096;
+constexpr int MaxFailuresInARow = 8;
+
+// The fixed part of an entry as the cache lays it out at the start of the buffer.
+struct EntryRecord {
+    INTERNET_CACHE_ENTRY_INFOA info;
+    DWORD extra;
+};
+
+// Puts a name at the list's last index and adds a new empty last element.
+void Store(std::vector<std::string>& list, std::string name) {
+    list.back() = std::move(name);
+    list.emplace_back();
+}
+
+// Calls `fetch` with the block; when the entry needs more room than the block
+// holds, allocates exactly what the cache asks for and calls again. One block
+// serves the whole walk, so most entries cost a single call. Returns the
+// call's result.
+template <class Fetch>
+bool FetchEntry(MemoryBlock& block, Fetch&& fetch) {
+    DWORD size = static_cast<DWORD>(block.Length());
+    if (fetch(block.Handle(), size)) return true;
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return false;
+    block.Allocate(size);
+    if (block.Handle() == 0) return false;
+    return fetch(block.Handle(), size);
+}
+
+// Reads the entry now in the block and files its name under cookies or the rest.
+// The name is read only inside the block, so a stray address yields an empty name.
+void Classify(StepRunner& steps, int firstLabel, const MemoryBlock& block) {
+    EntryRecord record{};
+    block.ReadFrom(reinterpret_cast<std::uintptr_t>(&record), sizeof(record));
+    const auto name = reinterpret_cast<std::uintptr_t>(record.info.lpszSourceUrlName);
+    if (name == 0) return;
+    const std::uintptr_t end = block.Handle() + block.Length();
+    const std::size_t room = name >= block.Handle() && name < end ? end - name : 0;
+    std::string text = block.ExtractString(name, room);
+    if (steps.If(firstLabel, [&] { return text.starts_with(CookiePrefix); })) {
+        steps.Run(firstLabel + 2, [&] { Store(cookieEntries, std::move(text)); });
+    } else {
+        steps.Run(firstLabel + 6, [&] { Store(cacheEntries, std::move(text)); });
+    }
+}
+
+void PurgeList(StepRunner& steps, const std::vector<std::string>& list, bool& deleted,
+               StatusLine& status) {
+    if (!steps.If(100, [&] { return !deleted; })) return;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        steps.Run(102, [] {});
+        if (steps.If(104, [&] { return !list[i].empty(); })) {
+            steps.Run(106, [&] { DeleteCacheEntry(list[i]); });
+            steps.Run(108, [&] { status.SetStatus(list[i] + "-->"); });
+        }
+        steps.Run(110, [] {});
+    }
+    steps.Run(112, [&] { deleted = true; });
+}
+
+}  // namespace
+
+void LoadHistroy() {
+    StepRunner steps(Location::LoadHistroy);
+    steps.Run(100, [] { cookieEntries.assign(1, ""); });
+    steps.Run(102, [] { cacheEntries.assign(1, ""); });
+
+    MemoryBlock block;
+    UniqueUrlCacheFind search;
+    bool found = false;
+    steps.Run(104, [&] { block.Allocate(FirstBlockBytes); });
+    steps.Run(110, [&] {
+        found = FetchEntry(block, [&](std::uintptr_t buffer, DWORD& size) {
+            search.Reset(::FindFirstUrlCacheEntryA(
+                nullptr, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &size));
+            return search.Valid();
+        });
+    });
+    if (found) Classify(steps, 116, block);
+
+    // An entry that cannot be fetched is skipped; a run of such failures (the
+    // cache or the memory gave out) ends the walk instead of spinning on one entry.
+    int failuresInARow = 0;
+    while (search.Valid() && failuresInARow < MaxFailuresInARow) {
+        DWORD error = 0;
+        steps.Run(128, [&] {
+            found = FetchEntry(block, [&](std::uintptr_t buffer, DWORD& size) {
+                return ::FindNextUrlCacheEntryA(
+                           search.Get(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer),
+                           &size) != FALSE;
+            });
+            error = found ? ERROR_SUCCESS : ::GetLastError();
+        });
+        if (steps.If(132, [&] { return error == ERROR_NO_MORE_ITEMS; })) break;
+        failuresInARow = found ? 0 : failuresInARow + 1;
+        if (found) Classify(steps, 142, block);
+    }
+    steps.Run(152, [&] { search.Reset(); });
+    steps.Run(154, [&] { block.ReleaseMemory(); });
+}
+
+const std::vector<std::string>& CookieEntries() { return cookieEntries; }
+const std::vector<std::string>& CacheEntries() { return cacheEntries; }
+bool CookieEntriesDeleted() { return cookieEntriesDeleted; }
+bool CacheEntriesDeleted() { return cacheEntriesDeleted; }
+
+bool DeleteCacheEntry(const std::string& name) {
+    return ::DeleteUrlCacheEntryA(name.c_str()) != FALSE;
+}
+
+void PurgeCookieEntries(StepRunner& steps, StatusLine& status) {
+    PurgeList(steps, cookieEntries, cookieEntriesDeleted, status);
+}
+
+void PurgeCacheEntries(StepRunner& steps, StatusLine& status) {
+    PurgeList(steps, cacheEntries, cacheEntriesDeleted, status);
+}
+
+namespace Testing {
+void ForgetPurges() {
+    cookieEntriesDeleted = false;
+    cacheEntriesDeleted = false;
+}
+}  // namespace Testing
+
+}  // namespace IEHistory

@@ -1,0 +1,13 @@
+# Setup steps that run on the Linux side before the test programs that need them.
+
+# Directory links in the test prefix's drive C (see scripts/plant-links.sh for
+# the layout). Wine programs cannot create links, so a shell script plants them.
+add_test(NAME plant_links
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-links.sh ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(plant_links PROPERTIES FIXTURES_SETUP links)
+
+# A drive letter and a file link for the IE folder cleaners (see the script).
+add_test(NAME plant_cleaner_fixtures
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-cleaner-fixtures.sh ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
+set(VORLANE_TEST_FIXTURES_cleaning links cleaner)

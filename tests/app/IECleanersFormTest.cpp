@@ -1,0 +1,71 @@
+// The three Internet Explorer boxes from the real window: tick, "Delete Now
+// (Test)", and the files, folders and URL-cache entries are gone.
+#include "support/FormFixture.h"
+
+#include "cleaning/IEHistory.h"
+
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+bool CommitEntry(const std::string& url, DWORD type) {
+    FILETIME never = {};
+    return ::CommitUrlCacheEntryA(url.c_str(), nullptr, never, never, type, nullptr, 0, nullptr,
+                                  nullptr) != FALSE;
+}
+
+bool EntryExists(const std::string& url) {
+    DWORD size = 0;
+    return ::GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size) ||
+           ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+class IECleanersFormTest : public FormFixture {
+protected:
+    IECleanersFormTest() { IEHistory::Testing::ForgetPurges(); }
+    ~IECleanersFormTest() override { IEHistory::Testing::ForgetPurges(); }
+
+    Fixtures::TempFolder folders_{"ie"};
+    const std::string cookies_ = folders_ / "Cookies";
+    const std::string cache_ = folders_ / "Cache";
+    const std::string history_ = folders_ / "History";
+    const std::string other_ = folders_ / "Other";
+};
+
+}  // namespace
+
+TEST_F(IECleanersFormTest, TheThreeIEBoxesEmptyTheirFoldersAndPurgeTheStartUpCacheEntries) {
+    const std::string cookie = "Cookie:vorlane@form.example/";
+    const std::string page = "http://form.example/page.html";
+    ASSERT_TRUE(CommitEntry(cookie, COOKIE_CACHE_ENTRY));
+    ASSERT_TRUE(CommitEntry(page, NORMAL_CACHE_ENTRY));
+    for (const std::string& folder : {cookies_, cache_, history_, other_}) {
+        Fixtures::WriteFile(folder + "\\file.txt");
+        Fixtures::WriteFile(folder + "\\sub\\deep\\file.txt", "x", FILE_ATTRIBUTE_READONLY);
+    }
+    Fixtures::ShellFolderOverride cookiesValue("Cookies", cookies_);
+    Fixtures::ShellFolderOverride cacheValue("Cache", cache_);
+    Fixtures::ShellFolderOverride historyValue("History", history_);
+
+    Form1& form = CreateForm();  // start-up lists the URL cache
+    ASSERT_TRUE(EntryExists(cookie));
+    Click(IdChkIEHist);
+    Click(IdChkIETemp);
+    Click(IdChkIECookies);
+    Click(IdPushButton12);
+
+    EXPECT_TRUE(platform->Reports().empty());
+    EXPECT_FALSE(EntryExists(cookie));
+    EXPECT_FALSE(EntryExists(page));
+    for (const std::string& folder : {cookies_, cache_, history_}) {
+        EXPECT_FALSE(Fixtures::FileExists(folder + "\\file.txt")) << folder;
+        EXPECT_FALSE(Fixtures::FolderExists(folder + "\\sub")) << folder;
+    }
+    EXPECT_TRUE(Fixtures::FileExists(other_ + "\\file.txt"));
+    EXPECT_TRUE(Fixtures::FileExists(other_ + "\\sub\\deep\\file.txt"));
+    EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
+}

@@ -1,0 +1,209 @@
+#include "cleaning/AddFolder.h"
+#include "cleaning/FileRoutines.h"
+
+#include "support/FakePlatform.h"
+#include "support/Fixtures.h"
+#include "system/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+using AddFolder::FolderCollection;
+using Fixtures::TempFolder;
+
+namespace {
+
+FolderCollection Walk(const std::string& start, bool recurse = true) {
+    FolderCollection folders{start};
+    AddFolder::GetSubDirectories2016(folders, recurse);
+    return folders;
+}
+
+std::size_t Depth(const std::string& folder) { return std::count(folder.begin(), folder.end(), '\\'); }
+
+std::string Parent(const std::string& folder) {
+    const std::size_t slash = folder.find_last_of('\\', folder.size() - 2);
+    return folder.substr(0, slash + 1);
+}
+
+bool Contains(const FolderCollection& folders, const std::string& folder) {
+    return std::find(folders.begin(), folders.end(), folder) != folders.end();
+}
+
+void MakeFolderW(const std::wstring& path) { ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << ::GetLastError(); }
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
+
+TEST(WalkTest, ThreeLevelsComeLevelByLevelInTheOrderOfTheirParents) {
+    TempFolder t;
+    for (const char* folder : {"a\\a1\\x", "a\\a2", "b\\b1", "c"}) Fixtures::MakeFolders(t / folder);
+    Fixtures::WriteFile(t / "a\\file.txt");  // files are not folders
+    const std::string start = t.Path() + "\\";
+
+    const FolderCollection folders = Walk(start);
+
+    const std::set<std::string> expected{start, start + "a\\", start + "b\\", start + "c\\", start + "a\\a1\\",
+                                         start + "a\\a2\\", start + "b\\b1\\", start + "a\\a1\\x\\"};
+    ASSERT_EQ(std::set<std::string>(folders.begin(), folders.end()), expected);
+    ASSERT_EQ(folders.size(), expected.size());
+    EXPECT_EQ(folders.front(), start);
+    // Breadth first: depth never decreases, and within a level the children of an
+    // earlier parent come before those of a later one.
+    for (std::size_t i = 1; i < folders.size(); ++i) {
+        ASSERT_LE(Depth(folders[i - 1]), Depth(folders[i])) << folders[i];
+        if (Depth(folders[i - 1]) == Depth(folders[i])) {
+            const auto parentPos = [&](const std::string& f) {
+                return std::find(folders.begin(), folders.end(), Parent(f)) - folders.begin();
+            };
+            EXPECT_LE(parentPos(folders[i - 1]), parentPos(folders[i])) << folders[i];
+        }
+    }
+}
+
+TEST(WalkTest, WithoutRecursionOnlyChildrenAreAddedAndALeafStaysAlone) {
+    TempFolder t;
+    Fixtures::MakeFolders(t / "a\\deep");
+    Fixtures::MakeFolders(t / "leaf");
+    const std::string start = t.Path() + "\\";
+
+    const FolderCollection shallow = Walk(start, false);
+    EXPECT_EQ(std::set<std::string>(shallow.begin(), shallow.end()),
+              (std::set<std::string>{start, start + "a\\", start + "leaf\\"}));
+    EXPECT_EQ(Walk(start + "leaf\\"), FolderCollection{start + "leaf\\"});
+}
+
+TEST(WalkTest, HiddenSystemFoldersAreSkippedWithEverythingBelowThem) {
+    TempFolder t;
+    for (const char* folder : {"hs\\below", "h\\below", "s\\below"}) Fixtures::MakeFolders(t / folder);
+    ::SetFileAttributesA((t / "hs").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ::SetFileAttributesA((t / "h").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesA((t / "s").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_EQ(Fixtures::Attributes(t / "hs"), 22u);
+    const std::string start = t.Path() + "\\";
+
+    const FolderCollection folders = Walk(start);
+
+    EXPECT_FALSE(Contains(folders, start + "hs\\"));
+    EXPECT_FALSE(Contains(folders, start + "hs\\below\\"));
+    for (const char* entered : {"h\\", "h\\below\\", "s\\", "s\\below\\"})
+        EXPECT_TRUE(Contains(folders, start + entered)) << entered;
+    EXPECT_EQ(folders.size(), 5u);
+
+    // A hidden system start folder stays in the collection but is not entered.
+    EXPECT_EQ(Walk(start + "hs\\"), FolderCollection{start + "hs\\"});
+    for (const char* folder : {"hs", "h", "s"}) ::SetFileAttributesA((t / folder).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Folders whose names the ANSI functions cannot express; removed with the wide
+// functions, since the test fixtures cannot name them.
+class UnusualNames {
+public:
+    explicit UnusualNames(std::wstring base) : base_(std::move(base)) { Remove(); }
+    ~UnusualNames() { Remove(); }
+    void Remove() {
+        for (const wchar_t* name : {L"snow\x2603\\below", L"snow\x2603", L"what\xF03F", L"ctl\x0001"})
+            ::RemoveDirectoryW((base_ + name).c_str());
+    }
+
+private:
+    std::wstring base_;
+};
+
+TEST(WalkTest, FoldersWithUnusualNamesAreNeitherReturnedNorEntered) {
+    TempFolder t;
+    const std::wstring base = Wide(t.Path()) + L"\\";
+    UnusualNames cleanup(base);
+    MakeFolderW(base + L"snow\x2603");        // outside the ANSI code page: reads back with "?"
+    MakeFolderW(base + L"snow\x2603\\below");
+    MakeFolderW(base + L"plain");
+    // "?" and control characters are refused by Windows but not by every file
+    // system Wine sits on; when the platform lets such a name exist, it is skipped.
+    ::CreateDirectoryW((base + L"what\xF03F").c_str(), nullptr);  // Wine's form of a Unix "?"
+    ::CreateDirectoryW((base + L"ctl\x0001").c_str(), nullptr);
+    const std::string start = t.Path() + "\\";
+
+    const FolderCollection folders = Walk(start);
+
+    EXPECT_EQ(folders, (FolderCollection{start, start + "plain\\"}));
+}
+
+TEST(WalkTest, UnusualCharactersAreControlCodesQuestionMarksAnd127To159) {
+    using AddFolder::HasUnusualChars;
+    EXPECT_FALSE(HasUnusualChars(""));
+    EXPECT_FALSE(HasUnusualChars("Temporary Internet Files"));
+    EXPECT_FALSE(HasUnusualChars("caf\xE9 ~$x {1}"));  // 233 and ordinary punctuation
+    EXPECT_FALSE(HasUnusualChars("\xA0\xFF"));
+    EXPECT_TRUE(HasUnusualChars("a?b"));
+    EXPECT_TRUE(HasUnusualChars("tab\there"));
+    EXPECT_TRUE(HasUnusualChars(std::string("\x1F", 1)));
+    EXPECT_TRUE(HasUnusualChars("del\x7F"));
+    EXPECT_TRUE(HasUnusualChars("euro\x80"));
+    EXPECT_TRUE(HasUnusualChars("\x9F"));
+}
+
+TEST(WalkTest, ADriveRootIsEnteredWhateverItsAttributes) {
+    using AddFolder::MayEnter;
+    EXPECT_TRUE(MayEnter("C:\\", 22));
+    EXPECT_TRUE(MayEnter("D:", 22));
+    EXPECT_TRUE(MayEnter("\\\\server\\share\\", 22));
+    EXPECT_FALSE(MayEnter("C:\\Cache\\", 22));
+    EXPECT_FALSE(MayEnter("\\\\server\\share\\Cache\\", 22));
+    EXPECT_FALSE(MayEnter("C:\\Cache\\", 1046));
+    EXPECT_FALSE(MayEnter("C:\\Cache\\", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_TRUE(MayEnter("C:\\Cache\\", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(MayEnter("C:\\Cache\\", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_TRUE(MayEnter("C:\\Cache\\", 22 | FILE_ATTRIBUTE_ARCHIVE));
+
+    // The real root of drive C is listed.
+    const FolderCollection folders = Walk("C:\\", false);
+    EXPECT_EQ(folders.front(), "C:\\");
+    EXPECT_TRUE(Contains(folders, "C:\\windows\\")) << folders.size();
+}
+
+TEST(WalkTest, MissingStartFolderAndLongPathsAreNotWalked) {
+    TempFolder t;
+    const std::string missing = t.Path() + "\\missing\\";
+    EXPECT_EQ(Walk(missing), FolderCollection{missing});
+
+    // A subfolder whose path would reach 260 characters is neither returned nor
+    // entered; the one just below the limit is.
+    const std::string start = t.Path() + "\\";
+    const std::size_t room = 259 - start.size() - 1;  // longest name whose path is 259 with its "\"
+    const std::string fits(room, 'f');
+    const std::string tooLong(room + 1, 'g');
+    ASSERT_TRUE(::CreateDirectoryA((start + fits).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((Wide(start) + Wide(tooLong)).c_str(), nullptr));
+    const FolderCollection folders = Walk(start);
+    EXPECT_EQ(folders, (FolderCollection{start, start + fits + "\\"}));
+    ::RemoveDirectoryW((Wide(start) + Wide(tooLong)).c_str());
+}
+
+TEST(WalkTest, AFolderThatCannotBeListedLeavesTheCollectionWithoutAReport) {
+    ScopedFakePlatform platform;
+    TempFolder t;
+    Fixtures::MakeFolders(t / "open\\below");
+    Fixtures::MakeFolders(t / "locked\\below");
+    const std::string start = t.Path() + "\\";
+    // Another program holds the folder open and shares it with nobody: listing
+    // it fails with a sharing violation, which counts as permission denied.
+    FolderCollection folders;
+    FolderCollection lockedAlone{start + "locked\\"};
+    {
+        UniqueFile holder(::CreateFileA((t / "locked").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_TRUE(holder.Valid()) << ::GetLastError();
+        folders = Walk(start);
+        AddFolder::GetSubDirectories2016(lockedAlone, true);
+    }
+
+    EXPECT_EQ(std::set<std::string>(folders.begin(), folders.end()),
+              (std::set<std::string>{start, start + "open\\", start + "open\\below\\"}));
+    EXPECT_TRUE(lockedAlone.empty());
+    EXPECT_TRUE(platform->messages.empty());
+}

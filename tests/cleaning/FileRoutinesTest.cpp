@@ -1,0 +1,125 @@
+#include "cleaning/AddFolder.h"
+#include "cleaning/FileRoutines.h"
+
+#include "support/Fixtures.h"
+#include "system/Failure.h"
+#include "system/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+using AddFolder::ListFiles;
+using Fixtures::TempFolder;
+
+TEST(ListFilesTest, AnEmptyFolderGivesTheSingleEmptyEntry) {
+    TempFolder t;
+    Fixtures::MakeFolders(t / "only-a-folder");
+    for (const std::string& folder : {t.Path(), t.Path() + "\\"}) {
+        const AddFolder::FileNameArray names = ListFiles(folder, "*.*");
+        EXPECT_EQ(names.LBound(), 0);
+        EXPECT_EQ(names.UBound(), 0);
+        EXPECT_EQ(names[0], "");
+    }
+    EXPECT_EQ(ListFiles(t / "missing", "*.*").UBound(), 0);
+}
+
+TEST(ListFilesTest, OneHundredFiftyFilesGetIndexesOneTo150) {
+    TempFolder t;
+    std::set<std::string> written;
+    for (int i = 0; i < 150; ++i) {
+        const std::string name = std::to_string(i) + "f.dat";
+        Fixtures::WriteFile(t / name);
+        written.insert(name);
+    }
+
+    const AddFolder::FileNameArray names = ListFiles(t.Path(), "*.*");
+
+    ASSERT_EQ(names.LBound(), 1);
+    ASSERT_EQ(names.UBound(), 150);
+    EXPECT_EQ(names.Capacity(), 150);
+    std::set<std::string> listed;
+    for (int i = 1; i <= names.UBound(); ++i) listed.insert(names[i]);
+    EXPECT_EQ(listed, written);
+    EXPECT_THROW(names[151], std::out_of_range);
+}
+
+TEST(ListFilesTest, FoldersAreOmittedAndHiddenAndSystemFilesIncludedWithTheirAttributes) {
+    TempFolder t;
+    Fixtures::MakeFolders(t / "sub.dir");
+    Fixtures::WriteFile(t / "sub.dir\\deeper.txt");
+    Fixtures::WriteFile(t / "plain.txt");
+    Fixtures::WriteFile(t / "hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN);
+    Fixtures::WriteFile(t / "system.txt", "x", FILE_ATTRIBUTE_SYSTEM);
+    Fixtures::WriteFile(t / "both.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    Fixtures::WriteFile(t / "~locked.txt", "x", FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(t / "other.log");
+
+    const AddFolder::FileNameArray names = ListFiles(t.Path(), "*.txt");
+
+    std::set<std::string> listed;
+    for (int i = names.LBound(); i <= names.UBound(); ++i) {
+        listed.insert(names[i]);
+        EXPECT_EQ(names.AttributesAt(i), Fixtures::Attributes(t / names[i])) << names[i];
+    }
+    EXPECT_EQ(listed, (std::set<std::string>{"plain.txt", "hidden.txt", "system.txt", "both.txt", "~locked.txt"}));
+    for (const char* name : {"hidden.txt", "system.txt", "both.txt", "~locked.txt"})
+        ::SetFileAttributesA((t / name).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(FileRoutinesTest, IsExistingFileIsTrueForEveryKindOfFileButNotForFoldersOrMissingPaths) {
+    TempFolder t;
+    Fixtures::WriteFile(t / "ro.txt", "x", FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(t / "hs.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_TRUE(AddFolder::IsExistingFile(t / "ro.txt"));
+    EXPECT_TRUE(AddFolder::IsExistingFile(t / "hs.txt"));
+    EXPECT_FALSE(AddFolder::IsExistingFile(t.Path()));
+    EXPECT_FALSE(AddFolder::IsExistingFile(t / "missing.txt"));
+    EXPECT_TRUE(FileRoutines::IsFolder(t.Path()));
+    EXPECT_FALSE(FileRoutines::IsFolder(t / "ro.txt"));
+    EXPECT_FALSE(FileRoutines::IsFolder(t / "missing"));
+    ::SetFileAttributesA((t / "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesA((t / "hs.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(FileRoutinesTest, NormalizePathFoldsDoubledBackslashesAndKeepsTwoInFrontOfAShare) {
+    using FileRoutines::NormalizePath;
+    EXPECT_EQ(NormalizePath("C:\\a\\\\b\\\\\\c"), "C:\\a\\b\\\\c");
+    EXPECT_EQ(NormalizePath("C:\\plain\\path.txt"), "C:\\plain\\path.txt");
+    EXPECT_EQ(NormalizePath("C:\\dir\\\\"), "C:\\dir\\");
+    EXPECT_EQ(NormalizePath("\\"), "\\\\");
+    EXPECT_EQ(NormalizePath("\\server\\share"), "\\\\server\\share");
+    EXPECT_EQ(NormalizePath("\\\\server\\share\\\\x"), "\\\\server\\share\\x");
+    EXPECT_EQ(NormalizePath("\\\\\\server\\share"), "\\\\server\\share");
+    EXPECT_EQ(NormalizePath(""), "");
+}
+
+TEST(FileRoutinesTest, RemoveFileDeletesReadOnlyFilesAndIsSilentOtherwise) {
+    TempFolder t;
+    Fixtures::WriteFile(t / "ro.txt", "x", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    Fixtures::WriteFile(t / "plain.txt");
+    Fixtures::MakeFolders(t / "folder");
+
+    FileRoutines::RemoveFile(t / "ro.txt");
+    FileRoutines::RemoveFile(t / "plain.txt");
+    FileRoutines::RemoveFile(t / "missing.txt");
+    FileRoutines::RemoveFile(t / "missing\\deeper.txt");
+    FileRoutines::RemoveFile(t / "folder");  // a folder is not a file: it stays as it was
+
+    EXPECT_FALSE(Fixtures::FileExists(t / "ro.txt"));
+    EXPECT_FALSE(Fixtures::FileExists(t / "plain.txt"));
+    EXPECT_TRUE(Fixtures::FolderExists(t / "folder"));
+    EXPECT_EQ(Fixtures::Attributes(t / "folder"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST(FileRoutinesTest, ForceDeleteFileRaisesWhenTheFileStays) {
+    TempFolder t;
+    EXPECT_THROW(FileRoutines::ForceDeleteFile(t / "missing.txt"), Failure);
+    Fixtures::WriteFile(t / "open.txt");
+    UniqueFile holder(::CreateFileA((t / "open.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder.Valid());
+    EXPECT_THROW(FileRoutines::ForceDeleteFile(t / "open.txt"), Failure);
+    FileRoutines::RemoveFile(t / "open.txt");  // silent
+    EXPECT_TRUE(Fixtures::FileExists(t / "open.txt"));
+}

@@ -1,0 +1,116 @@
+#include "UrlCacheHelpers.h"
+
+#include "cleaning/IEHistory.h"
+#include "support/FakePlatform.h"
+#include "support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr DWORD Hidden = FILE_ATTRIBUTE_HIDDEN;
+constexpr DWORD Kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+bool Shown(const RecordingStatus& status, const std::string& path) {
+    return std::find(status.texts.begin(), status.texts.end(), path + "-->") != status.texts.end();
+}
+
+class FolderTreeTest : public ::testing::Test {
+protected:
+    ScopedFakePlatform platform;
+    Fixtures::TempFolder root_;
+    RecordingStatus status;
+};
+
+}  // namespace
+
+TEST_F(FolderTreeTest, DeletesEveryFileButTildeAndExactlyHiddenArchiveOnesAtAnyDepth) {
+    const std::string top = root_ / "Cookies";
+    Fixtures::WriteFile(top + "\\plain.txt");
+    Fixtures::WriteFile(top + "\\~lock.txt", "x", FILE_ATTRIBUTE_READONLY | Hidden);
+    Fixtures::WriteFile(top + "\\index.dat", "x", Hidden);  // reads back as hidden + archive: 34
+    Fixtures::WriteFile(top + "\\hsa.txt", "x", Hidden | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    Fixtures::WriteFile(top + "\\readonly.txt", "x", FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(top + "\\hiddenreadonly.txt", "x", Hidden | FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(top + "\\a\\b\\c\\d\\deep.txt");
+    Fixtures::WriteFile(top + "\\a\\~temp\\~kept.txt");
+    ASSERT_EQ(Fixtures::Attributes(top + "\\index.dat"), Hidden | FILE_ATTRIBUTE_ARCHIVE);
+
+    IEHistory::DeleteFolderTree(top, status);
+
+    for (const char* gone : {"plain.txt", "hsa.txt", "readonly.txt", "hiddenreadonly.txt",
+                             "a\\b\\c\\d\\deep.txt"}) {
+        EXPECT_FALSE(Fixtures::FileExists(top + "\\" + gone)) << gone;
+        EXPECT_TRUE(Shown(status, top + "\\" + gone)) << gone;
+    }
+    EXPECT_TRUE(Fixtures::FileExists(top + "\\~lock.txt"));
+    EXPECT_TRUE(Fixtures::FileExists(top + "\\index.dat"));
+    EXPECT_TRUE(Fixtures::FileExists(top + "\\a\\~temp\\~kept.txt"));
+    EXPECT_EQ(status.texts.size(), 5u) << "only files that are gone are shown";
+    // The emptied chain below a goes; a stays for its remaining file, archive only.
+    EXPECT_FALSE(Fixtures::FolderExists(top + "\\a\\b"));
+    EXPECT_EQ(Fixtures::Attributes(top + "\\a") & Kept, 0u);
+    EXPECT_TRUE(platform->Reports().empty());
+}
+
+TEST_F(FolderTreeTest, EmptyFoldersGoInOnePassAndTheTopEndsArchiveOnly) {
+    const std::string top = root_ / "Cache";
+    Fixtures::MakeFolders(top + "\\e1\\e2\\e3\\e4");
+    Fixtures::MakeFolders(top + "\\f1");
+    Fixtures::WriteFile(top + "\\kept\\~keep.txt");
+    ::SetFileAttributesA((top + "\\kept").c_str(), Hidden | FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(top + "\\index.dat", "x", Hidden);
+    ::SetFileAttributesA(top.c_str(), Kept);
+
+    IEHistory::DeleteFolderTree(top + "\\", status);
+
+    EXPECT_FALSE(Fixtures::FolderExists(top + "\\e1"));
+    EXPECT_FALSE(Fixtures::FolderExists(top + "\\f1"));
+    ASSERT_TRUE(Fixtures::FolderExists(top + "\\kept"));
+    EXPECT_EQ(Fixtures::Attributes(top + "\\kept") & Kept, 0u);
+    ASSERT_TRUE(Fixtures::FolderExists(top));
+    EXPECT_EQ(Fixtures::Attributes(top) & Kept, 0u);
+    EXPECT_TRUE(status.texts.empty()) << "no file went, so nothing is shown";
+
+    // An emptied top folder is removed too.
+    const std::string bare = root_ / "History";
+    Fixtures::WriteFile(bare + "\\x\\y.txt");
+    IEHistory::DeleteFolderTree(bare, status);
+    EXPECT_FALSE(Fixtures::FolderExists(bare));
+}
+
+// A missing or empty shell-folder value must not turn into the root of the
+// current drive. The test runs with its current directory on drive V:, which
+// scripts/plant-cleaner-fixtures.sh maps (from the Linux side) to C:\vorlane-drive, so a
+// fault could only ever reach that folder.
+TEST_F(FolderTreeTest, EmptyShellFolderValuesDeleteNothingAnywhere) {
+    const std::string driveRoot = "C:\\vorlane-drive";
+    ASSERT_TRUE(Fixtures::FolderExists("V:\\"))
+        << "drive V: is missing: run scripts/plant-cleaner-fixtures.sh build/wineprefix";
+    Fixtures::WriteFile(driveRoot + "\\root.txt");
+    Fixtures::WriteFile(driveRoot + "\\sub\\inner.txt");
+    ASSERT_TRUE(::SetFileAttributesA(driveRoot.c_str(), Hidden));
+    char previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA("V:\\sub"));
+    ASSERT_TRUE(Fixtures::FileExists("\\root.txt"));
+
+    {
+        Fixtures::ShellFolderOverride cookies("Cookies", "");
+        Fixtures::ShellFolderOverride cache("Cache", "");
+        Fixtures::ShellFolderOverride history("History", "");
+        IEHistory::DeleteFolderTree("", status);
+        IEHistory::DeleteIECookies(status);
+        IEHistory::DeleteIETemp(status);
+        IEHistory::DeleteIEHistory(status);
+    }
+
+    ::SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(Fixtures::FileExists(driveRoot + "\\root.txt"));
+    EXPECT_TRUE(Fixtures::FileExists(driveRoot + "\\sub\\inner.txt"));
+    EXPECT_EQ(Fixtures::Attributes(driveRoot), FILE_ATTRIBUTE_DIRECTORY | Hidden) << "the root was touched";
+    for (const auto& text : status.texts) EXPECT_EQ(text.find("root.txt"), std::string::npos) << text;
+}

@@ -1,0 +1,113 @@
+// Nothing outside the folder a cleaner is given may go: not a sibling folder,
+// and nothing reached through a directory link inside it. The links are planted
+// from the Linux side by scripts/plant-links.sh (the "links" test fixture); its
+// "clean" set belongs to these tests.
+#include "UrlCacheHelpers.h"
+
+#include "cleaning/IEHistory.h"
+#include "support/FakePlatform.h"
+#include "support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string Root = "C:\\vorlane-links\\clean\\";
+const std::string Tree = Root + "tree";
+const std::string Targets = Root + "targets\\";
+const std::string Sibling = Root + "tree-sibling";
+
+struct Cleaner {
+    const char* shellFolder;
+    std::function<void(StatusLine&)> run;
+};
+
+class IECleanersCanaryTest : public ::testing::TestWithParam<Cleaner> {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Fixtures::Attributes(Tree + "\\top-link"), 0x410u)
+            << "the link fixture is missing: run scripts/plant-links.sh build/wineprefix";
+        Fixtures::WriteFile(Tree + "\\plain.txt");
+        Fixtures::WriteFile(Tree + "\\sub\\inner.txt");
+        Fixtures::WriteFile(Sibling + "\\sibling.txt");
+        Fixtures::WriteFile(Sibling + "\\deeper\\sibling.txt");
+    }
+    void TearDown() override { Fixtures::DeleteTree(Sibling); }
+
+    ScopedFakePlatform platform;
+    RecordingStatus status;
+};
+
+}  // namespace
+
+TEST_P(IECleanersCanaryTest, DeletesTheTreeButNothingBesideItOrBehindItsLinks) {
+    const Cleaner& cleaner = GetParam();
+    {
+        Fixtures::ShellFolderOverride value(cleaner.shellFolder, Tree);
+        cleaner.run(status);
+    }
+
+    EXPECT_FALSE(Fixtures::FileExists(Tree + "\\plain.txt"));
+    EXPECT_FALSE(Fixtures::FileExists(Tree + "\\sub\\inner.txt"));
+    for (const char* canary : {"top\\canary.txt", "top\\deeper\\canary.txt", "nested\\canary.txt",
+                               "start\\canary.txt", "start\\deeper\\canary.txt"})
+        EXPECT_EQ(Fixtures::ReadFile(Targets + canary), "canary") << canary;
+    EXPECT_TRUE(Fixtures::FolderExists(Targets + "empty"));
+    EXPECT_TRUE(Fixtures::FolderExists(Targets + "top\\deeper"));
+    // The links themselves stay: removing one could remove what it points at.
+    EXPECT_EQ(Fixtures::Attributes(Tree + "\\top-link"), 0x410u);
+    EXPECT_EQ(Fixtures::Attributes(Tree + "\\empty-link"), 0x410u);
+    EXPECT_EQ(Fixtures::ReadFile(Sibling + "\\sibling.txt"), "x");
+    EXPECT_EQ(Fixtures::ReadFile(Sibling + "\\deeper\\sibling.txt"), "x");
+    for (const auto& text : status.texts) EXPECT_EQ(text.find("canary"), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryIECleaner, IECleanersCanaryTest,
+    ::testing::Values(Cleaner{"Cookies", [](StatusLine& s) { IEHistory::DeleteIECookies(s); }},
+                      Cleaner{"Cache", [](StatusLine& s) { IEHistory::DeleteIETemp(s); }},
+                      Cleaner{"History", [](StatusLine& s) { IEHistory::DeleteIEHistory(s); }}),
+    [](const ::testing::TestParamInfo<Cleaner>& info) { return std::string(info.param.shellFolder); });
+
+// Under Wine, deleting a file link deletes the file it points at; a file link
+// inside a cleaned folder is therefore left alone. Planted from the Linux side
+// by scripts/plant-cleaner-fixtures.sh.
+TEST(IEFileLinkCanaryTest, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
+    ScopedFakePlatform platform;
+    const std::string root = "C:\\vorlane-filelink\\";
+    ASSERT_EQ(Fixtures::ReadFile(root + "outside\\precious.txt"), "precious")
+        << "the file-link fixture is missing: run scripts/plant-cleaner-fixtures.sh build/wineprefix";
+    Fixtures::WriteFile(root + "tree\\plain.txt");
+    RecordingStatus status;
+
+    IEHistory::DeleteFolderTree(root + "tree", status);
+
+    EXPECT_EQ(Fixtures::ReadFile(root + "outside\\precious.txt"), "precious");
+    EXPECT_FALSE(Fixtures::FileExists(root + "tree\\plain.txt"));
+    EXPECT_EQ(status.texts, std::vector<std::string>{root + "tree\\plain.txt-->"});
+}
+
+// A shell folder value that names a link: nothing behind it is touched, not
+// even the attributes of the folder it points at.
+TEST(IELinkedShellFolderTest, AShellFolderThatIsALinkLeavesItsTargetAlone) {
+    ScopedFakePlatform platform;
+    const std::string link = Root + "start-link";
+    const std::string target = Targets + "start";
+    ASSERT_EQ(Fixtures::Attributes(link), 0x410u);
+    ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const DWORD before = Fixtures::Attributes(target);
+    RecordingStatus status;
+
+    for (const std::string& given : {link, link + "\\"}) IEHistory::DeleteFolderTree(given, status);
+
+    EXPECT_EQ(Fixtures::Attributes(target), before);
+    EXPECT_EQ(Fixtures::ReadFile(target + "\\canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::ReadFile(target + "\\deeper\\canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::Attributes(link) & 0x410u, 0x410u);  // the link stays
+    EXPECT_TRUE(status.texts.empty());
+    ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}

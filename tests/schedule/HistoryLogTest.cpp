@@ -1,0 +1,69 @@
+#include "schedule/HistoryLog.h"
+
+#include "cleaning/DeletionPass.h"
+#include "support/FakePlatform.h"
+#include "support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+namespace {
+
+// TEMP pointed at a folder of the test, put back afterwards.
+class TempVariable {
+public:
+    explicit TempVariable(const std::string& value) {
+        char previous[MAX_PATH] = {};
+        hadValue_ = ::GetEnvironmentVariableA("TEMP", previous, MAX_PATH) > 0;
+        previous_ = previous;
+        ::SetEnvironmentVariableA("TEMP", value.c_str());
+    }
+    ~TempVariable() { ::SetEnvironmentVariableA("TEMP", hadValue_ ? previous_.c_str() : nullptr); }
+
+private:
+    bool hadValue_;
+    std::string previous_;
+};
+
+class NoBoxTicked : public PassWindow {
+public:
+    bool IsTicked(CleaningBox) const override { return false; }
+    std::string Status() const override { return status; }
+    void SetStatus(const std::string& text) override { status = text; }
+    std::string status;
+};
+
+}  // namespace
+
+TEST(HistoryLogTest, TwoPassesLeaveExactlyTwoDatedLinesEndedByCrLf) {
+    ScopedFakePlatform platform;
+    Fixtures::TempFolder t;
+    TempVariable temp(t.Path());
+    NoBoxTicked window;
+
+    DeletionPass::DeleteAll(window, Cleaners{});
+    DeletionPass::DeleteAll(window, Cleaners{});
+
+    const std::string text = Fixtures::ReadFile(t / "history.txt");
+    const std::regex twoLines("(Internet History was deleted at [^\r\n]+\r\n){2}");
+    EXPECT_TRUE(std::regex_match(text, twoLines)) << text;
+    EXPECT_TRUE(platform->Reports().empty());
+}
+
+TEST(HistoryLogTest, TheLogFollowsTempWhenItChangesAndAnUnsetTempMeansTheDriveRoot) {
+    Fixtures::TempFolder first("first");
+    Fixtures::TempFolder second("second");
+    {
+        TempVariable temp(first.Path());
+        HistoryLog::AppendHistoryLog("one");
+        ::SetEnvironmentVariableA("TEMP", second.Path().c_str());
+        EXPECT_EQ(HistoryLog::LogPath(), second / "history.txt");
+        HistoryLog::AppendHistoryLog("two");
+        ::SetEnvironmentVariableA("TEMP", nullptr);
+        EXPECT_EQ(HistoryLog::LogPath(), "\\history.txt");
+    }
+    EXPECT_EQ(Fixtures::ReadFile(first / "history.txt"), "one\r\n");
+    EXPECT_EQ(Fixtures::ReadFile(second / "history.txt"), "two\r\n");
+}
