@@ -35,14 +35,8 @@ MESSAGE_BOX_CLASS = "#32770"
 TRAY_CLASSES = ("__winex11_standalone_tray", "Shell_TrayWnd")
 TRAY_ICON_CLASSES = ("__winex11_tray_icon", "__wine_tray_icon")
 
-SKIPPED = 77
-
 
 class ScenarioFailure(AssertionError):
-    pass
-
-
-class ScenarioSkipped(Exception):
     pass
 
 
@@ -66,15 +60,6 @@ def wait_until(what, probe, timeout=10.0, interval=0.1):
         if time.monotonic() > deadline:
             raise ScenarioFailure(f"timed out after {timeout:.0f} s waiting for {what}")
         time.sleep(interval)
-
-
-def feature_missing(path, marker):
-    """True when the source file does not exist or does not mention marker: the
-    behaviour a scenario needs has not been built into this tree yet."""
-    file = SOURCE / path
-    if file.is_dir():
-        return not any(marker in f.read_text(errors="replace") for f in file.glob("*.cpp"))
-    return not file.exists() or marker not in file.read_text(errors="replace")
 
 
 # ---------------------------------------------------------------- layout

@@ -3,8 +3,7 @@
 
 Usage: run.py prepare | run.py SCENARIO
 Needs DISPLAY (scripts/test.sh starts an Xvfb) and VORLANE_BUILD_DIR.
-Exit codes: 0 passed, 1 failed, 77 skipped (the behaviour the scenario needs is
-not in this source tree yet).
+Exit codes: 0 passed, 1 failed.
 """
 import sys
 import time
@@ -12,8 +11,8 @@ import traceback
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
-from driver import (LAYOUT, MAIN_CLASS, SKIPPED, TRAY_CLASSES, Prefix, ScenarioFailure, ScenarioSkipped, check,
-                    check_equal, click_at, feature_missing, install_program, prepare_template,
+from driver import (LAYOUT, MAIN_CLASS, TRAY_CLASSES, Prefix, ScenarioFailure, check,
+                    check_equal, click_at, install_program, prepare_template,
                     press_key, screenshot, start_program, wait_for_message_box, wait_until, center)
 import fixtures
 import installer_scenario
@@ -32,11 +31,6 @@ INTERVALS = ["Delete every 5 minutes", "Delete every 10 minutes", "Delete every 
              "Delete every 16 hours", "Delete every 24 hours"]
 CLEANING_BOXES = ["chkIEHist", "chkIETemp", "chkIETyped", "chkIECookies", "chkFFHist",
                   "chkFFDownloads", "chkTypedUrls", "chkCookies", "chkFFCache"]
-
-
-def requires_tray():
-    if feature_missing("system/cSysTray.cpp", "Shell_NotifyIcon"):
-        raise ScenarioSkipped("the tray icon (system/cSysTray.cpp) is not built in this tree yet")
 
 
 def close_and_wait(main):
@@ -127,13 +121,6 @@ def interval_and_auto_delete_survive_restart(prefix):
 
 
 def full_pass(prefix):
-    missing = [what for what, path, marker in (
-        ("folder walk", "cleaning", "GetSubDirectories2016"),
-        ("URL-cache purge", "cleaning", "DeleteUrlCacheEntry"),
-        ("Firefox cleaners", "firefox", "GetPrivateProfileString"),
-    ) if feature_missing(path, marker)]
-    if missing:
-        raise ScenarioSkipped("not built in this tree yet: " + ", ".join(missing))
     install_program(prefix)
     world = fixtures.RealisticUser(prefix)
     world.plant()
@@ -247,7 +234,6 @@ def wait_for_tray_icon(prefix):
 
 
 def minimize_to_tray_and_restore(prefix):
-    requires_tray()
     install_program(prefix)
     main = start_program(prefix)
     wait_for_tray_icon(prefix)
@@ -294,18 +280,13 @@ def minimize_to_tray_and_restore(prefix):
 def close_ends_program(prefix):
     """The close box ends the program (also while auto delete runs) and removes its tray icon."""
     install_program(prefix)
-    tray = not feature_missing("system/cSysTray.cpp", "Shell_NotifyIcon")
     main = start_program(prefix)
-    if tray:
-        wait_for_tray_icon(prefix)
+    wait_for_tray_icon(prefix)
     main.click("PushButton13")
     main.wait_for_text("Frame3", lambda t: t.startswith(COUNTDOWN), "the countdown")
     close_and_wait(main)
     check(not prefix.windows(cls=MAIN_CLASS), "the main window still exists after closing")
-    if tray:
-        wait_until("the tray icon to go", lambda: not prefix.tray_icons())
-    else:
-        print("note: no tray icon in this tree; only the end of the process was checked")
+    wait_until("the tray icon to go", lambda: not prefix.tray_icons())
 
 
 SCENARIOS = {f.__name__: f for f in (
@@ -332,10 +313,6 @@ def main(argv):
         passed = True
         print(f"PASSED {name} ({time.monotonic() - started:.1f} s)")
         return 0
-    except ScenarioSkipped as skipped:
-        passed = True
-        print(f"SKIPPED {name}: {skipped}")
-        return SKIPPED
     except (ScenarioFailure, Exception):
         traceback.print_exc()
         shot = screenshot(f"failed-{name}.png")

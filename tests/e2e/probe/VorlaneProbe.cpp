@@ -241,8 +241,10 @@ int CaptionButtons(HWND hwnd) {
     ::GetWindowRect(hwnd, &r);
     RECT minimize{0, 0, 0, 0}, close{0, 0, 0, 0};
     const int captionHeight = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME) + 4;
+    // The buttons sit at the right end of the caption.
+    const int scanWidth = 6 * ::GetSystemMetrics(SM_CXSIZE);
     for (int y = r.top; y < r.top + captionHeight; ++y) {
-        for (int x = r.left; x < r.right; ++x) {
+        for (int x = std::max(r.left, r.right - scanWidth); x < r.right; ++x) {
             const LRESULT hit = Ask(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
             RECT* target = hit == HTMINBUTTON ? &minimize : hit == HTCLOSE ? &close : nullptr;
             if (target == nullptr) continue;
