@@ -181,7 +181,12 @@ class Prefix:
 
     def __init__(self, name):
         self.path = E2E / name
-        shutil.rmtree(self.path, ignore_errors=True)
+        if self.path.exists():
+            # Left by a run that was killed before it could clean up: end its
+            # wineserver (which would otherwise live on) before replacing it.
+            subprocess.run(["wineserver", "-k"], env=wine_environment(self.path), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+            shutil.rmtree(self.path, ignore_errors=True)
         check((TEMPLATE / ".vorlane-e2e-ready").exists(), "the e2e template prefix is missing (test e2e_prefix)")
         subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
         self.env = wine_environment(self.path)

@@ -5,6 +5,7 @@ Usage: run.py prepare | run.py SCENARIO
 Needs DISPLAY (scripts/test.sh starts an Xvfb) and VORLANE_BUILD_DIR.
 Exit codes: 0 passed, 1 failed.
 """
+import signal
 import sys
 import time
 import traceback
@@ -327,5 +328,12 @@ def main(argv):
                 print(f"the prefix is kept for a look: {prefix.path}")
 
 
+def stop_on_signal(signum, frame):
+    # CTest's time-out terminates the driver: clean up as after a failure.
+    raise ScenarioFailure(f"stopped by signal {signum}")
+
+
 if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, stop_on_signal)
+    signal.signal(signal.SIGINT, stop_on_signal)
     sys.exit(main(sys.argv))
