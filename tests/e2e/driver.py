@@ -325,9 +325,6 @@ class MainWindow:
     def text(self, name):
         return self.control(name)["text"]
 
-    def checked(self, name):
-        return self.control(name)["checked"] == 1
-
     def screen_rect(self, name, details=None):
         """Where the control is on screen: client origin plus its layout rectangle."""
         details = details or self.details()
@@ -372,7 +369,11 @@ class MainWindow:
         return screenshot(name, self.details()["window"]["rect"])
 
     def wait_for_text(self, name, predicate, what, timeout=10.0):
-        return wait_until(what, lambda: (lambda t: t if predicate(t) else None)(self.text(name)), timeout)
+        """Waits until the control's text satisfies predicate and returns that text."""
+        def matching():
+            text = self.text(name)
+            return text if predicate(text) else None
+        return wait_until(what, matching, timeout)
 
     def wait_until_ended(self, timeout=15.0):
         wait_until("the program to end", lambda: self.process.poll() is not None, timeout)
