@@ -31,9 +31,9 @@ void ApplySkin(Form1& form) {
     if (skin.empty()) return;
     const COLORREF buttonFace = ::GetSysColor(COLOR_BTNFACE);
     form.SetBackColor(buttonFace);
-    for (const ControlSpec& spec : Form1Layout::Controls)
-        if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::CheckBox)
-            form.SetControlBackColor(spec.id, buttonFace);
+    for (const ControlLayout& layout : Form1Layout::Controls)
+        if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox)
+            form.SetControlBackColor(layout.id, buttonFace);
     form.SetSkinFramework1(SkinEngine::factory());
     DriveSkinEngine(*form.SkinFramework1(), skin, form);
 }

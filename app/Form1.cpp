@@ -55,9 +55,9 @@ const char* WindowClassFor(ControlKind kind) {
     return "STATIC";
 }
 
-DWORD StyleFor(const ControlSpec& spec) {
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0);
-    switch (spec.kind) {
+DWORD StyleFor(const ControlLayout& layout) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (layout.visible ? WS_VISIBLE : 0);
+    switch (layout.kind) {
     case ControlKind::Frame:
         return style | BS_GROUPBOX;
     case ControlKind::CheckBox:
@@ -101,9 +101,9 @@ std::string ReadWholeFile(const std::string& path) {
 
 Form1::Form1(Cleaners cleaners)
     : cleaners_(std::move(cleaners)), backColor_(::GetSysColor(COLOR_BTNFACE)) {
-    for (const ControlSpec& spec : Form1Layout::Controls)
-        if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::CheckBox)
-            controlBackColors_[spec.id] = White;
+    for (const ControlLayout& layout : Form1Layout::Controls)
+        if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox)
+            controlBackColors_[layout.id] = White;
     tray_.onMouseUp = [this](std::int16_t& button, std::int32_t& id) { cSysTray1_MouseUp(button, id); };
     // The tray control as placed on the window: not yet in the tray, showing the
     // blue 'P' icon.
@@ -173,32 +173,32 @@ void Form1::CreateFonts() {
 void Form1::CreateControls() {
     LoadRichEditLibrary();
     // Creation in tab-index order gives the keyboard tab order.
-    std::vector<const ControlSpec*> order;
-    for (const ControlSpec& spec : Form1Layout::Controls) order.push_back(&spec);
+    std::vector<const ControlLayout*> order;
+    for (const ControlLayout& layout : Form1Layout::Controls) order.push_back(&layout);
     std::sort(order.begin(), order.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+              [](const ControlLayout* a, const ControlLayout* b) { return a->tabIndex < b->tabIndex; });
 
-    for (const ControlSpec* spec : order) {
-        const RECT r = Form1Layout::PixelRect(*spec, dpi_);
+    for (const ControlLayout* layout : order) {
+        const RECT r = Form1Layout::PixelRect(*layout, dpi_);
         HWND control = ::CreateWindowExA(
-            spec->kind == ControlKind::ListView ? WS_EX_CLIENTEDGE : 0, WindowClassFor(spec->kind),
-            spec->caption, StyleFor(*spec), r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), ::GetModuleHandleA(nullptr), nullptr);
+            layout->kind == ControlKind::ListView ? WS_EX_CLIENTEDGE : 0, WindowClassFor(layout->kind),
+            layout->caption, StyleFor(*layout), r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout->id)), ::GetModuleHandleA(nullptr), nullptr);
         if (control == nullptr) throw Failure::FromLastError();
-        controls_[spec->id] = control;
+        controls_[layout->id] = control;
 
-        const bool bold = spec->kind == ControlKind::Frame || spec->kind == ControlKind::CheckBox;
+        const bool bold = layout->kind == ControlKind::Frame || layout->kind == ControlKind::CheckBox;
         ::SendMessageA(control, WM_SETFONT,
                        reinterpret_cast<WPARAM>(bold ? boldFont_.Get() : plainFont_.Get()), FALSE);
-        if (spec->kind == ControlKind::PushButton || spec->kind == ControlKind::ListView ||
-            spec->kind == ControlKind::Frame)
-            ::SetWindowSubclass(control, ChildProc, static_cast<UINT_PTR>(spec->id),
+        if (layout->kind == ControlKind::PushButton || layout->kind == ControlKind::ListView ||
+            layout->kind == ControlKind::Frame)
+            ::SetWindowSubclass(control, ChildProc, static_cast<UINT_PTR>(layout->id),
                                 reinterpret_cast<DWORD_PTR>(this));
     }
     // Frames paint their whole area, so they go beneath the controls they hold.
-    for (const ControlSpec& spec : Form1Layout::Controls)
-        if (spec.kind == ControlKind::Frame)
-            ::SetWindowPos(Control(spec.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const ControlLayout& layout : Form1Layout::Controls)
+        if (layout.kind == ControlKind::Frame)
+            ::SetWindowPos(Control(layout.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     HWND list = Control(IdListView2);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     ::SendMessageA(Control(IdRichTextBox1), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
@@ -749,10 +749,10 @@ void Form1::PaintBackground(HDC dc) {
     ::GetClientRect(hwnd_, &client);
     UniqueBrush back(::CreateSolidBrush(backColor_));
     ::FillRect(dc, &client, back.Get());
-    for (const ControlSpec& spec : Form1Layout::Controls) {
-        if (spec.kind != ControlKind::Frame) continue;
-        RECT r = Form1Layout::PixelRect(spec, dpi_);
-        UniqueBrush frame(::CreateSolidBrush(ControlBackColor(spec.id)));
+    for (const ControlLayout& layout : Form1Layout::Controls) {
+        if (layout.kind != ControlKind::Frame) continue;
+        RECT r = Form1Layout::PixelRect(layout, dpi_);
+        UniqueBrush frame(::CreateSolidBrush(ControlBackColor(layout.id)));
         ::FillRect(dc, &r, frame.Get());
     }
 }
@@ -762,7 +762,7 @@ void Form1::PaintBackground(HDC dc) {
 LRESULT CALLBACK Form1::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR subclassId, DWORD_PTR refData) {
     auto* form = reinterpret_cast<Form1*>(refData);
-    const ControlKind kind = Form1Layout::Spec(static_cast<ControlId>(subclassId)).kind;
+    const ControlKind kind = Form1Layout::Find(static_cast<ControlId>(subclassId)).kind;
     if (message == WM_ERASEBKGND && kind == ControlKind::Frame) {
         RECT r;
         ::GetClientRect(hwnd, &r);

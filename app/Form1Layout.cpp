@@ -2,25 +2,25 @@
 
 namespace Form1Layout {
 
-const ControlSpec& Spec(ControlId id) {
-    for (const ControlSpec& spec : Controls)
-        if (spec.id == id) return spec;
+const ControlLayout& Find(ControlId id) {
+    for (const ControlLayout& layout : Controls)
+        if (layout.id == id) return layout;
     return Controls[0];
 }
 
-RECT PixelRect(const ControlSpec& spec, int dpi) {
-    int left = spec.left;
-    int top = spec.top;
-    if (spec.container != NoContainer) {
-        const ControlSpec& frame = Spec(spec.container);
+RECT PixelRect(const ControlLayout& layout, int dpi) {
+    int left = layout.left;
+    int top = layout.top;
+    if (layout.container != NoContainer) {
+        const ControlLayout& frame = Find(layout.container);
         left += frame.left;
         top += frame.top;
     }
     RECT r;
     r.left = TwipsToPixels(left, dpi);
     r.top = TwipsToPixels(top, dpi);
-    r.right = TwipsToPixels(left + spec.width, dpi);
-    r.bottom = TwipsToPixels(top + spec.height, dpi);
+    r.right = TwipsToPixels(left + layout.width, dpi);
+    r.bottom = TwipsToPixels(top + layout.height, dpi);
     return r;
 }
 

@@ -33,7 +33,7 @@ enum ControlId : int {
     IdRichTextBox1,
 };
 
-struct ControlSpec {
+struct ControlLayout {
     ControlId id;
     const char* name;
     ControlKind kind;
@@ -55,7 +55,7 @@ inline constexpr char FontFace[] = "Arial";
 
 inline constexpr ControlId NoContainer = static_cast<ControlId>(0);
 
-inline constexpr ControlSpec Controls[] = {
+inline constexpr ControlLayout Controls[] = {
     {IdFrame3, "Frame3", ControlKind::Frame, NoContainer, "Auto Delete is Turned Off.", 120, 90, 7800, 870, 18, true},
     {IdProgressBar1, "ProgressBar1", ControlKind::ProgressBar, IdFrame3, "", 240, 300, 7320, 405, 19, true},
     {IdFrame4, "Frame4", ControlKind::Frame, NoContainer, "Startup Options", 120, 1035, 7800, 735, 21, true},
@@ -82,11 +82,11 @@ inline constexpr ControlSpec Controls[] = {
     {IdRichTextBox1, "RichTextBox1", ControlKind::RichText, NoContainer, "", 9600, 120, 4815, 3015, 20, true},
 };
 
-const ControlSpec& Spec(ControlId id);
+const ControlLayout& Find(ControlId id);
 
 // The control's rectangle in client pixels at `dpi` (frame children are offset
 // by their frame's position).
-RECT PixelRect(const ControlSpec& spec, int dpi);
+RECT PixelRect(const ControlLayout& layout, int dpi);
 
 inline int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, TwipsPerInch); }
 

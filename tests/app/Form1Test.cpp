@@ -61,26 +61,26 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     EXPECT_STREQ(caption, "Vorlane");
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
 
-    for (const ControlSpec& spec : Form1Layout::Controls) {
-        HWND control = form.Control(spec.id);
-        ASSERT_NE(control, nullptr) << spec.name;
-        if (spec.kind != ControlKind::ListView && spec.kind != ControlKind::RichText &&
-            spec.kind != ControlKind::ProgressBar) {
-            EXPECT_EQ(form.Text(spec.id), spec.caption) << spec.name;
+    for (const ControlLayout& layout : Form1Layout::Controls) {
+        HWND control = form.Control(layout.id);
+        ASSERT_NE(control, nullptr) << layout.name;
+        if (layout.kind != ControlKind::ListView && layout.kind != ControlKind::RichText &&
+            layout.kind != ControlKind::ProgressBar) {
+            EXPECT_EQ(form.Text(layout.id), layout.caption) << layout.name;
         }
-        EXPECT_EQ(::IsWindowVisible(control) != FALSE, spec.visible) << spec.name;
-        if (spec.kind == ControlKind::CheckBox) {
-            EXPECT_FALSE(form.IsChecked(spec.id)) << spec.name;
+        EXPECT_EQ(::IsWindowVisible(control) != FALSE, layout.visible) << layout.name;
+        if (layout.kind == ControlKind::CheckBox) {
+            EXPECT_FALSE(form.IsChecked(layout.id)) << layout.name;
         }
 
         // Position: twips at 15 per pixel scaled for the display's DPI, frames offsetting their boxes.
         RECT actual;
         ::GetWindowRect(control, &actual);
         ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&actual), 2);
-        const RECT expected = Form1Layout::PixelRect(spec, form.Dpi());
-        EXPECT_EQ(actual.left, expected.left) << spec.name;
-        EXPECT_EQ(actual.top, expected.top) << spec.name;
-        EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << spec.name;
+        const RECT expected = Form1Layout::PixelRect(layout, form.Dpi());
+        EXPECT_EQ(actual.left, expected.left) << layout.name;
+        EXPECT_EQ(actual.top, expected.top) << layout.name;
+        EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << layout.name;
     }
 
     RECT client;
@@ -129,7 +129,7 @@ TEST_F(Form1Test, TabGoesThroughTheControlsInTabIndexOrderFromTheList) {
     std::vector<int> tabIndexes;
     HWND at = form.Control(IdListView2);
     for (int i = 0; i < 20; ++i) {
-        tabIndexes.push_back(Form1Layout::Spec(static_cast<ControlId>(::GetDlgCtrlID(at))).tabIndex);
+        tabIndexes.push_back(Form1Layout::Find(static_cast<ControlId>(::GetDlgCtrlID(at))).tabIndex);
         at = ::GetNextDlgTabItem(form.Handle(), at, FALSE);
         if (at == form.Control(IdListView2)) break;
     }

@@ -92,10 +92,10 @@ class Layout:
 
     def client_rect(self, name, dpi):
         """The control's rectangle in client pixels (frame children offset by the frame)."""
-        spec = self.controls[name]
-        left, top, width, height = spec["twips"]
-        if spec["container"]:
-            frame = next(c for c in self.controls.values() if c["id"] == self.ids[spec["container"]])
+        layout = self.controls[name]
+        left, top, width, height = layout["twips"]
+        if layout["container"]:
+            frame = next(c for c in self.controls.values() if c["id"] == self.ids[layout["container"]])
             left += frame["twips"][0]
             top += frame["twips"][1]
 

@@ -52,16 +52,16 @@ def first_start(prefix):
     details = main.details()
     check_equal(details["window"]["text"], "Vorlane", "window caption")
 
-    for name, spec in LAYOUT.controls.items():
+    for name, layout in LAYOUT.controls.items():
         control = main.control(name, details)
-        if spec["kind"] in ("Frame", "CheckBox", "PushButton"):
-            check_equal(control["text"], spec["caption"], f"caption of {name}")
-        check_equal(control["visible"], spec["visible"], f"visibility of {name}")
+        if layout["kind"] in ("Frame", "CheckBox", "PushButton"):
+            check_equal(control["text"], layout["caption"], f"caption of {name}")
+        check_equal(control["visible"], layout["visible"], f"visibility of {name}")
         # Every control sits where the layout puts it (clicks rely on it).
         expected = main.screen_rect(name, details)
         off = max(abs(a - b) for a, b in zip(control["rect"], expected))
         check(off <= 1, f"{name} is at {control['rect']}, the layout says {list(expected)}")
-        if spec["kind"] == "CheckBox":
+        if layout["kind"] == "CheckBox":
             check_equal(control["checked"], 0, f"{name} at start")
 
     listview = main.control("ListView2", details)
