@@ -6,17 +6,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
 bash "$root/scripts/build.sh" "$build" -DVORLANE_BENCH=ON
 
-source "$root/scripts/wine-env.sh" "$build"
-source "$root/scripts/xvfb.sh"
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  vorlane_stop_xvfb
-}
-trap cleanup EXIT
-vorlane_start_xvfb
-bash "$root/scripts/init-prefix.sh" "$build"
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+source "$root/scripts/wine-session.sh"
+trap vorlane_stop_session EXIT
+vorlane_start_session "$build"
 wine "$build/FolderDeleteBench.exe" build "$@"
 # Let the disk finish writing the new files, so neither deletion pays for it.
 sync

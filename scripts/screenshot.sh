@@ -17,19 +17,14 @@ else
 fi
 bash "$root/scripts/build.sh" "$build"
 
-source "$root/scripts/wine-env.sh" "$build"
-source "$root/scripts/xvfb.sh"
+source "$root/scripts/wine-session.sh"
 skin_dir=$build/x
 cleanup() {
   [ -n "$docs" ] && rm -rf "$skin_dir"
-  wineserver -k 2>/dev/null || true
-  vorlane_stop_xvfb
+  vorlane_stop_session
 }
 trap cleanup EXIT
-vorlane_start_xvfb
-bash "$root/scripts/init-prefix.sh" "$build"
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+vorlane_start_session "$build"
 
 main_window() {
   local window=""
