@@ -3,26 +3,13 @@
 #include "support/FormFixture.h"
 
 #include "cleaning/IEHistory.h"
-
-#include <wininet.h>
+#include "support/UrlCacheHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-bool CommitEntry(const std::string& url, DWORD type) {
-    FILETIME never = {};
-    return ::CommitUrlCacheEntryA(url.c_str(), nullptr, never, never, type, nullptr, 0, nullptr,
-                                  nullptr) != FALSE;
-}
-
-bool EntryExists(const std::string& url) {
-    DWORD size = 0;
-    return ::GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size) ||
-           ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
-}
 
 class IECleanersFormTest : public FormFixture {
 protected:
@@ -41,8 +28,8 @@ protected:
 TEST_F(IECleanersFormTest, TheThreeIEBoxesEmptyTheirFoldersAndPurgeTheStartUpCacheEntries) {
     const std::string cookie = "Cookie:vorlane@form.example/";
     const std::string page = "http://form.example/page.html";
-    ASSERT_TRUE(CommitEntry(cookie, COOKIE_CACHE_ENTRY));
-    ASSERT_TRUE(CommitEntry(page, NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(UrlCache::Commit(cookie, COOKIE_CACHE_ENTRY));
+    ASSERT_TRUE(UrlCache::Commit(page, NORMAL_CACHE_ENTRY));
     for (const std::string& folder : {cookies_, cache_, history_, other_}) {
         Fixtures::WriteFile(folder + "\\file.txt");
         Fixtures::WriteFile(folder + "\\sub\\deep\\file.txt", "x", FILE_ATTRIBUTE_READONLY);
@@ -52,15 +39,15 @@ TEST_F(IECleanersFormTest, TheThreeIEBoxesEmptyTheirFoldersAndPurgeTheStartUpCac
     Fixtures::ShellFolderOverride historyValue("History", history_);
 
     Form1& form = CreateForm();  // start-up lists the URL cache
-    ASSERT_TRUE(EntryExists(cookie));
+    ASSERT_TRUE(UrlCache::Exists(cookie));
     Click(IdChkIEHist);
     Click(IdChkIETemp);
     Click(IdChkIECookies);
     Click(IdPushButton12);
 
     EXPECT_TRUE(platform->Reports().empty());
-    EXPECT_FALSE(EntryExists(cookie));
-    EXPECT_FALSE(EntryExists(page));
+    EXPECT_FALSE(UrlCache::Exists(cookie));
+    EXPECT_FALSE(UrlCache::Exists(page));
     for (const std::string& folder : {cookies_, cache_, history_}) {
         EXPECT_FALSE(Fixtures::FileExists(folder + "\\file.txt")) << folder;
         EXPECT_FALSE(Fixtures::FolderExists(folder + "\\sub")) << folder;

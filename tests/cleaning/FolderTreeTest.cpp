@@ -1,4 +1,4 @@
-#include "UrlCacheHelpers.h"
+#include "support/UrlCacheHelpers.h"
 
 #include "cleaning/IEHistory.h"
 #include "support/FakePlatform.h"

@@ -2,7 +2,7 @@
 // and nothing reached through a directory link inside it. The links are planted
 // from the Linux side by scripts/plant-links.sh (the "links" test fixture); its
 // "clean" set belongs to these tests.
-#include "UrlCacheHelpers.h"
+#include "support/UrlCacheHelpers.h"
 
 #include "cleaning/IEHistory.h"
 #include "support/FakePlatform.h"

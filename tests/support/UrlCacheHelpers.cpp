@@ -1,6 +1,6 @@
 #include <winsock2.h>  // before windows.h
 
-#include "UrlCacheHelpers.h"
+#include "support/UrlCacheHelpers.h"
 
 #include "system/UniqueHandle.h"
 
