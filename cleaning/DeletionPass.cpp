@@ -6,24 +6,50 @@
 #include "system/ErrorReport.h"
 #include "system/StepRunner.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 Cleaners Cleaners::Real() {
     Cleaners c;
     c.ieHistory = [](StatusLine& status) { IEHistory::DeleteIEHistory(status); };
     c.ieTemp = [](StatusLine& status) { IEHistory::DeleteIETemp(status); };
     c.ieTyped = [](StatusLine& status) { IEHistory::DeleteIETypedURLs(status); };
     c.ieCookies = [](StatusLine& status) { IEHistory::DeleteIECookies(status); };
-    c.ffHistory = [](StatusLine&) { FirefoxHistory::ClearFirefoxHistory(); };
-    c.ffDownloads = [](StatusLine&) { FirefoxHistory::ClearFirefoxDownloads(); };
-    c.ffTypedUrls = [](StatusLine&) { FirefoxHistory::ClearFirefoxTypedUrls(); };
-    c.ffCookies = [](StatusLine&) { FirefoxHistory::ClearFirefoxCookies(); };
-    c.ffCache = [](StatusLine&) { FirefoxHistory::ClearFirefoxCache(); };
+    c.ffHistory = [](StatusLine& status) { FirefoxHistory::ClearFirefoxHistory(status); };
+    c.ffDownloads = [](StatusLine& status) { FirefoxHistory::ClearFirefoxDownloads(status); };
+    c.ffTypedUrls = [](StatusLine& status) { FirefoxHistory::ClearFirefoxTypedUrls(status); };
+    c.ffCookies = [](StatusLine& status) { FirefoxHistory::ClearFirefoxCookies(status); };
+    c.ffCache = [](StatusLine& status) { FirefoxHistory::ClearFirefoxCache(status); };
     return c;
 }
 
 namespace DeletionPass {
+namespace {
+
+// What the cleaners of one pass write: forwarded to the window, and the
+// notices of what was left alone kept (once each) for the history log.
+class PassStatus : public StatusLine {
+public:
+    explicit PassStatus(PassWindow& window) : window_(window) {}
+    std::string Status() const override { return window_.Status(); }
+    void SetStatus(const std::string& text) override { window_.SetStatus(text); }
+    void LeaveAlone(const std::string& notice) override {
+        window_.SetStatus(notice);
+        if (std::find(notices_.begin(), notices_.end(), notice) == notices_.end()) notices_.push_back(notice);
+    }
+    const std::vector<std::string>& Notices() const { return notices_; }
+
+private:
+    PassWindow& window_;
+    std::vector<std::string> notices_;
+};
+
+}  // namespace
 
 void DeleteAll(PassWindow& window, const Cleaners& cleaners) {
     StepRunner steps(Location::DeleteAll);
+    PassStatus status(window);
 
     struct Step {
         int line;
@@ -47,11 +73,15 @@ void DeleteAll(PassWindow& window, const Cleaners& cleaners) {
         if (steps.If(step.line, [&] { return window.IsTicked(step.box); })) {
             steps.Run(step.line + 2, [&] { window.SetStatus(step.text); });
             steps.Run(step.line + 4, [&] {
-                if (step.cleaner) step.cleaner(window);
+                if (step.cleaner) step.cleaner(status);
             });
         }
     }
-    steps.Run(154, [] { HistoryLog::AppendHistoryLog(PassTexts::LogLinePrefix + HistoryLog::GeneralDateNow()); });
+    // The pass's own line, then one line for each thing that was left alone.
+    steps.Run(154, [&] {
+        HistoryLog::AppendHistoryLog(PassTexts::LogLinePrefix + HistoryLog::GeneralDateNow());
+        for (const std::string& notice : status.Notices()) HistoryLog::AppendHistoryLog(notice);
+    });
     steps.Run(156, [&] { window.SetStatus(""); });
 }
 

@@ -2,8 +2,11 @@
 
 #include "cleaning/AddFolder.h"
 #include "cleaning/FileRoutines.h"
+#include "cleaning/FolderFileDeleter.h"
+#include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
 #include "system/ErrorReport.h"
+#include "system/MessagePump.h"
 #include "system/Registry1.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
@@ -36,43 +39,19 @@ bool IsLink(std::string path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool IsGone(const std::string& path) {
-    if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // Leaves only the archive attribute on a folder. A link is left alone:
 // changing its attributes could reach whatever it points at.
 void MakeArchiveOnly(const std::string& path) {
     if (!IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
 }
 
-// Where the path really leads, as the file system resolves it; "" when it
-// cannot be opened.
-std::string FinalPath(const std::string& path) {
-    UniqueFile file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) return "";
-    char buffer[MAX_PATH * 2];
-    const DWORD length = ::GetFinalPathNameByHandleA(file.Get(), buffer, sizeof(buffer),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof(buffer)) return "";
-    std::string resolved(buffer, length);
-    if (resolved.back() == '\\') resolved.pop_back();  // a drive root
-    return resolved;
-}
-
-// True when `folder\name` is the file itself and not a link to a file
-// elsewhere. Wine does not mark file links and deletes a link's target, so a
-// file whose resolved path leaves the folder is not deleted.
-bool IsPlainFileIn(const std::string& folderFinalPath, const std::string& full,
-                   const std::string& name) {
-    const std::string expected = folderFinalPath + "\\" + name;
-    const std::string actual = FinalPath(full);
-    return !folderFinalPath.empty() &&
-           ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, actual.c_str(), -1,
-                            expected.c_str(), -1) == CSTR_EQUAL;
+// Where `folder`, found by walking down from `top`, must really be.
+std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder) {
+    const std::string normalizedTop = FileRoutines::NormalizePath(top);
+    if (folder.size() < normalizedTop.size()) return resolvedTop;
+    std::string below = folder.substr(normalizedTop.size());
+    if (!below.empty() && below.back() == '\\') below.pop_back();
+    return below.empty() ? resolvedTop : resolvedTop + "\\" + below;
 }
 
 AddFolder::FolderCollection WalkTree(const std::string& top) {
@@ -82,25 +61,25 @@ AddFolder::FolderCollection WalkTree(const std::string& top) {
 }
 
 // Deletes the files directly in `folder` (given with its trailing backslash),
-// sparing "~" files and files that are exactly hidden + archive. Only a file
-// that is really gone is shown on the status line.
-void DeleteFilesIn(std::string folder, StatusLine& status) {
+// sparing "~" files and files that are exactly hidden + archive. The folder
+// must really be where the walk found it: `resolvedFolder` is the top folder's
+// resolved path plus the same way down. Only a file that is really gone is
+// shown on the status line.
+void DeleteFilesIn(std::string folder, const std::string& resolvedFolder, StatusLine& status) {
     folder.pop_back();
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
-    const std::string folderFinalPath = names.UBound() > 0 ? FinalPath(folder + "\\") : "";
+    if (names.UBound() == 0) return;
+    if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
+    const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly);
     for (int i = 1; i <= names.UBound(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name[0] == '~') continue;
-        // The directory search already gave the attributes, and ListFiles only
-        // lists names that can be opened as files.
+        // The directory search already gave the attributes.
         const DWORD attributes = names.AttributesAt(i);
-        if (attributes == HiddenArchive || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        const std::string full = folder + "\\" + name;
-        if (!IsPlainFileIn(folderFinalPath, full, name)) continue;
-        const std::string path = FileRoutines::NormalizePath(full);
-        if (attributes != ArchiveOnly) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
-        FileRoutines::RemoveFile(path);
-        if (IsGone(path)) status.SetStatus(path + "-->");
+        if (attributes == HiddenArchive) continue;
+        MessagePump::LetPendingMessagesRunThrottled();
+        if (deleter.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
+            status.SetStatus(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
     }
 }
 
@@ -135,7 +114,14 @@ void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLi
 }  // namespace
 
 void DeleteFolderTree(const std::string& path, StatusLine& status) {
-    if (path.empty()) return;  // a missing shell folder must not become the drive root
+    // A missing shell folder must not become the drive root, and a folder
+    // that is not browser data is left whole and said so.
+    std::string resolvedTop;
+    switch (TargetCheck::CheckFolder(path, &resolvedTop)) {
+    case TargetCheck::Verdict::Missing: return;
+    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(path)); return;
+    case TargetCheck::Verdict::Target: break;
+    }
     StepRunner steps("", StepRunner::Mode::Silent);
     std::string top = path;
     if (top.back() != '\\') top += '\\';
@@ -143,7 +129,7 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     AddFolder::FolderCollection folders;
     steps.Run(102, [&] { folders = WalkTree(top); });
     for (const std::string& folder : folders) {
-        steps.Run(104, [&] { DeleteFilesIn(folder, status); });
+        steps.Run(104, [&] { DeleteFilesIn(folder, ResolvedBelow(resolvedTop, top, folder), status); });
     }
     steps.Run(106, [&] { RemoveEmptyFolders(top); });
 }

@@ -8,4 +8,9 @@ public:
     virtual ~StatusLine() = default;
     virtual std::string Status() const = 0;
     virtual void SetStatus(const std::string& text) = 0;
+
+    // Says that something a ticked box names was left whole, and why. The
+    // notice shows on the status line; during a pass it also goes into the
+    // history log after the pass's own line.
+    virtual void LeaveAlone(const std::string& notice) { SetStatus(notice); }
 };

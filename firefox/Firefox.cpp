@@ -1,5 +1,7 @@
 #include "firefox/Firefox.h"
 
+#include "cleaning/FolderFileDeleter.h"
+#include "cleaning/TargetCheck.h"
 #include "firefox/INI.h"
 #include "system/Registry1.h"
 #include "system/UniqueHandle.h"
@@ -7,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <cctype>
 
 namespace {
@@ -54,36 +57,37 @@ bool NameMatches(const std::string& name, const std::string& pattern) {
     return j == p.size();
 }
 
-// One file, ignoring every failure. Folders are never removed (DeleteFileA
-// refuses them), and a read-only file stays as a file in use does.
-void DeleteOneFile(const std::string& path) { ::DeleteFileA(path.c_str()); }
-
-bool IsGone(const std::string& path) {
-    if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+bool IsFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // An SQLite database with its write-ahead log, shared-memory index and rollback
 // journal: a stale log left beside a fresh database corrupts it. While the
 // database itself stays (in use, read-only), its companions stay too, since
 // they may hold changes that the database still needs.
-void DeleteDatabase(const std::string& path) {
-    DeleteOneFile(path);
-    if (!IsGone(path)) return;
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) DeleteOneFile(path + suffix);
+void DeleteDatabase(const FolderFileDeleter& profile, const std::string& name) {
+    const FolderFileDeleter::Outcome outcome = profile.Delete(name);
+    if (outcome != FolderFileDeleter::Outcome::Deleted && outcome != FolderFileDeleter::Outcome::Gone) return;
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) profile.Delete(name + suffix);
 }
 
-// Every file directly in `folder` whose name matches `pattern`; one that cannot
-// be deleted does not stop the others. Subfolders are neither removed nor entered.
-void DeleteMatchingFiles(const std::string& folder, const std::string& pattern) {
+// Every file directly in the deleter's folder whose name matches `pattern`;
+// one that cannot be deleted does not stop the others. Subfolders are neither
+// removed nor entered.
+void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pattern) {
     WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    UniqueFind find(::FindFirstFileA((folder.Folder() + "\\*").c_str(), &data));
     if (!find) return;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (NameMatches(data.cFileName, pattern)) DeleteOneFile(folder + "\\" + data.cFileName);
+        if (NameMatches(data.cFileName, pattern)) folder.Delete(data.cFileName, data.dwFileAttributes);
     } while (::FindNextFileA(find.Get(), &data));
+}
+
+// Profile files go as files; a read-only one stays, as it would on Windows.
+FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved) {
+    return FolderFileDeleter(folder, resolved, FolderFileDeleter::Attributes::KeepReadOnly);
 }
 
 }  // namespace
@@ -98,46 +102,93 @@ Firefox::Firefox() {
 
 std::string Firefox::GetFireFoxPath() {
     profile_.reset();
+    firefoxFolder_.clear();
     const std::string appData =
         Registry1::ReadRegString(HKEY_CURRENT_USER, FirefoxNames::ShellFoldersKey, FirefoxNames::AppDataValue, "");
     if (!IsFullyQualified(appData)) return "";
 
-    const std::string firefoxFolder = appData + FirefoxNames::FirefoxFolder;
-    const INI ini;
-    const std::optional<std::string> relative =
-        ini.GetFromINI(firefoxFolder + FirefoxNames::ProfilesIni, FirefoxNames::ProfileSection, FirefoxNames::PathKey);
-    if (!relative) return "";
+    firefoxFolder_ = appData + FirefoxNames::FirefoxFolder;
+    const std::string ini = firefoxFolder_ + FirefoxNames::ProfilesIni;
+    const INI reader;
+    const std::optional<std::string> entry = reader.GetFromINI(ini, FirefoxNames::ProfileSection, FirefoxNames::PathKey);
+    if (!entry) return "";
 
-    std::string path = firefoxFolder + "\\" + *relative;
+    // Firefox writes IsRelative=0 for a profile kept anywhere else; without
+    // the key the entry is relative.
+    relative_ = reader.GetFromINI(ini, FirefoxNames::ProfileSection, FirefoxNames::IsRelativeKey) != "0";
+    std::string path = relative_ ? firefoxFolder_ + "\\" + *entry : *entry;
     std::replace(path.begin(), path.end(), '/', '\\');
     profile_ = path;
     return path;
 }
 
-void Firefox::Delete_TypedUrls() const {
-    if (!profile_) return;
-    DeleteDatabase(*profile_ + FirefoxNames::PlacesSqlite);
+std::optional<std::string> Firefox::CheckProfile(StatusLine& status) const {
+    if (!profile_) return std::nullopt;
+    std::string resolved;
+    bool accepted = false;
+    switch (TargetCheck::CheckFolder(*profile_, &resolved)) {
+    case TargetCheck::Verdict::Missing: return std::nullopt;
+    case TargetCheck::Verdict::Refused: break;
+    case TargetCheck::Verdict::Target:
+        if (relative_) {
+            // After ".." and links the profile must still be inside the Firefox folder.
+            const std::string firefox = TargetCheck::ResolvedPath(firefoxFolder_);
+            accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
+        } else {
+            accepted = std::any_of(std::begin(FirefoxNames::ProfileMarkers), std::end(FirefoxNames::ProfileMarkers),
+                                   [&](const char* marker) { return IsFile(resolved + "\\" + marker); });
+        }
+        break;
+    }
+    if (accepted) return resolved;
+    status.LeaveAlone(*profile_ + FirefoxNames::NotAProfile);
+    return std::nullopt;
 }
 
-void Firefox::Delete_History() const {
-    if (!profile_) return;
-    DeleteOneFile(historyDatPath_);
-    DeleteDatabase(*profile_ + FirefoxNames::FormHistorySqlite);
+void Firefox::InProfile(StatusLine& status, const std::function<void(const FolderFileDeleter&)>& deletions) const {
+    const std::optional<std::string> resolved = CheckProfile(status);
+    if (resolved) deletions(ProfileDeleter(*profile_, *resolved));
 }
 
-void Firefox::Delete_Downloads() const {
-    if (!profile_) return;
-    DeleteDatabase(*profile_ + FirefoxNames::DownloadsSqlite);
+// The fixed names start with a backslash; the deleter takes bare names.
+void Firefox::Delete_TypedUrls(StatusLine& status) const {
+    InProfile(status, [](const FolderFileDeleter& profile) { DeleteDatabase(profile, FirefoxNames::PlacesSqlite + 1); });
 }
 
-void Firefox::Delete_Cache() const {
-    if (!profile_) return;
-    DeleteMatchingFiles(cachePath_, FirefoxNames::AllFiles);
-    DeleteMatchingFiles(*profile_, FirefoxNames::CacheFiles);
+void Firefox::Delete_History(StatusLine& status) const {
+    InProfile(status, [](const FolderFileDeleter& profile) {
+        profile.Delete(FirefoxNames::HistoryDat + 1);
+        DeleteDatabase(profile, FirefoxNames::FormHistorySqlite + 1);
+    });
 }
 
-void Firefox::Delete_Cookies() const {
-    if (!profile_) return;
-    DeleteOneFile(cookiesTxtPath_);
-    DeleteDatabase(*profile_ + FirefoxNames::CookiesSqlite);
+void Firefox::Delete_Downloads(StatusLine& status) const {
+    InProfile(status,
+              [](const FolderFileDeleter& profile) { DeleteDatabase(profile, FirefoxNames::DownloadsSqlite + 1); });
+}
+
+void Firefox::Delete_Cookies(StatusLine& status) const {
+    InProfile(status, [](const FolderFileDeleter& profile) {
+        profile.Delete(FirefoxNames::CookiesTxt + 1);
+        DeleteDatabase(profile, FirefoxNames::CookiesSqlite + 1);
+    });
+}
+
+// The cache folder is cleaned only when it is a real folder inside the profile:
+// a link there is never entered.
+void Firefox::Delete_Cache(StatusLine& status) const {
+    const std::optional<std::string> resolved = CheckProfile(status);
+    if (!resolved) return;
+    std::string resolvedCache;
+    switch (TargetCheck::CheckFolder(cachePath_, &resolvedCache)) {
+    case TargetCheck::Verdict::Missing: break;
+    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(cachePath_)); break;
+    case TargetCheck::Verdict::Target:
+        if (TargetCheck::IsInside(resolvedCache, *resolved))
+            DeleteMatchingFiles(ProfileDeleter(cachePath_, resolvedCache), FirefoxNames::AllFiles);
+        else
+            status.LeaveAlone(TargetCheck::NotABrowserFolder(cachePath_));
+        break;
+    }
+    DeleteMatchingFiles(ProfileDeleter(*profile_, *resolved), FirefoxNames::CacheFiles);
 }

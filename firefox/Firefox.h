@@ -2,6 +2,10 @@
 // One object serves one cleaning call: the profile is looked up anew each time.
 #pragma once
 
+#include "cleaning/StatusLine.h"
+
+#include <functional>
+
 #include <optional>
 #include <string>
 
@@ -12,6 +16,7 @@ inline constexpr char FirefoxFolder[] = "\\Mozilla\\Firefox";
 inline constexpr char ProfilesIni[] = "\\profiles.ini";
 inline constexpr char ProfileSection[] = "Profile0";
 inline constexpr char PathKey[] = "Path";
+inline constexpr char IsRelativeKey[] = "IsRelative";
 
 inline constexpr char Cache[] = "\\cache";
 inline constexpr char HistoryDat[] = "\\history.dat";
@@ -22,23 +27,33 @@ inline constexpr char DownloadsSqlite[] = "\\downloads.sqlite";
 inline constexpr char CookiesSqlite[] = "\\cookies.sqlite";
 inline constexpr char AllFiles[] = "*.*";
 inline constexpr char CacheFiles[] = "*.cache";
+
+// Files only a Firefox profile holds: a folder named by an absolute profile
+// entry must have one of them.
+inline constexpr const char* ProfileMarkers[] = {"prefs.js", "times.json", "compatibility.ini"};
+inline constexpr char NotAProfile[] = " was left alone: not a Firefox profile";
 }  // namespace FirefoxNames
+
+class FolderFileDeleter;
 
 class Firefox {
 public:
     // Looks up the profile and builds the paths of the files inside it.
     Firefox();
 
-    // The profile folder named by the first entry of profiles.ini, below the
-    // user's application-data folder; empty when no profile can be found, and
-    // then every Delete_ method deletes nothing.
+    // The profile folder named by the first entry of profiles.ini: below the
+    // Firefox folder of the user's application-data folder for a relative
+    // entry, the entry itself for an absolute one; empty when no profile can
+    // be found, and then every Delete_ method deletes nothing.
     std::string GetFireFoxPath();
 
-    void Delete_TypedUrls() const;
-    void Delete_History() const;
-    void Delete_Downloads() const;
-    void Delete_Cache() const;
-    void Delete_Cookies() const;
+    // Each deletes nothing unless the profile is one (see CheckProfile); a
+    // profile that is not is left whole and said on `status`.
+    void Delete_TypedUrls(StatusLine& status) const;
+    void Delete_History(StatusLine& status) const;
+    void Delete_Downloads(StatusLine& status) const;
+    void Delete_Cache(StatusLine& status) const;
+    void Delete_Cookies(StatusLine& status) const;
 
     bool Resolved() const { return profile_.has_value(); }
     std::string ProfilePath() const { return profile_.value_or(""); }
@@ -47,7 +62,17 @@ public:
     const std::string& CookiesTxtPath() const { return cookiesTxtPath_; }
 
 private:
+    // The profile's resolved path when it may be cleaned: an existing folder
+    // that passes the target check and stays inside the Firefox folder (a
+    // relative entry) or holds a profile's own files (an absolute one). Says
+    // on `status` when an existing folder is refused; nothing for a missing one.
+    std::optional<std::string> CheckProfile(StatusLine& status) const;
+    // Runs `deletions` with a deleter for the profile folder when CheckProfile accepts it.
+    void InProfile(StatusLine& status, const std::function<void(const FolderFileDeleter&)>& deletions) const;
+
     std::optional<std::string> profile_;  // nothing when no profile was found
+    std::string firefoxFolder_;
+    bool relative_ = true;
     std::string cachePath_;
     std::string historyDatPath_;
     std::string cookiesTxtPath_;

@@ -7,16 +7,16 @@ namespace FirefoxHistory {
 namespace {
 // Each cleaner builds its own Firefox object, so the profile is looked up again
 // for every box: a profiles.ini changed between two steps is followed.
-void OnFreshProfile(void (Firefox::*deleteFiles)() const) {
+void OnFreshProfile(void (Firefox::*deleteFiles)(StatusLine&) const, StatusLine& status) {
     const Firefox firefox;
-    (firefox.*deleteFiles)();
+    (firefox.*deleteFiles)(status);
 }
 }  // namespace
 
-void ClearFirefoxHistory() { OnFreshProfile(&Firefox::Delete_History); }
-void ClearFirefoxDownloads() { OnFreshProfile(&Firefox::Delete_Downloads); }
-void ClearFirefoxTypedUrls() { OnFreshProfile(&Firefox::Delete_TypedUrls); }
-void ClearFirefoxCookies() { OnFreshProfile(&Firefox::Delete_Cookies); }
-void ClearFirefoxCache() { OnFreshProfile(&Firefox::Delete_Cache); }
+void ClearFirefoxHistory(StatusLine& status) { OnFreshProfile(&Firefox::Delete_History, status); }
+void ClearFirefoxDownloads(StatusLine& status) { OnFreshProfile(&Firefox::Delete_Downloads, status); }
+void ClearFirefoxTypedUrls(StatusLine& status) { OnFreshProfile(&Firefox::Delete_TypedUrls, status); }
+void ClearFirefoxCookies(StatusLine& status) { OnFreshProfile(&Firefox::Delete_Cookies, status); }
+void ClearFirefoxCache(StatusLine& status) { OnFreshProfile(&Firefox::Delete_Cache, status); }
 
 }  // namespace FirefoxHistory

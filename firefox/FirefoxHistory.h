@@ -2,10 +2,12 @@
 // resolves the profile anew and deletes its files there.
 #pragma once
 
+#include "cleaning/StatusLine.h"
+
 namespace FirefoxHistory {
-void ClearFirefoxHistory();
-void ClearFirefoxDownloads();
-void ClearFirefoxTypedUrls();
-void ClearFirefoxCookies();
-void ClearFirefoxCache();
+void ClearFirefoxHistory(StatusLine& status);
+void ClearFirefoxDownloads(StatusLine& status);
+void ClearFirefoxTypedUrls(StatusLine& status);
+void ClearFirefoxCookies(StatusLine& status);
+void ClearFirefoxCache(StatusLine& status);
 }  // namespace FirefoxHistory

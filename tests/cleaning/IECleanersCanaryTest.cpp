@@ -92,7 +92,7 @@ TEST(IEFileLinkCanaryTest, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
 }
 
 // A shell folder value that names a link: nothing behind it is touched, not
-// even the attributes of the folder it points at.
+// even the attributes of the folder it points at, and the status line says so.
 TEST(IELinkedShellFolderTest, AShellFolderThatIsALinkLeavesItsTargetAlone) {
     ScopedFakePlatform platform;
     const std::string link = Root + "start-link";
@@ -108,6 +108,7 @@ TEST(IELinkedShellFolderTest, AShellFolderThatIsALinkLeavesItsTargetAlone) {
     EXPECT_EQ(Fixtures::ReadFile(target + "\\canary.txt"), "canary");
     EXPECT_EQ(Fixtures::ReadFile(target + "\\deeper\\canary.txt"), "canary");
     EXPECT_EQ(Fixtures::Attributes(link) & 0x410u, 0x410u);  // the link stays
-    EXPECT_TRUE(status.texts.empty());
+    EXPECT_EQ(status.notices, (std::vector<std::string>{link + " was left alone: not a browser folder",
+                                                        link + "\\ was left alone: not a browser folder"}));
     ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -14,7 +14,7 @@ namespace {
 
 struct BoxCase {
     const char* box;
-    void (*clear)();
+    void (*clear)(StatusLine&);
     std::vector<std::string> deleted;  // relative to the profile
 };
 
@@ -51,7 +51,7 @@ TEST_P(FirefoxBoxTest, DeletesExactlyTheFilesOfItsBoxAndLeavesEverythingElse) {
     InstallProfile();
     const std::set<std::string> before = ProfileFiles::Tree(AppData());
 
-    GetParam().clear();
+    GetParam().clear(status);
 
     std::set<std::string> expected = before;
     for (const std::string& file : GetParam().deleted) {
@@ -72,10 +72,10 @@ TEST_F(FirefoxCleanersTest, EachDeletionOfABoxRunsWhenTheOtherFindsNothing) {
     Fixtures::DeleteTree(Profile() + "\\cache");
     Fixtures::DeleteTree(Profile() + "\\downloads.sqlite");
 
-    FirefoxHistory::ClearFirefoxHistory();
-    FirefoxHistory::ClearFirefoxDownloads();
-    FirefoxHistory::ClearFirefoxCookies();
-    FirefoxHistory::ClearFirefoxCache();
+    FirefoxHistory::ClearFirefoxHistory(status);
+    FirefoxHistory::ClearFirefoxDownloads(status);
+    FirefoxHistory::ClearFirefoxCookies(status);
+    FirefoxHistory::ClearFirefoxCache(status);
 
     EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\formhistory.sqlite"));
     EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\cookies.sqlite"));
@@ -98,10 +98,10 @@ TEST_F(FirefoxCleanersTest, FilesInUseOrReadOnlyStayAndTheOthersStillGo) {
         const UniqueFile places = HoldOpen(p + "\\places.sqlite");
         const UniqueFile cookiesTxt = HoldOpen(p + "\\cookies.txt");
 
-        FirefoxHistory::ClearFirefoxCache();
-        FirefoxHistory::ClearFirefoxTypedUrls();
-        FirefoxHistory::ClearFirefoxHistory();
-        FirefoxHistory::ClearFirefoxCookies();
+        FirefoxHistory::ClearFirefoxCache(status);
+        FirefoxHistory::ClearFirefoxTypedUrls(status);
+        FirefoxHistory::ClearFirefoxHistory(status);
+        FirefoxHistory::ClearFirefoxCookies(status);
     }
 
     // The held and read-only files stay...
@@ -132,10 +132,10 @@ TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
     InstallProfile();
     FillProfile(second);
 
-    FirefoxHistory::ClearFirefoxTypedUrls();
+    FirefoxHistory::ClearFirefoxTypedUrls(status);
     WriteProfilesIni(Profile0("Profiles/second.default"));
-    FirefoxHistory::ClearFirefoxCookies();
-    FirefoxHistory::ClearFirefoxTypedUrls();
+    FirefoxHistory::ClearFirefoxCookies(status);
+    FirefoxHistory::ClearFirefoxTypedUrls(status);
 
     EXPECT_FALSE(Fixtures::FileExists(Profile() + "\\places.sqlite"));
     EXPECT_TRUE(Fixtures::FileExists(Profile() + "\\cookies.sqlite"));

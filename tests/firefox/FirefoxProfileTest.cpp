@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -112,21 +113,31 @@ TEST_F(FirefoxProfileTest, RelativePathBecomesAFolderBelowTheFirefoxFolderWithBa
     EXPECT_EQ(firefox.ProfilePath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
 }
 
-TEST_F(FirefoxProfileTest, AnAbsolutePathIsStillAppendedSoNothingIsDeletedThere) {
+// An absolute entry (IsRelative=0) is cleaned where it points, but only when
+// the folder there holds a profile's own files.
+TEST_F(FirefoxProfileTest, AnAbsoluteEntryIsCleanedOnlyWhenItLooksLikeAProfile) {
     Fixtures::TempFolder elsewhere("elsewhere");
     FillProfile(elsewhere.Path());
     WriteProfilesIni("[Profile0]\r\nName=default\r\nIsRelative=0\r\nPath=" + elsewhere.Path() + "\r\n");
-    FillProfile(FirefoxFolder());
-    const std::set<std::string> appDataBefore = ProfileFiles::Tree(AppData());
-    const std::set<std::string> elsewhereBefore = ProfileFiles::Tree(elsewhere.Path());
 
     const Firefox firefox;
-    EXPECT_EQ(firefox.ProfilePath(), FirefoxFolder() + "\\" + elsewhere.Path());
-    EXPECT_FALSE(Fixtures::FolderExists(firefox.ProfilePath()));
-    ProfileFiles::ClearAll();
+    EXPECT_EQ(firefox.ProfilePath(), elsewhere.Path());
+    ProfileFiles::ClearAll(status);
+    EXPECT_FALSE(Fixtures::FileExists(elsewhere / "places.sqlite"));
+    EXPECT_FALSE(Fixtures::FileExists(elsewhere / "cache\\_CACHE_MAP_"));
+    EXPECT_TRUE(Fixtures::FileExists(elsewhere / "prefs.js"));
+    EXPECT_TRUE(status.notices.empty());
 
-    EXPECT_EQ(ProfileFiles::Tree(AppData()), appDataBefore);
-    EXPECT_EQ(ProfileFiles::Tree(elsewhere.Path()), elsewhereBefore);
+    // The same files without prefs.js, times.json or compatibility.ini: documents
+    // that happen to be named so.
+    Fixtures::TempFolder documents("documents");
+    FillProfile(documents.Path());
+    Fixtures::DeleteTree(documents / "prefs.js");
+    WriteProfilesIni("[Profile0]\r\nName=default\r\nIsRelative=0\r\nPath=" + documents.Path() + "\r\n");
+    const std::set<std::string> before = ProfileFiles::Tree(documents.Path());
+    ProfileFiles::ClearAll(status);
+    EXPECT_EQ(ProfileFiles::Tree(documents.Path()), before);
+    EXPECT_EQ(status.notices, std::vector<std::string>(5, documents.Path() + " was left alone: not a Firefox profile"));
 }
 
 TEST_F(FirefoxProfileTest, OnlyTheFirstEntryIsCleanedEvenWhenALaterOneIsTheDefault) {
@@ -139,7 +150,7 @@ TEST_F(FirefoxProfileTest, OnlyTheFirstEntryIsCleanedEvenWhenALaterOneIsTheDefau
     FillProfile(Profile());
     const std::set<std::string> defaultBefore = ProfileFiles::Tree(Profile());
 
-    ProfileFiles::ClearAll();
+    ProfileFiles::ClearAll(status);
 
     EXPECT_FALSE(Fixtures::FileExists(first + "\\places.sqlite"));
     EXPECT_FALSE(Fixtures::FileExists(first + "\\cookies.sqlite"));
@@ -174,7 +185,7 @@ TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
         EXPECT_EQ(firefox.ProfilePath(), "");
         EXPECT_EQ(firefox.CachePath(), "");
         EXPECT_EQ(firefox.CookiesTxtPath(), "");
-        ProfileFiles::ClearAll();
+        ProfileFiles::ClearAll(status);
 
         EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
         canaries.ExpectAllThere();
@@ -198,9 +209,31 @@ TEST_F(FirefoxProfileTest, WithoutTheAppDataFolderNothingOnTheCurrentDriveIsDele
         const Firefox firefox;
         EXPECT_FALSE(firefox.Resolved());
         EXPECT_EQ(firefox.ProfilePath(), "");
-        ProfileFiles::ClearAll();
+        ProfileFiles::ClearAll(status);
 
         canaries.ExpectAllThere();
         EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
+    }
+}
+
+// Relative entries that climb out of the Firefox folder: the profile-like
+// files there stay, and the profile is said to be left alone.
+TEST_F(FirefoxProfileTest, ARelativeEntryThatLeavesTheFirefoxFolderIsLeftAlone) {
+    const std::string mozilla = AppData() + "\\Mozilla";
+    Fixtures::MakeFolders(AppData() + "\\Documents");
+    FillProfile(mozilla);
+    FillProfile(AppData() + "\\Documents");
+    const std::set<std::string> before = ProfileFiles::Tree(AppData());
+
+    for (const char* entry : {"..", "../", "../../Documents", "Profiles/../../../Documents", "./.."}) {
+        SCOPED_TRACE(entry);
+        status.notices.clear();
+        WriteProfilesIni(Profile0(entry));
+        const std::set<std::string> withIni = ProfileFiles::Tree(AppData());
+        ProfileFiles::ClearAll(status);
+        EXPECT_EQ(ProfileFiles::Tree(AppData()), withIni);
+        std::string shown = FirefoxFolder() + "\\" + entry;
+        std::replace(shown.begin(), shown.end(), '/', '\\');
+        EXPECT_EQ(status.notices, std::vector<std::string>(5, shown + " was left alone: not a Firefox profile"));
     }
 }

@@ -5,6 +5,7 @@
 
 #include "firefox/FirefoxHistory.h"
 #include "support/Fixtures.h"
+#include "support/RecordingStatus.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -57,12 +58,12 @@ inline const char* const Files[] = {
 };
 
 // The five cleaners, in the order a pass with every Firefox box ticked runs them.
-inline void ClearAll() {
-    FirefoxHistory::ClearFirefoxHistory();
-    FirefoxHistory::ClearFirefoxDownloads();
-    FirefoxHistory::ClearFirefoxTypedUrls();
-    FirefoxHistory::ClearFirefoxCookies();
-    FirefoxHistory::ClearFirefoxCache();
+inline void ClearAll(StatusLine& status) {
+    FirefoxHistory::ClearFirefoxHistory(status);
+    FirefoxHistory::ClearFirefoxDownloads(status);
+    FirefoxHistory::ClearFirefoxTypedUrls(status);
+    FirefoxHistory::ClearFirefoxCookies(status);
+    FirefoxHistory::ClearFirefoxCache(status);
 }
 
 }  // namespace ProfileFiles
@@ -93,6 +94,8 @@ protected:
         WriteProfilesIni(Profile0("Profiles/abc.default"));
         FillProfile(Profile());
     }
+
+    RecordingStatus status;
 
 private:
     Fixtures::TempFolder appData_;

@@ -2,7 +2,7 @@
 // and a one-page HTTP server on the loopback address that sets a cookie.
 #pragma once
 
-#include "cleaning/StatusLine.h"
+#include "support/RecordingStatus.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -27,10 +27,3 @@ std::string DownloadPageWithCookie();
 
 }  // namespace UrlCache
 
-// A status line that remembers everything written to it.
-class RecordingStatus : public StatusLine {
-public:
-    std::string Status() const override { return texts.empty() ? "" : texts.back(); }
-    void SetStatus(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};

@@ -1,0 +1,37 @@
+// Deleting the files directly in one folder, each checked and deleted on one
+// handle: no file is deleted whose real place is not that folder, and a file
+// swapped for a link between the check and the deletion cannot be followed.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class FolderFileDeleter {
+public:
+    // What happens to the attributes of a file before it goes.
+    enum class Attributes {
+        MakeArchiveOnly,  // set them to archive only (this also clears read-only)
+        KeepReadOnly,     // a read-only file stays, as the system would keep it
+    };
+    enum class Outcome { Deleted, Gone, Refused, Failed };
+
+    // `folder`: the folder as the caller names it, `resolvedFolder`: where the
+    // file system really has it (TargetCheck::ResolvedPath). Both without a
+    // trailing backslash.
+    FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes);
+
+    // Deletes `folder\name`. `listedAttributes` are those the directory search
+    // reported, or INVALID_FILE_ATTRIBUTES when unknown (they are then read on
+    // the handle). Gone: the file was not there.
+    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES) const;
+
+    const std::string& Folder() const { return folder_; }
+
+private:
+    bool IsDirectlyInFolder(HANDLE file, const std::string& name) const;
+
+    std::string folder_;
+    std::wstring expectedPrefix_;  // the folder's path below its volume root, with a final backslash
+    Attributes attributes_;
+};

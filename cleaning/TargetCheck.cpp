@@ -1,0 +1,191 @@
+#include "cleaning/TargetCheck.h"
+
+#include "system/UniqueHandle.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace TargetCheck {
+namespace {
+
+constexpr char LeftAloneSuffix[] = " was left alone: not a browser folder";
+
+std::string WithoutTrailingBackslash(std::string path) {
+    if (path.size() > 1 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                            static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+bool IsDriveLetterPrefix(const std::string& path) {
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
+}
+
+// Splits "a\b\c" into its components; empty ones are kept so they can be refused.
+std::vector<std::string> Components(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\\', start);
+        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+bool IsPlainComponent(const std::string& part) {
+    if (part.empty() || part == "." || part == "..") return false;
+    if (part.back() == ' ' || part.back() == '.') return false;
+    return part.find_first_of(":*?\"<>|") == std::string::npos;
+}
+
+// Everything below the drive root or the share: "" when nothing is below.
+// Returns false when the path has neither form.
+bool SplitRoot(const std::string& path, std::string* below) {
+    if (IsDriveLetterPrefix(path)) {
+        *below = path.substr(3);
+        return true;
+    }
+    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return false;
+    const std::size_t serverEnd = path.find('\\', 2);
+    if (serverEnd == std::string::npos || serverEnd == 2) return false;
+    const std::size_t shareEnd = path.find('\\', serverEnd + 1);
+    if (shareEnd == std::string::npos || shareEnd == serverEnd + 1) return false;
+    if (!IsPlainComponent(path.substr(2, serverEnd - 2)) ||
+        !IsPlainComponent(path.substr(serverEnd + 1, shareEnd - serverEnd - 1)))
+        return false;
+    *below = path.substr(shareEnd + 1);
+    return true;
+}
+
+std::string Narrow(const wchar_t* text) {
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return "";
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(size - 1));
+    return out;
+}
+
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::string result;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) result = Narrow(path);
+    ::CoTaskMemFree(path);
+    return result;
+}
+
+std::string TempFolder() {
+    char buffer[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathA(sizeof(buffer), buffer);
+    return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : "";
+}
+
+std::string ProgramFolder() {
+    char buffer[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer)) return "";
+    const std::string path(buffer, length);
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string ResolvedPath(const std::string& path) {
+    UniqueFile handle(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return "";
+    char buffer[MAX_PATH * 4];
+    const DWORD length = ::GetFinalPathNameByHandleA(handle.Get(), buffer, sizeof(buffer), VOLUME_NAME_DOS);
+    if (length == 0 || length >= sizeof(buffer)) return "";
+    const std::string final(buffer, length);
+    if (!StartsWith(final, "\\\\?\\")) return "";
+    const std::string rest = final.substr(4);
+    if (StartsWith(rest, "UNC\\")) return WithoutTrailingBackslash("\\\\" + rest.substr(4));
+    if (IsDriveLetterPrefix(rest) || (rest.size() == 2 && rest[1] == ':')) return WithoutTrailingBackslash(rest);
+    return "";  // "\\?\unix\...", a volume GUID or a device: not a place a user's browser data lives
+}
+
+bool HasTargetShape(const std::string& path) {
+    if (path.find('/') != std::string::npos) return false;
+    if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") || StartsWith(path, "\\??\\")) return false;
+    std::string below;
+    if (!SplitRoot(WithoutTrailingBackslash(path), &below) || below.empty()) return false;
+    const std::vector<std::string> parts = Components(below);
+    return std::all_of(parts.begin(), parts.end(), IsPlainComponent);
+}
+
+std::vector<std::string> ProtectedFolders() {
+    const KNOWNFOLDERID* const ids[] = {
+        &FOLDERID_Profile,      &FOLDERID_Desktop,       &FOLDERID_Documents,    &FOLDERID_Downloads,
+        &FOLDERID_Pictures,     &FOLDERID_Music,         &FOLDERID_Videos,       &FOLDERID_Favorites,
+        &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData, &FOLDERID_Windows,     &FOLDERID_System,
+        &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
+    };
+    std::vector<std::string> given;
+    for (const KNOWNFOLDERID* id : ids) given.push_back(KnownFolder(*id));
+    given.push_back(TempFolder());
+    given.push_back(ProgramFolder());
+
+    std::vector<std::string> folders;
+    for (const std::string& folder : given) {
+        if (folder.empty()) continue;
+        folders.push_back(WithoutTrailingBackslash(folder));
+        const std::string resolved = ResolvedPath(folder);
+        if (!resolved.empty() && !SamePath(resolved, folder)) folders.push_back(resolved);
+    }
+    return folders;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return EqualNoCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
+}
+
+bool IsInside(const std::string& child, const std::string& parent) {
+    const std::string p = WithoutTrailingBackslash(parent) + "\\";
+    const std::string c = WithoutTrailingBackslash(child);
+    return c.size() > p.size() && EqualNoCase(c.substr(0, p.size()), p);
+}
+
+bool CoversProtectedFolder(const std::string& path, const std::vector<std::string>& protectedFolders) {
+    return std::any_of(protectedFolders.begin(), protectedFolders.end(), [&](const std::string& folder) {
+        return SamePath(path, folder) || IsInside(folder, path);
+    });
+}
+
+Verdict CheckFolder(const std::string& path, std::string* resolved) {
+    if (path.empty()) return Verdict::Missing;
+    if (!HasTargetShape(path)) return Verdict::Refused;
+    const DWORD attributes = ::GetFileAttributesA(WithoutTrailingBackslash(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Verdict::Missing : Verdict::Refused;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Verdict::Missing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Verdict::Refused;
+    const std::string final = ResolvedPath(path);
+    if (final.empty() || !HasTargetShape(final)) return Verdict::Refused;
+    const std::vector<std::string> protectedFolders = ProtectedFolders();
+    if (CoversProtectedFolder(path, protectedFolders) || CoversProtectedFolder(final, protectedFolders))
+        return Verdict::Refused;
+    if (resolved) *resolved = final;
+    return Verdict::Target;
+}
+
+std::string NotABrowserFolder(const std::string& path) { return path + LeftAloneSuffix; }
+
+}  // namespace TargetCheck

@@ -1,0 +1,54 @@
+// The one check every cleaner makes before it deletes anything in a folder:
+// is this folder really browser data, or would emptying it reach the user's
+// documents, the system or a whole drive?
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace TargetCheck {
+
+enum class Verdict {
+    Target,   // may be emptied
+    Missing,  // no such folder: nothing to delete, nothing to say
+    Refused,  // exists but is not a folder a cleaner may empty: leave it whole
+};
+
+// What the file system reports for a path: the resolved form with the "\\?\"
+// prefix taken off ("C:\..." or "\\server\share\..."); "" when the path
+// cannot be opened or resolves to something that is neither a drive-letter
+// path nor a share (Wine's "\\?\unix\..." paths, devices).
+std::string ResolvedPath(const std::string& path);
+
+// The path's shape alone: "X:\folder..." or "\\server\share\folder..." with at
+// least one folder below the root or share, no "." or ".." component, no empty
+// component, none ending in a space or a dot, no "/", ":", wildcard or device
+// form. One trailing backslash is allowed.
+bool HasTargetShape(const std::string& path);
+
+// The user's and machine's own folders that no cleaner may empty nor any of
+// their ancestors: profile, Desktop, Documents, Downloads, Pictures, Music,
+// Videos, Favorites, Roaming and Local AppData, TEMP, Windows, System, Program
+// Files, ProgramData and the program's own folder, each as given by the shell
+// and as resolved. Folders the shell does not know are left out.
+std::vector<std::string> ProtectedFolders();
+
+// True when `path` equals, or is an ancestor of, one of `protectedFolders`.
+bool CoversProtectedFolder(const std::string& path, const std::vector<std::string>& protectedFolders);
+
+// The whole check: shape, existence, not a reparse point, not covering a
+// protected folder; then the resolved path must pass shape and protection too.
+// `resolved` receives the resolved path of a target.
+Verdict CheckFolder(const std::string& path, std::string* resolved = nullptr);
+
+// True when `child` lies inside `parent` (both without "\\?\", compared
+// without regard to case); a folder is not inside itself.
+bool IsInside(const std::string& child, const std::string& parent);
+
+// Compares two paths without regard to case or one trailing backslash.
+bool SamePath(const std::string& a, const std::string& b);
+
+// The status and log text for a refused folder.
+std::string NotABrowserFolder(const std::string& path);
+
+}  // namespace TargetCheck

@@ -1,0 +1,19 @@
+// A status line that remembers everything written to it.
+#pragma once
+
+#include "cleaning/StatusLine.h"
+
+#include <string>
+#include <vector>
+
+class RecordingStatus : public StatusLine {
+public:
+    std::string Status() const override { return texts.empty() ? "" : texts.back(); }
+    void SetStatus(const std::string& text) override { texts.push_back(text); }
+    void LeaveAlone(const std::string& notice) override {
+        texts.push_back(notice);
+        notices.push_back(notice);
+    }
+    std::vector<std::string> texts;
+    std::vector<std::string> notices;  // what was said to be left alone
+};
