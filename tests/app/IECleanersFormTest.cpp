@@ -56,3 +56,35 @@ TEST_F(IECleanersFormTest, TheThreeIEBoxesEmptyTheirFoldersAndPurgeTheStartUpCac
     EXPECT_TRUE(Fixtures::FileExists(other_ + "\\sub\\deep\\file.txt"));
     EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
 }
+
+// A Cache value naming a drive root and a Firefox profile entry that climbs
+// out of the Firefox folder: a real pass deletes nothing there, and the log
+// says what was left after the pass's own line.
+TEST_F(IECleanersFormTest, APassLeavesRefusedFoldersWholeAndLogsWhy) {
+    ASSERT_TRUE(Fixtures::FolderExists("V:\\")) << "drive V: is missing: run scripts/plant-cleaner-fixtures.sh";
+    Fixtures::WriteFile("V:\\canary.txt", "canary");
+    Fixtures::WriteFile("V:\\deep\\canary.txt", "canary");
+    Fixtures::ShellFolderOverride cacheValue("Cache", "V:\\");
+    Fixtures::ShellFolderOverride appDataValue("AppData", folders_.Path());
+    Fixtures::WriteFile(folders_ / "Mozilla\\Firefox\\profiles.ini", "[Profile0]\r\nIsRelative=1\r\nPath=..\r\n");
+    Fixtures::WriteFile(folders_ / "Mozilla\\places.sqlite", "canary");
+
+    Form1& form = CreateForm();
+    Click(IdChkIETemp);
+    Click(IdChkTypedUrls);
+    form.DeleteAll();
+
+    EXPECT_EQ(Fixtures::ReadFile("V:\\canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::ReadFile("V:\\deep\\canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::ReadFile(folders_ / "Mozilla\\places.sqlite"), "canary");
+    EXPECT_TRUE(platform->Reports().empty());
+    EXPECT_EQ(form.Status(), "");
+    const std::string log = Fixtures::ReadFile(LogPath());
+    const std::string notices = "V:\\ was left alone: not a browser folder\r\n" + folders_.Path() +
+                                "\\Mozilla\\Firefox\\.. was left alone: not a Firefox profile\r\n";
+    EXPECT_EQ(log.rfind("Internet History was deleted at ", 0), 0u) << log;
+    ASSERT_GT(log.size(), notices.size());
+    EXPECT_EQ(log.substr(log.size() - notices.size()), notices);
+    Fixtures::DeleteTree("V:\\canary.txt");
+    Fixtures::DeleteTree("V:\\deep");
+}

@@ -45,7 +45,8 @@ set_tests_properties(e2e_prefix PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 300
                      FIXTURES_SETUP e2e_prefix)
 
 set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
-    clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program)
+    clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program
+    cache_on_a_drive_root)
 if(VORLANE_MAKENSIS)
   list(APPEND e2e_scenarios installer)
 endif()

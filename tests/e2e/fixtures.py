@@ -7,6 +7,8 @@ from cookie_server import CookieServer
 from driver import ScenarioFailure, check
 
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
+# Wine copies these over the "Shell Folders" values whenever the shell starts.
+USER_SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 TYPED_URLS = r"HKCU\Software\Microsoft\Internet Explorer\TypedURLs"
 PAGES = ("/index.html", "/logo.gif", "/style.css")
 

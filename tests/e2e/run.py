@@ -290,9 +290,39 @@ def close_ends_program(prefix):
     wait_until("the tray icon to go", lambda: not prefix.tray_icons())
 
 
+def cache_on_a_drive_root(prefix):
+    """Shell Folders "Cache" names the root of a drive full of someone's files:
+    a pass from the real window deletes none of them and the log says why."""
+    install_program(prefix)
+    drive = prefix.drive_c / "vorlane-mapped"
+    canaries = {drive / "report.doc": b"quarterly figures",
+                drive / "photos" / "holiday.jpg": b"\xff\xd8 holiday",
+                drive / "photos" / "deeper" / "notes.txt": b"notes"}
+    for path, data in canaries.items():
+        fixtures.write(path, data)
+    (prefix.path / "dosdevices" / "m:").symlink_to("../drive_c/vorlane-mapped")
+    for key in (fixtures.SHELL_FOLDERS, fixtures.USER_SHELL_FOLDERS):
+        prefix.reg_add(key, "Cache", "M:\\")
+
+    main = start_program(prefix)
+    main.click("chkIETemp")
+    wait_until("the box to be ticked", lambda: main.control("chkIETemp")["checked"] == 1)
+    main.click("PushButton12")
+    wait_until("the log line", lambda: log_path(prefix).exists(), timeout=60)
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=60)
+
+    for path, data in canaries.items():
+        check(path.exists() and path.read_bytes() == data, f"{path} was changed or deleted")
+    lines = log_path(prefix).read_bytes().split(b"\r\n")
+    check_equal(len(lines), 3, "log lines (the pass, what was left alone, the final line break)")
+    check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
+    check_equal(lines[1], b"M:\\ was left alone: not a browser folder", "second log line")
+    close_and_wait(main)
+
+
 SCENARIOS = {f.__name__: f for f in (
     first_start, interval_and_auto_delete_survive_restart, full_pass, clear_history_log,
-    startup_entry, minimize_to_tray_and_restore, close_ends_program,
+    startup_entry, minimize_to_tray_and_restore, close_ends_program, cache_on_a_drive_root,
     installer_scenario.installer)}
 
 
