@@ -65,7 +65,38 @@ AddFolder::FolderCollection WalkTree(const std::string& top) {
 // must really be where the walk found it: `resolvedFolder` is the top folder's
 // resolved path plus the same way down. Only a file that is really gone is
 // shown on the status line.
-void DeleteFilesIn(std::string folder, const std::string& resolvedFolder, StatusLine& status) {
+// Shows the files as they go at the screen's pace: a path is written when a
+// frame has passed since the last one, and the last path is always written at
+// the end, so the line ends on the last file deleted. Writing every path would
+// repaint the window once per file and cost more than the deletion itself.
+class PacedStatus {
+public:
+    explicit PacedStatus(StatusLine& status) : status_(status) {}
+    void Show(std::string text) {
+        const double now = MessagePump::MonotonicSeconds();
+        if (now - shownAt_ < FrameSeconds) {
+            pending_ = std::move(text);
+            return;
+        }
+        status_.SetStatus(text);
+        pending_.clear();
+        shownAt_ = now;
+    }
+    void Flush() {
+        if (pending_.empty()) return;
+        status_.SetStatus(pending_);
+        pending_.clear();
+        shownAt_ = MessagePump::MonotonicSeconds();
+    }
+
+private:
+    static constexpr double FrameSeconds = 0.020;
+    StatusLine& status_;
+    std::string pending_;
+    double shownAt_ = -1.0;
+};
+
+void DeleteFilesIn(std::string folder, const std::string& resolvedFolder, PacedStatus& status) {
     folder.pop_back();
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
     if (names.UBound() == 0) return;
@@ -79,7 +110,7 @@ void DeleteFilesIn(std::string folder, const std::string& resolvedFolder, Status
         if (attributes == HiddenArchive) continue;
         MessagePump::LetPendingMessagesRunThrottled();
         if (deleter.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
-            status.SetStatus(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
+            status.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
     }
 }
 
@@ -128,9 +159,11 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     steps.Run(100, [&] { MakeArchiveOnly(top); });
     AddFolder::FolderCollection folders;
     steps.Run(102, [&] { folders = WalkTree(top); });
+    PacedStatus paced(status);
     for (const std::string& folder : folders) {
-        steps.Run(104, [&] { DeleteFilesIn(folder, ResolvedBelow(resolvedTop, top, folder), status); });
+        steps.Run(104, [&] { DeleteFilesIn(folder, ResolvedBelow(resolvedTop, top, folder), paced); });
     }
+    steps.Run(104, [&] { paced.Flush(); });
     steps.Run(106, [&] { RemoveEmptyFolders(top); });
 }
 
