@@ -1,11 +1,18 @@
-// Deleting a tree of 50,000 small files in 500 folders: the folder walk with
-// per-file RemoveFile, as the folder cleaners use them, against a plain
-// FindFirstFileExA + DeleteFileA + RemoveDirectoryA loop over an identical tree.
+// Deleting a tree of 50,000 small files in 500 folders the way a user starts
+// it: the real deletion pass of the real main window, "Clear Cache/Temp
+// Internet Files" ticked and the Cache shell folder pointing at the tree,
+// against a plain FindFirstFileExA + DeleteFileA + RemoveDirectoryA loop over
+// an identical tree.
 //
 // The machine's load and the file system's write-back after the trees are
 // built vary by seconds, so the two methods take turns: each deletes one of its
 // tree's 20 top folders (25 folders, 2,500 files) at a time, the one going first
-// alternating, and their times are summed.
+// alternating, and their times are summed. While the pass runs, another thread
+// sends the window a message every 20 ms and times the answer.
+//
+// A second case deletes N files that share one folder against N files spread
+// over 60 folders, both through the pass: the time must grow with the number
+// of files, not with the size of a folder.
 //
 // Creating 100,000 files leaves the disk writing back for many seconds, which
 // would slow whichever deletion came first; scripts/bench.sh therefore builds
@@ -13,23 +20,53 @@
 //
 // Usage: FolderDeleteBench.exe build [files-per-folder]     (default 100)
 //        FolderDeleteBench.exe measure
-//        FolderDeleteBench.exe [files-per-folder]           (both, no flush between)
+//        FolderDeleteBench.exe build-one [files]             (default 30,000)
+//        FolderDeleteBench.exe measure-one
+#include "app/Form1.h"
 #include "cleaning/AddFolder.h"
-#include "cleaning/FileRoutines.h"
+#include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
+#include "system/Seams.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr int TopFolders = 20;
 constexpr int SubFolders = 24;  // 20 + 20 * 24 = 500 folders
+constexpr int SpreadFolders = 60;
+
+const std::string Base = "C:\\vorlane-bench";
+const std::string PlainRoot = Base + "\\plain";
+const std::string CleanerRoot = Base + "\\cleaner";
+const std::string OneRoot = Base + "\\one";
+const std::string SpreadRoot = Base + "\\spread";
+
+constexpr char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// Start-up must neither open a browser nor wait for a message box.
+class QuietPlatform : public Seams::Platform {
+public:
+    int ShowMessage(const std::string& text, const std::string&, UINT) override {
+        std::fprintf(stderr, "message box: %s\n", text.c_str());
+        return IDOK;
+    }
+    void StartProcess(const std::string&, int) override {}
+    void SeedRandomFromTime() override {}
+    double RandomUnit() override { return 0.5; }
+    void ExitProgram(int) override {}
+};
 
 void CreateFolder(const std::string& path) {
     if (!::CreateDirectoryA(path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -48,23 +85,18 @@ void CreateFiles(const std::string& folder, int count) {
     }
 }
 
-// Returns the number of files created.
-int BuildTree(const std::string& root, int filesPerFolder) {
+void BuildTree(const std::string& root, int filesPerFolder) {
     CreateFolder(root);
-    int files = 0;
     for (int t = 0; t < TopFolders; ++t) {
         const std::string top = root + "\\top" + std::to_string(t);
         CreateFolder(top);
         CreateFiles(top, filesPerFolder);
-        files += filesPerFolder;
         for (int s = 0; s < SubFolders; ++s) {
             const std::string sub = top + "\\sub" + std::to_string(s);
             CreateFolder(sub);
             CreateFiles(sub, filesPerFolder);
-            files += filesPerFolder;
         }
     }
-    return files;
 }
 
 // (a) The plainest deletion: one search per folder, then delete what it found.
@@ -90,16 +122,57 @@ void PlainDelete(const std::string& folder) {
     ::RemoveDirectoryA(folder.c_str());
 }
 
-// (b) As the folder cleaners do it: walk, list each folder's files, RemoveFile
-// each one (which lets window messages run), then remove the emptied folders.
-void CleanerDelete(const std::string& root) {
-    AddFolder::FolderCollection folders{root + "\\"};
-    AddFolder::GetSubDirectories2016(folders, true);
-    for (const std::string& folder : folders) {
-        const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
-        for (int i = 1; i <= names.UBound(); ++i) FileRoutines::RemoveFile(folder + names[i]);
+void SetCacheFolder(const std::string& folder) {
+    for (const char* key : {ShellFolders, UserShellFolders}) {
+        UniqueRegKey handle;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.Put(), nullptr);
+        ::RegSetValueExA(handle.Get(), "Cache", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                         static_cast<DWORD>(folder.size() + 1));
     }
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) ::RemoveDirectoryA(it->c_str());
+}
+
+// (b) What the user starts: the main window's pass with only "Clear
+// Cache/Temp Internet Files" ticked, the Cache shell folder set to `folder`.
+class RealPass {
+public:
+    RealPass() : form_(Cleaners::Real()) {
+        form_.Create(true);
+        form_.SetChecked(IdChkIETemp, true);
+        MessagePump::LetPendingMessagesRun();
+    }
+    void Run(const std::string& folder) {
+        SetCacheFolder(folder);
+        form_.DeleteAll();
+    }
+    HWND Window() const { return form_.Handle(); }
+
+private:
+    Form1 form_;
+};
+
+// While `body` runs, sends the window a message every 20 ms from another
+// thread and adds how long each took to be answered to `delays`.
+template <class Body>
+void WithResponseProbe(HWND window, std::vector<double>& delays, Body&& body) {
+    std::atomic<bool> stop{false};
+    std::thread probe([&] {
+        while (!stop) {
+            const double start = MessagePump::MonotonicSeconds();
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+            delays.push_back(MessagePump::MonotonicSeconds() - start);
+            ::Sleep(20);
+        }
+    });
+    body();
+    stop = true;
+    probe.join();
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * values.size()))];
 }
 
 template <class Deletion>
@@ -111,9 +184,15 @@ double Seconds(Deletion&& deletion) {
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-const std::string Base = "C:\\vorlane-bench";
-const std::string PlainRoot = Base + "\\plain";
-const std::string CleanerRoot = Base + "\\cleaner";
+// The benchmark's own files below `root` (WinINet keeps its index in the
+// Cache shell folder once the pass has used it: not ours to count).
+int CountFiles(const std::string& root) {
+    AddFolder::FolderCollection folders{root + "\\"};
+    AddFolder::GetSubDirectories2016(folders, true);
+    int count = 0;
+    for (const std::string& folder : folders) count += AddFolder::ListFiles(folder, "file*.tmp").UBound();
+    return count;
+}
 
 void Build(int filesPerFolder) {
     CreateFolder(Base);
@@ -125,14 +204,23 @@ void Build(int filesPerFolder) {
     BuildTree(CleanerRoot, filesPerFolder);
 }
 
-int CountFiles(const std::string& root) {
-    AddFolder::FolderCollection folders{root + "\\"};
-    AddFolder::GetSubDirectories2016(folders, true);
-    int count = 0;
-    for (const std::string& folder : folders) count += AddFolder::ListFiles(folder, "*.*").UBound();
-    return count;
+void BuildOne(int files) {
+    CreateFolder(Base);
+    PlainDelete(OneRoot);
+    PlainDelete(SpreadRoot);
+    std::printf("Building %d files in one folder and %d files in %d folders...\n", files, files, SpreadFolders);
+    CreateFolder(OneRoot);
+    CreateFiles(OneRoot, files);
+    CreateFolder(SpreadRoot);
+    for (int f = 0; f < SpreadFolders; ++f) {
+        const std::string folder = SpreadRoot + "\\f" + std::to_string(f);
+        CreateFolder(folder);
+        CreateFiles(folder, files / SpreadFolders);
+    }
 }
 
+// The pass empties a folder but keeps the folder itself (it is the Cache
+// shell folder); the plain loop removes its own.
 int Measure() {
     const int plainFiles = CountFiles(PlainRoot);
     const int cleanerFiles = CountFiles(CleanerRoot);
@@ -140,45 +228,88 @@ int Measure() {
         std::fprintf(stderr, "build the trees first (found %d and %d files)\n", plainFiles, cleanerFiles);
         return 1;
     }
-    // A message queue for the pump to look at, as the program's thread has.
-    MSG msg;
-    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-
+    RealPass pass;
+    std::vector<double> delays;
+    const auto runPass = [&](const std::string& folder) {
+        double seconds = 0.0;
+        WithResponseProbe(pass.Window(), delays, [&] { seconds = Seconds([&] { pass.Run(folder); }); });
+        return seconds;
+    };
     double plainSeconds = 0.0;
-    double cleanerSeconds = 0.0;
+    double passSeconds = 0.0;
     for (int t = 0; t < TopFolders; ++t) {
         const std::string top = "\\top" + std::to_string(t);
-        if (t % 2 == 1) cleanerSeconds += Seconds([&] { CleanerDelete(CleanerRoot + top); });
+        if (t % 2 == 1) passSeconds += runPass(CleanerRoot + top);
         plainSeconds += Seconds([&] { PlainDelete(PlainRoot + top); });
-        if (t % 2 == 0) cleanerSeconds += Seconds([&] { CleanerDelete(CleanerRoot + top); });
+        if (t % 2 == 0) passSeconds += runPass(CleanerRoot + top);
     }
+    const double p99 = Percentile(delays, 0.99);
+    const std::size_t answered = delays.size();
+    const int left = CountFiles(CleanerRoot);
+    PlainDelete(CleanerRoot);
     ::RemoveDirectoryA(PlainRoot.c_str());
-    ::RemoveDirectoryA(CleanerRoot.c_str());
     ::RemoveDirectoryA(Base.c_str());
-    if (Exists(PlainRoot) || Exists(CleanerRoot)) {
-        std::fprintf(stderr, "a tree was not deleted completely\n");
+    if (left != 0 || Exists(PlainRoot)) {
+        std::fprintf(stderr, "a tree was not deleted completely (%d files left by the pass)\n", left);
         return 1;
     }
 
     const double plainRate = plainFiles / plainSeconds;
-    const double cleanerRate = cleanerFiles / cleanerSeconds;
+    const double passRate = cleanerFiles / passSeconds;
     std::printf("(a) FindFirstFileExA + DeleteFileA + RemoveDirectoryA: %d files in %.2f s, %.0f files/s\n",
                 plainFiles, plainSeconds, plainRate);
-    std::printf("(b) GetSubDirectories2016 + ListFiles + RemoveFile:     %d files in %.2f s, %.0f files/s\n",
-                cleanerFiles, cleanerSeconds, cleanerRate);
-    std::printf("ratio b/a: %.2f\n", cleanerRate / plainRate);
+    std::printf("(b) the real pass, Cache/Temp Internet Files ticked:    %d files in %.2f s, %.0f files/s\n",
+                cleanerFiles, passSeconds, passRate);
+    std::printf("ratio b/a: %.2f\n", passRate / plainRate);
+    std::printf("window answers during (b): 99th percentile %.1f ms over %zu messages sent every 20 ms\n",
+                p99 * 1000.0, answered);
+    return 0;
+}
+
+int MeasureOne() {
+    const int oneFiles = CountFiles(OneRoot);
+    const int spreadFiles = CountFiles(SpreadRoot);
+    if (oneFiles == 0 || oneFiles != spreadFiles) {
+        std::fprintf(stderr, "build-one first (found %d and %d files)\n", oneFiles, spreadFiles);
+        return 1;
+    }
+    RealPass pass;
+    const double spreadSeconds = Seconds([&] { pass.Run(SpreadRoot); });
+    const double oneSeconds = Seconds([&] { pass.Run(OneRoot); });
+    const int left = CountFiles(OneRoot) + CountFiles(SpreadRoot);
+    PlainDelete(OneRoot);
+    PlainDelete(SpreadRoot);
+    ::RemoveDirectoryA(Base.c_str());
+    if (left != 0) {
+        std::fprintf(stderr, "%d files were left\n", left);
+        return 1;
+    }
+    std::printf("the real pass: %d files in one folder %.2f s, in %d folders %.2f s, ratio one/spread %.2f\n",
+                oneFiles, oneSeconds, SpreadFolders, spreadSeconds, oneSeconds / spreadSeconds);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    QuietPlatform quiet;
+    Seams::Install(&quiet);
     const std::string mode = argc > 1 ? argv[1] : "";
+    int result = 0;
     if (mode == "build") {
         Build(argc > 2 ? std::atoi(argv[2]) : 100);
-        return 0;
+    } else if (mode == "measure") {
+        result = Measure();
+    } else if (mode == "build-one") {
+        BuildOne(argc > 2 ? std::atoi(argv[2]) : 30000);
+    } else if (mode == "measure-one") {
+        result = MeasureOne();
+    } else {
+        std::fprintf(stderr, "usage: FolderDeleteBench build [n] | measure | build-one [n] | measure-one\n");
+        result = 2;
     }
-    if (mode == "measure") return Measure();
-    Build(argc > 1 ? std::atoi(argv[1]) : 100);
-    return Measure();
+    Seams::Install(nullptr);
+    return result;
 }
