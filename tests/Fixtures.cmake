@@ -11,3 +11,4 @@ add_test(NAME plant_cleaner_fixtures
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/plant-cleaner-fixtures.sh ${CMAKE_BINARY_DIR}/wineprefix)
 set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
 set(VORLANE_TEST_FIXTURES_cleaning links cleaner)
+include(${CMAKE_CURRENT_LIST_DIR}/firefox/Profile.cmake)
