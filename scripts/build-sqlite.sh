@@ -53,8 +53,10 @@ dpkg-source --no-check -x "$dsc" "$src_dir/tree" >/dev/null
 echo "Making the amalgamation of $(basename "$dsc" .dsc)"
 tree=$src_dir/tree
 # Debian's patches are already applied by dpkg-source; the canonical source
-# tree builds the amalgamation with the host compiler and tclsh.
-(cd "$tree" && ./configure --disable-tcl >/dev/null && make -j"$(nproc)" sqlite3.c >/dev/null)
+# tree builds the amalgamation with the host compiler and tclsh (never the
+# cross compiler that a calling CMake may have put in CC).
+(cd "$tree" && env -u CFLAGS -u CPPFLAGS -u LDFLAGS CC=cc ./configure --disable-tcl >/dev/null &&
+  env -u CFLAGS -u CPPFLAGS -u LDFLAGS make CC=cc -j"$(nproc)" sqlite3.c >/dev/null)
 
 tmp=$top/amalgamation.tmp
 rm -rf "$tmp"
@@ -63,5 +65,5 @@ cp "$tree/sqlite3.c" "$tree/sqlite3.h" "$tmp/"
 grep -m1 '^#define SQLITE_VERSION ' "$tmp/sqlite3.h" | awk '{print $3}' | tr -d '"' >"$tmp/VERSION"
 rm -rf "$out"
 mv "$tmp" "$out"
-rm -rf "$src_dir"
+rm -rf "$src_dir" "$apt_dir"
 echo "SQLite $(cat "$out/VERSION") amalgamation in $out"
