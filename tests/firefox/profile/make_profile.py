@@ -21,7 +21,7 @@ import os
 import shutil
 import sys
 import threading
-import time
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from marionette import Marionette, start_firefox  # noqa: E402
@@ -50,7 +50,7 @@ class Site(http.server.BaseHTTPRequestHandler):
                     "<link rel='icon' href='/favicon.png'></head>"
                     f"<body><h1>{name}</h1><p>A page of the test site.</p></body></html>")
             self._reply(page.encode(), "text/html; charset=utf-8",
-                        {"Set-Cookie": f"seen_{abs(hash(path)) % 1000}=1; Path=/; Max-Age=31536000"})
+                        {"Set-Cookie": f"seen_{zlib.crc32(path.encode()) % 1000}=1; Path=/; Max-Age=31536000"})
 
     def _reply(self, body, kind, headers=None):
         self.send_response(200)
