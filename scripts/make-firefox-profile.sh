@@ -29,7 +29,7 @@ if [ ! -f "$top/made" ]; then
   mkdir -p "$top"
   echo "Making a Firefox profile with firefox-esr $(firefox-esr --version 2>/dev/null | awk '{print $3}')"
   start=$(date +%s)
-  in_loopback_namespace "python3 '$root/tests/firefox/profile/make_profile.py' '$profile' '$top/work'"
+  in_loopback_namespace "python3 -B '$root/tests/firefox/profile/make_profile.py' '$profile' '$top/work'"
   rm -f "$profile/lock" "$profile/.parentlock"
   touch "$top/made"
   echo "Firefox profile made in $(( $(date +%s) - start )) s: $profile"

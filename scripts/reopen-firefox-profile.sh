@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 erased=$2/drive_c/vorlane-firefox-erased/places.sqlite
 [ -f "$erased" ] || { echo "no erased places.sqlite at $erased: did the firefox tests run?" >&2; exit 1; }
-inner="ip link set lo up && python3 '$root/tests/firefox/profile/reopen.py' '$build/firefox-profile/profile' '$erased' '$build/firefox-profile/reopen'"
+inner="ip link set lo up && python3 -B '$root/tests/firefox/profile/reopen.py' '$build/firefox-profile/profile' '$erased' '$build/firefox-profile/reopen'"
 status=0
 if [ "$(id -u)" -eq 0 ]; then unshare -n bash -c "$inner" || status=$?; else unshare -rn bash -c "$inner" || status=$?; fi
 # Used once: a later run must not check a file its own tests did not erase.
