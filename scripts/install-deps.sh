@@ -15,6 +15,8 @@ packages=(
   fonts-liberation
   nsis
   python3
+  tcl dpkg-dev          # SQLite's amalgamation from Debian's source package
+  firefox-esr iproute2  # the tests' Firefox profile, made in a loopback-only namespace
 )
 
 missing=()

@@ -12,3 +12,4 @@ add_test(NAME plant_cleaner_fixtures
 set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
 set(VORLANE_TEST_FIXTURES_cleaning links cleaner)
 set(VORLANE_TEST_FIXTURES_app cleaner)
+include(${CMAKE_CURRENT_LIST_DIR}/firefox/Profile.cmake)

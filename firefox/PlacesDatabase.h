@@ -1,0 +1,29 @@
+// Erasing browsing history and downloads from a Firefox profile's places.sqlite
+// with SQL, keeping every bookmark, keyword and tag. The file also holds the
+// user's bookmarks, so it is never deleted as a whole while it is a places
+// database.
+#pragma once
+
+#include <string>
+
+enum class PlacesOutcome {
+    Erased,     // done, committed and checkpointed: no -wal holds what was erased
+    NotPlaces,  // no places database there (missing, not SQLite, or without
+                // bookmarks): nothing to lose, the caller may delete the file
+    Failed,     // in use, read-only, damaged or failing: left as it was
+};
+
+namespace PlacesDatabase {
+
+// Erases every visit, typed address, input history and page metadata; deletes
+// the pages nothing else refers to; the pages that stay (bookmarked, or named
+// by a keyword) keep their bookmarks and read as never visited. `path` is in
+// the ANSI code page.
+PlacesOutcome EraseHistory(const std::string& path);
+
+// Erases the downloads list: the download visits and the download annotations;
+// deletes a downloaded page only when nothing else (a visit of its own, a
+// bookmark, a keyword) keeps it. Other history stays.
+PlacesOutcome EraseDownloads(const std::string& path);
+
+}  // namespace PlacesDatabase

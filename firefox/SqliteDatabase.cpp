@@ -1,0 +1,84 @@
+#include "firefox/SqliteDatabase.h"
+
+void ThrowOnSqliteError(sqlite3* db, int code) {
+    if (code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE) return;
+    std::string message = sqlite3_errstr(code);
+    if (db && sqlite3_errcode(db) == code) message = sqlite3_errmsg(db);
+    throw SqliteError(code, message);
+}
+
+SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql) : db_(db) {
+    sqlite3_stmt* raw = nullptr;
+    const int code = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
+    stmt_.reset(raw);
+    ThrowOnSqliteError(db, code);
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value) {
+    ThrowOnSqliteError(db_, sqlite3_bind_int64(stmt_.get(), index, value));
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, const std::string& value) {
+    ThrowOnSqliteError(db_, sqlite3_bind_text(stmt_.get(), index, value.data(), static_cast<int>(value.size()),
+                                              SQLITE_TRANSIENT));
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, double value) {
+    ThrowOnSqliteError(db_, sqlite3_bind_double(stmt_.get(), index, value));
+    return *this;
+}
+
+bool SqliteStatement::Step() {
+    const int code = sqlite3_step(stmt_.get());
+    ThrowOnSqliteError(db_, code);
+    return code == SQLITE_ROW;
+}
+
+std::int64_t SqliteStatement::Int64(int column) const { return sqlite3_column_int64(stmt_.get(), column); }
+
+std::string SqliteStatement::Text(int column) const {
+    const auto* text = sqlite3_column_text(stmt_.get(), column);
+    return text ? std::string(reinterpret_cast<const char*>(text),
+                              static_cast<std::size_t>(sqlite3_column_bytes(stmt_.get(), column)))
+                : std::string();
+}
+
+SqliteDatabase::SqliteDatabase(const std::string& utf8Path) {
+    sqlite3* raw = nullptr;
+    const int code = sqlite3_open_v2(utf8Path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    db_.reset(raw);
+    ThrowOnSqliteError(raw, code);
+    sqlite3_extended_result_codes(raw, 1);
+}
+
+void SqliteDatabase::Execute(const std::string& sql) {
+    ThrowOnSqliteError(db_.get(), sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr));
+}
+
+std::int64_t SqliteDatabase::Scalar(const std::string& sql, std::int64_t fallback) {
+    SqliteStatement statement = Prepare(sql);
+    return statement.Step() ? statement.Int64(0) : fallback;
+}
+
+bool SqliteDatabase::HasTable(const std::string& name) {
+    SqliteStatement statement = Prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    return statement.Bind(1, name).Step();
+}
+
+SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }
+
+SqliteTransaction::~SqliteTransaction() {
+    if (!open_) return;
+    try {
+        db_.Execute("ROLLBACK");
+    } catch (const SqliteError&) {
+        // SQLite has already rolled back after certain errors; nothing is left to undo.
+    }
+}
+
+void SqliteTransaction::Commit() {
+    db_.Execute("COMMIT");
+    open_ = false;
+}

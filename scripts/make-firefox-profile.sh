@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Makes a real Firefox profile once per build tree (BUILD_DIR/firefox-profile),
+# with firefox-esr driven headless inside a network namespace that has only
+# loopback, then plants a copy of it in the test prefix's drive C as
+# C:\vorlane-firefox-profile\ (replaced on every run).
+# HOME and the cache folders point into the build tree: the user's own
+# ~/.mozilla is never read or written.
+# Usage: scripts/make-firefox-profile.sh BUILD_DIR [WINEPREFIX]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(mkdir -p "$1" && cd "$1" && pwd)
+prefix=${2:-}
+top=$build/firefox-profile
+profile=$top/profile
+
+# Runs a command in a new network namespace with only loopback up.
+in_loopback_namespace() {
+  local inner="ip link set lo up && $*"
+  if [ "$(id -u)" -eq 0 ]; then
+    unshare -n bash -c "$inner"
+  else
+    unshare -rn bash -c "$inner"
+  fi
+}
+
+if [ ! -f "$top/made" ]; then
+  command -v firefox-esr >/dev/null || { echo "firefox-esr is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+  rm -rf "$top"
+  mkdir -p "$top"
+  echo "Making a Firefox profile with firefox-esr $(firefox-esr --version 2>/dev/null | awk '{print $3}')"
+  start=$(date +%s)
+  in_loopback_namespace "python3 -B '$root/tests/firefox/profile/make_profile.py' '$profile' '$top/work'"
+  rm -f "$profile/lock" "$profile/.parentlock"
+  touch "$top/made"
+  echo "Firefox profile made in $(( $(date +%s) - start )) s: $profile"
+fi
+
+if [ -n "$prefix" ]; then
+  target=$prefix/drive_c/vorlane-firefox-profile
+  rm -rf "$target"
+  mkdir -p "$target"
+  cp -r "$profile/." "$target/"
+fi

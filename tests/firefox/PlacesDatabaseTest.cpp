@@ -1,0 +1,221 @@
+// Erasing history and downloads from a places.sqlite that a real Firefox wrote:
+// scripts/make-firefox-profile.sh makes the profile with firefox-esr and plants
+// it as C:\vorlane-firefox-profile\; each test works on its own copy.
+#include "firefox/PlacesDatabase.h"
+#include "firefox/SqliteDatabase.h"
+#include "support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char PlantedProfile[] = "C:\\vorlane-firefox-profile";
+// Where the erased database is left for the Linux-side check that starts
+// Firefox on it (tests/firefox/profile/reopen.py).
+constexpr char ErasedForFirefox[] = "C:\\vorlane-firefox-erased\\places.sqlite";
+
+// Every row of `sql`, its columns joined with "|".
+std::vector<std::string> Rows(const std::string& database, const std::string& sql) {
+    SqliteDatabase db(database);
+    SqliteStatement statement = db.Prepare(sql);
+    std::vector<std::string> rows;
+    while (statement.Step()) {
+        std::string row;
+        for (int column = 0; column < statement.Columns(); ++column) {
+            if (column) row += "|";
+            row += statement.Text(column);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::int64_t Count(const std::string& database, const std::string& sql) {
+    SqliteDatabase db(database);
+    return db.Scalar(sql, -1);
+}
+
+// The bookmarks as a user sees them: folders, titles, URLs, tags (bookmarks in
+// the tag folders), keywords, positions.
+constexpr char BookmarksQuery[] =
+    "SELECT b.guid, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(parent.guid, ''), b.position,"
+    " IFNULL(k.keyword, ''), b.dateAdded FROM moz_bookmarks b"
+    " LEFT JOIN moz_places p ON p.id = b.fk LEFT JOIN moz_bookmarks parent ON parent.id = b.parent"
+    " LEFT JOIN moz_keywords k ON k.place_id = b.fk ORDER BY b.id";
+
+constexpr char DownloadAnnotations[] =
+    "SELECT count(*) FROM moz_annos a JOIN moz_anno_attributes n ON n.id = a.anno_attribute_id"
+    " WHERE n.name LIKE 'downloads/%'";
+
+// Words that only the history of the fixture profile holds (its URLs, titles,
+// input history, metadata search terms) and the downloaded file's URL.
+const char* const HistoryWords[] = {"history-secret", "typed-secret"};
+constexpr char DownloadWord[] = "download-secret";
+
+bool FileHolds(const std::string& path, const std::string& word) {
+    return Fixtures::FileExists(path) && Fixtures::ReadFile(path).find(word) != std::string::npos;
+}
+
+std::int64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return static_cast<std::int64_t>(data.nFileSizeLow) | (static_cast<std::int64_t>(data.nFileSizeHigh) << 32);
+}
+
+class PlacesDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string source = std::string(PlantedProfile) + "\\places.sqlite";
+        ASSERT_TRUE(Fixtures::FileExists(source)) << "the Firefox profile fixture is missing";
+        for (const char* suffix : {"", "-wal"}) {
+            const std::string from = source + suffix;
+            if (Fixtures::FileExists(from)) {
+                ASSERT_TRUE(::CopyFileA(from.c_str(), (places_ + suffix).c_str(), FALSE));
+            }
+        }
+        bookmarks_ = Rows(places_, BookmarksQuery);
+        // The fixture must hold what the tests erase, or they would prove nothing.
+        ASSERT_GT(Count(places_, "SELECT count(*) FROM moz_historyvisits"), 0);
+        ASSERT_GT(Count(places_, "SELECT count(*) FROM moz_places WHERE typed = 1"), 0);
+        ASSERT_GT(Count(places_, "SELECT count(*) FROM moz_inputhistory"), 0);
+        ASSERT_GT(Count(places_, "SELECT count(*) FROM moz_places_metadata"), 0);
+        ASSERT_GT(Count(places_, DownloadAnnotations), 0);
+        ASSERT_GT(Count(places_, "SELECT count(*) FROM moz_bookmarks WHERE type = 1"), 5);
+        ASSERT_GT(Count(places_, "SELECT count(*) FROM moz_keywords"), 0);
+        ASSERT_TRUE(FileHolds(places_, "history-secret"));
+    }
+
+    void ExpectSoundDatabase() {
+        EXPECT_EQ(Rows(places_, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+        EXPECT_LE(FileSize(places_ + "-wal"), 0) << "the write-ahead log still holds pages";
+        // Every page keeps a valid origin and every origin has a page.
+        EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places p WHERE NOT EXISTS"
+                                 " (SELECT 1 FROM moz_origins o WHERE o.id = p.origin_id)"), 0);
+        EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_origins o WHERE NOT EXISTS"
+                                 " (SELECT 1 FROM moz_places p WHERE p.origin_id = o.id)"), 0);
+    }
+
+    Fixtures::TempFolder folder_;
+    std::string places_ = folder_ / "places.sqlite";
+    std::vector<std::string> bookmarks_;
+};
+
+TEST_F(PlacesDatabaseTest, EraseHistoryLeavesNoVisitAndEveryBookmark) {
+    ASSERT_EQ(PlacesDatabase::EraseHistory(places_), PlacesOutcome::Erased);
+
+    EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
+    for (const char* table : {"moz_historyvisits", "moz_historyvisits_extra", "moz_inputhistory",
+                              "moz_places_metadata", "moz_places_metadata_search_queries", "moz_places_extra"})
+        EXPECT_EQ(Count(places_, std::string("SELECT count(*) FROM ") + table), 0) << table;
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places WHERE visit_count <> 0 OR typed <> 0"
+                             " OR last_visit_date IS NOT NULL"), 0);
+    // Only pages that a bookmark or keyword names are left.
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places p WHERE NOT EXISTS"
+                             " (SELECT 1 FROM moz_bookmarks b WHERE b.fk = p.id) AND NOT EXISTS"
+                             " (SELECT 1 FROM moz_keywords k WHERE k.place_id = p.id)"), 0);
+    EXPECT_EQ(Count(places_, DownloadAnnotations), 0);
+    // A bookmarked page that had visits ranks as a never-visited bookmark, and
+    // Firefox is asked to compute its frecency again.
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places WHERE url LIKE '%/bookmarked/visited-too'"
+                             " AND frecency > 0 AND recalc_frecency = 1"), 1);
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_origins WHERE frecency > 1"), 0);
+    ExpectSoundDatabase();
+    for (const char* word : HistoryWords) EXPECT_FALSE(FileHolds(places_, word)) << word;
+    EXPECT_FALSE(FileHolds(places_, DownloadWord));
+
+    Fixtures::MakeFolders("C:\\vorlane-firefox-erased");
+    EXPECT_TRUE(::CopyFileA(places_.c_str(), ErasedForFirefox, FALSE));
+}
+
+TEST_F(PlacesDatabaseTest, EraseDownloadsLeavesTheRestOfTheHistory) {
+    const std::string otherVisits = "SELECT count(*) FROM moz_historyvisits WHERE visit_type <> 7";
+    const std::int64_t visitsBefore = Count(places_, otherVisits);
+    const std::int64_t typedBefore = Count(places_, "SELECT count(*) FROM moz_places WHERE typed = 1");
+
+    ASSERT_EQ(PlacesDatabase::EraseDownloads(places_), PlacesOutcome::Erased);
+
+    EXPECT_EQ(Count(places_, DownloadAnnotations), 0);
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_historyvisits WHERE visit_type = 7"), 0);
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_anno_attributes WHERE name LIKE 'downloads/%'"), 0);
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places WHERE url LIKE '%download-secret%'"), 0);
+    EXPECT_EQ(Count(places_, otherVisits), visitsBefore);
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places WHERE typed = 1"), typedBefore);
+    EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
+    ExpectSoundDatabase();
+    EXPECT_FALSE(FileHolds(places_, DownloadWord));
+    EXPECT_TRUE(FileHolds(places_, "history-secret"));
+}
+
+TEST_F(PlacesDatabaseTest, ADatabaseInUseIsLeftAsItWas) {
+    const std::int64_t visits = Count(places_, "SELECT count(*) FROM moz_historyvisits");
+    {
+        // A running Firefox holds its database with an exclusive lock.
+        SqliteDatabase firefox(places_);
+        firefox.Execute("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
+        EXPECT_EQ(PlacesDatabase::EraseHistory(places_), PlacesOutcome::Failed);
+        EXPECT_EQ(PlacesDatabase::EraseDownloads(places_), PlacesOutcome::Failed);
+        firefox.Execute("ROLLBACK");
+    }
+    EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_historyvisits"), visits);
+    EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
+}
+
+TEST_F(PlacesDatabaseTest, APathInTheAnsiCodePageIsFound) {
+    // "Profil\xE9" is "Profile" with an e-acute in code page 1252 (Wine's and
+    // Western Windows' ANSI code page); SQLite needs it as UTF-8.
+    ASSERT_EQ(::GetACP(), 1252u);
+    const std::string folder = folder_ / "Profil\xE9";
+    Fixtures::MakeFolders(folder);
+    const std::string moved = folder + "\\places.sqlite";
+    ASSERT_TRUE(::MoveFileA(places_.c_str(), moved.c_str()));
+    ::DeleteFileA((places_ + "-wal").c_str());
+
+    EXPECT_EQ(PlacesDatabase::EraseHistory(moved), PlacesOutcome::Erased);
+    EXPECT_FALSE(FileHolds(moved, "history-secret"));
+}
+
+struct NotPlacesCase {
+    const char* name;
+    const char* content;     // written as the file, unless `sql` builds it
+    const char* sql;         // a database made with these statements
+};
+
+void PrintTo(const NotPlacesCase& c, std::ostream* os) { *os << c.name; }
+
+class NotPlacesTest : public ::testing::TestWithParam<NotPlacesCase> {};
+
+TEST_P(NotPlacesTest, IsLeftForTheCallerToDeleteAsAFile) {
+    Fixtures::TempFolder folder;
+    const std::string path = folder / "places.sqlite";
+    if (GetParam().sql) {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, GetParam().sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+    } else if (GetParam().content) {
+        Fixtures::WriteFile(path, GetParam().content);
+    }
+    const std::string before = Fixtures::FileExists(path) ? Fixtures::ReadFile(path) : "";
+
+    EXPECT_EQ(PlacesDatabase::EraseHistory(path), PlacesOutcome::NotPlaces);
+    EXPECT_EQ(PlacesDatabase::EraseDownloads(path), PlacesOutcome::NotPlaces);
+    EXPECT_EQ(Fixtures::FileExists(path) ? Fixtures::ReadFile(path) : "", before) << "the file was changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NotPlacesTest,
+    ::testing::Values(
+        NotPlacesCase{"Text", "This is not a database, though it is named like one.\r\n", nullptr},
+        NotPlacesCase{"Empty", "", nullptr},
+        NotPlacesCase{"Missing", nullptr, nullptr},
+        NotPlacesCase{"OtherDatabase", nullptr,
+                      "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
+                      "INSERT INTO moz_places (url) VALUES ('https://history-secret.example/')"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
