@@ -39,7 +39,10 @@ bool MarkForDeletion(HANDLE file) {
 }  // namespace
 
 FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes)
-    : folder_(std::move(folder)), expectedPrefix_(BelowVolumeRoot(resolvedFolder)), attributes_(attributes) {}
+    : folder_(std::move(folder)),
+      resolvedFolder_(resolvedFolder),
+      expectedPrefix_(BelowVolumeRoot(resolvedFolder)),
+      attributes_(attributes) {}
 
 // Under Wine a file link reads as a plain file and opens as its target, so the
 // name the opened file really has is the guard: it must be this folder's name
@@ -79,4 +82,13 @@ FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DW
     if (attributes_ == Attributes::MakeArchiveOnly && attributes != FILE_ATTRIBUTE_ARCHIVE)
         SetAttributes(file.Get(), FILE_ATTRIBUTE_ARCHIVE);
     return MarkForDeletion(file.Get()) ? Outcome::Deleted : Outcome::Failed;
+}
+
+bool FolderFileDeleter::IsPlainFileHere(const std::string& name) const {
+    UniqueFile file(::CreateFileA((folder_ + "\\" + name).c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !IsDirectlyInFolder(file.Get(), name)) return false;
+    FILE_BASIC_INFO basic{};
+    return ::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic)) &&
+           !(basic.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
 }

@@ -26,12 +26,18 @@ public:
     // the handle). Gone: the file was not there.
     Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES) const;
 
+    // True when `folder\name` is a file that really is directly in the folder
+    // (not a link to a file elsewhere): for callers that must open it by name.
+    bool IsPlainFileHere(const std::string& name) const;
+
     const std::string& Folder() const { return folder_; }
+    const std::string& ResolvedFolder() const { return resolvedFolder_; }
 
 private:
     bool IsDirectlyInFolder(HANDLE file, const std::string& name) const;
 
     std::string folder_;
+    std::string resolvedFolder_;
     std::wstring expectedPrefix_;  // the folder's path below its volume root, with a final backslash
     Attributes attributes_;
 };

@@ -45,15 +45,6 @@ void MakeArchiveOnly(const std::string& path) {
     if (!IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
 }
 
-// Where `folder`, found by walking down from `top`, must really be.
-std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder) {
-    const std::string normalizedTop = FileRoutines::NormalizePath(top);
-    if (folder.size() < normalizedTop.size()) return resolvedTop;
-    std::string below = folder.substr(normalizedTop.size());
-    if (!below.empty() && below.back() == '\\') below.pop_back();
-    return below.empty() ? resolvedTop : resolvedTop + "\\" + below;
-}
-
 AddFolder::FolderCollection WalkTree(const std::string& top) {
     AddFolder::FolderCollection folders{FileRoutines::NormalizePath(top)};
     AddFolder::GetSubDirectories2016(folders, true);
@@ -161,7 +152,7 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     steps.Run(102, [&] { folders = WalkTree(top); });
     PacedStatus paced(status);
     for (const std::string& folder : folders) {
-        steps.Run(104, [&] { DeleteFilesIn(folder, ResolvedBelow(resolvedTop, top, folder), paced); });
+        steps.Run(104, [&] { DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, top, folder), paced); });
     }
     steps.Run(104, [&] { paced.Flush(); });
     steps.Run(106, [&] { RemoveEmptyFolders(top); });

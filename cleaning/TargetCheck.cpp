@@ -161,6 +161,13 @@ bool IsInside(const std::string& child, const std::string& parent) {
     return c.size() > p.size() && EqualNoCase(c.substr(0, p.size()), p);
 }
 
+std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder) {
+    const std::string from = WithoutTrailingBackslash(top);
+    const std::string to = WithoutTrailingBackslash(folder);
+    if (to.size() <= from.size()) return WithoutTrailingBackslash(resolvedTop);
+    return WithoutTrailingBackslash(resolvedTop) + to.substr(from.size());
+}
+
 bool CoversProtectedFolder(const std::string& path, const std::vector<std::string>& protectedFolders) {
     return std::any_of(protectedFolders.begin(), protectedFolders.end(), [&](const std::string& folder) {
         return SamePath(path, folder) || IsInside(folder, path);

@@ -45,6 +45,10 @@ Verdict CheckFolder(const std::string& path, std::string* resolved = nullptr);
 // without regard to case); a folder is not inside itself.
 bool IsInside(const std::string& child, const std::string& parent);
 
+// Where `folder`, found by walking down from `top`, must really be: the
+// resolved top plus the same way down.
+std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder);
+
 // Compares two paths without regard to case or one trailing backslash.
 bool SamePath(const std::string& a, const std::string& b);
 

@@ -1,8 +1,10 @@
 #include "firefox/Firefox.h"
 
+#include "cleaning/AddFolder.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "firefox/INI.h"
+#include "firefox/PlacesDatabase.h"
 #include "system/Registry1.h"
 #include "system/UniqueHandle.h"
 
@@ -62,14 +64,19 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsDeletedOrGone(FolderFileDeleter::Outcome outcome) {
+    return outcome == FolderFileDeleter::Outcome::Deleted || outcome == FolderFileDeleter::Outcome::Gone;
+}
+
 // An SQLite database with its write-ahead log, shared-memory index and rollback
-// journal: a stale log left beside a fresh database corrupts it. While the
-// database itself stays (in use, read-only), its companions stay too, since
-// they may hold changes that the database still needs.
+// journal: a stale log left beside a fresh database corrupts it, so the
+// companions go first and the database only once they are gone (or were never
+// there).
 void DeleteDatabase(const FolderFileDeleter& profile, const std::string& name) {
-    const FolderFileDeleter::Outcome outcome = profile.Delete(name);
-    if (outcome != FolderFileDeleter::Outcome::Deleted && outcome != FolderFileDeleter::Outcome::Gone) return;
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) profile.Delete(name + suffix);
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        if (!IsDeletedOrGone(profile.Delete(name + suffix))) return;
+    }
+    profile.Delete(name);
 }
 
 // Every file directly in the deleter's folder whose name matches `pattern`;
@@ -90,47 +97,103 @@ FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& r
     return FolderFileDeleter(folder, resolved, FolderFileDeleter::Attributes::KeepReadOnly);
 }
 
-}  // namespace
-
-Firefox::Firefox() {
-    GetFireFoxPath();
-    if (!profile_) return;  // no profile: the paths stay empty and name nothing
-    cachePath_ = *profile_ + FirefoxNames::Cache;
-    historyDatPath_ = *profile_ + FirefoxNames::HistoryDat;
-    cookiesTxtPath_ = *profile_ + FirefoxNames::CookiesTxt;
+// Empties a cache folder that must lie inside `within` (resolved): the files
+// directly in it and in every folder below it; the folders stay. A link is
+// never entered, and a folder that is not where the walk found it is skipped.
+void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse) {
+    std::string resolved;
+    switch (TargetCheck::CheckFolder(folder, &resolved)) {
+    case TargetCheck::Verdict::Missing: return;
+    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(folder)); return;
+    case TargetCheck::Verdict::Target: break;
+    }
+    if (!TargetCheck::IsInside(resolved, within)) {
+        status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
+        return;
+    }
+    AddFolder::FolderCollection folders{folder + "\\"};
+    if (recurse) AddFolder::GetSubDirectories2016(folders, true);
+    for (const std::string& found : folders) {
+        const std::string path = found.substr(0, found.size() - 1);
+        const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
+        if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) continue;
+        DeleteMatchingFiles(ProfileDeleter(path, expected), FirefoxNames::AllFiles);
+    }
 }
 
-std::string Firefox::GetFireFoxPath() {
-    profile_.reset();
-    firefoxFolder_.clear();
-    const std::string appData =
-        Registry1::ReadRegString(HKEY_CURRENT_USER, FirefoxNames::ShellFoldersKey, FirefoxNames::AppDataValue, "");
-    if (!IsFullyQualified(appData)) return "";
+// Firefox keeps parent.lock open without sharing while it runs; a missing
+// lock (profiles made elsewhere) means nobody holds the profile.
+bool IsInUse(const std::string& profile) {
+    UniqueFile lock(::CreateFileA((profile + FirefoxNames::ParentLock).c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
 
-    firefoxFolder_ = appData + FirefoxNames::FirefoxFolder;
-    const std::string ini = firefoxFolder_ + FirefoxNames::ProfilesIni;
-    const INI reader;
-    const std::optional<std::string> entry = reader.GetFromINI(ini, FirefoxNames::ProfileSection, FirefoxNames::PathKey);
-    if (!entry) return "";
+bool IsProfileSection(const std::string& name) {
+    const std::size_t prefix = std::char_traits<char>::length(FirefoxNames::ProfileSectionPrefix);
+    return name.size() > prefix && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(),
+                                                    static_cast<int>(prefix), FirefoxNames::ProfileSectionPrefix,
+                                                    static_cast<int>(prefix)) == CSTR_EQUAL &&
+           std::all_of(name.begin() + prefix, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
 
-    // Firefox writes IsRelative=0 for a profile kept anywhere else; without
-    // the key the entry is relative.
-    relative_ = reader.GetFromINI(ini, FirefoxNames::ProfileSection, FirefoxNames::IsRelativeKey) != "0";
-    std::string path = relative_ ? firefoxFolder_ + "\\" + *entry : *entry;
+std::string WithBackslashes(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
-    profile_ = path;
     return path;
 }
 
-std::optional<std::string> Firefox::CheckProfile(StatusLine& status) const {
-    if (!profile_) return std::nullopt;
+std::string ShellFolder(const char* value) {
+    return Registry1::ReadRegString(HKEY_CURRENT_USER, FirefoxNames::ShellFoldersKey, value, "");
+}
+
+}  // namespace
+
+Firefox::Firefox() { GetFireFoxPath(); }
+
+std::string Firefox::GetFireFoxPath() {
+    profiles_.clear();
+    firefoxFolder_.clear();
+    localFirefoxFolder_.clear();
+    const std::string appData = ShellFolder(FirefoxNames::AppDataValue);
+    if (!IsFullyQualified(appData)) return "";
+    firefoxFolder_ = appData + FirefoxNames::FirefoxFolder;
+    const std::string localAppData = ShellFolder(FirefoxNames::LocalAppDataValue);
+    if (IsFullyQualified(localAppData)) localFirefoxFolder_ = localAppData + FirefoxNames::FirefoxFolder;
+
+    const std::string ini = firefoxFolder_ + FirefoxNames::ProfilesIni;
+    const INI reader;
+    for (const std::string& section : reader.SectionNames(ini)) {
+        if (!IsProfileSection(section)) continue;
+        const std::optional<std::string> entry = reader.GetFromINI(ini, section, FirefoxNames::PathKey);
+        if (!entry) continue;
+        FirefoxProfile profile;
+        // Firefox writes IsRelative=0 for a profile kept anywhere else; without
+        // the key the entry is relative. Firefox keeps the cache of a relative
+        // profile under Local AppData at the same relative path, and that of
+        // an absolute one inside the profile itself.
+        profile.relative = reader.GetFromINI(ini, section, FirefoxNames::IsRelativeKey) != "0";
+        profile.path = WithBackslashes(profile.relative ? firefoxFolder_ + "\\" + *entry : *entry);
+        if (profile.relative && !localFirefoxFolder_.empty())
+            profile.cacheRoot = WithBackslashes(localFirefoxFolder_ + "\\" + *entry);
+        else if (!profile.relative)
+            profile.cacheRoot = profile.path;
+        // A profile listed twice is cleaned once.
+        const bool listed = std::any_of(profiles_.begin(), profiles_.end(), [&](const FirefoxProfile& other) {
+            return TargetCheck::SamePath(other.path, profile.path);
+        });
+        if (!listed) profiles_.push_back(profile);
+    }
+    return ProfilePath();
+}
+
+std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, StatusLine& status) const {
     std::string resolved;
     bool accepted = false;
-    switch (TargetCheck::CheckFolder(*profile_, &resolved)) {
+    switch (TargetCheck::CheckFolder(profile.path, &resolved)) {
     case TargetCheck::Verdict::Missing: return std::nullopt;
     case TargetCheck::Verdict::Refused: break;
     case TargetCheck::Verdict::Target:
-        if (relative_) {
+        if (profile.relative) {
             // After ".." and links the profile must still be inside the Firefox folder.
             const std::string firefox = TargetCheck::ResolvedPath(firefoxFolder_);
             accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
@@ -140,55 +203,79 @@ std::optional<std::string> Firefox::CheckProfile(StatusLine& status) const {
         }
         break;
     }
-    if (accepted) return resolved;
-    status.LeaveAlone(*profile_ + FirefoxNames::NotAProfile);
-    return std::nullopt;
+    if (!accepted) {
+        status.LeaveAlone(profile.path + FirefoxNames::NotAProfile);
+        return std::nullopt;
+    }
+    if (IsInUse(resolved)) {
+        status.LeaveAlone(profile.path + FirefoxNames::InUse);
+        return std::nullopt;
+    }
+    return resolved;
 }
 
-void Firefox::InProfile(StatusLine& status, const std::function<void(const FolderFileDeleter&)>& deletions) const {
-    const std::optional<std::string> resolved = CheckProfile(status);
-    if (resolved) deletions(ProfileDeleter(*profile_, *resolved));
+void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) const {
+    for (const FirefoxProfile& profile : profiles_) {
+        const std::optional<std::string> resolved = CheckProfile(profile, status);
+        if (resolved) deletions(profile, ProfileDeleter(profile.path, *resolved));
+    }
 }
 
 // The fixed names start with a backslash; the deleter takes bare names.
+// places.sqlite also holds the bookmarks: the history is erased from it with
+// SQL, and only a file that holds no bookmarks is deleted as a file.
 void Firefox::Delete_TypedUrls(StatusLine& status) const {
-    InProfile(status, [](const FolderFileDeleter& profile) { DeleteDatabase(profile, FirefoxNames::PlacesSqlite + 1); });
+    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
+        const char* name = FirefoxNames::PlacesSqlite + 1;
+        if (!folder.IsPlainFileHere(name)) return;
+        switch (PlacesDatabase::EraseHistory(folder.Folder() + FirefoxNames::PlacesSqlite)) {
+        case PlacesOutcome::Erased: break;
+        case PlacesOutcome::NotPlaces: DeleteDatabase(folder, name); break;
+        case PlacesOutcome::Failed:
+            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + FirefoxNames::NotChanged);
+            break;
+        }
+    });
 }
 
 void Firefox::Delete_History(StatusLine& status) const {
-    InProfile(status, [](const FolderFileDeleter& profile) {
-        profile.Delete(FirefoxNames::HistoryDat + 1);
-        DeleteDatabase(profile, FirefoxNames::FormHistorySqlite + 1);
+    InEachProfile(status, [](const FirefoxProfile&, const FolderFileDeleter& folder) {
+        folder.Delete(FirefoxNames::HistoryDat + 1);
+        DeleteDatabase(folder, FirefoxNames::FormHistorySqlite + 1);
     });
 }
 
+// The downloads list of today's Firefox lives in places.sqlite; the old
+// downloads.sqlite goes as a file.
 void Firefox::Delete_Downloads(StatusLine& status) const {
-    InProfile(status,
-              [](const FolderFileDeleter& profile) { DeleteDatabase(profile, FirefoxNames::DownloadsSqlite + 1); });
+    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
+        DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1);
+        if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite + 1)) return;
+        if (PlacesDatabase::EraseDownloads(folder.Folder() + FirefoxNames::PlacesSqlite) == PlacesOutcome::Failed)
+            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + FirefoxNames::NotChanged);
+    });
 }
 
 void Firefox::Delete_Cookies(StatusLine& status) const {
-    InProfile(status, [](const FolderFileDeleter& profile) {
-        profile.Delete(FirefoxNames::CookiesTxt + 1);
-        DeleteDatabase(profile, FirefoxNames::CookiesSqlite + 1);
+    InEachProfile(status, [](const FirefoxProfile&, const FolderFileDeleter& folder) {
+        folder.Delete(FirefoxNames::CookiesTxt + 1);
+        DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1);
     });
 }
 
-// The cache folder is cleaned only when it is a real folder inside the profile:
-// a link there is never entered.
+// The old cache folder (its files only) and the "*.cache" files of the
+// profile, then cache2 with everything below it: in the profile, and where
+// Firefox keeps it for a relative profile, under Local AppData.
 void Firefox::Delete_Cache(StatusLine& status) const {
-    const std::optional<std::string> resolved = CheckProfile(status);
-    if (!resolved) return;
-    std::string resolvedCache;
-    switch (TargetCheck::CheckFolder(cachePath_, &resolvedCache)) {
-    case TargetCheck::Verdict::Missing: break;
-    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(cachePath_)); break;
-    case TargetCheck::Verdict::Target:
-        if (TargetCheck::IsInside(resolvedCache, *resolved))
-            DeleteMatchingFiles(ProfileDeleter(cachePath_, resolvedCache), FirefoxNames::AllFiles);
-        else
-            status.LeaveAlone(TargetCheck::NotABrowserFolder(cachePath_));
-        break;
-    }
-    DeleteMatchingFiles(ProfileDeleter(*profile_, *resolved), FirefoxNames::CacheFiles);
+    InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
+        const std::string& resolvedProfile = folder.ResolvedFolder();
+        EmptyCacheFolder(profile.path + FirefoxNames::Cache, resolvedProfile, status, false);
+        DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
+        EmptyCacheFolder(profile.path + FirefoxNames::Cache2, resolvedProfile, status, true);
+        if (profile.relative && !profile.cacheRoot.empty()) {
+            const std::string localFirefox = TargetCheck::ResolvedPath(localFirefoxFolder_);
+            if (!localFirefox.empty())
+                EmptyCacheFolder(profile.cacheRoot + FirefoxNames::Cache2, localFirefox, status, true);
+        }
+    });
 }

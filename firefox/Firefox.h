@@ -1,30 +1,35 @@
-// The user's Firefox profile folder and the deletions of whole files in it.
-// One object serves one cleaning call: the profile is looked up anew each time.
+// The user's Firefox profiles and the deletions in them. One object serves
+// one cleaning call: the profiles are looked up anew each time.
 #pragma once
 
 #include "cleaning/StatusLine.h"
 
 #include <functional>
-
 #include <optional>
 #include <string>
+#include <vector>
+
+class FolderFileDeleter;
 
 namespace FirefoxNames {
 inline constexpr char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr char AppDataValue[] = "AppData";
+inline constexpr char LocalAppDataValue[] = "Local AppData";
 inline constexpr char FirefoxFolder[] = "\\Mozilla\\Firefox";
 inline constexpr char ProfilesIni[] = "\\profiles.ini";
-inline constexpr char ProfileSection[] = "Profile0";
+inline constexpr char ProfileSectionPrefix[] = "Profile";
 inline constexpr char PathKey[] = "Path";
 inline constexpr char IsRelativeKey[] = "IsRelative";
 
 inline constexpr char Cache[] = "\\cache";
+inline constexpr char Cache2[] = "\\cache2";
 inline constexpr char HistoryDat[] = "\\history.dat";
 inline constexpr char CookiesTxt[] = "\\cookies.txt";
 inline constexpr char PlacesSqlite[] = "\\places.sqlite";
 inline constexpr char FormHistorySqlite[] = "\\formhistory.sqlite";
 inline constexpr char DownloadsSqlite[] = "\\downloads.sqlite";
 inline constexpr char CookiesSqlite[] = "\\cookies.sqlite";
+inline constexpr char ParentLock[] = "\\parent.lock";
 inline constexpr char AllFiles[] = "*.*";
 inline constexpr char CacheFiles[] = "*.cache";
 
@@ -32,48 +37,55 @@ inline constexpr char CacheFiles[] = "*.cache";
 // entry must have one of them.
 inline constexpr const char* ProfileMarkers[] = {"prefs.js", "times.json", "compatibility.ini"};
 inline constexpr char NotAProfile[] = " was left alone: not a Firefox profile";
+inline constexpr char InUse[] = " was left alone: Firefox is using it";
+inline constexpr char NotChanged[] = " was left alone: it could not be changed";
 }  // namespace FirefoxNames
 
-class FolderFileDeleter;
+// One profile entry of profiles.ini.
+struct FirefoxProfile {
+    std::string path;           // the profile folder as the entry names it
+    std::string cacheRoot;      // the folder whose cache2 holds Firefox's cache for it
+    bool relative = true;       // below the Firefox folder (IsRelative is not 0)
+};
 
 class Firefox {
 public:
-    // Looks up the profile and builds the paths of the files inside it.
+    // Looks up every profile of profiles.ini.
     Firefox();
 
-    // The profile folder named by the first entry of profiles.ini: below the
-    // Firefox folder of the user's application-data folder for a relative
-    // entry, the entry itself for an absolute one; empty when no profile can
-    // be found, and then every Delete_ method deletes nothing.
+    // Reads profiles.ini again; answers the first profile's folder, or ""
+    // when there is none, and then every Delete_ method deletes nothing.
     std::string GetFireFoxPath();
 
-    // Each deletes nothing unless the profile is one (see CheckProfile); a
-    // profile that is not is left whole and said on `status`.
+    // Each cleans every profile that is one (see CheckProfile) and that no
+    // running Firefox holds; any other is left whole and said on `status`.
     void Delete_TypedUrls(StatusLine& status) const;
     void Delete_History(StatusLine& status) const;
     void Delete_Downloads(StatusLine& status) const;
     void Delete_Cache(StatusLine& status) const;
     void Delete_Cookies(StatusLine& status) const;
 
-    bool Resolved() const { return profile_.has_value(); }
-    std::string ProfilePath() const { return profile_.value_or(""); }
-    const std::string& CachePath() const { return cachePath_; }
-    const std::string& HistoryDatPath() const { return historyDatPath_; }
-    const std::string& CookiesTxtPath() const { return cookiesTxtPath_; }
+    bool Resolved() const { return !profiles_.empty(); }
+    const std::vector<FirefoxProfile>& Profiles() const { return profiles_; }
+    // The first profile's folder and the paths built from it ("" without one).
+    std::string ProfilePath() const { return Resolved() ? profiles_.front().path : ""; }
+    std::string CachePath() const { return Resolved() ? ProfilePath() + FirefoxNames::Cache : ""; }
+    std::string HistoryDatPath() const { return Resolved() ? ProfilePath() + FirefoxNames::HistoryDat : ""; }
+    std::string CookiesTxtPath() const { return Resolved() ? ProfilePath() + FirefoxNames::CookiesTxt : ""; }
 
 private:
-    // The profile's resolved path when it may be cleaned: an existing folder
-    // that passes the target check and stays inside the Firefox folder (a
-    // relative entry) or holds a profile's own files (an absolute one). Says
-    // on `status` when an existing folder is refused; nothing for a missing one.
-    std::optional<std::string> CheckProfile(StatusLine& status) const;
-    // Runs `deletions` with a deleter for the profile folder when CheckProfile accepts it.
-    void InProfile(StatusLine& status, const std::function<void(const FolderFileDeleter&)>& deletions) const;
+    using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;
 
-    std::optional<std::string> profile_;  // nothing when no profile was found
-    std::string firefoxFolder_;
-    bool relative_ = true;
-    std::string cachePath_;
-    std::string historyDatPath_;
-    std::string cookiesTxtPath_;
+    // The profile's resolved folder when it may be cleaned: an existing folder
+    // that passes the target check and stays inside the Firefox folder (a
+    // relative entry) or holds a profile's own files (an absolute one), and
+    // that no running Firefox holds. Says on `status` why an existing folder
+    // is left alone; nothing for a missing one.
+    std::optional<std::string> CheckProfile(const FirefoxProfile& profile, StatusLine& status) const;
+    // Runs `deletions` for every profile that CheckProfile accepts.
+    void InEachProfile(StatusLine& status, const Deletions& deletions) const;
+
+    std::string firefoxFolder_;       // Roaming: profiles.ini and relative profiles
+    std::string localFirefoxFolder_;  // Local: the cache of relative profiles
+    std::vector<FirefoxProfile> profiles_;
 };

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class INI {
 public:
@@ -13,4 +14,7 @@ public:
     // the section or the key is missing or the value is empty.
     std::optional<std::string> GetFromINI(const std::string& filePath, const std::string& section,
                                           const std::string& key) const;
+
+    // The names of the file's sections in file order; none when it is missing.
+    std::vector<std::string> SectionNames(const std::string& filePath) const;
 };

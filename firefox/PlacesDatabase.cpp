@@ -1,11 +1,13 @@
 #include "firefox/PlacesDatabase.h"
 
 #include "firefox/SqliteDatabase.h"
+#include "system/UniqueHandle.h"
 
 #include <windows.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -36,9 +38,27 @@ std::string AnsiToUtf8(const std::string& ansi) {
     return utf8;
 }
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+enum class FileKind { Sqlite, Other, Unreadable };
+
+// Whether the file starts as every SQLite database does. A file that does not
+// is never handed to SQLite: opening it would still treat a -journal or -wal
+// beside it as the database's own, rolling it back or removing it. A missing
+// file is no database; one that cannot be read (held open by another
+// program, access denied) may well be one.
+FileKind KindOf(const std::string& path) {
+    static constexpr char Header[] = "SQLite format 3";  // and its terminating NUL: 16 bytes
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Other
+                                                                              : FileKind::Unreadable;
+    }
+    char start[sizeof(Header)] = {};
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), start, sizeof(start), &read, nullptr)) return FileKind::Unreadable;
+    return read == sizeof(start) && std::memcmp(start, Header, sizeof(Header)) == 0 ? FileKind::Sqlite
+                                                                                    : FileKind::Other;
 }
 
 double DaysSince1970() {
@@ -200,7 +220,11 @@ void Checkpoint(SqliteDatabase& db) {
 }
 
 PlacesOutcome Erase(const std::string& path, const std::function<void(SqliteDatabase&)>& eraseRows) {
-    if (!IsFile(path)) return PlacesOutcome::NotPlaces;
+    switch (KindOf(path)) {
+    case FileKind::Other: return PlacesOutcome::NotPlaces;
+    case FileKind::Unreadable: return PlacesOutcome::Failed;
+    case FileKind::Sqlite: break;
+    }
     try {
         SqliteDatabase db(AnsiToUtf8(path));
         db.Execute("PRAGMA busy_timeout = 1000");

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -57,7 +59,11 @@ TEST_P(FirefoxBoxTest, DeletesExactlyTheFilesOfItsBoxAndLeavesEverythingElse) {
     for (const std::string& file : GetParam().deleted) {
         ASSERT_EQ(expected.erase("Mozilla\\Firefox\\Profiles\\abc.default\\" + file), 1u) << file;
     }
-    EXPECT_EQ(ProfileFiles::Tree(AppData()), expected);
+    const std::set<std::string> after = ProfileFiles::Tree(AppData());
+    std::vector<std::string> differences;
+    std::set_symmetric_difference(after.begin(), after.end(), expected.begin(), expected.end(),
+                                  std::back_inserter(differences));
+    EXPECT_TRUE(differences.empty()) << "deleted or kept by mistake: " << ::testing::PrintToString(differences);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachBox, FirefoxBoxTest, ::testing::ValuesIn(BoxCases),
@@ -109,7 +115,9 @@ TEST_F(FirefoxCleanersTest, FilesInUseOrReadOnlyStayAndTheOthersStillGo) {
     EXPECT_TRUE(Fixtures::FileExists(p + "\\cache\\readonly"));
     EXPECT_TRUE(Fixtures::FileExists(p + "\\history.dat"));
     EXPECT_TRUE(Fixtures::FileExists(p + "\\cookies.txt"));
-    // ...and so do the companions of a database that stays: they may hold its latest changes.
+    // ...and so do the companions of a places database that cannot be read:
+    // they may hold its latest changes. That one is said to be left alone.
+    EXPECT_EQ(status.notices, std::vector<std::string>{p + "\\places.sqlite was left alone: it could not be changed"});
     EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite"));
     EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite-wal"));
     EXPECT_TRUE(Fixtures::FileExists(p + "\\places.sqlite-shm"));
@@ -141,4 +149,18 @@ TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
     EXPECT_TRUE(Fixtures::FileExists(Profile() + "\\cookies.sqlite"));
     EXPECT_FALSE(Fixtures::FileExists(second + "\\cookies.sqlite"));
     EXPECT_FALSE(Fixtures::FileExists(second + "\\places.sqlite"));
+}
+
+// A database goes only after its companions: a log that cannot go (held open)
+// keeps the database too, so no stale log is ever left beside a new database.
+TEST_F(FirefoxCleanersTest, ADatabaseStaysWhileItsLogCannotGo) {
+    InstallProfile();
+    const std::string p = Profile();
+    {
+        const UniqueFile log = HoldOpen(p + "\\formhistory.sqlite-wal");
+        FirefoxHistory::ClearFirefoxHistory(status);
+    }
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite"));
+    EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite-wal"));
+    EXPECT_FALSE(Fixtures::FileExists(p + "\\history.dat"));
 }

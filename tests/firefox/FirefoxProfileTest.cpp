@@ -140,7 +140,9 @@ TEST_F(FirefoxProfileTest, AnAbsoluteEntryIsCleanedOnlyWhenItLooksLikeAProfile) 
     EXPECT_EQ(status.notices, std::vector<std::string>(5, documents.Path() + " was left alone: not a Firefox profile"));
 }
 
-TEST_F(FirefoxProfileTest, OnlyTheFirstEntryIsCleanedEvenWhenALaterOneIsTheDefault) {
+// Today's Firefox lists several profiles, and the one it uses is often not
+// the first: every listed profile is cleaned.
+TEST_F(FirefoxProfileTest, EveryListedProfileIsCleaned) {
     const std::string first = FirefoxFolder() + "\\Profiles\\first.default";
     WriteProfilesIni(
         "[General]\r\nStartWithLastProfile=1\r\n\r\n"
@@ -148,13 +150,17 @@ TEST_F(FirefoxProfileTest, OnlyTheFirstEntryIsCleanedEvenWhenALaterOneIsTheDefau
         "[Profile0]\r\nName=old\r\nIsRelative=1\r\nPath=Profiles/first.default\r\n");
     FillProfile(first);
     FillProfile(Profile());
-    const std::set<std::string> defaultBefore = ProfileFiles::Tree(Profile());
 
+    const Firefox firefox;
+    ASSERT_EQ(firefox.Profiles().size(), 2u);
+    EXPECT_EQ(firefox.ProfilePath(), Profile());
     ProfileFiles::ClearAll(status);
 
-    EXPECT_FALSE(Fixtures::FileExists(first + "\\places.sqlite"));
-    EXPECT_FALSE(Fixtures::FileExists(first + "\\cookies.sqlite"));
-    EXPECT_EQ(ProfileFiles::Tree(Profile()), defaultBefore);
+    for (const std::string& profile : {first, Profile()}) {
+        EXPECT_FALSE(Fixtures::FileExists(profile + "\\places.sqlite")) << profile;
+        EXPECT_FALSE(Fixtures::FileExists(profile + "\\cookies.sqlite")) << profile;
+        EXPECT_TRUE(Fixtures::FileExists(profile + "\\prefs.js")) << profile;
+    }
 }
 
 TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
@@ -164,8 +170,9 @@ TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
     };
     const Case cases[] = {
         {"no profiles.ini", nullptr},
-        {"no Profile0", "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n"},
-        {"no Path", "[Profile0]\r\nName=default\r\nIsRelative=1\r\n\r\n[Profile1]\r\nPath=Profiles/abc.default\r\n"},
+        {"no profile section", "[General]\r\nStartWithLastProfile=1\r\n\r\n[Install4F96D1932A9F858E]\r\n"
+                               "Default=Profiles/abc.default\r\n\r\n[Profiles]\r\nPath=Profiles/abc.default\r\n"},
+        {"no Path", "[Profile0]\r\nName=default\r\nIsRelative=1\r\n\r\n[Profile1]\r\nName=other\r\n"},
         {"empty Path", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=\r\n"},
     };
     // Files named like the targets in the profile, in the Firefox folder itself

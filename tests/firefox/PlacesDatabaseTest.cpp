@@ -2,6 +2,7 @@
 // scripts/make-firefox-profile.sh makes the profile with firefox-esr and plants
 // it as C:\vorlane-firefox-profile\; each test works on its own copy.
 #include "firefox/PlacesDatabase.h"
+#include "firefox/PlacesQueries.h"
 #include "firefox/SqliteDatabase.h"
 #include "support/Fixtures.h"
 
@@ -18,39 +19,6 @@ constexpr char PlantedProfile[] = "C:\\vorlane-firefox-profile";
 // Where the erased database is left for the Linux-side check that starts
 // Firefox on it (tests/firefox/profile/reopen.py).
 constexpr char ErasedForFirefox[] = "C:\\vorlane-firefox-erased\\places.sqlite";
-
-// Every row of `sql`, its columns joined with "|".
-std::vector<std::string> Rows(const std::string& database, const std::string& sql) {
-    SqliteDatabase db(database);
-    SqliteStatement statement = db.Prepare(sql);
-    std::vector<std::string> rows;
-    while (statement.Step()) {
-        std::string row;
-        for (int column = 0; column < statement.Columns(); ++column) {
-            if (column) row += "|";
-            row += statement.Text(column);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::int64_t Count(const std::string& database, const std::string& sql) {
-    SqliteDatabase db(database);
-    return db.Scalar(sql, -1);
-}
-
-// The bookmarks as a user sees them: folders, titles, URLs, tags (bookmarks in
-// the tag folders), keywords, positions.
-constexpr char BookmarksQuery[] =
-    "SELECT b.guid, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(parent.guid, ''), b.position,"
-    " IFNULL(k.keyword, ''), b.dateAdded FROM moz_bookmarks b"
-    " LEFT JOIN moz_places p ON p.id = b.fk LEFT JOIN moz_bookmarks parent ON parent.id = b.parent"
-    " LEFT JOIN moz_keywords k ON k.place_id = b.fk ORDER BY b.id";
-
-constexpr char DownloadAnnotations[] =
-    "SELECT count(*) FROM moz_annos a JOIN moz_anno_attributes n ON n.id = a.anno_attribute_id"
-    " WHERE n.name LIKE 'downloads/%'";
 
 // Words that only the history of the fixture profile holds (its URLs, titles,
 // input history, metadata search terms) and the downloaded file's URL.

@@ -68,6 +68,21 @@ bool FolderExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void CopyTree(const std::string& from, const std::string& to) {
+    MakeFolders(to);
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((from + "\\*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        else
+            ::CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    } while (::FindNextFileA(find.Get(), &data));
+}
+
 void DeleteTree(const std::string& path) {
     const DWORD a = Attributes(path);
     if (a == INVALID_FILE_ATTRIBUTES) return;

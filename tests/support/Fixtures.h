@@ -32,6 +32,8 @@ std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 DWORD Attributes(const std::string& path);
+// Copies a folder with everything below it (links are not followed).
+void CopyTree(const std::string& from, const std::string& to);
 // Deletes a tree, clearing attributes first; never follows directory links.
 void DeleteTree(const std::string& path);
 

@@ -1,0 +1,43 @@
+// Reading a places.sqlite in tests: rows as text, counts, and the queries
+// that show what a user sees of bookmarks and downloads.
+#pragma once
+
+#include "firefox/SqliteDatabase.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Every row of `sql`, its columns joined with "|".
+inline std::vector<std::string> Rows(const std::string& database, const std::string& sql) {
+    SqliteDatabase db(database);
+    SqliteStatement statement = db.Prepare(sql);
+    std::vector<std::string> rows;
+    while (statement.Step()) {
+        std::string row;
+        for (int column = 0; column < statement.Columns(); ++column) {
+            if (column) row += "|";
+            row += statement.Text(column);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+inline std::int64_t Count(const std::string& database, const std::string& sql) {
+    SqliteDatabase db(database);
+    return db.Scalar(sql, -1);
+}
+
+// The bookmarks as a user sees them: folders, titles, URLs, tags (bookmarks in
+// the tag folders), keywords, positions.
+inline constexpr char BookmarksQuery[] =
+    "SELECT b.guid, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(parent.guid, ''), b.position,"
+    " IFNULL(k.keyword, ''), b.dateAdded FROM moz_bookmarks b"
+    " LEFT JOIN moz_places p ON p.id = b.fk LEFT JOIN moz_bookmarks parent ON parent.id = b.parent"
+    " LEFT JOIN moz_keywords k ON k.place_id = b.fk ORDER BY b.id";
+
+inline constexpr char DownloadAnnotations[] =
+    "SELECT count(*) FROM moz_annos a JOIN moz_anno_attributes n ON n.id = a.anno_attribute_id"
+    " WHERE n.name LIKE 'downloads/%'";
+
