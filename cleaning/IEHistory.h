@@ -20,7 +20,7 @@ void LoadHistroy();
 // those beginning with "Cookie", and all others. Each list ends in one empty name.
 const std::vector<std::string>& CookieEntries();
 const std::vector<std::string>& CacheEntries();
-// True once the list has been purged from the URL cache in this run.
+// True once entries of the kind have been purged from the URL cache in this run.
 bool CookieEntriesDeleted();
 bool CacheEntriesDeleted();
 
@@ -29,9 +29,9 @@ bool DeleteCacheEntry(const std::string& name);
 
 // Clears the URL-history store, then empties the "History" shell folder. Silent.
 void DeleteIEHistory(StatusLine& status);
-// Purges the start-up cache entries once per run, then empties the "Cache" shell folder. Silent.
+// Purges the cache entries there now, then empties the "Cache" shell folder. Silent.
 void DeleteIETemp(StatusLine& status);
-// Purges the start-up cookie entries once per run, then empties the "Cookies"
+// Purges the cookie entries there now, then empties the "Cookies"
 // shell folder; each failing step is reported.
 void DeleteIECookies(StatusLine& status);
 
@@ -41,7 +41,7 @@ void DeleteIECookies(StatusLine& status);
 void DeleteFolderTree(const std::string& path, StatusLine& status);
 
 namespace Testing {
-// Lets a test start a fresh program run's purges: clears both once-per-run flags.
+// Lets a test start a fresh program run: clears both purged flags.
 void ForgetPurges();
 }  // namespace Testing
 

@@ -11,6 +11,8 @@
 #include <wininet.h>
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace IEHistory {
 namespace {
@@ -68,16 +70,56 @@ void Classify(StepRunner& steps, int firstLabel, const MemoryBlock& block) {
     }
 }
 
-void PurgeList(StepRunner& steps, const std::vector<std::string>& list, bool& deleted,
-               StatusLine& status) {
-    if (!steps.If(100, [&] { return !deleted; })) return;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        steps.Run(102, [] {});
-        if (steps.If(104, [&] { return !list[i].empty(); })) {
-            steps.Run(106, [&] { DeleteCacheEntry(list[i]); });
-            steps.Run(108, [&] { status.SetStatus(list[i] + "-->"); });
+// The names of the entries in the URL cache now: those beginning with
+// "Cookie", or all the others. An entry that cannot be read is passed over;
+// a failing walk ends with what it found.
+std::vector<std::string> EntriesNow(bool cookies) {
+    std::vector<std::string> names;
+    std::vector<char> buffer(FirstBlockBytes);
+    const auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
+    // Calls `fetch`, and once more with the room the cache asked for.
+    const auto fetchEntry = [&](auto&& fetch) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        if (fetch(size)) return true;
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) return false;
+        buffer.resize(size);
+        return fetch(size);
+    };
+    const auto keep = [&] {
+        const char* name = entry()->lpszSourceUrlName;
+        if (name && std::string_view(name).starts_with(CookiePrefix) == cookies) names.emplace_back(name);
+    };
+
+    UniqueUrlCacheFind search;
+    if (!fetchEntry([&](DWORD& size) {
+            search.Reset(::FindFirstUrlCacheEntryA(nullptr, entry(), &size));
+            return search.Valid();
+        }))
+        return names;
+    keep();
+    int failuresInARow = 0;
+    while (failuresInARow < MaxFailuresInARow) {
+        if (fetchEntry([&](DWORD& size) { return ::FindNextUrlCacheEntryA(search.Get(), entry(), &size) != FALSE; })) {
+            failuresInARow = 0;
+            keep();
+        } else if (::GetLastError() == ERROR_NO_MORE_ITEMS) {
+            break;
+        } else {
+            ++failuresInARow;
         }
-        steps.Run(110, [] {});
+    }
+    return names;
+}
+
+// Deletes the entries of the kind that are in the URL cache at this pass (a
+// program that runs for days must clean what was made after it started) and
+// shows each name followed by "-->".
+void PurgeEntries(StepRunner& steps, bool cookies, bool& deleted, StatusLine& status) {
+    std::vector<std::string> names;
+    steps.Run(102, [&] { names = EntriesNow(cookies); });
+    for (const std::string& name : names) {
+        steps.Run(106, [&] { DeleteCacheEntry(name); });
+        steps.Run(108, [&] { status.SetStatus(name + "-->"); });
     }
     steps.Run(112, [&] { deleted = true; });
 }
@@ -133,11 +175,11 @@ bool DeleteCacheEntry(const std::string& name) {
 }
 
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status) {
-    PurgeList(steps, cookieEntries, cookieEntriesDeleted, status);
+    PurgeEntries(steps, true, cookieEntriesDeleted, status);
 }
 
 void PurgeCacheEntries(StepRunner& steps, StatusLine& status) {
-    PurgeList(steps, cacheEntries, cacheEntriesDeleted, status);
+    PurgeEntries(steps, false, cacheEntriesDeleted, status);
 }
 
 namespace Testing {

@@ -1,5 +1,5 @@
-// The once-per-run purges of the URL-cache entries listed at start-up, run by
-// the cookie and cache cleaners as their steps 100-112.
+// The purges of the URL cache, run by the cookie and cache cleaners as their
+// steps 100-112 at every pass.
 #pragma once
 
 #include "cleaning/StatusLine.h"
@@ -7,8 +7,9 @@
 
 namespace IEHistory {
 
-// Unless already done in this run: deletes every listed entry from the URL
-// cache, shows each name followed by "-->", and marks the list as done.
+// Reads the URL cache afresh, deletes every entry of the kind (names beginning
+// with "Cookie", or all others), shows each name followed by "-->", and marks
+// the kind as purged in this run.
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status);
 void PurgeCacheEntries(StepRunner& steps, StatusLine& status);
 
