@@ -8,6 +8,7 @@
 #include "cleaning/IEHistory.h"
 #include "schedule/HistoryLog.h"
 #include "schedule/Scheduler.h"
+#include "system/Clipboard.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
 #include "system/MakerInfo.h"
@@ -24,9 +25,7 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -74,28 +73,6 @@ DWORD StyleFor(const ControlLayout& layout) {
         return style | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
     }
     return style;
-}
-
-// EM_STREAMIN source that hands the rich-text box a string as plain text.
-struct StreamSource {
-    const std::string* text;
-    std::size_t offset;
-};
-
-DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    const std::size_t left = source->text->size() - source->offset;
-    const std::size_t count = left < static_cast<std::size_t>(size) ? left : static_cast<std::size_t>(size);
-    std::copy_n(source->text->data() + source->offset, count, buffer);
-    source->offset += count;
-    *read = static_cast<LONG>(count);
-    return 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Failure::FromLastError();
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Marks a pass as running for as long as the object lives.
@@ -541,22 +518,26 @@ void Form1::PushButton1_Click() {
     }
 }
 
+// The log goes on the clipboard straight from the file, as one CF_TEXT block
+// owned by this window: no text box in between, so a log of any size copies in
+// about the time it takes to read.
 void Form1::PushButton2_Click() {
     StepRunner steps(Location::PushButton2_Click);
     const std::string log = HistoryLog::LogPath();
-    HWND rich = Control(IdRichTextBox1);
     if (steps.If(100, [&] { return Main::PathExists(log); })) {
-        steps.Run(102, [&] {
-            const std::string text = ReadWholeFile(log);
-            StreamSource source{&text, 0};
-            EDITSTREAM stream{};
-            stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-            stream.pfnCallback = ReadStreamSource;
-            ::SendMessageA(rich, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        UniqueGlobal text;
+        std::optional<Clipboard> clipboard;
+        steps.Run(102, [&] { text = Clipboard::ReadFileAsText(log); });
+        // A log that could not be read leaves the clipboard as it was.
+        steps.Run(104, [&] {
+            if (text) clipboard.emplace(hwnd_);
         });
-        steps.Run(104, [&] { ::SendMessageA(rich, EM_SETSEL, 0, 0); });
-        steps.Run(106, [&] { ::SendMessageA(rich, EM_SETSEL, 0, -1); });
-        steps.Run(108, [&] { ::SendMessageA(rich, WM_COPY, 0, 0); });
+        steps.Run(106, [&] {
+            if (clipboard) clipboard->Empty();
+        });
+        steps.Run(108, [&] {
+            if (clipboard) clipboard->PutText(std::move(text));
+        });
     }
 }
 
