@@ -8,6 +8,7 @@
 #include "cleaning/IEHistory.h"
 #include "schedule/HistoryLog.h"
 #include "schedule/Scheduler.h"
+#include "system/Clipboard.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
 #include "system/MakerInfo.h"
@@ -24,9 +25,8 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -75,27 +75,17 @@ DWORD StyleFor(const ControlLayout& layout) {
     return style;
 }
 
-// EM_STREAMIN source that hands the rich-text box a string as plain text.
-struct StreamSource {
-    const std::string* text;
-    std::size_t offset;
+// Marks a pass as running for as long as the object lives.
+class ScopedPass {
+public:
+    ScopedPass(Form1::PassKind& slot, Form1::PassKind kind) : slot_(slot) { slot_ = kind; }
+    ~ScopedPass() { slot_ = Form1::PassKind::None; }
+    ScopedPass(const ScopedPass&) = delete;
+    ScopedPass& operator=(const ScopedPass&) = delete;
+
+private:
+    Form1::PassKind& slot_;
 };
-
-DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    const std::size_t left = source->text->size() - source->offset;
-    const std::size_t count = left < static_cast<std::size_t>(size) ? left : static_cast<std::size_t>(size);
-    std::copy_n(source->text->data() + source->offset, count, buffer);
-    source->offset += count;
-    *read = static_cast<LONG>(count);
-    return 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Failure::FromLastError();
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 }  // namespace
 
@@ -345,15 +335,23 @@ void Form1::PushButton11_Click() {
 
 void Form1::DeleteAll() { DeletionPass::DeleteAll(*this, cleaners_); }
 
+// One pass at a time: a click while a pass or the pause after a manual one
+// runs is ignored (the pass and the pause let window messages run, so the
+// click would otherwise start a second pass inside the first).
 void Form1::PushButton12_Click() {
-    StepRunner steps(Location::PushButton12_Click);
-    steps.Run(100, [&] { savedStatus_ = Status(); });
-    steps.Run(102, [&] { SetMousePointer(PointerHourglass); });
-    steps.Run(104, [&] { DeleteAll(); });
-    steps.Run(106, [&] { SetMousePointer(PointerDefault); });
-    steps.Run(108, [&] { ::SendMessageA(Control(IdProgressBar1), PBM_SETPOS, 0, 0); });
-    steps.Run(110, [] { Main::PauseSeconds(5); });
-    steps.Run(112, [&] { SetStatus(savedStatus_); });
+    if (pass_ != PassKind::None) return;
+    {
+        const ScopedPass running(pass_, PassKind::Manual);
+        StepRunner steps(Location::PushButton12_Click);
+        steps.Run(100, [&] { savedStatus_ = Status(); });
+        steps.Run(102, [&] { SetMousePointer(PointerHourglass); });
+        steps.Run(104, [&] { DeleteAll(); });
+        steps.Run(106, [&] { SetMousePointer(PointerDefault); });
+        steps.Run(108, [&] { ::SendMessageA(Control(IdProgressBar1), PBM_SETPOS, 0, 0); });
+        steps.Run(110, [] { Main::PauseSeconds(5); });
+        steps.Run(112, [&] { SetStatus(savedStatus_); });
+    }
+    RunDeferredTimedPass();
 }
 
 // ---------------------------------------------------------------- auto delete
@@ -375,6 +373,9 @@ void Form1::PushButton13_Click() {
 }
 
 void Form1::Timer1_Timer() {
+    // The timer is stopped while its own pass runs; a tick still queued from
+    // before has nothing to count and must not start a pass inside the pass.
+    if (pass_ == PassKind::Timed) return;
     StepRunner steps(Location::Timer1);
     if (steps.If(100, [&] { return timerInterval_ == 0; })) {
         steps.Run(102, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
@@ -394,27 +395,45 @@ void Form1::Timer1_Timer() {
         if (shown) ShowProgress(intervalSeconds_, elapsedSeconds_);
     });
     // A count that went past its interval (the selection changed without a
-    // click) runs the pass too, rather than never again.
+    // click) runs the pass too, rather than never again. A tick that comes due
+    // during a manual pass leaves its pass for right after that one.
     if (steps.If(114, [&] { return elapsedSeconds_ >= intervalSeconds_; })) {
-        steps.Run(116, [&] { SetTimerInterval(0); });
-        steps.Run(118, [&] { SetTimerEnabled(false); });
-        steps.Run(120, [&] { SetMousePointer(PointerHourglass); });
-        steps.Run(122, [&] { SetStatus(Form1Texts::PassRunning); });
-        steps.Run(124, [] { MessagePump::LetPendingMessagesRun(); });
-        steps.Run(126, [&] { DeleteAll(); });
-        steps.Run(128, [&] { SetStatus(Form1Texts::PassDone); });
-        steps.Run(130, [] { MessagePump::LetPendingMessagesRun(); });
-        // Auto delete turned off during the pass stays off: the timer is not
-        // restarted behind a button that says it is off.
-        if (steps.If(138, [&] { return Text(IdPushButton13) == Form1Texts::TurnOff; })) {
-            steps.Run(138, [&] { SetTimerInterval(1000); });
-        } else {
-            steps.Run(138, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
-        }
-        steps.Run(140, [&] { SetTimerEnabled(true); });
-        steps.Run(142, [&] { SetMousePointer(PointerDefault); });
-        steps.Run(144, [&] { elapsedSeconds_ = 0; });
+        if (pass_ == PassKind::Manual)
+            timedPassDue_ = true;
+        else
+            RunTimedPass();
     }
+}
+
+void Form1::RunTimedPass() {
+    const ScopedPass running(pass_, PassKind::Timed);
+    StepRunner steps(Location::Timer1);
+    steps.Run(116, [&] { SetTimerInterval(0); });
+    steps.Run(118, [&] { SetTimerEnabled(false); });
+    steps.Run(120, [&] { SetMousePointer(PointerHourglass); });
+    steps.Run(122, [&] { SetStatus(Form1Texts::PassRunning); });
+    steps.Run(124, [] { MessagePump::LetPendingMessagesRun(); });
+    steps.Run(126, [&] { DeleteAll(); });
+    steps.Run(128, [&] { SetStatus(Form1Texts::PassDone); });
+    steps.Run(130, [] { MessagePump::LetPendingMessagesRun(); });
+    // Auto delete turned off during the pass stays off: the timer is not
+    // restarted behind a button that says it is off.
+    if (steps.If(138, [&] { return Text(IdPushButton13) == Form1Texts::TurnOff; })) {
+        steps.Run(138, [&] { SetTimerInterval(1000); });
+    } else {
+        steps.Run(138, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
+    }
+    steps.Run(140, [&] { SetTimerEnabled(true); });
+    steps.Run(142, [&] { SetMousePointer(PointerDefault); });
+    steps.Run(144, [&] { elapsedSeconds_ = 0; });
+}
+
+// The timed pass that came due during a manual pass, unless auto delete was
+// turned off since (the count then stays due and the first tick after turning
+// it on again runs the pass).
+void Form1::RunDeferredTimedPass() {
+    if (!std::exchange(timedPassDue_, false) || timerInterval_ == 0) return;
+    RunTimedPass();
 }
 
 // Real ticks come a second apart and each one is shown at once. Ticks that
@@ -499,22 +518,26 @@ void Form1::PushButton1_Click() {
     }
 }
 
+// The log goes on the clipboard straight from the file, as one CF_TEXT block
+// owned by this window: no text box in between, so a log of any size copies in
+// about the time it takes to read.
 void Form1::PushButton2_Click() {
     StepRunner steps(Location::PushButton2_Click);
     const std::string log = HistoryLog::LogPath();
-    HWND rich = Control(IdRichTextBox1);
     if (steps.If(100, [&] { return Main::PathExists(log); })) {
-        steps.Run(102, [&] {
-            const std::string text = ReadWholeFile(log);
-            StreamSource source{&text, 0};
-            EDITSTREAM stream{};
-            stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-            stream.pfnCallback = ReadStreamSource;
-            ::SendMessageA(rich, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        UniqueGlobal text;
+        std::optional<Clipboard> clipboard;
+        steps.Run(102, [&] { text = Clipboard::ReadFileAsText(log); });
+        // A log that could not be read leaves the clipboard as it was.
+        steps.Run(104, [&] {
+            if (text) clipboard.emplace(hwnd_);
         });
-        steps.Run(104, [&] { ::SendMessageA(rich, EM_SETSEL, 0, 0); });
-        steps.Run(106, [&] { ::SendMessageA(rich, EM_SETSEL, 0, -1); });
-        steps.Run(108, [&] { ::SendMessageA(rich, WM_COPY, 0, 0); });
+        steps.Run(106, [&] {
+            if (clipboard) clipboard->Empty();
+        });
+        steps.Run(108, [&] {
+            if (clipboard) clipboard->PutText(std::move(text));
+        });
     }
 }
 

@@ -75,6 +75,11 @@ public:
     // The deletion pass over the ticked boxes.
     void DeleteAll();
 
+    // Which pass is running: a manual one ("Delete Now (Test)", with its pause)
+    // or a timed one. Only one runs at a time.
+    enum class PassKind { None, Manual, Timed };
+    PassKind RunningPass() const { return pass_; }
+
     // --- what the handlers read and write ---
     HWND Control(ControlId id) const;
     std::string Text(ControlId id) const;
@@ -131,6 +136,8 @@ private:
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
     void ApplyTimer();
+    void RunTimedPass();
+    void RunDeferredTimedPass();
     bool ShowCountdown(const std::string& text, std::int32_t maximum, std::int32_t value);
     void ShowPendingCountdown();
     void UpdateCursor();
@@ -157,6 +164,8 @@ private:
     int dpi_ = 96;
     int mousePointer_ = PointerDefault;
     std::string savedStatus_;
+    PassKind pass_ = PassKind::None;
+    bool timedPassDue_ = false;  // a tick came due during a manual pass
     std::int32_t intervalSeconds_ = 0;
     std::int32_t elapsedSeconds_ = 0;
     std::int16_t oftenIndex_ = 0;

@@ -1,27 +1,15 @@
 #include "app/Settings.h"
 
 #include "system/Failure.h"
+#include "system/Registry1.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
-#include <vector>
 
 namespace Settings {
 
 std::string GetSetting(const std::string& key, const std::string& defaultValue) {
-    UniqueRegKey section;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath, 0, KEY_QUERY_VALUE, section.Put()) != ERROR_SUCCESS)
-        return defaultValue;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(section.Get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return defaultValue;
-    std::vector<char> buffer(size + 1, '\0');
-    if (::RegQueryValueExA(section.Get(), key.c_str(), nullptr, &type,
-                           reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
-        return defaultValue;
-    return std::string(buffer.data());
+    return Registry1::ReadRegString(HKEY_CURRENT_USER, KeyPath, key, defaultValue);
 }
 
 void SaveSetting(const std::string& key, const std::string& value) {

@@ -14,7 +14,8 @@ inline constexpr char OftenIndex[] = "OftenIndex";
 inline constexpr char WindowsStartup[] = "Windows Startup";
 inline constexpr char Minimized[] = "Minimized";
 
-// The stored text, or `defaultValue` when the key or the section does not exist.
+// The stored text, or `defaultValue` when the key, the section or a string value
+// of that name does not exist.
 std::string GetSetting(const std::string& key, const std::string& defaultValue = "");
 
 // Stores the text at once, creating the section when needed. Raises a Failure

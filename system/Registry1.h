@@ -2,16 +2,18 @@
 #pragma once
 
 #include <windows.h>
+#include <optional>
 #include <string>
 
 namespace Registry1 {
 
-inline constexpr DWORD ReadBufferBytes = 128;
+// The text of a string value (REG_SZ, or REG_EXPAND_SZ left unexpanded) at its
+// full length, up to its first NUL; a value stored without a NUL comes back
+// whole. Nothing when the key or value cannot be read or the value is of
+// another type. The key is opened for reading only.
+std::optional<std::string> ReadRegStringValue(HKEY root, const std::string& subKey, const std::string& valueName);
 
-// The value's text up to its first NUL, or `defaultValue` when the key or value
-// cannot be read or the value needs more than 128 bytes. The type is not looked
-// at, so REG_EXPAND_SZ comes back unexpanded. A value that fills the buffer with
-// no NUL at all raises Failure::InvalidArgument.
+// ReadRegStringValue, or `defaultValue` where that gives nothing.
 std::string ReadRegString(HKEY root, const std::string& subKey, const std::string& valueName,
                           const std::string& defaultValue);
 

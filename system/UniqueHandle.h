@@ -93,6 +93,11 @@ struct WindowTraits {
     static Handle Empty() { return nullptr; }
     static void Close(Handle h) { ::DestroyWindow(h); }
 };
+struct GlobalMemoryTraits {  // GlobalAlloc: freed unless handed on (the clipboard takes it)
+    using Handle = HGLOBAL;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { ::GlobalFree(h); }
+};
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -106,6 +111,7 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
 
 // Owns one COM interface pointer; Release on destruction.
 template <class T>

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -91,6 +92,50 @@ TEST_F(HistoryLogCommandsTest, CopyPutsTheWholeLogOnTheClipboardWithItsLineBreak
     Click(IdPushButton2);
     EXPECT_EQ(ClipboardText(), "Internet History was deleted at 2/2/2026 1:00:00 AM\r\n");
     EXPECT_TRUE(platform->messages.empty());
+}
+
+TEST_F(HistoryLogCommandsTest, CopyPutsALogOfSomeMegabytesOnTheClipboardWholeOwnedByTheWindow) {
+    Form1& form = CreateForm(Cleaners{});
+    std::string log;
+    for (int i = 0; log.size() < 6u * 1024 * 1024; ++i)
+        log += "Internet History was deleted at 1/2/2026 3:04:05 PM #" + std::to_string(i) + "\r\n";
+    log += "Internet History was deleted at 12/31/2026 11:59:59 PM, the last line\r\n";
+    Fixtures::WriteFile(LogPath(), log);
+    SetClipboardText("before");
+
+    Click(IdPushButton2);
+
+    const std::string copied = ClipboardText();
+    EXPECT_EQ(copied.size(), log.size());
+    EXPECT_TRUE(copied == log) << "the clipboard differs from the log";
+    EXPECT_EQ(::GetClipboardOwner(), form.Handle());
+    EXPECT_TRUE(platform->messages.empty());
+}
+
+TEST_F(HistoryLogCommandsTest, ACopyWhileAnotherProgramHoldsTheClipboardIsReportedAtLine104) {
+    CreateForm(Cleaners{});
+    Fixtures::WriteFile(LogPath(), "Internet History was deleted at 1/2/2026 3:04:05 PM\r\n");
+    SetClipboardText("before");
+
+    // Another thread (as another program would) keeps the clipboard open.
+    UniqueKernelHandle opened(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    UniqueKernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread holder([&] {
+        const BOOL open = ::OpenClipboard(nullptr);
+        ::SetEvent(opened.Get());
+        ::WaitForSingleObject(release.Get(), 10000);
+        if (open) ::CloseClipboard();
+    });
+    ::WaitForSingleObject(opened.Get(), 10000);
+    Click(IdPushButton2);
+    ::SetEvent(release.Get());
+    holder.join();
+
+    const auto reports = platform->Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].text.find("in Tarvenny2021/08/31.Form1.PushButton2_Click at line 104"), std::string::npos)
+        << reports[0].text;
+    EXPECT_EQ(ClipboardText(), "before");
 }
 
 TEST_F(HistoryLogCommandsTest, ClearAsksAndOnlyYesRemovesTheLog) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,12 @@ struct PassSeen {
     UINT timerInterval;
     bool timerEnabled;
     int pointer;
+    Form1::PassKind kind;
 };
 
 std::string Countdown(const char* time) { return std::string(Form1Texts::CountdownPrefix) + time; }
+
+std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 }  // namespace
 
@@ -32,7 +36,7 @@ protected:
         Cleaners cleaners;
         cleaners.ieHistory = [this](StatusLine&) {
             passes.push_back({form->ElapsedSeconds(), form->TimerInterval(), form->TimerEnabled(),
-                              form->MousePointer()});
+                              form->MousePointer(), form->RunningPass()});
             if (duringPass) duringPass();
         };
         form = &CreateForm(std::move(cleaners));
@@ -270,5 +274,47 @@ TEST_F(SchedulerTest, DeleteNowWhileCountingClearsTypedUrlsResetsTheBarButNotThe
     Tick(1);
     EXPECT_EQ(form->Status(), Countdown("00:08:19"));
     EXPECT_EQ(form->ProgressValue(), 101);
+    EXPECT_TRUE(platform->Reports().empty());
+}
+
+TEST_F(SchedulerTest, AClickOrATickDuringAPassStartsNoPassInsideItAndADueTickRunsRightAfter) {
+    Form1& f = CreateCountingForm();
+    ClickListAt(1);  // every 5 minutes
+    TurnOnOrOff();
+    Tick(299);
+    int depth = 0;
+    int deepest = 0;
+    int disturbed = 0;  // bounded, so that passes started inside passes would end too
+    duringPass = [&] {
+        deepest = std::max(deepest, ++depth);
+        if (depth == 1 && disturbed++ < 2) {
+            // While the cleaner runs: a click on "Delete Now (Test)" and a tick.
+            ::SendMessageA(f.Control(IdPushButton12), BM_CLICK, 0, 0);
+            f.Timer1_Timer();
+            // Queued for when the pass or the pause lets messages run.
+            ::PostMessageA(f.Control(IdPushButton12), BM_CLICK, 0, 0);
+            ::PostMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
+        }
+        --depth;
+    };
+
+    Click(IdPushButton12);
+    KeepRealTicksOut();
+
+    EXPECT_EQ(deepest, 1);
+    ASSERT_EQ(passes.size(), 2u);
+    EXPECT_EQ(passes[0].kind, Form1::PassKind::Manual);
+    EXPECT_EQ(passes[0].elapsed, 299);
+    // The tick that came due in the manual pass, and the one queued in its
+    // pause, ran the timed pass once, after the manual one.
+    EXPECT_EQ(passes[1].kind, Form1::PassKind::Timed);
+    EXPECT_EQ(passes[1].elapsed, 301);
+    EXPECT_FALSE(passes[1].timerEnabled);
+    EXPECT_EQ(Lines(Fixtures::ReadFile(LogPath())), 2u);
+    EXPECT_EQ(f.RunningPass(), Form1::PassKind::None);
+    EXPECT_EQ(f.Status(), Form1Texts::PassDone);
+    EXPECT_EQ(f.ElapsedSeconds(), 0);
+    EXPECT_EQ(f.MousePointer(), PointerDefault);
+    EXPECT_EQ(f.TimerInterval(), 1000u);
     EXPECT_TRUE(platform->Reports().empty());
 }

@@ -3,6 +3,7 @@
 #include "cleaning/IEHistory.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
+#include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -116,4 +117,45 @@ TEST_F(FolderTreeTest, EmptyShellFolderValuesDeleteNothingAnywhere) {
     EXPECT_TRUE(Fixtures::FileExists(driveRoot + "\\sub\\inner.txt"));
     EXPECT_EQ(Fixtures::Attributes(driveRoot), FILE_ATTRIBUTE_DIRECTORY | Hidden) << "the root was touched";
     for (const auto& text : status.texts) EXPECT_EQ(text.find("root.txt"), std::string::npos) << text;
+}
+
+// A shell-folder path longer than 128 characters is read whole and cleaned; a
+// value that is not a string (here the bytes of a path and a NUL, stored as
+// binary) names no folder, and nothing is deleted for it.
+TEST_F(FolderTreeTest, LongShellFolderPathsAreCleanedAndValuesThatAreNotStringsNameNoFolder) {
+    const std::string longFolder = root_ / std::string(200 - root_.Path().size() - 1, 'c');
+    ASSERT_EQ(longFolder.size(), 200u);
+    Fixtures::WriteFile(longFolder + "\\cached.txt");
+    Fixtures::WriteFile(longFolder + "\\sub\\inner.txt");
+    {
+        Fixtures::ShellFolderOverride cache("Cache", longFolder);
+        IEHistory::DeleteIETemp(status);
+    }
+    EXPECT_FALSE(Fixtures::FileExists(longFolder + "\\cached.txt"));
+    EXPECT_FALSE(Fixtures::FileExists(longFolder + "\\sub\\inner.txt"));
+    EXPECT_TRUE(Shown(status, longFolder + "\\cached.txt"));
+
+    const std::string kept = root_ / "binary";
+    Fixtures::WriteFile(kept + "\\kept.txt");
+    std::vector<BYTE> bytes(kept.begin(), kept.end());
+    bytes.push_back(0);
+    {
+        Fixtures::ShellFolderOverride cookies("Cookies", "");
+        Fixtures::ShellFolderOverride cache("Cache", "");
+        Fixtures::ShellFolderOverride history("History", "");
+        for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"}) {
+            UniqueRegKey shellFolders;
+            ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, shellFolders.Put()), ERROR_SUCCESS);
+            for (const char* name : {"Cookies", "Cache", "History"})
+                ASSERT_EQ(::RegSetValueExA(shellFolders.Get(), name, 0, REG_BINARY, bytes.data(),
+                                           static_cast<DWORD>(bytes.size())),
+                          ERROR_SUCCESS);
+        }
+        IEHistory::DeleteIECookies(status);
+        IEHistory::DeleteIETemp(status);
+        IEHistory::DeleteIEHistory(status);
+    }
+    EXPECT_TRUE(Fixtures::FileExists(kept + "\\kept.txt"));
+    EXPECT_TRUE(platform->Reports().empty());
 }

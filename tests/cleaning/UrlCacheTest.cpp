@@ -3,6 +3,7 @@
 #include "cleaning/IEHistory.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
+#include "system/Failure.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -168,24 +169,21 @@ TEST_F(UrlCacheTest, CookieCleanerReportsAFailingStepWhereTheCacheCleanerStaysSi
     ASSERT_TRUE(UrlCache::Commit("Cookie:vorlane@a.example/", COOKIE_CACHE_ENTRY));
     ASSERT_TRUE(UrlCache::Commit("http://a.example/"));
     IEHistory::LoadHistroy();
-    const std::string unending(128, 'x');
-    for (const char* name : {"Cookies", "Cache"}) {
-        UniqueRegKey key;
-        ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, IEHistory::ShellFoldersKey, 0, KEY_SET_VALUE,
-                                  key.Put()), ERROR_SUCCESS);
-        ::RegSetValueExA(key.Get(), name, 0, REG_BINARY,
-                         reinterpret_cast<const BYTE*>(unending.data()), 128);
-    }
+    // A status line that cannot be written: showing the purged entry fails.
+    struct BrokenStatus : StatusLine {
+        std::string Status() const override { return ""; }
+        void SetStatus(const std::string&) override { throw Failure(91, "Object variable not set"); }
+    } broken;
 
-    IEHistory::DeleteIETemp(status);
+    IEHistory::DeleteIETemp(broken);
     EXPECT_TRUE(platform->Reports().empty());
     EXPECT_FALSE(UrlCache::Exists("http://a.example/"));
 
-    IEHistory::DeleteIECookies(status);
+    IEHistory::DeleteIECookies(broken);
     ASSERT_EQ(platform->Reports().size(), 1u);
     const std::string& report = platform->Reports()[0].text;
     EXPECT_NE(report.find("in Tarvenny2021/08/31.IEHistory.DeleteIECookies "), std::string::npos) << report;
-    EXPECT_NE(report.find("114"), std::string::npos) << report;
+    EXPECT_NE(report.find("108"), std::string::npos) << report;
     EXPECT_FALSE(UrlCache::Exists("Cookie:vorlane@a.example/"));
     EXPECT_TRUE(IEHistory::CookieEntriesDeleted());
 }
