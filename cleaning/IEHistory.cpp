@@ -15,6 +15,7 @@
 #include <urlhist.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace IEHistory {
 namespace {
@@ -28,8 +29,16 @@ constexpr IID UrlHistoryStg2Interface = {
 constexpr DWORD ArchiveOnly = FILE_ATTRIBUTE_ARCHIVE;
 constexpr DWORD HiddenArchive = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
 
-std::string ShellFolder(const char* valueName) {
-    return Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, valueName, "");
+constexpr char NotAPath[] = " is not a folder path: nothing was deleted there";
+
+// The shell folder's path; "" when there is none. A value of another type
+// than a string names no folder, and the status line says so.
+std::string ShellFolder(const char* valueName, StatusLine& status) {
+    const std::optional<std::string> value = Registry1::ReadRegStringValue(HKEY_CURRENT_USER, ShellFoldersKey, valueName);
+    if (value) return *value;
+    if (Registry1::ValueExists(HKEY_CURRENT_USER, ShellFoldersKey, valueName))
+        status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
+    return "";
 }
 
 // A trailing backslash would make the file system answer for a link's target.
@@ -129,7 +138,7 @@ void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLi
                           const char* shellFolder, StatusLine& status) {
     purge(steps, status);
     std::string path;
-    steps.Run(114, [&] { path = ShellFolder(shellFolder); });
+    steps.Run(114, [&] { path = ShellFolder(shellFolder, status); });
     steps.Run(116, [&] { DeleteFolderTree(path, status); });
 }
 
@@ -178,7 +187,7 @@ void DeleteIEHistory(StatusLine& status) {
             history->ClearHistory();  // Wine answers E_NOTIMPL; the folder is cleaned anyway
     });
     std::string path;
-    steps.Run(102, [&] { path = ShellFolder("History"); });
+    steps.Run(102, [&] { path = ShellFolder("History", status); });
     steps.Run(104, [&] { DeleteFolderTree(path, status); });
     steps.Run(106, [&] { history.Reset(); });
 }

@@ -44,6 +44,12 @@ std::optional<std::string> ReadRegStringValue(HKEY root, const std::string& subK
     return QueryString(key.Get(), valueName.c_str());
 }
 
+bool ValueExists(HKEY root, const std::string& subKey, const std::string& valueName) {
+    UniqueRegKey key;
+    if (::RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) return false;
+    return ::RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 std::string ReadRegString(HKEY root, const std::string& subKey, const std::string& valueName,
                           const std::string& defaultValue) {
     return ReadRegStringValue(root, subKey, valueName).value_or(defaultValue);

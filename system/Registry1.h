@@ -13,6 +13,9 @@ namespace Registry1 {
 // another type. The key is opened for reading only.
 std::optional<std::string> ReadRegStringValue(HKEY root, const std::string& subKey, const std::string& valueName);
 
+// True when the key holds a value of that name, of whatever type.
+bool ValueExists(HKEY root, const std::string& subKey, const std::string& valueName);
+
 // ReadRegStringValue, or `defaultValue` where that gives nothing.
 std::string ReadRegString(HKEY root, const std::string& subKey, const std::string& valueName,
                           const std::string& defaultValue);

@@ -121,7 +121,7 @@ TEST_F(FolderTreeTest, EmptyShellFolderValuesDeleteNothingAnywhere) {
 
 // A shell-folder path longer than 128 characters is read whole and cleaned; a
 // value that is not a string (here the bytes of a path and a NUL, stored as
-// binary) names no folder, and nothing is deleted for it.
+// binary) names no folder, nothing is deleted for it, and the status line says so.
 TEST_F(FolderTreeTest, LongShellFolderPathsAreCleanedAndValuesThatAreNotStringsNameNoFolder) {
     const std::string longFolder = root_ / std::string(200 - root_.Path().size() - 1, 'c');
     ASSERT_EQ(longFolder.size(), 200u);
@@ -133,7 +133,8 @@ TEST_F(FolderTreeTest, LongShellFolderPathsAreCleanedAndValuesThatAreNotStringsN
     }
     EXPECT_FALSE(Fixtures::FileExists(longFolder + "\\cached.txt"));
     EXPECT_FALSE(Fixtures::FileExists(longFolder + "\\sub\\inner.txt"));
-    EXPECT_TRUE(Shown(status, longFolder + "\\cached.txt"));
+    ASSERT_FALSE(status.texts.empty());
+    EXPECT_EQ(status.texts.back(), longFolder + "\\sub\\inner.txt-->");
 
     const std::string kept = root_ / "binary";
     Fixtures::WriteFile(kept + "\\kept.txt");
@@ -152,10 +153,15 @@ TEST_F(FolderTreeTest, LongShellFolderPathsAreCleanedAndValuesThatAreNotStringsN
                                            static_cast<DWORD>(bytes.size())),
                           ERROR_SUCCESS);
         }
+        status.texts.clear();
         IEHistory::DeleteIECookies(status);
         IEHistory::DeleteIETemp(status);
         IEHistory::DeleteIEHistory(status);
     }
     EXPECT_TRUE(Fixtures::FileExists(kept + "\\kept.txt"));
+    for (const char* name : {"Cookies", "Cache", "History"}) {
+        const std::string said = std::string("Shell folder ") + name + " is not a folder path: nothing was deleted there";
+        EXPECT_NE(std::find(status.texts.begin(), status.texts.end(), said), status.texts.end()) << said;
+    }
     EXPECT_TRUE(platform->Reports().empty());
 }
