@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks, from the Linux side, that Wine prefixes are the sandboxes
 # scripts/make-prefix.sh makes:
-#   - every dosdevices entry is a drive inside the prefix, or a serial or
-#     parallel port (a device, not a folder);
+#   - every dosdevices entry is a drive inside the prefix or the build tree, or
+#     a serial or parallel port (a device, not a folder);
 #   - no link under drive_c leads out of the prefix, and no shell folder of a
 #     profile is a link;
 #   - no crash debugger and no crash dialog;
@@ -10,16 +10,20 @@
 # With --run EXE it also starts programs in the first prefix (inside the test
 # session): EXE, which dereferences a null pointer, must end at once with a
 # non-zero code, and a URL opened with "start" must land in C:\vorlane-browser.log.
-# Usage: scripts/check-sandbox.sh [--run EXE] PREFIX [OPTIONAL_PREFIX...]
+# Usage: scripts/check-sandbox.sh BUILD_DIR [--run EXE] PREFIX [OPTIONAL_PREFIX...]
 #        (an optional prefix that does not exist is skipped)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+usage="usage: check-sandbox.sh BUILD_DIR [--run EXE] PREFIX [OPTIONAL_PREFIX...]"
+[ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
+build=$(realpath "$1")
+shift
 crasher=""
-if [ "${1:-}" = "--run" ]; then
+if [ "$1" = "--run" ]; then
   crasher=$2
   shift 2
 fi
-[ $# -ge 1 ] || { echo "usage: check-sandbox.sh [--run EXE] PREFIX [OPTIONAL_PREFIX...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "$usage" >&2; exit 2; }
 failures=0
 
 fail() {
@@ -27,11 +31,12 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Whether PATH, with every link on the way resolved, lies inside the prefix.
+# Whether PATH, with every link on the way resolved, lies inside FOLDER
+# (default: the prefix).
 inside() {
-  local real
+  local real folder=${2:-$root}
   real=$(realpath -m "$1")
-  [[ $real == "$root" || $real == "$root"/* ]]
+  [[ $real == "$folder" || $real == "$folder"/* ]]
 }
 
 # The data of value NAME under KEY in a Wine registry file as written there
@@ -60,7 +65,8 @@ check_drives() {
         [[ $(realpath -m "$entry") == /dev/* && ! -d $entry ]] ||
           fail "dosdevices/$name leads to $(realpath -m "$entry"), not to a port device" ;;
       *)
-        inside "$entry" || fail "drive dosdevices/$name leads to $(realpath -m "$entry")" ;;
+        inside "$entry" || inside "$entry" "$build" ||
+          fail "drive dosdevices/$name leads to $(realpath -m "$entry")" ;;
     esac
   done
 }

@@ -5,9 +5,12 @@
 #   - The profile's shell folders (Desktop, Documents, Downloads, Music, Pictures,
 #     Videos, Templates) are real, empty folders, not Wine's links to the Linux
 #     home. scripts/wine-env.sh keeps Wine from linking them anew.
-#   - C: is the only drive: Wine's Z: is the whole Linux file system. (COMn and
-#     LPTn stay: Wine links them to the serial and parallel port devices anew at
-#     every start.)
+#   - No Z: (Wine's view of the whole Linux file system). C: is the prefix's own
+#     drive, X: the build tree, where the test programs, the benchmarks and
+#     Vorlane.exe are started from: Wine gives a program started from outside
+#     every drive a module path no program can open ("unix\..."), and Vorlane
+#     finds its cursor and skin beside itself. (COMn and LPTn stay: Wine links
+#     them to the serial and parallel port devices anew at every start.)
 #   - No crash debugger and no crash dialog: a program that crashes ends with
 #     its exception code instead of waiting for winedbg.
 #   - Every URL a program opens goes to scripts/record-url.sh, which appends it
@@ -15,10 +18,12 @@
 #   - Unmanaged, undecorated windows: without a window manager every destroyed
 #     visible window and message box would wait for one.
 # scripts/check-sandbox.sh checks all of it. Needs DISPLAY (wineboot opens windows).
-# Usage: scripts/make-prefix.sh PREFIX
+# Usage: scripts/make-prefix.sh PREFIX BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/wine-env.sh" --prefix "$(realpath -m "${1:?usage: make-prefix.sh PREFIX}")"
+[ $# -eq 2 ] || { echo "usage: make-prefix.sh PREFIX BUILD_DIR" >&2; exit 2; }
+build=$(cd "$2" && pwd)
+source "$here/wine-env.sh" --prefix "$(realpath -m "$1")"
 
 # The set-up's version: a prefix made by an older set-up is made anew.
 version=sandbox-1
@@ -48,6 +53,7 @@ for entry in "$WINEPREFIX"/dosdevices/*; do
     *) rm "$entry" ;;
   esac
 done
+ln -s "$build" "$WINEPREFIX/dosdevices/x:"
 
 recorder=$here/record-url.sh
 settings=$WINEPREFIX/drive_c/vorlane-settings.reg

@@ -9,5 +9,5 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 source "$root/scripts/wine-env.sh" "$build"
-bash "$root/scripts/make-prefix.sh" "$WINEPREFIX"
+bash "$root/scripts/make-prefix.sh" "$WINEPREFIX" "$build"
 exec wine "$build/Vorlane.exe"

@@ -10,7 +10,7 @@ source "$vorlane_session_scripts/xvfb.sh"
 vorlane_start_session() {
   source "$vorlane_session_scripts/wine-env.sh" "$1"
   vorlane_start_xvfb
-  bash "$vorlane_session_scripts/make-prefix.sh" "$WINEPREFIX"
+  bash "$vorlane_session_scripts/make-prefix.sh" "$WINEPREFIX" "$vorlane_build_dir"
   # One warm wineserver for the whole session: each program then starts in ~0.05 s.
   wineserver -p
   # Start Wine's own background services now, with their output going nowhere:

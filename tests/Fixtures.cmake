@@ -17,6 +17,7 @@ set(VORLANE_TEST_FIXTURES_cleaning links cleaner)
 # by a crash and a URL opening inside the build tree's prefix.
 add_executable(vorlane_null_deref tests/sandbox/NullDeref.cpp)
 add_test(NAME sandbox
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check-sandbox.sh --run $<TARGET_FILE:vorlane_null_deref>
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check-sandbox.sh ${CMAKE_BINARY_DIR}
+          --run $<TARGET_FILE:vorlane_null_deref>
           ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/e2e/template)
 set_tests_properties(sandbox PROPERTIES TIMEOUT 180)

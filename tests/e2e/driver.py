@@ -160,7 +160,7 @@ def wine_environment(prefix):
 def prepare_template():
     """Creates the template prefix once per build tree (wineboot takes a while)."""
     TEMPLATE.parent.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["bash", str(SOURCE / "scripts" / "make-prefix.sh"), str(TEMPLATE)], check=True,
+    subprocess.run(["bash", str(SOURCE / "scripts" / "make-prefix.sh"), str(TEMPLATE), str(BUILD)], check=True,
                    timeout=280, stdin=subprocess.DEVNULL, env=wine_environment(TEMPLATE))
 
 
