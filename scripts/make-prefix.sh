@@ -17,6 +17,9 @@
 #     to C:\vorlane-browser.log instead of starting the Linux browser.
 #   - Unmanaged, undecorated windows: without a window manager every destroyed
 #     visible window and message box would wait for one.
+#   - Wine's Marlett font (package fonts-wine) in C:\windows\Fonts: Debian's
+#     Wine does not find it where the package puts it, and without it the
+#     caption buttons Wine draws show the letters "0 1 r".
 # scripts/check-sandbox.sh checks all of it. Needs DISPLAY (wineboot opens windows).
 # Usage: scripts/make-prefix.sh PREFIX BUILD_DIR
 set -euo pipefail
@@ -54,6 +57,9 @@ for entry in "$WINEPREFIX"/dosdevices/*; do
   esac
 done
 ln -s "$build" "$WINEPREFIX/dosdevices/x:"
+
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
 
 recorder=$here/record-url.sh
 settings=$WINEPREFIX/drive_c/vorlane-settings.reg
