@@ -8,6 +8,6 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No X display: set DISPLAY (or run scripts/screenshot.sh to render under Xvfb)." >&2
   exit 1
 fi
-bash "$root/scripts/init-prefix.sh" "$build"
 source "$root/scripts/wine-env.sh" "$build"
+bash "$root/scripts/make-prefix.sh" "$WINEPREFIX" "$build"
 exec wine "$build/Vorlane.exe"

@@ -13,3 +13,13 @@ set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
 set(VORLANE_TEST_FIXTURES_cleaning links cleaner)
 set(VORLANE_TEST_FIXTURES_app cleaner)
 include(${CMAKE_CURRENT_LIST_DIR}/firefox/Profile.cmake)
+
+# The test prefixes are sandboxes (see scripts/make-prefix.sh): no way out to the
+# Linux files, no crash debugger, URLs recorded. Checked from the Linux side, and
+# by a crash and a URL opening inside the build tree's prefix.
+add_executable(vorlane_null_deref tests/sandbox/NullDeref.cpp)
+add_test(NAME sandbox
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check-sandbox.sh ${CMAKE_BINARY_DIR}
+          --run $<TARGET_FILE:vorlane_null_deref>
+          ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/e2e/template)
+set_tests_properties(sandbox PROPERTIES TIMEOUT 180)

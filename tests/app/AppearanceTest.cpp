@@ -16,6 +16,14 @@
 
 namespace {
 
+// The skin folder beside the program, which may sit at a drive root (the test
+// prefix's X: is the build tree).
+std::string SkinFolder() {
+    std::string folder = ProgramLocation::Folder();
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder + "\\x";
+}
+
 // Stands in for the skin component: records each dispatch call with its
 // arguments and answers the one property read.
 class RecordingComponent final : public IDispatch {
@@ -101,7 +109,7 @@ constexpr char SampleSkin[] =
 
 class AppearanceTest : public FormFixture {
 protected:
-    AppearanceTest() : skinFolder_(ProgramLocation::Folder() + "\\x") { Fixtures::DeleteTree(skinFolder_); }
+    AppearanceTest() : skinFolder_(SkinFolder()) { Fixtures::DeleteTree(skinFolder_); }
     ~AppearanceTest() override {
         SkinEngine::factory = SkinEngine::ForThisMachine;
         component = nullptr;
@@ -169,7 +177,7 @@ TEST_F(AppearanceTest, AHiddenOrSystemSkinFileCountsAsAbsent) {
         Form1& form = CreateForm();
         EXPECT_TRUE(recording_.calls.empty()) << attributes;
         EXPECT_EQ(form.ControlBackColor(IdFrame2), RGB(255, 255, 255)) << attributes;
-        Fixtures::DeleteTree(ProgramLocation::Folder() + "\\x");
+        Fixtures::DeleteTree(SkinFolder());
     }
 }
 

@@ -43,6 +43,10 @@ set(e2e_env "VORLANE_BUILD_DIR=${CMAKE_BINARY_DIR};VORLANE_SOURCE_DIR=${CMAKE_CU
 add_test(NAME e2e_prefix COMMAND ${VORLANE_PYTHON3} ${e2e_driver} prepare)
 set_tests_properties(e2e_prefix PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 300
                      FIXTURES_SETUP e2e_prefix)
+# The sandbox check looks at the template too, once it is made.
+if(TEST sandbox)
+  set_property(TEST sandbox APPEND PROPERTY FIXTURES_REQUIRED e2e_prefix)
+endif()
 
 set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
     clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program

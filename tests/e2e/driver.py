@@ -149,31 +149,19 @@ def screenshot(name, rect=None):
 # ---------------------------------------------------------------- the prefix
 
 def wine_environment(prefix):
-    env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
-    check("DISPLAY" in env, "DISPLAY is not set: run the end-to-end tests through scripts/test.sh")
-    return env
+    """The environment scripts/wine-env.sh gives Wine programs in that prefix."""
+    check("DISPLAY" in os.environ, "DISPLAY is not set: run the end-to-end tests through scripts/test.sh")
+    script = 'source "$0" --prefix "$1" && env -0'
+    listing = subprocess.run(["bash", "-c", script, str(SOURCE / "scripts" / "wine-env.sh"), str(prefix)],
+                             check=True, stdin=subprocess.DEVNULL, capture_output=True, timeout=30).stdout
+    return dict(entry.split("=", 1) for entry in listing.decode().split("\0") if "=" in entry)
 
 
 def prepare_template():
     """Creates the template prefix once per build tree (wineboot takes a while)."""
-    stamp = TEMPLATE / ".vorlane-e2e-ready"
-    if stamp.exists():
-        return
-    shutil.rmtree(TEMPLATE, ignore_errors=True)
     TEMPLATE.parent.mkdir(parents=True, exist_ok=True)
-    env = wine_environment(TEMPLATE)
-    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
-    try:
-        subprocess.run(["wineboot", "-i"], check=True, timeout=240, **quiet)
-        for value in ("Managed", "Decorated"):
-            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", value,
-                            "/t", "REG_SZ", "/d", "N", "/f"], check=True, timeout=60, **quiet)
-    finally:
-        subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
-        subprocess.run(["wineserver", "-w"], timeout=60, **quiet)
-    stamp.touch()
+    subprocess.run(["bash", str(SOURCE / "scripts" / "make-prefix.sh"), str(TEMPLATE), str(BUILD)], check=True,
+                   timeout=280, stdin=subprocess.DEVNULL, env=wine_environment(TEMPLATE))
 
 
 class Prefix:
@@ -187,7 +175,7 @@ class Prefix:
             subprocess.run(["wineserver", "-k"], env=wine_environment(self.path), stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
             shutil.rmtree(self.path, ignore_errors=True)
-        check((TEMPLATE / ".vorlane-e2e-ready").exists(), "the e2e template prefix is missing (test e2e_prefix)")
+        check((TEMPLATE / ".vorlane-prefix").exists(), "the e2e template prefix is missing (test e2e_prefix)")
         subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
         self.env = wine_environment(self.path)
         self.drive_c = self.path / "drive_c"
