@@ -10,9 +10,13 @@
 // alternating, and their times are summed. While the pass runs, another thread
 // sends the window a message every 20 ms and times the answer.
 //
-// A second case deletes N files that share one folder against N files spread
-// over 60 folders, both through the pass: the time must grow with the number
-// of files, not with the size of a folder.
+// A second case deletes the files of C:\vorlane-bench\one (all in one folder)
+// against those of C:\vorlane-bench\spread (as many, spread over folders),
+// both through the pass: the time must grow with the number of files, not with
+// the size of a folder. scripts/bench.sh makes those two trees from the Linux
+// side: under Wine, creating a name in a folder of N files costs time in
+// proportion to N, so making 100,000 in one folder from inside would take
+// longer than the measurement.
 //
 // Creating 100,000 files leaves the disk writing back for many seconds, which
 // would slow whichever deletion came first; scripts/bench.sh therefore builds
@@ -20,7 +24,6 @@
 //
 // Usage: FolderDeleteBench.exe build [files-per-folder]     (default 100)
 //        FolderDeleteBench.exe measure
-//        FolderDeleteBench.exe build-one [files]             (default 30,000)
 //        FolderDeleteBench.exe measure-one
 #include "app/Form1.h"
 #include "cleaning/AddFolder.h"
@@ -44,7 +47,6 @@ namespace {
 
 constexpr int TopFolders = 20;
 constexpr int SubFolders = 24;  // 20 + 20 * 24 = 500 folders
-constexpr int SpreadFolders = 60;
 
 const std::string Base = "C:\\vorlane-bench";
 const std::string PlainRoot = Base + "\\plain";
@@ -204,21 +206,6 @@ void Build(int filesPerFolder) {
     BuildTree(CleanerRoot, filesPerFolder);
 }
 
-void BuildOne(int files) {
-    CreateFolder(Base);
-    PlainDelete(OneRoot);
-    PlainDelete(SpreadRoot);
-    std::printf("Building %d files in one folder and %d files in %d folders...\n", files, files, SpreadFolders);
-    CreateFolder(OneRoot);
-    CreateFiles(OneRoot, files);
-    CreateFolder(SpreadRoot);
-    for (int f = 0; f < SpreadFolders; ++f) {
-        const std::string folder = SpreadRoot + "\\f" + std::to_string(f);
-        CreateFolder(folder);
-        CreateFiles(folder, files / SpreadFolders);
-    }
-}
-
 // The pass empties a folder but keeps the folder itself (it is the Cache
 // shell folder); the plain loop removes its own.
 int Measure() {
@@ -270,7 +257,7 @@ int MeasureOne() {
     const int oneFiles = CountFiles(OneRoot);
     const int spreadFiles = CountFiles(SpreadRoot);
     if (oneFiles == 0 || oneFiles != spreadFiles) {
-        std::fprintf(stderr, "build-one first (found %d and %d files)\n", oneFiles, spreadFiles);
+        std::fprintf(stderr, "make the two trees first (found %d and %d files)\n", oneFiles, spreadFiles);
         return 1;
     }
     RealPass pass;
@@ -284,8 +271,8 @@ int MeasureOne() {
         std::fprintf(stderr, "%d files were left\n", left);
         return 1;
     }
-    std::printf("the real pass: %d files in one folder %.2f s, in %d folders %.2f s, ratio one/spread %.2f\n",
-                oneFiles, oneSeconds, SpreadFolders, spreadSeconds, oneSeconds / spreadSeconds);
+    std::printf("the real pass: %d files in one folder %.2f s, spread over folders %.2f s, ratio one/spread %.2f\n",
+                oneFiles, oneSeconds, spreadSeconds, oneSeconds / spreadSeconds);
     return 0;
 }
 
@@ -302,12 +289,10 @@ int main(int argc, char** argv) {
         Build(argc > 2 ? std::atoi(argv[2]) : 100);
     } else if (mode == "measure") {
         result = Measure();
-    } else if (mode == "build-one") {
-        BuildOne(argc > 2 ? std::atoi(argv[2]) : 30000);
     } else if (mode == "measure-one") {
         result = MeasureOne();
     } else {
-        std::fprintf(stderr, "usage: FolderDeleteBench build [n] | measure | build-one [n] | measure-one\n");
+        std::fprintf(stderr, "usage: FolderDeleteBench build [n] | measure | measure-one\n");
         result = 2;
     }
     Seams::Install(nullptr);

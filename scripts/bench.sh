@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the benchmark programs and runs the folder-deletion benchmark under Wine.
+# Builds the benchmark programs and runs every one of them under Wine, in the
+# test prefix (a sandbox, never your own ~/.wine), inside a private Xvfb.
 # Usage: scripts/bench.sh [files-per-folder]    (default 100: 50,000 files in 500 folders)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,8 +10,47 @@ bash "$root/scripts/build.sh" "$build" -DVORLANE_BENCH=ON
 source "$root/scripts/wine-session.sh"
 trap vorlane_stop_session EXIT
 vorlane_start_session "$build"
+bench_root="$WINEPREFIX/drive_c/vorlane-bench"
+
+echo "== URL cache"
+wine "$build/UrlCacheBench.exe"
+echo "== Auto-delete ticks"
+wine "$build/TickBench.exe"
+echo "== Balloon wait"
+wine "$build/BalloonWaitBench.exe"
+echo "== Copy History To Clipboard"
+wine "$build/ClipboardBench.exe"
+
+echo "== Folder deletion: the real pass against the plain loop"
 wine "$build/FolderDeleteBench.exe" build "$@"
 # Let the disk finish writing the new files, so neither deletion pays for it.
 sync
 sleep 2
 wine "$build/FolderDeleteBench.exe" measure
+
+# N files in one folder against N files in FOLDERS folders, made from the
+# Linux side (see bench/FolderDeleteBench.cpp for why).
+one_folder_case() {
+  local files=$1 folders=$2
+  echo "== Folder deletion: $files files in one folder against $folders folders"
+  rm -rf "$bench_root"
+  python3 - "$bench_root" "$files" "$folders" <<'PY'
+import os, sys
+root, files, folders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+os.makedirs(os.path.join(root, "one"))
+for i in range(files):
+    with open(os.path.join(root, "one", f"file{i}.tmp"), "wb") as f:
+        f.write(b"cached data")
+for k in range(folders):
+    folder = os.path.join(root, "spread", f"f{k}")
+    os.makedirs(folder)
+    for i in range(files // folders):
+        with open(os.path.join(folder, f"file{i}.tmp"), "wb") as f:
+            f.write(b"cached data")
+PY
+  sync
+  sleep 2
+  wine "$build/FolderDeleteBench.exe" measure-one
+}
+one_folder_case 30000 60
+one_folder_case 100000 500

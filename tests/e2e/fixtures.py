@@ -124,12 +124,14 @@ class RealisticUser:
             write(profile / "cache" / "_CACHE_MAP_"), write(profile / "cache" / "_CACHE_001_"),
             write(profile / "cache" / "A1B2C3D4"),
             write(profile / "XUL.cache"), write(profile / "search.cache"),
+            # Every listed profile is cleaned, not only the first.
+            sqlite_database(firefox / "Profiles" / "other.default" / "places.sqlite", "moz_places"),
+            sqlite_database(firefox / "Profiles" / "other.default" / "cookies.sqlite", "moz_cookies"),
         ]
         self.kept += [
             write(profile / "prefs.js"), write(profile / "key4.db"),
             write(profile / "cache" / "sub" / "in-a-subfolder.bin"),
-            sqlite_database(firefox / "Profiles" / "other.default" / "places.sqlite", "moz_places"),
-            sqlite_database(firefox / "Profiles" / "other.default" / "cookies.sqlite", "moz_cookies"),
+            write(firefox / "Profiles" / "other.default" / "prefs.js"),
         ]
 
     def plant_canaries(self):
