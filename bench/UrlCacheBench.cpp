@@ -181,13 +181,18 @@ int main(int argc, char** argv) {
                 before.peakWorkingSetMB, afterPlain.peakWorkingSetMB, afterWalk.peakWorkingSetMB,
                 before.privateMB, afterPlain.privateMB, afterWalk.privateMB);
 
-    // The purge, once with a status object and once into a real window caption.
+    // The purges of a pass with both boxes ticked, once with a status object and
+    // once into a real window caption, against one plain enumeration followed by
+    // a DeleteUrlCacheEntryA per entry on the same cache. Each purge reads the
+    // cache afresh (so a long-running program cleans what came after its
+    // start), which is the price over the baseline: two walks instead of one.
+    start = Clock::now();
+    ClearCache();
+    const double plainPurgeSeconds = SecondsSince(start);
+    std::printf("plain enumeration + DeleteUrlCacheEntryA: %zu entries in %.3f s  %.0f deletions/s\n", present,
+                plainPurgeSeconds, present / plainPurgeSeconds);
     for (int round = 0; round < 2; ++round) {
-        if (round == 1) {
-            BuildCache(entries);
-            IEHistory::Testing::ForgetPurges();
-            IEHistory::LoadHistroy();
-        }
+        BuildCache(entries);
         NoStatus plain;
         FrameStatus frame;
         StatusLine& status = round == 0 ? static_cast<StatusLine&>(plain) : frame;
@@ -198,10 +203,10 @@ int main(int argc, char** argv) {
         IEHistory::PurgeCacheEntries(steps, status);
         const double purgeSeconds = SecondsSince(start);
         const std::size_t left = PlainEnumeration();
-        std::printf("purge (%s): %zu entries deleted in %.3f s  %.0f deletions/s (goal >= 2500);"
-                    " %zu left\n",
+        std::printf("purges of a pass (%s): %zu entries deleted in %.3f s  %.0f deletions/s, "
+                    "time ratio to plain %.2f (goal <= 2.00); %zu left\n",
                     round == 0 ? "status object" : "window caption", had - left, purgeSeconds,
-                    (had - left) / purgeSeconds, left);
+                    (had - left) / purgeSeconds, purgeSeconds / plainPurgeSeconds, left);
     }
     return 0;
 }
