@@ -24,7 +24,7 @@ import threading
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from marionette import Marionette, start_firefox  # noqa: E402
+from marionette import marionette_session  # noqa: E402
 
 PORT = 8080
 SITE = f"http://127.0.0.1:{PORT}"
@@ -227,32 +227,25 @@ def main():
     server = http.server.ThreadingHTTPServer(("127.0.0.1", PORT), Site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
 
-    firefox = start_firefox(profile, home, os.path.join(work, "firefox.log"))
     try:
-        client = Marionette()
-        client.new_session()
-        for name in ("history-secret/alpha", "history-secret/beta", "bookmarked/visited-too"):
-            client.navigate(f"{SITE}/{name}")
-        client.navigate(f"{OTHER_SITE}/history-secret/other-origin")
-        client.set_context("chrome")
-        steps = [
-            ("bookmarks", BOOKMARKS, [SITE, OTHER_SITE]),
-            ("history", HISTORY, [SITE]),
-            ("input history and metadata", INPUT_HISTORY_AND_METADATA, [SITE]),
-            ("form history", FORMS, []),
-            ("download", DOWNLOAD, [f"{SITE}/files/download-secret-report.bin",
-                                    os.path.join(downloads, "download-secret-report.bin")]),
-            ("frecency", RECALCULATE, []),
-        ]
-        for name, script, args in steps:
-            result = client.run_async(CHROME_SETUP + script, args)
-            print(f"  {name}: {result}")
-        client.quit()
-        firefox.wait(timeout=60)
+        with marionette_session(profile, home, os.path.join(work, "firefox.log")) as client:
+            for name in ("history-secret/alpha", "history-secret/beta", "bookmarked/visited-too"):
+                client.navigate(f"{SITE}/{name}")
+            client.navigate(f"{OTHER_SITE}/history-secret/other-origin")
+            client.set_context("chrome")
+            steps = [
+                ("bookmarks", BOOKMARKS, [SITE, OTHER_SITE]),
+                ("history", HISTORY, [SITE]),
+                ("input history and metadata", INPUT_HISTORY_AND_METADATA, [SITE]),
+                ("form history", FORMS, []),
+                ("download", DOWNLOAD, [f"{SITE}/files/download-secret-report.bin",
+                                        os.path.join(downloads, "download-secret-report.bin")]),
+                ("frecency", RECALCULATE, []),
+            ]
+            for name, script, args in steps:
+                result = client.run_async(CHROME_SETUP + script, args)
+                print(f"  {name}: {result}")
     finally:
-        if firefox.poll() is None:
-            firefox.kill()
-            firefox.wait()
         server.shutdown()
     for leftover in ("user.js",):
         os.remove(os.path.join(profile, leftover))

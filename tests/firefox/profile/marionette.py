@@ -1,5 +1,6 @@
 """A minimal client of Firefox's Marionette protocol: length-prefixed JSON over
 TCP ("LEN:[0, id, command, params]" out, "LEN:[1, id, error, result]" back)."""
+import contextlib
 import json
 import os
 import socket
@@ -98,3 +99,20 @@ class Marionette:
         except (MarionetteError, OSError):
             pass  # the connection closes as Firefox goes
         self.sock.close()
+
+
+@contextlib.contextmanager
+def marionette_session(profile, home, log_path):
+    """Starts Firefox on the profile and yields a Marionette client with a new
+    session; quits Firefox afterwards (kills it when it does not end)."""
+    firefox = start_firefox(profile, home, log_path)
+    try:
+        client = Marionette()
+        client.new_session()
+        yield client
+        client.quit()
+        firefox.wait(timeout=60)
+    finally:
+        if firefox.poll() is None:
+            firefox.kill()
+            firefox.wait()

@@ -14,7 +14,7 @@ import sqlite3
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from marionette import Marionette, start_firefox  # noqa: E402
+from marionette import marionette_session  # noqa: E402
 
 BOOKMARKS = """SELECT b.guid, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(parent.guid, ''),
   b.position, IFNULL(k.keyword, '') FROM moz_bookmarks b
@@ -68,18 +68,9 @@ def main():
         print(f"{table:40} {before.get(table, '-'):>7} {after.get(table, '-'):>7}")
 
     expected = rows(erased, BOOKMARKS)
-    firefox = start_firefox(profile, os.path.join(work, "home"), os.path.join(work, "firefox.log"))
-    try:
-        client = Marionette()
-        client.new_session()
+    with marionette_session(profile, os.path.join(work, "home"), os.path.join(work, "firefox.log")) as client:
         client.set_context("chrome")
         seen = client.run_async(READ_IN_FIREFOX, [BOOKMARKS, FRECENCIES])
-        client.quit()
-        firefox.wait(timeout=60)
-    finally:
-        if firefox.poll() is None:
-            firefox.kill()
-            firefox.wait()
 
     failures = []
     corrupt = [n for n in os.listdir(profile) if "corrupt" in n]
