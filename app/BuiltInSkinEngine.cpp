@@ -1,5 +1,7 @@
 #include "app/BuiltInSkinEngine.h"
 
+#include "system/ScreenDpi.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -31,11 +33,8 @@ void BuiltInSkinEngine::LoadSkin(const std::string& path, const std::string&) { 
 
 void BuiltInSkinEngine::ApplyWindow(HWND window) {
     if (!skin_) return;
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
     LOGFONTA font{};
-    font.lfHeight = -::MulDiv(skin_->fontSize, dpi, 72);
+    font.lfHeight = -::MulDiv(skin_->fontSize, ScreenDpi(), 72);
     font.lfWeight = skin_->fontBold ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(font.lfFaceName, skin_->font.c_str(), LF_FACESIZE);
@@ -66,23 +65,17 @@ void BuiltInSkinEngine::Subclass(HWND window, UINT_PTR role) {
         subclassed_.emplace_back(window, role);
 }
 
-HBRUSH BuiltInSkinEngine::Brush(COLORREF colour) {
-    UniqueBrush& brush = brushes_[colour];
-    if (!brush) brush.Reset(::CreateSolidBrush(colour));
-    return brush.Get();
-}
-
 void BuiltInSkinEngine::PaintBackground(HWND window, HDC dc) {
     RECT client;
     ::GetClientRect(window, &client);
-    ::FillRect(dc, &client, Brush(skin_->window));
+    ::FillRect(dc, &client, brushes_.Brush(skin_->window));
     // Frames are filled with the face colour beneath the controls they hold.
     for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!IsButtonOfType(child, BS_GROUPBOX) || !::IsWindowVisible(child)) continue;
         RECT r;
         ::GetWindowRect(child, &r);
         ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
-        ::FillRect(dc, &r, Brush(skin_->face));
+        ::FillRect(dc, &r, brushes_.Brush(skin_->face));
     }
 }
 
@@ -90,9 +83,9 @@ void BuiltInSkinEngine::DrawPushButton(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    ::FillRect(dc, &r, Brush(skin_->buttonText));
+    ::FillRect(dc, &r, brushes_.Brush(skin_->buttonText));
     ::InflateRect(&r, -1, -1);
-    ::FillRect(dc, &r, Brush(pressed ? skin_->face : skin_->button));
+    ::FillRect(dc, &r, brushes_.Brush(pressed ? skin_->face : skin_->button));
     char caption[128] = {};
     ::GetWindowTextA(item.hwndItem, caption, sizeof(caption));
     HGDIOBJ oldFont = ::SelectObject(dc, font_.Get());
@@ -119,7 +112,7 @@ LRESULT BuiltInSkinEngine::OnWindowMessage(HWND window, UINT message, WPARAM wPa
         HDC dc = reinterpret_cast<HDC>(wParam);
         ::SetTextColor(dc, skin_->text);
         ::SetBkColor(dc, skin_->face);
-        return reinterpret_cast<LRESULT>(Brush(skin_->face));
+        return reinterpret_cast<LRESULT>(brushes_.Brush(skin_->face));
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -146,7 +139,7 @@ LRESULT CALLBACK BuiltInSkinEngine::SubclassProc(HWND window, UINT message, WPAR
     } else if (role == GroupBox && message == WM_ERASEBKGND) {
         RECT r;
         ::GetClientRect(window, &r);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &r, engine->Brush(engine->skin_->face));
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, engine->brushes_.Brush(engine->skin_->face));
         return 1;
     }
     return ::DefSubclassProc(window, message, wParam, lParam);

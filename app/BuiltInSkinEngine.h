@@ -4,6 +4,7 @@
 
 #include "app/SkinEngine.h"
 #include "app/SkinFile.h"
+#include "system/BrushCache.h"
 #include "system/UniqueHandle.h"
 
 #include <map>
@@ -26,7 +27,6 @@ public:
 
 private:
     void Subclass(HWND window, UINT_PTR role);
-    HBRUSH Brush(COLORREF colour);
     LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     void PaintBackground(HWND window, HDC dc);
     void DrawPushButton(const DRAWITEMSTRUCT& item);
@@ -37,6 +37,6 @@ private:
     std::int32_t options_ = 0;
     std::map<DISPID, bool> flags_;
     UniqueFont font_;
-    std::map<COLORREF, UniqueBrush> brushes_;
+    BrushCache brushes_;
     std::vector<std::pair<HWND, UINT_PTR>> subclassed_;
 };

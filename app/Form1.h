@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/Form1Layout.h"
-#include "app/Window.h"
+#include "system/Window.h"
 #include "cleaning/DeletionPass.h"
 #include "system/UniqueHandle.h"
 #include "system/cSysTray.h"

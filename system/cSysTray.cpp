@@ -2,6 +2,8 @@
 
 #include "system/Failure.h"
 #include "system/MessagePump.h"
+#include "system/ScreenDpi.h"
+#include "system/Window.h"
 
 #include <cstring>
 #include <limits>
@@ -9,42 +11,6 @@
 cSysTray::ShellNotifyFunction cSysTray::shellNotify = ::Shell_NotifyIconA;
 
 namespace {
-
-constexpr char WindowClass[] = "VorlaneTrayControl";
-
-// The control's own window: hidden and top-level, so that it also receives the
-// shell's "TaskbarCreated" broadcast (a message-only window would not), and
-// always 510 twips square.
-LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_WINDOWPOSCHANGING) {
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (!(pos->flags & SWP_NOSIZE)) {
-            HDC screen = ::GetDC(nullptr);
-            const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-            ::ReleaseDC(nullptr, screen);
-            pos->cx = pos->cy = ::MulDiv(cSysTray::SizeTwips, dpi, 1440);
-        }
-    }
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateControlWindow() {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof(existing);
-    if (!::GetClassInfoExA(instance, WindowClass, &existing)) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = ControlWindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = WindowClass;
-        ::RegisterClassExA(&wc);
-    }
-    HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, WindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                    nullptr, instance, nullptr);
-    if (window == nullptr) throw Failure::FromLastError();
-    return window;
-}
 
 // Copies text into a fixed field, cut so that the field always ends in a NUL.
 template <std::size_t N>
@@ -56,12 +22,38 @@ void CopyField(char (&field)[N], const std::string& text) {
 
 }  // namespace
 
-cSysTray::cSysTray() : window_(CreateControlWindow()) {
+// The control's own window: hidden and top-level, so that it also receives the
+// shell's "TaskbarCreated" broadcast (a message-only window would not), and
+// always 510 twips square.
+class cSysTray::ControlWindow final : public Window {
+public:
+    static constexpr char ClassName[] = "VorlaneTrayControl";
+
+    ControlWindow() {
+        RegisterClassOnce(ClassName);
+        if (!CreateTopLevel(ClassName, "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0)) throw Failure::FromLastError();
+    }
+    ~ControlWindow() override { DestroyOwnWindow(); }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_WINDOWPOSCHANGING) {
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (!(pos->flags & SWP_NOSIZE)) pos->cx = pos->cy = ::MulDiv(cSysTray::SizeTwips, ScreenDpi(), 1440);
+        }
+        return Default(message, wParam, lParam);
+    }
+    void OnUnhandledFailure() override {}
+};
+
+cSysTray::cSysTray() : window_(std::make_unique<ControlWindow>()) {
     InitProperties();
     Resize();
 }
 
 cSysTray::~cSysTray() { Terminate(); }
+
+HWND cSysTray::Handle() const { return window_->Handle(); }
 
 void cSysTray::InitProperties() {
     inTray_ = false;

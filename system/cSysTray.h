@@ -5,7 +5,6 @@
 
 #include "system/Picture.h"
 #include "system/PropertyBag.h"
-#include "system/UniqueHandle.h"
 #include "system/mSysTray.h"
 
 #include <windows.h>
@@ -13,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -60,7 +60,7 @@ public:
     // Keeps the control's window at 510 x 510 twips.
     void Resize();
 
-    HWND Handle() const { return window_.Get(); }
+    HWND Handle() const;
     bool BalloonVisible() const { return balloonVisible_; }
     std::int32_t BalloonsShown() const { return balloonsShown_; }
     // The properties changed since creation, for the host's saving.
@@ -72,7 +72,8 @@ public:
     ButtonEvent onMouseDblClick;
 
 private:
-    friend LRESULT CALLBACK mSysTray::TrayWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK mSysTray::TrayWindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    class ControlWindow;
 
     void InitProperties();
     void Terminate();
@@ -85,7 +86,7 @@ private:
     NOTIFYICONDATAA Record() const;
     void RaiseButton(const ButtonEvent& event, std::int16_t button, WPARAM id);
 
-    UniqueWindow window_;
+    std::unique_ptr<ControlWindow> window_;
     bool inTray_ = false;
     std::int32_t iconId_ = 0;
     std::string tip_;

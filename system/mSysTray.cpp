@@ -4,9 +4,9 @@
 #include "system/Failure.h"
 #include "system/cSysTray.h"
 
-namespace mSysTray {
+#include <commctrl.h>
 
-WNDPROC PreviousProcedure = nullptr;
+namespace mSysTray {
 
 UINT TaskbarCreatedMessage() {
     static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
@@ -14,26 +14,24 @@ UINT TaskbarCreatedMessage() {
 }
 
 void Install(HWND window, cSysTray* tray) {
-    PreviousProcedure = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TrayWindowProc)));
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tray));
+    ::SetWindowSubclass(window, TrayWindowProc, SubclassId, reinterpret_cast<DWORD_PTR>(tray));
 }
 
-void Uninstall(HWND window) {
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviousProcedure));
-}
+void Uninstall(HWND window) { ::RemoveWindowSubclass(window, TrayWindowProc, SubclassId); }
 
-LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* tray = reinterpret_cast<cSysTray*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR refData) {
+    auto* tray = reinterpret_cast<cSysTray*>(refData);
     // No C++ exception may cross into the system: a failing event handler of the
     // host is reported here.
     try {
-        if (tray != nullptr && message == cSysTray::CallbackMessage) tray->TrayNotify(lParam, wParam);
-        if (tray != nullptr && message == TaskbarCreatedMessage()) tray->AddAgain();
+        if (message == cSysTray::CallbackMessage) tray->TrayNotify(lParam, wParam);
+        if (message == TaskbarCreatedMessage()) tray->AddAgain();
     } catch (...) {
         ErrorReport::ReportError(CurrentFailure().Description(), Location::ForUnhandled("TrayWindowProc"), 0);
     }
-    return ::CallWindowProcA(PreviousProcedure, window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) Uninstall(window);
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace mSysTray

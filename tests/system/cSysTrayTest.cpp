@@ -1,7 +1,9 @@
 #include "system/cSysTray.h"
 #include "support/TrayRecorder.h"
 #include "system/Failure.h"
+#include "system/ScreenDpi.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,6 +23,13 @@ WNDPROC original = nullptr;
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_USER) seen.push_back({message, wParam, lParam});
     return ::CallWindowProcA(original, window, message, wParam, lParam);
+}
+
+// The control TrayWindowProc is installed on the window for, if any.
+const cSysTray* SubclassedFor(HWND window) {
+    DWORD_PTR tray = 0;
+    if (!::GetWindowSubclass(window, mSysTray::TrayWindowProc, mSysTray::SubclassId, &tray)) return nullptr;
+    return reinterpret_cast<const cSysTray*>(tray);
 }
 
 HICON TestIcon(int which = 0) { return ::LoadIcon(nullptr, which == 0 ? IDI_APPLICATION : IDI_INFORMATION); }
@@ -61,8 +70,7 @@ TEST_F(TrayTest, InTrayAddsTheIconOnceAndRemovesItOnce) {
     EXPECT_EQ(calls[0].record.uCallbackMessage, 1125u);
     EXPECT_EQ(calls[0].record.hIcon, TestIcon());
     EXPECT_STREQ(calls[0].record.szTip, "Vorlane");
-    EXPECT_EQ(::GetWindowLongPtrA(tray.Handle(), GWLP_WNDPROC),
-              reinterpret_cast<LONG_PTR>(mSysTray::TrayWindowProc));
+    EXPECT_EQ(SubclassedFor(tray.Handle()), &tray);
 
     tray.SetInTray(false);
     tray.SetInTray(false);
@@ -70,8 +78,7 @@ TEST_F(TrayTest, InTrayAddsTheIconOnceAndRemovesItOnce) {
     EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_DELETE));
     ExpectHeader(calls[1], tray);
     EXPECT_EQ(calls[1].record.uFlags, 0u);
-    EXPECT_NE(::GetWindowLongPtrA(tray.Handle(), GWLP_WNDPROC),
-              reinterpret_cast<LONG_PTR>(mSysTray::TrayWindowProc));
+    EXPECT_EQ(SubclassedFor(tray.Handle()), nullptr);
 }
 
 TEST_F(TrayTest, AnIconWithoutPictureOrTipAsksOnlyForTheCallback) {
@@ -272,9 +279,7 @@ TEST_F(TrayTest, TheControlWindowKeeps510Twips) {
     ::SetWindowPos(tray.Handle(), nullptr, 0, 0, 200, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT r;
     ::GetWindowRect(tray.Handle(), &r);
-    HDC screen = ::GetDC(nullptr);
-    const int expected = ::MulDiv(510, ::GetDeviceCaps(screen, LOGPIXELSX), 1440);
-    ::ReleaseDC(nullptr, screen);
+    const int expected = ::MulDiv(510, ScreenDpi(), 1440);
     EXPECT_EQ(r.right - r.left, expected);
     EXPECT_EQ(r.bottom - r.top, expected);
 }

@@ -1,5 +1,6 @@
-// A thin base for the program's own windows: one static window procedure that
-// finds the C++ object and lets no C++ exception cross into the system.
+// A thin base for the program's own windows (the main window, the tray icon's
+// hidden window): one static window procedure that finds the C++ object and
+// lets no C++ exception cross into the system.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +19,7 @@ protected:
     // derived class calls it from its own destructor, while its members live.
     void DestroyOwnWindow();
     // Registers the class once per process (same name = same class).
-    static void RegisterClassOnce(const char* className, HICON icon);
+    static void RegisterClassOnce(const char* className, HICON icon = nullptr);
     HWND CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle,
                         int x, int y, int width, int height);
 

@@ -1,4 +1,4 @@
-#include "app/Window.h"
+#include "system/Window.h"
 
 #include <utility>
 
