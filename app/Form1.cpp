@@ -17,6 +17,7 @@
 #include "system/Seams.h"
 #include "system/StepRunner.h"
 #include "system/PropertyBag.h"
+#include "system/ScreenDpi.h"
 #include "system/mStartUp.h"
 
 #include "resources/resource.h"
@@ -117,9 +118,7 @@ void Form1::Create(bool show) {
     programIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconResource));
     RegisterClassOnce(ClassName, programIcon_);
 
-    HDC screen = ::GetDC(nullptr);
-    dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    dpi_ = ScreenDpi();
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT frame = {0, 0, Form1Layout::TwipsToPixels(Form1Layout::ClientWidthTwips, dpi_),
@@ -138,7 +137,7 @@ void Form1::Create(bool show) {
 
     Form_Load();
 
-    if (show && !Main::HiddenInTray) {
+    if (show && !hiddenInTray_) {
         ::ShowWindow(hwnd_, SW_SHOWNORMAL);
         ::UpdateWindow(hwnd_);
         ::SetFocus(Control(IdListView2));
@@ -160,6 +159,11 @@ void Form1::CreateFonts() {
     plainFont_.Reset(::CreateFontIndirectA(&metrics.lfMessageFont));
 }
 
+HFONT Form1::FontFor(const ControlLayout& layout) const {
+    const bool bold = layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox;
+    return bold ? boldFont_.Get() : plainFont_.Get();
+}
+
 void Form1::CreateControls() {
     LoadRichEditLibrary();
     // Creation in tab-index order gives the keyboard tab order.
@@ -177,9 +181,7 @@ void Form1::CreateControls() {
         if (control == nullptr) throw Failure::FromLastError();
         controls_[layout->id] = control;
 
-        const bool bold = layout->kind == ControlKind::Frame || layout->kind == ControlKind::CheckBox;
-        ::SendMessageA(control, WM_SETFONT,
-                       reinterpret_cast<WPARAM>(bold ? boldFont_.Get() : plainFont_.Get()), FALSE);
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*layout)), FALSE);
         if (layout->kind == ControlKind::PushButton || layout->kind == ControlKind::ListView ||
             layout->kind == ControlKind::Frame)
             ::SetWindowSubclass(control, ChildProc, static_cast<UINT_PTR>(layout->id),
@@ -288,9 +290,9 @@ void Form1::RestoreStartupBoxes() {
 // A hidden window keeps its minimized state until the tray brings it back with
 // SW_RESTORE: restoring it here would show it again.
 void Form1::Form_Resize() {
-    if (!::IsIconic(hwnd_) || Main::HiddenInTray) return;
+    if (!::IsIconic(hwnd_) || hiddenInTray_) return;
     ::ShowWindow(hwnd_, SW_HIDE);
-    Main::HiddenInTray = true;
+    hiddenInTray_ = true;
     tray_.ShowBalloon(Form1Texts::BalloonTip, Form1Texts::Caption, 5, true);
 }
 
@@ -298,7 +300,7 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t) {
     ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     ::SetForegroundWindow(hwnd_);
     ::SetFocus(hwnd_);
-    Main::HiddenInTray = false;
+    hiddenInTray_ = false;
 }
 
 void Form1::Form_QueryUnload() {
@@ -319,8 +321,8 @@ void Form1::ListView2_Click() {
     const int position = SelectedPosition();
     if (position == 0) return;  // a click beside the items selects nothing
     Settings::SaveSetting(Settings::OftenIndex, std::to_string(position));
-    intervalSeconds_ = GetIntervalSeconds();
-    elapsedSeconds_ = 0;
+    autoDelete_.SetIntervalSeconds(GetIntervalSeconds());
+    autoDelete_.Restart();
 }
 
 void Form1::PushButton11_Click() {
@@ -381,23 +383,15 @@ void Form1::Timer1_Timer() {
         steps.Run(102, [&] { SetStatus(Form1Texts::AutoDeleteOff); });
         return;
     }
-    steps.Run(104, [&] { intervalSeconds_ = GetIntervalSeconds(); });
-    steps.Run(106, [&] { ++elapsedSeconds_; });
-    bool shown = true;
-    steps.Run(108, [&] {
-        // A count past its interval shows no time left, not a wrapped-around day.
-        const std::int32_t left = std::max(intervalSeconds_ - elapsedSeconds_, 0);
-        shown = ShowCountdown(Form1Texts::CountdownPrefix + Scheduler::FormatCountdown(left), intervalSeconds_,
-                              elapsedSeconds_);
-    });
+    steps.Run(104, [&] { autoDelete_.SetIntervalSeconds(GetIntervalSeconds()); });
+    steps.Run(106, [&] { autoDelete_.Tick(); });
+    steps.Run(108, [&] { SetStatus(autoDelete_.CountdownText()); });
     steps.Run(110, [] { MessagePump::LetPendingMessagesRunThrottled(); });
-    steps.Run(112, [&] {
-        if (shown) ShowProgress(intervalSeconds_, elapsedSeconds_);
-    });
+    steps.Run(112, [&] { ShowProgress(autoDelete_.IntervalSeconds(), autoDelete_.ElapsedSeconds()); });
     // A count that went past its interval (the selection changed without a
     // click) runs the pass too, rather than never again. A tick that comes due
     // during a manual pass leaves its pass for right after that one.
-    if (steps.If(114, [&] { return elapsedSeconds_ >= intervalSeconds_; })) {
+    if (steps.If(114, [&] { return autoDelete_.PassDue(); })) {
         if (pass_ == PassKind::Manual)
             timedPassDue_ = true;
         else
@@ -425,7 +419,7 @@ void Form1::RunTimedPass() {
     }
     steps.Run(140, [&] { SetTimerEnabled(true); });
     steps.Run(142, [&] { SetMousePointer(PointerDefault); });
-    steps.Run(144, [&] { elapsedSeconds_ = 0; });
+    steps.Run(144, [&] { autoDelete_.Restart(); });
 }
 
 // The timed pass that came due during a manual pass, unless auto delete was
@@ -436,38 +430,6 @@ void Form1::RunDeferredTimedPass() {
     RunTimedPass();
 }
 
-// Real ticks come a second apart and each one is shown at once. Ticks that
-// follow each other within a frame (a test driving a day of them) would only
-// overwrite each other unseen, so the latest is held back and shown when the
-// window next handles its messages. A tick is always shown at once when it
-// runs a pass or when something else wrote the status line since the last
-// countdown. Answers whether it was shown now (the tick then sets the bar).
-bool Form1::ShowCountdown(const std::string& text, std::int32_t maximum, std::int32_t value) {
-    constexpr double FrameSeconds = 0.020;
-    const double now = MessagePump::MonotonicSeconds();
-    if (statusWrites_ != countdownWrite_ || now - countdownShownAt_ >= FrameSeconds || value >= maximum) {
-        countdownPending_ = {};
-        SetStatus(text);
-        countdownWrite_ = statusWrites_;
-        countdownShownAt_ = now;
-        return true;
-    }
-    countdownPending_ = {text, maximum, value};
-    if (!countdownPosted_) countdownPosted_ = ::PostMessageA(hwnd_, ShowCountdownMessage, 0, 0) != FALSE;
-    return false;
-}
-
-void Form1::ShowPendingCountdown() {
-    countdownPosted_ = false;
-    Countdown pending = std::move(countdownPending_);
-    countdownPending_ = {};
-    // A status text written after the held-back tick (a pass, turning off) stays.
-    if (pending.text.empty() || statusWrites_ != countdownWrite_) return;
-    SetStatus(pending.text);
-    countdownWrite_ = statusWrites_;
-    ShowProgress(pending.maximum, pending.value);
-}
-
 std::int32_t Form1::GetIntervalSeconds() const {
     if (selectedInterval_ == 0) {
         const std::int32_t seconds = Scheduler::IntervalSecondsForText(SelectedItemText());
@@ -476,19 +438,6 @@ std::int32_t Form1::GetIntervalSeconds() const {
                                          : Scheduler::IntervalItems[Scheduler::DefaultPosition - 1].seconds;
     }
     return selectedInterval_;
-}
-
-void Form1::ShowProgress(std::int32_t maximum, std::int32_t value) {
-    HWND bar = Control(IdProgressBar1);
-    ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
-    if (value <= maximum) ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
-}
-
-int Form1::ProgressMaximum() const {
-    return static_cast<int>(::SendMessageA(Control(IdProgressBar1), PBM_GETRANGE, FALSE, 0));
-}
-int Form1::ProgressValue() const {
-    return static_cast<int>(::SendMessageA(Control(IdProgressBar1), PBM_GETPOS, 0, 0));
 }
 
 void Form1::SetTimerInterval(UINT milliseconds) {
@@ -579,104 +528,7 @@ void Form1::PushButton_MouseMove() {
     SetMousePointer(PointerCustom);
 }
 
-void Form1::SetMousePointer(int code) {
-    mousePointer_ = code;
-    UpdateCursor();
-}
-
-void Form1::UpdateCursor() {
-    POINT at;
-    if (!::GetCursorPos(&at)) return;
-    HWND under = ::WindowFromPoint(at);
-    if (under != hwnd_ && !::IsChild(hwnd_, under)) return;
-    HCURSOR cursor = ::LoadCursor(nullptr, IDC_ARROW);
-    if (mousePointer_ == PointerHourglass) cursor = ::LoadCursor(nullptr, IDC_WAIT);
-    if (mousePointer_ == PointerCustom && mouseIcon_) cursor = mouseIcon_.Get();
-    ::SetCursor(cursor);
-}
-
-// ---------------------------------------------------------------- controls
-
-HWND Form1::Control(ControlId id) const {
-    auto it = controls_.find(id);
-    return it == controls_.end() ? nullptr : it->second;
-}
-
-std::string Form1::Text(ControlId id) const {
-    HWND control = Control(id);
-    const int length = ::GetWindowTextLengthA(control);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = ::GetWindowTextA(control, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied));
-    return text;
-}
-
-void Form1::SetText(ControlId id, const std::string& text) { ::SetWindowTextA(Control(id), text.c_str()); }
-
-bool Form1::IsChecked(ControlId id) const {
-    return ::SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Form1::SetChecked(ControlId id, bool checked) {
-    if (IsChecked(id) == checked) return;
-    ::SendMessageA(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (id == IdCheck4) Check4_Click();
-    if (id == IdCheck8) Check8_Click();
-}
-
-std::string Form1::Status() const { return Text(IdFrame3); }
-void Form1::SetStatus(const std::string& text) {
-    ++statusWrites_;
-    SetText(IdFrame3, text);
-}
-
-bool Form1::IsTicked(CleaningBox box) const {
-    static const ControlId boxes[] = {IdChkIEHist,  IdChkIETemp,      IdChkIETyped,
-                                      IdChkIECookies, IdChkFFHist,    IdChkFFDownloads,
-                                      IdChkTypedUrls, IdChkCookies,   IdChkFFCache};
-    return IsChecked(boxes[static_cast<int>(box)]);
-}
-
-int Form1::SelectedPosition() const {
-    return ListView_GetNextItem(Control(IdListView2), -1, LVNI_SELECTED) + 1;
-}
-
-void Form1::SelectPosition(int position) {
-    HWND list = Control(IdListView2);
-    if (position < 1 || position > ListView_GetItemCount(list)) throw Failure(35600, "Index out of bounds");
-    ListView_SetItemState(list, position - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(list, position - 1, FALSE);
-}
-
-std::string Form1::SelectedItemText() const {
-    const int position = SelectedPosition();
-    if (position == 0) return "";
-    char text[256] = {};
-    LVITEMA item{};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    ::SendMessageA(Control(IdListView2), LVM_GETITEMTEXTA, static_cast<WPARAM>(position - 1),
-                   reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 void Form1::SetSkinFramework1(std::unique_ptr<SkinEngine> engine) { skinFramework1_ = std::move(engine); }
-
-void Form1::SetBackColor(COLORREF color) {
-    backColor_ = color;
-    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-COLORREF Form1::ControlBackColor(ControlId id) const {
-    auto it = controlBackColors_.find(id);
-    return it == controlBackColors_.end() ? backColor_ : it->second;
-}
-
-void Form1::SetControlBackColor(ControlId id, COLORREF color) {
-    controlBackColors_[id] = color;
-    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
-}
 
 // ---------------------------------------------------------------- messages
 
@@ -702,9 +554,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnNotify(lParam);
     case WM_TIMER:
         if (wParam == Timer1Id) Timer1_Timer();
-        return 0;
-    case ShowCountdownMessage:
-        ShowPendingCountdown();
         return 0;
     case WM_SIZE:
         Unguarded("Form_Resize", [&] { Form_Resize(); });
@@ -760,23 +609,19 @@ LRESULT Form1::OnNotify(LPARAM lParam) {
 
 LRESULT Form1::OnControlColor(HDC dc, HWND control) {
     const COLORREF color = ControlBackColor(static_cast<ControlId>(::GetDlgCtrlID(control)));
-    UniqueBrush& brush = brushes_[color];
-    if (!brush) brush.Reset(::CreateSolidBrush(color));
     ::SetBkColor(dc, color);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    return reinterpret_cast<LRESULT>(brush.Get());
+    return reinterpret_cast<LRESULT>(brushes_.Brush(color));
 }
 
 void Form1::PaintBackground(HDC dc) {
     RECT client;
     ::GetClientRect(hwnd_, &client);
-    UniqueBrush back(::CreateSolidBrush(backColor_));
-    ::FillRect(dc, &client, back.Get());
+    ::FillRect(dc, &client, brushes_.Brush(backColor_));
     for (const ControlLayout& layout : Form1Layout::Controls) {
         if (layout.kind != ControlKind::Frame) continue;
         RECT r = Form1Layout::PixelRect(layout, dpi_);
-        UniqueBrush frame(::CreateSolidBrush(ControlBackColor(layout.id)));
-        ::FillRect(dc, &r, frame.Get());
+        ::FillRect(dc, &r, brushes_.Brush(ControlBackColor(layout.id)));
     }
 }
 
@@ -789,8 +634,8 @@ LRESULT CALLBACK Form1::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     if (message == WM_ERASEBKGND && kind == ControlKind::Frame) {
         RECT r;
         ::GetClientRect(hwnd, &r);
-        UniqueBrush brush(::CreateSolidBrush(form->ControlBackColor(static_cast<ControlId>(subclassId))));
-        ::FillRect(reinterpret_cast<HDC>(wParam), &r, brush.Get());
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r,
+                   form->brushes_.Brush(form->ControlBackColor(static_cast<ControlId>(subclassId))));
         return 1;
     }
     if (message == WM_MOUSEMOVE && kind != ControlKind::Frame) {

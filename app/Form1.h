@@ -2,9 +2,11 @@
 #pragma once
 
 #include "app/Form1Layout.h"
-#include "system/Window.h"
 #include "cleaning/DeletionPass.h"
+#include "schedule/AutoDelete.h"
+#include "system/BrushCache.h"
 #include "system/UniqueHandle.h"
+#include "system/Window.h"
 #include "system/cSysTray.h"
 
 #include <cstdint>
@@ -18,7 +20,6 @@ inline constexpr char ListHeader[] = "How often would you like to delete history
 inline constexpr char TurnOn[] = "Turn On Auto Delete";
 inline constexpr char TurnOff[] = "Turn Off Auto Delete";
 inline constexpr char AutoDeleteOff[] = "Auto Delete is Turned Off.";
-inline constexpr char CountdownPrefix[] = "On. Next delete will occur in: ";
 inline constexpr char PassRunning[] = "Deleting history is running...";
 inline constexpr char PassDone[] = "Deleting history is running...Done.";
 inline constexpr char HelpPrefix[] = "Questions? Please contact Team Pendrake at ";
@@ -43,8 +44,6 @@ class Form1 final : public Window, public PassWindow {
 public:
     static constexpr char ClassName[] = "VorlaneForm1";
     static constexpr UINT_PTR Timer1Id = 1;
-    // Posted to show a countdown that ticks in quick succession held back.
-    static constexpr UINT ShowCountdownMessage = WM_APP + 1;
 
     explicit Form1(Cleaners cleaners = Cleaners::Real());
     ~Form1() override;
@@ -52,6 +51,9 @@ public:
     // Creates the window and its controls, runs Form_Load, then shows the window
     // unless start-up hid it in the notification area.
     void Create(bool show = true);
+
+    // True while the window is hidden in the notification area.
+    bool HiddenInTray() const { return hiddenInTray_; }
 
     // --- event handlers ---
     void Form_Load();
@@ -100,9 +102,9 @@ public:
     int ProgressMaximum() const;
     int ProgressValue() const;
 
-    std::int32_t IntervalSeconds() const { return intervalSeconds_; }
-    std::int32_t ElapsedSeconds() const { return elapsedSeconds_; }
-    void SetElapsedSeconds(std::int32_t value) { elapsedSeconds_ = value; }
+    std::int32_t IntervalSeconds() const { return autoDelete_.IntervalSeconds(); }
+    std::int32_t ElapsedSeconds() const { return autoDelete_.ElapsedSeconds(); }
+    void SetElapsedSeconds(std::int32_t value) { autoDelete_.SetElapsedSeconds(value); }
     UINT TimerInterval() const { return timerInterval_; }
     bool TimerEnabled() const { return timerEnabled_; }
     void SetTimerInterval(UINT milliseconds);
@@ -133,13 +135,12 @@ protected:
 private:
     void CreateControls();
     void CreateFonts();
+    HFONT FontFor(const ControlLayout& layout) const;
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
     void ApplyTimer();
     void RunTimedPass();
     void RunDeferredTimedPass();
-    bool ShowCountdown(const std::string& text, std::int32_t maximum, std::int32_t value);
-    void ShowPendingCountdown();
     void UpdateCursor();
     // Runs a handler that has no reporting handler of its own.
     template <class Handler>
@@ -156,7 +157,7 @@ private:
     std::map<int, HWND> controls_;
     std::map<int, COLORREF> controlBackColors_;
     COLORREF backColor_;
-    std::map<COLORREF, UniqueBrush> brushes_;
+    BrushCache brushes_;
     UniqueFont boldFont_;
     UniqueFont plainFont_;
     HICON programIcon_ = nullptr;
@@ -166,23 +167,12 @@ private:
     std::string savedStatus_;
     PassKind pass_ = PassKind::None;
     bool timedPassDue_ = false;  // a tick came due during a manual pass
-    std::int32_t intervalSeconds_ = 0;
-    std::int32_t elapsedSeconds_ = 0;
+    AutoDelete autoDelete_;
     std::int16_t oftenIndex_ = 0;
     // The interval of the selected entry, 0 until the list is read again after
     // its selection or items changed.
     mutable std::int32_t selectedInterval_ = 0;
-    // Countdowns that ticks in quick succession hold back (see ShowCountdown).
-    struct Countdown {
-        std::string text;
-        std::int32_t maximum = 0;
-        std::int32_t value = 0;
-    };
-    Countdown countdownPending_;
-    unsigned statusWrites_ = 0;    // every write of the status line counts
-    unsigned countdownWrite_ = 0;  // statusWrites_ after the last countdown shown
-    double countdownShownAt_ = -1.0;
-    bool countdownPosted_ = false;
+    bool hiddenInTray_ = false;
     UINT timerInterval_ = 0;
     bool timerEnabled_ = true;
     cSysTray tray_;

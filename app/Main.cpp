@@ -14,8 +14,6 @@
 
 namespace Main {
 
-bool HiddenInTray = false;
-
 namespace {
 std::string appTitle = MakerInfo::ProductTitle;
 }

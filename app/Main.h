@@ -6,9 +6,6 @@
 
 namespace Main {
 
-// True while the main window is hidden in the notification area.
-extern bool HiddenInTray;
-
 // The title message boxes show when they give none of their own.
 const std::string& AppTitle();
 // Sets AppTitle to the product title, shortened to 40 characters.

@@ -14,8 +14,6 @@ bench_root="$WINEPREFIX/drive_c/vorlane-bench"
 
 echo "== URL cache"
 wine "$build/UrlCacheBench.exe"
-echo "== Auto-delete ticks"
-wine "$build/TickBench.exe"
 echo "== Balloon wait"
 wine "$build/BalloonWaitBench.exe"
 echo "== Copy History To Clipboard"
@@ -54,3 +52,6 @@ PY
 }
 one_folder_case 30000 60
 one_folder_case 100000 500
+
+echo "== Auto-delete countdown: processor time with auto delete on against idle"
+wine "$build/CountdownCostBench.exe" 30

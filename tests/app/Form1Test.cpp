@@ -234,12 +234,12 @@ TEST_F(Form1Test, MinimizeHidesTheWindowAndATrayReleaseBringsItBack) {
     Form1& form = CreateForm();
     ::ShowWindow(form.Handle(), SW_MINIMIZE);
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(Main::HiddenInTray);
+    EXPECT_TRUE(form.HiddenInTray());
 
     form.cSysTray1_MouseUp(2, 0);
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
     EXPECT_FALSE(::IsIconic(form.Handle()));
-    EXPECT_FALSE(Main::HiddenInTray);
+    EXPECT_FALSE(form.HiddenInTray());
 }
 
 TEST_F(Form1Test, ClosingEndsTheProgramWithoutAsking) {
@@ -259,3 +259,4 @@ TEST_F(Form1Test, ListClickWithNoItemSelectedChangesNothing) {
     EXPECT_EQ(form.ElapsedSeconds(), 42);
     EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
 }
+

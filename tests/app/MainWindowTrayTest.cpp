@@ -53,7 +53,7 @@ TEST_F(MainWindowTrayTest, MinimizingHidesTheWindowWithTheBalloonOnlyTheFirstTim
     Form1& form = CreateForm();
     Minimize(form);
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(Main::HiddenInTray);
+    EXPECT_TRUE(form.HiddenInTray());
     auto balloons = recorder.Find(NIM_MODIFY, NIF_INFO);
     ASSERT_EQ(balloons.size(), 1u);  // shown, and ended by the shell: no hide record
     EXPECT_STREQ(balloons[0].record.szInfoTitle, "Vorlane");
@@ -67,7 +67,7 @@ TEST_F(MainWindowTrayTest, MinimizingHidesTheWindowWithTheBalloonOnlyTheFirstTim
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
     EXPECT_FALSE(::IsIconic(form.Handle()));
     EXPECT_EQ(::GetActiveWindow(), form.Handle());
-    EXPECT_FALSE(Main::HiddenInTray);
+    EXPECT_FALSE(form.HiddenInTray());
 
     Minimize(form);
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
@@ -83,7 +83,7 @@ TEST_F(MainWindowTrayTest, BothStartupBoxesTickedStartsHiddenInTheTray) {
     Settings::SaveSetting(Settings::Minimized, "On");
     Form1& form = CreateForm();
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(Main::HiddenInTray);
+    EXPECT_TRUE(form.HiddenInTray());
     EXPECT_EQ(recorder.Find(NIM_ADD).size(), 1u);
     // No balloon at start-up: the icon was not there yet, and the one-time
     // balloon is kept for the user's first minimize.
@@ -101,15 +101,28 @@ TEST_F(MainWindowTrayTest, BothStartupBoxesTickedStartsHiddenInTheTray) {
     EXPECT_EQ(recorder.Find(NIM_MODIFY, NIF_INFO).size(), 1u);
 }
 
-TEST_F(MainWindowTrayTest, StartupAloneOpensTheWindowWithBothBoxesShown) {
-    Settings::SaveSetting(Settings::WindowsStartup, "On");
-    Settings::SaveSetting(Settings::Minimized, "Off");
-    Form1& form = CreateForm();
-    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(form.IsChecked(IdCheck4));
-    EXPECT_FALSE(form.IsChecked(IdCheck8));
-    EXPECT_TRUE(::IsWindowVisible(form.Control(IdCheck8)));
-    // Restoring the boxes ran no handler: nothing was entered in the Run keys.
-    EXPECT_FALSE(Fixtures::ValueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                       "test_app.exe"));
+TEST_F(MainWindowTrayTest, AnyOtherStartupChoiceOpensTheWindowWithTheMinimizedBoxUnticked) {
+    struct Case {
+        const char* startup;
+        const char* minimized;
+        bool minimizedBoxShown;
+    };
+    // "Minimized" On without "Windows Startup" On counts for nothing.
+    for (const Case& c : {Case{"On", "Off", true}, Case{"Off", "On", false}, Case{"Off", "Off", false}}) {
+        SCOPED_TRACE(std::string("Windows Startup ") + c.startup + ", Minimized " + c.minimized);
+        Settings::SaveSetting(Settings::WindowsStartup, c.startup);
+        Settings::SaveSetting(Settings::Minimized, c.minimized);
+        Form1& form = CreateForm();
+        EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+        EXPECT_FALSE(::IsIconic(form.Handle()));
+        EXPECT_FALSE(form.HiddenInTray());
+        EXPECT_EQ(form.IsChecked(IdCheck4), std::string(c.startup) == "On");
+        EXPECT_FALSE(form.IsChecked(IdCheck8));
+        EXPECT_EQ(::IsWindowVisible(form.Control(IdCheck8)) != FALSE, c.minimizedBoxShown);
+        // Restoring the boxes ran no handler: nothing was entered in the Run keys
+        // and the settings stay as they were.
+        EXPECT_FALSE(Fixtures::ValueExists(HKEY_LOCAL_MACHINE,
+                                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "test_app.exe"));
+        EXPECT_EQ(Settings::GetSetting(Settings::Minimized), c.minimized);
+    }
 }

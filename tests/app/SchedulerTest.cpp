@@ -23,7 +23,7 @@ struct PassSeen {
     Form1::PassKind kind;
 };
 
-std::string Countdown(const char* time) { return std::string(Form1Texts::CountdownPrefix) + time; }
+std::string Countdown(const char* time) { return std::string(AutoDelete::CountdownPrefix) + time; }
 
 std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -53,7 +53,7 @@ protected:
     void KeepRealTicksOut() { ::KillTimer(form->Handle(), Form1::Timer1Id); }
 
     // Ticks in quick succession, then the window handles its messages as the
-    // message loop would (it shows the last countdown).
+    // message loop would.
     void Tick(int count) {
         for (int i = 0; i < count; ++i) {
             form->Timer1_Timer();
@@ -81,13 +81,6 @@ protected:
     std::size_t realTicksKilledAfter = 0;
     std::function<void()> duringPass;
 };
-
-TEST(FormatCountdown, ShowsHoursOfTheDayMinutesAndSeconds) {
-    EXPECT_EQ(Scheduler::FormatCountdown(0), "00:00:00");
-    EXPECT_EQ(Scheduler::FormatCountdown(600), "00:10:00");
-    EXPECT_EQ(Scheduler::FormatCountdown(86399), "23:59:59");
-    EXPECT_EQ(Scheduler::FormatCountdown(86400 + 3661), "01:01:01");
-}
 
 TEST_F(SchedulerTest, TenMinutesCountDownFrom0959AndPassAtTick600ThenStartOver) {
     Form1& f = CreateCountingForm();
@@ -127,6 +120,22 @@ TEST_F(SchedulerTest, TenMinutesCountDownFrom0959AndPassAtTick600ThenStartOver) 
     EXPECT_TRUE(platform->Reports().empty());
 }
 
+TEST_F(SchedulerTest, EachListPositionCountsAgainstItsOwnInterval) {
+    Form1& f = CreateCountingForm();
+    TurnOnOrOff();
+    for (int position = 1; position <= Scheduler::IntervalCount; ++position) {
+        const Scheduler::IntervalItem& item = Scheduler::IntervalItems[position - 1];
+        SCOPED_TRACE(item.text);
+        ClickListAt(position);
+        EXPECT_EQ(f.IntervalSeconds(), item.seconds);
+        Tick(1);
+        EXPECT_EQ(f.Status(), AutoDelete::CountdownPrefix + Scheduler::FormatCountdown(item.seconds - 1));
+        EXPECT_EQ(f.ProgressMaximum(), item.seconds);
+        EXPECT_EQ(f.ProgressValue(), 1);
+    }
+    EXPECT_TRUE(passes.empty());
+}
+
 TEST_F(SchedulerTest, TwentyFourHoursRunTheirPassAtTick86400) {
     Form1& f = CreateCountingForm();
     ClickListAt(11);
@@ -134,7 +143,9 @@ TEST_F(SchedulerTest, TwentyFourHoursRunTheirPassAtTick86400) {
 
     Tick(1);
     EXPECT_EQ(f.Status(), Countdown("23:59:59"));
-    Tick(86398);
+    // The rest of the day (counted through AutoDelete in its own test).
+    f.SetElapsedSeconds(86398);
+    Tick(1);
     EXPECT_EQ(f.Status(), Countdown("00:00:01"));
     EXPECT_TRUE(passes.empty());
 
@@ -239,7 +250,7 @@ TEST_F(SchedulerTest, TheRealTimerTicksEverySecondOnlyWhileOn) {
     MessagePump::WaitWhileMessagesRun(2.5);
     EXPECT_GE(f.ElapsedSeconds(), 1);
     EXPECT_LE(f.ElapsedSeconds(), 3);
-    EXPECT_EQ(f.Status().rfind(Form1Texts::CountdownPrefix, 0), 0u);
+    EXPECT_EQ(f.Status().rfind(AutoDelete::CountdownPrefix, 0), 0u);
 
     Click(IdPushButton13);
     const std::int32_t count = f.ElapsedSeconds();

@@ -67,7 +67,7 @@ TEST_F(StartupSettingsTest, OnlyExactlyOnOrOffRestoresTheAutoDeleteState) {
 
         form.Timer1_Timer();
         EXPECT_EQ(form.ElapsedSeconds(), c.on ? 1 : 0);
-        EXPECT_EQ(form.Status(), c.on ? std::string(Form1Texts::CountdownPrefix) + "00:09:59"
+        EXPECT_EQ(form.Status(), c.on ? std::string(AutoDelete::CountdownPrefix) + "00:09:59"
                                       : std::string(Form1Texts::AutoDeleteOff));
         if (c.stored) {
             EXPECT_EQ(Stored(Settings::StartStopState), c.stored);
@@ -98,7 +98,7 @@ TEST_F(StartupSettingsTest, OftenIndexSelectsItsPositionOrIsReportedAndLeftAsSto
     // Without a selection the countdown runs against ten minutes.
     Form1& form = StartWith({{Settings::OftenIndex, "abc"}, {Settings::StartStopState, "On"}});
     form.Timer1_Timer();
-    EXPECT_EQ(form.Status(), std::string(Form1Texts::CountdownPrefix) + "00:09:59");
+    EXPECT_EQ(form.Status(), std::string(AutoDelete::CountdownPrefix) + "00:09:59");
 }
 
 TEST_F(StartupSettingsTest, ARestartKeepsTheOnOffStateAndTheInterval) {
@@ -120,7 +120,7 @@ TEST_F(StartupSettingsTest, ARestartKeepsTheOnOffStateAndTheInterval) {
     EXPECT_EQ(second.TimerInterval(), 1000u);
     EXPECT_EQ(second.ElapsedSeconds(), 0);
     second.Timer1_Timer();
-    EXPECT_EQ(second.Status(), std::string(Form1Texts::CountdownPrefix) + "01:59:59");
+    EXPECT_EQ(second.Status(), std::string(AutoDelete::CountdownPrefix) + "01:59:59");
 
     Click(IdPushButton13);
     EXPECT_EQ(Stored(Settings::StartStopState), "Off");

@@ -24,13 +24,11 @@ protected:
         ::GetEnvironmentVariableA("TEMP", previous, MAX_PATH);
         previousTemp_ = previous;
         ::SetEnvironmentVariableA("TEMP", temp_.Path().c_str());
-        Main::HiddenInTray = false;
     }
 
     ~FormFixture() override {
         form_.reset();
         ::SetEnvironmentVariableA("TEMP", previousTemp_.c_str());
-        Main::HiddenInTray = false;
     }
 
     // Creates (or re-creates, as a restart would) the main window.
