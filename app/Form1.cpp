@@ -153,9 +153,11 @@ void Form1::CreateFonts() {
     lstrcpynA(font.lfFaceName, Form1Layout::FontFace, LF_FACESIZE);
     boldFont_.Reset(::CreateFontIndirectA(&font));
 
+    // The system's message font is made for the screen's scale.
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof(metrics);
     ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, dpi_, ScreenDpi());
     plainFont_.Reset(::CreateFontIndirectA(&metrics.lfMessageFont));
 }
 
@@ -313,6 +315,38 @@ void Form1::Form_Unload() {
     ::KillTimer(hwnd_, Timer1Id);
     ::DestroyWindow(hwnd_);
     Seams::Current().ExitProgram(0);
+}
+
+// The close box, and the end of the session (shutdown, log-off).
+void Form1::CloseProgram() {
+    Form_QueryUnload();
+    Unguarded("Form_Unload", [&] { Form_Unload(); });
+}
+
+void Form1::Form_DpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // The controls take the new fonts before the old ones are deleted.
+    UniqueFont oldBold = std::move(boldFont_);
+    UniqueFont oldPlain = std::move(plainFont_);
+    CreateFonts();
+    LayOutControls();
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A skin sets its own font on the controls.
+    if (skinFramework1_) skinFramework1_->ApplyWindow(hwnd_);
+}
+
+void Form1::LayOutControls() {
+    for (const ControlLayout& layout : Form1Layout::Controls) {
+        HWND control = Control(layout.id);
+        const RECT r = Form1Layout::PixelRect(layout, dpi_);
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(layout)), FALSE);
+        ::SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ListView_SetColumnWidth(Control(IdListView2), 0,
+                            Form1Layout::TwipsToPixels(Form1Layout::ListColumnWidthTwips, dpi_));
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------- list and help
@@ -555,12 +589,19 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == Timer1Id) Timer1_Timer();
         return 0;
+    case WM_DPICHANGED:
+        Form_DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;  // Windows may still cancel: nothing closes here
+    case WM_ENDSESSION:
+        if (wParam != FALSE) CloseProgram();
+        return 0;
     case WM_SIZE:
         Unguarded("Form_Resize", [&] { Form_Resize(); });
         return 0;
     case WM_CLOSE:
-        Form_QueryUnload();
-        Unguarded("Form_Unload", [&] { Form_Unload(); });
+        CloseProgram();
         return 0;
     case WM_ERASEBKGND:
         PaintBackground(reinterpret_cast<HDC>(wParam));

@@ -60,6 +60,9 @@ public:
     void Form_Resize();
     void Form_QueryUnload();
     void Form_Unload();
+    // The window moved to a screen of another scale: fonts and controls at `dpi`,
+    // the window on the rectangle Windows suggests.
+    void Form_DpiChanged(int dpi, const RECT& suggested);
     void ListView2_Click();
     void PushButton11_Click();
     void PushButton12_Click();
@@ -136,6 +139,8 @@ private:
     void CreateControls();
     void CreateFonts();
     HFONT FontFor(const ControlLayout& layout) const;
+    void LayOutControls();
+    void CloseProgram();
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
     void ApplyTimer();

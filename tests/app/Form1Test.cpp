@@ -1,4 +1,5 @@
 #include "support/FormFixture.h"
+#include "support/TrayRecorder.h"
 
 #include "schedule/Scheduler.h"
 #include "system/Failure.h"
@@ -260,3 +261,53 @@ TEST_F(Form1Test, ListClickWithNoItemSelectedChangesNothing) {
     EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
 }
 
+TEST_F(Form1Test, TheEndOfTheSessionClosesAsTheCloseBoxDoesAndTheQuestionBeforeClosesNothing) {
+    TrayRecorder recorder;
+    for (LPARAM how : {static_cast<LPARAM>(0), static_cast<LPARAM>(ENDSESSION_LOGOFF)}) {
+        SCOPED_TRACE(how == 0 ? "shutdown" : "log-off");
+        platform->exitCodes.clear();
+        recorder.Calls().clear();
+        Form1& form = CreateForm();
+        HWND window = form.Handle();
+        // Windows may still cancel after asking.
+        EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, how), TRUE);
+        ::SendMessageA(window, WM_ENDSESSION, FALSE, how);
+        EXPECT_TRUE(::IsWindow(window));
+        EXPECT_TRUE(form.Tray().InTray());
+        EXPECT_TRUE(platform->exitCodes.empty());
+
+        ::SendMessageA(window, WM_ENDSESSION, TRUE, how);
+        EXPECT_FALSE(::IsWindow(window));
+        EXPECT_EQ(recorder.Find(NIM_DELETE).size(), 1u);
+        EXPECT_EQ(platform->exitCodes, std::vector<int>{0});
+        EXPECT_TRUE(platform->messages.empty());
+    }
+}
+
+TEST_F(Form1Test, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAtThatScale) {
+    Form1& form = CreateForm();
+    const int dpi = form.Dpi() * 3 / 2;
+    // The rectangle Windows suggests: the same client area at the new scale.
+    RECT suggested = {0, 0, ::MulDiv(8040, dpi, 1440), ::MulDiv(7710, dpi, 1440)};
+    ::AdjustWindowRectEx(&suggested, static_cast<DWORD>(::GetWindowLongA(form.Handle(), GWL_STYLE)), FALSE, 0);
+    ::OffsetRect(&suggested, 40 - suggested.left, 30 - suggested.top);
+    ::SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+
+    EXPECT_EQ(form.Dpi(), dpi);
+    RECT window;
+    ::GetWindowRect(form.Handle(), &window);
+    EXPECT_TRUE(::EqualRect(&window, &suggested));
+    for (const ControlLayout& layout : Form1Layout::Controls) {
+        RECT actual;
+        ::GetWindowRect(form.Control(layout.id), &actual);
+        ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&actual), 2);
+        const RECT expected = Form1Layout::PixelRect(layout, dpi);
+        EXPECT_TRUE(::EqualRect(&actual, &expected)) << layout.name;
+    }
+    EXPECT_EQ(ListView_GetColumnWidth(form.Control(IdListView2), 0), ::MulDiv(6400, dpi, 1440));
+    LOGFONTA font{};
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(form.Control(IdChkIEHist), WM_GETFONT, 0, 0)),
+                 sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -::MulDiv(9, dpi, 72));
+    EXPECT_TRUE(platform->Reports().empty());
+}
