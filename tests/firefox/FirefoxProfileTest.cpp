@@ -199,18 +199,20 @@ TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
     }
 }
 
-TEST_F(FirefoxProfileTest, WithoutTheAppDataFolderNothingOnTheCurrentDriveIsDeleted) {
+TEST_F(FirefoxProfileTest, WithoutAFullAppDataPathNothingOnTheCurrentDriveIsDeleted) {
     InstallProfile();
     const std::set<std::string> before = ProfileFiles::Tree(AppData());
     const DriveRootCanaries canaries;
 
-    for (const char* appData : {"missing", ""}) {
+    // With C:\ as the current folder each of the partial paths leads to the
+    // canaries' Firefox installation at C:\Mozilla\Firefox.
+    for (const char* appData : {"(missing)", "", ".", "C:", "C:.", "\\."}) {
         SCOPED_TRACE(appData);
-        if (*appData) {
+        if (std::string(appData) == "(missing)") {
             DeleteValue(ShellFolders, "AppData");
             DeleteValue(UserShellFolders, "AppData");
         } else {
-            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders, "AppData", "");
+            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders, "AppData", appData);
         }
 
         const Firefox firefox;
