@@ -31,6 +31,14 @@
 
 namespace {
 
+// The nine cleaning boxes, in the order of the pass's CleaningBox values.
+constexpr ControlId CleaningBoxes[] = {IdChkIEHist,    IdChkIETemp, IdChkIETyped, IdChkIECookies, IdChkFFHist,
+                                       IdChkFFDownloads, IdChkTypedUrls, IdChkCookies, IdChkFFCache};
+
+}  // namespace
+
+namespace {
+
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr int ProgramIconResource = IDI_PROGRAM;
 
@@ -135,6 +143,7 @@ void Form1::Create(bool show) {
     if (!CreateTopLevel(ClassName, "", style, 0, x, y, width, height)) throw Failure::FromLastError();
     CreateFonts();
     CreateControls();
+    RestoreCleaningBoxes();
 
     Form_Load();
 
@@ -281,6 +290,25 @@ void Form1::RestoreStartupBoxes() {
     const bool minimized = startup && Settings::GetSetting(Settings::Minimized) == "On";
     ::SendMessageA(Control(IdCheck4), BM_SETCHECK, startup ? BST_CHECKED : BST_UNCHECKED, 0);
     ::SendMessageA(Control(IdCheck8), BM_SETCHECK, minimized ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// The nine cleaning boxes come back as the user left them, so that automatic
+// deletion after a restart cleans what was chosen. A missing or unreadable
+// value leaves its box unticked; no click handler runs.
+void Form1::RestoreCleaningBoxes() {
+    for (const ControlId id : CleaningBoxes) {
+        bool ticked = false;
+        try {
+            ticked = Settings::GetSetting(Form1Layout::Find(id).name) == "On";
+        } catch (const Failure&) {
+        }
+        ::SendMessageA(Control(id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+// Each tick or untick of a cleaning box is saved at once, under the box's name.
+void Form1::CleaningBox_Click(ControlId id) {
+    Settings::SaveSetting(Form1Layout::Find(id).name, IsChecked(id) ? "On" : "Off");
 }
 
 // ---------------------------------------------------------------- window state
@@ -630,12 +658,7 @@ void Form1::SetStatus(const std::string& text) {
     SetText(IdFrame3, text);
 }
 
-bool Form1::IsTicked(CleaningBox box) const {
-    static const ControlId boxes[] = {IdChkIEHist,  IdChkIETemp,      IdChkIETyped,
-                                      IdChkIECookies, IdChkFFHist,    IdChkFFDownloads,
-                                      IdChkTypedUrls, IdChkCookies,   IdChkFFCache};
-    return IsChecked(boxes[static_cast<int>(box)]);
-}
+bool Form1::IsTicked(CleaningBox box) const { return IsChecked(CleaningBoxes[static_cast<int>(box)]); }
 
 int Form1::SelectedPosition() const {
     return ListView_GetNextItem(Control(IdListView2), -1, LVNI_SELECTED) + 1;
@@ -741,7 +764,12 @@ LRESULT Form1::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IdPushButton3: PushButton3_Click(); break;
     case IdCheck4: Unguarded("Check4_Click", [&] { Check4_Click(); }); break;
     case IdCheck8: Unguarded("Check8_Click", [&] { Check8_Click(); }); break;
-    default: break;
+    default: {
+        const ControlId id = static_cast<ControlId>(LOWORD(wParam));
+        if (std::find(std::begin(CleaningBoxes), std::end(CleaningBoxes), id) != std::end(CleaningBoxes))
+            Unguarded((std::string(Form1Layout::Find(id).name) + "_Click").c_str(), [&] { CleaningBox_Click(id); });
+        break;
+    }
     }
     return 0;
 }

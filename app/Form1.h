@@ -135,6 +135,8 @@ private:
     void CreateFonts();
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
+    void RestoreCleaningBoxes();
+    void CleaningBox_Click(ControlId id);
     void ApplyTimer();
     void RunTimedPass();
     void RunDeferredTimedPass();
