@@ -34,7 +34,7 @@ void ApplySkin(Form1& form) {
     for (const ControlLayout& layout : Form1Layout::Controls)
         if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox)
             form.SetControlBackColor(layout.id, buttonFace);
-    form.SetSkinFramework1(SkinEngine::factory());
+    form.SetSkinFramework1(SkinEngine::ForThisMachine());
     DriveSkinEngine(*form.SkinFramework1(), skin, form);
 }
 

@@ -7,7 +7,7 @@
 //
 //   wine build/ClipboardBench.exe [megabytes]     (default 50)
 #include "app/Form1.h"
-#include "schedule/HistoryLog.h"
+#include "cleaning/HistoryLog.h"
 #include "system/MessagePump.h"
 #include "system/Seams.h"
 

@@ -26,6 +26,7 @@
 //        FolderDeleteBench.exe measure
 //        FolderDeleteBench.exe measure-one
 #include "app/Form1.h"
+#include "app/RealCleaners.h"
 #include "cleaning/AddFolder.h"
 #include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
@@ -137,7 +138,7 @@ void SetCacheFolder(const std::string& folder) {
 // Cache/Temp Internet Files" ticked, the Cache shell folder set to `folder`.
 class RealPass {
 public:
-    RealPass() : form_(Cleaners::Real()) {
+    RealPass() : form_(RealCleaners()) {
         form_.Create(true);
         form_.SetChecked(IdChkIETemp, true);
         MessagePump::LetPendingMessagesRun();

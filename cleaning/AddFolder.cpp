@@ -1,7 +1,6 @@
 #include "cleaning/AddFolder.h"
 
 #include "cleaning/FileRoutines.h"
-#include "system/ErrorReport.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
 #include "system/StepRunner.h"

@@ -5,7 +5,6 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
-#include "system/ErrorReport.h"
 #include "system/MessagePump.h"
 #include "system/Registry1.h"
 #include "system/StepRunner.h"

@@ -1,6 +1,6 @@
 #include "app/Appearance.h"
 #include "app/BuiltInSkinEngine.h"
-#include "app/DispatchSkinEngine.h"
+#include "app/Location.h"
 #include "app/SkinFile.h"
 #include "support/FormFixture.h"
 #include "system/ErrorReport.h"
@@ -84,14 +84,6 @@ private:
     ULONG references_ = 1;
 };
 
-RecordingComponent* component = nullptr;
-
-std::unique_ptr<SkinEngine> RecordingEngine() {
-    ComPtr<IDispatch> dispatch;
-    component->QueryInterface(IID_IDispatch, dispatch.PutVoid());
-    return std::make_unique<DispatchSkinEngine>(std::move(dispatch));
-}
-
 constexpr char SampleSkin[] =
     "; a test skin\r\n"
     "[Vorlane Skin]\r\n"
@@ -111,8 +103,6 @@ class AppearanceTest : public FormFixture {
 protected:
     AppearanceTest() : skinFolder_(SkinFolder()) { Fixtures::DeleteTree(skinFolder_); }
     ~AppearanceTest() override {
-        SkinEngine::factory = SkinEngine::ForThisMachine;
-        component = nullptr;
         Fixtures::DeleteTree(skinFolder_);
     }
 
@@ -121,8 +111,7 @@ protected:
         Fixtures::WriteFile(SkinFile(), text, attributes);
     }
     void UseRecordingEngine() {
-        component = &recording_;
-        SkinEngine::factory = RecordingEngine;
+        platform->component = &recording_;
     }
 
     // The colour a window paints its background with at a point (client pixels).
@@ -241,7 +230,7 @@ TEST_F(AppearanceTest, ASkinFileOfAnotherFormatIsReportedAndTheWindowKeepsItsLoo
     EXPECT_EQ(form.ControlBackColor(IdFrame1), ::GetSysColor(COLOR_BTNFACE));
 }
 
-TEST(SkinFileFormat, ReadsColoursAndFontAndNamesTheFaultyLine) {
+TEST(AppearanceTestSkinFile, ReadsColoursAndFontAndNamesTheFaultyLine) {
     const Skin skin = SkinFile::Parse(SampleSkin);
     EXPECT_EQ(skin.window, RGB(0x20, 0x30, 0x40));
     EXPECT_EQ(skin.buttonText, RGB(255, 255, 255));
@@ -268,7 +257,7 @@ TEST(SkinFileFormat, ReadsColoursAndFontAndNamesTheFaultyLine) {
 
 // ---------------------------------------------------------------- pointer
 
-class PointerTest : public FormFixture {
+class AppearanceTestPointer : public FormFixture {
 protected:
     void MoveOver(HWND window) { ::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)); }
     // The pointer Windows shows over a control once the pointer rests on it.
@@ -282,7 +271,7 @@ protected:
     }
 };
 
-TEST_F(PointerTest, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
+TEST_F(AppearanceTestPointer, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
     Form1& form = CreateForm();
     ASSERT_NE(form.MouseIcon(), nullptr);  // HAND-M.CUR beside the program
     for (ControlId button : {IdPushButton1, IdPushButton2, IdPushButton3, IdPushButton11, IdPushButton12,
@@ -306,7 +295,7 @@ TEST_F(PointerTest, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
     EXPECT_EQ(form.MousePointer(), PointerCustom);
 }
 
-TEST_F(PointerTest, TheHourglassStaysWhateverThePointerMovesOver) {
+TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOver) {
     Form1& form = CreateForm();
     form.SetMousePointer(PointerHourglass);
     for (HWND over : {form.Control(IdPushButton12), form.Control(IdListView2), form.Handle()}) MoveOver(over);
