@@ -30,6 +30,7 @@
 #include "cleaning/AddFolder.h"
 #include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
+#include "system/Path.h"
 #include "system/Seams.h"
 #include "system/UniqueHandle.h"
 
@@ -185,7 +186,6 @@ double Seconds(Deletion&& deletion) {
     return MessagePump::MonotonicSeconds() - start;
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The benchmark's own files below `root` (WinINet keeps its index in the
 // Cache shell folder once the pass has used it: not ours to count).
@@ -237,7 +237,7 @@ int Measure() {
     PlainDelete(CleanerRoot);
     ::RemoveDirectoryA(PlainRoot.c_str());
     ::RemoveDirectoryA(Base.c_str());
-    if (left != 0 || Exists(PlainRoot)) {
+    if (left != 0 || Path::Exists(PlainRoot)) {
         std::fprintf(stderr, "a tree was not deleted completely (%d files left by the pass)\n", left);
         return 1;
     }

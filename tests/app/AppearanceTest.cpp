@@ -5,6 +5,7 @@
 #include "support/FormFixture.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
+#include "system/Path.h"
 #include "system/ProgramLocation.h"
 
 #include <commctrl.h>
@@ -19,9 +20,7 @@ namespace {
 // The skin folder beside the program, which may sit at a drive root (the test
 // prefix's X: is the build tree).
 std::string SkinFolder() {
-    std::string folder = ProgramLocation::Folder();
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-    return folder + "\\x";
+    return Path::Join(ProgramLocation::Folder(), "x");
 }
 
 // Stands in for the skin component: records each dispatch call with its
