@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Form1Layout.h"
+#include "app/RealCleaners.h"
 #include "app/Window.h"
 #include "cleaning/DeletionPass.h"
 #include "system/UniqueHandle.h"
@@ -46,7 +47,7 @@ public:
     // Posted to show a countdown that ticks in quick succession held back.
     static constexpr UINT ShowCountdownMessage = WM_APP + 1;
 
-    explicit Form1(Cleaners cleaners = Cleaners::Real());
+    explicit Form1(Cleaners cleaners = RealCleaners());
     ~Form1() override;
 
     // Creates the window and its controls, runs Form_Load, then shows the window
@@ -123,7 +124,6 @@ public:
     void SetSkinFramework1(std::unique_ptr<SkinEngine> engine);
 
     cSysTray& Tray() { return tray_; }
-    HICON ProgramIcon() const { return programIcon_; }
     int Dpi() const { return dpi_; }
 
 protected:

@@ -5,6 +5,9 @@
 #include "system/cSysTray.h"
 
 namespace mSysTray {
+namespace {
+constexpr char TrayWindowProcLocation[] = "in Tarvenny2021/08/31.Form1.TrayWindowProc ";
+}  // namespace
 
 WNDPROC PreviousProcedure = nullptr;
 
@@ -31,7 +34,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (tray != nullptr && message == cSysTray::CallbackMessage) tray->TrayNotify(lParam, wParam);
         if (tray != nullptr && message == TaskbarCreatedMessage()) tray->AddAgain();
     } catch (...) {
-        ErrorReport::ReportError(CurrentFailure().Description(), Location::ForUnhandled("TrayWindowProc"), 0);
+        ErrorReport::ReportError(CurrentFailure().Description(), TrayWindowProcLocation, 0);
     }
     return ::CallWindowProcA(PreviousProcedure, window, message, wParam, lParam);
 }

@@ -82,7 +82,7 @@ protected:
     std::function<void()> duringPass;
 };
 
-TEST(FormatCountdown, ShowsHoursOfTheDayMinutesAndSeconds) {
+TEST(SchedulerTestCountdownText, ShowsHoursOfTheDayMinutesAndSeconds) {
     EXPECT_EQ(Scheduler::FormatCountdown(0), "00:00:00");
     EXPECT_EQ(Scheduler::FormatCountdown(600), "00:10:00");
     EXPECT_EQ(Scheduler::FormatCountdown(86399), "23:59:59");
