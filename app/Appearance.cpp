@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/SkinEngine.h"
+#include "system/Path.h"
 #include "system/ProgramLocation.h"
 
 #include <windows.h>
@@ -10,19 +11,14 @@ namespace Appearance {
 
 namespace {
 bool NormalFileExists(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(find);
-    return (data.dwFileAttributes &
-            (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+    const DWORD attributes = Path::Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 }  // namespace
 
 std::string SkinPath() {
-    std::string folder = ProgramLocation::Folder();
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();  // drive root
-    const std::string skin = folder + Form1Texts::SkinFile;
+    const std::string skin = Path::Join(ProgramLocation::Folder(), Form1Texts::SkinFile);
     return NormalFileExists(skin) ? skin : std::string();
 }
 
@@ -34,7 +30,7 @@ void ApplySkin(Form1& form) {
     for (const ControlLayout& layout : Form1Layout::Controls)
         if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox)
             form.SetControlBackColor(layout.id, buttonFace);
-    form.SetSkinFramework1(SkinEngine::factory());
+    form.SetSkinFramework1(SkinEngine::ForThisMachine());
     DriveSkinEngine(*form.SkinFramework1(), skin, form);
 }
 

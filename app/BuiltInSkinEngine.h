@@ -20,10 +20,9 @@ public:
     // Kept for the caller; this engine always draws the window and all its controls.
     std::int32_t ApplyOptions() override { return options_; }
     void SetApplyOptions(std::int32_t options) override { options_ = options; }
-    void SetFlag(DISPID member, bool value) override { flags_[member] = value; }
+    // This engine has no such switches: it always draws everything.
+    void SetFlag(DISPID, bool) override {}
     void ApplyWindow(HWND window) override;
-
-    const std::optional<Skin>& LoadedSkin() const { return skin_; }
 
 private:
     void Subclass(HWND window, UINT_PTR role);
@@ -35,7 +34,6 @@ private:
 
     std::optional<Skin> skin_;
     std::int32_t options_ = 0;
-    std::map<DISPID, bool> flags_;
     UniqueFont font_;
     BrushCache brushes_;
     std::vector<std::pair<HWND, UINT_PTR>> subclassed_;

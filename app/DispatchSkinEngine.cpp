@@ -44,16 +44,6 @@ VARIANT LongArgument(std::int32_t value) {
 
 }  // namespace
 
-ComPtr<IDispatch> DispatchSkinEngine::CreateComponent() {
-    ComPtr<IDispatch> component;
-    CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(Wide(ProgId).c_str(), &clsid))) return component;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                  component.PutVoid())))
-        component.Reset();
-    return component;
-}
-
 VARIANT DispatchSkinEngine::Invoke(DISPID member, WORD kind, VARIANT* arguments, UINT count) {
     std::vector<VARIANT> reversed(arguments, arguments + count);
     std::reverse(reversed.begin(), reversed.end());

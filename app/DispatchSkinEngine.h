@@ -10,10 +10,6 @@ class DispatchSkinEngine final : public SkinEngine {
 public:
     explicit DispatchSkinEngine(ComPtr<IDispatch> component) : component_(std::move(component)) {}
 
-    // The component created from its ProgID; an empty pointer when it is not
-    // registered on this machine.
-    static ComPtr<IDispatch> CreateComponent();
-
     void LoadSkin(const std::string& path, const std::string& section) override;
     std::int32_t ApplyOptions() override;
     void SetApplyOptions(std::int32_t options) override;

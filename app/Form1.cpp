@@ -1,17 +1,18 @@
 #include "app/Form1.h"
 
 #include "app/Appearance.h"
+#include "app/Location.h"
 #include "app/Main.h"
+#include "app/MakerInfo.h"
 #include "app/SkinEngine.h"
 #include "app/Settings.h"
 #include "cleaning/FileRoutines.h"
 #include "cleaning/IEHistory.h"
-#include "schedule/HistoryLog.h"
+#include "cleaning/HistoryLog.h"
 #include "schedule/Scheduler.h"
 #include "system/Clipboard.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
-#include "system/MakerInfo.h"
 #include "system/MessagePump.h"
 #include "system/ProgramLocation.h"
 #include "system/Seams.h"
@@ -29,6 +30,14 @@
 #include <optional>
 #include <utility>
 #include <vector>
+
+namespace {
+
+// The nine cleaning boxes, in the order of the pass's CleaningBox values.
+constexpr ControlId CleaningBoxes[] = {IdChkIEHist,    IdChkIETemp, IdChkIETyped, IdChkIECookies, IdChkFFHist,
+                                       IdChkFFDownloads, IdChkTypedUrls, IdChkCookies, IdChkFFCache};
+
+}  // namespace
 
 namespace {
 
@@ -134,6 +143,7 @@ void Form1::Create(bool show) {
     if (!CreateTopLevel(ClassName, "", style, 0, x, y, width, height)) throw Failure::FromLastError();
     CreateFonts();
     CreateControls();
+    RestoreCleaningBoxes();
 
     Form_Load();
 
@@ -287,6 +297,25 @@ void Form1::RestoreStartupBoxes() {
     ::SendMessageA(Control(IdCheck8), BM_SETCHECK, minimized ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// The nine cleaning boxes come back as the user left them, so that automatic
+// deletion after a restart cleans what was chosen. A missing or unreadable
+// value leaves its box unticked; no click handler runs.
+void Form1::RestoreCleaningBoxes() {
+    for (const ControlId id : CleaningBoxes) {
+        bool ticked = false;
+        try {
+            ticked = Settings::GetSetting(Form1Layout::Find(id).name) == "On";
+        } catch (const Failure&) {
+        }
+        ::SendMessageA(Control(id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+// Each tick or untick of a cleaning box is saved at once, under the box's name.
+void Form1::CleaningBox_Click(ControlId id) {
+    Settings::SaveSetting(Form1Layout::Find(id).name, IsChecked(id) ? "On" : "Off");
+}
+
 // ---------------------------------------------------------------- window state
 
 // A hidden window keeps its minimized state until the tray brings it back with
@@ -368,6 +397,8 @@ void Form1::PushButton11_Click() {
 }
 
 // ---------------------------------------------------------------- deletion pass
+
+bool Form1::IsTicked(CleaningBox box) const { return IsChecked(CleaningBoxes[static_cast<int>(box)]); }
 
 void Form1::DeleteAll() { DeletionPass::DeleteAll(*this, cleaners_); }
 
@@ -631,7 +662,12 @@ LRESULT Form1::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IdPushButton3: PushButton3_Click(); break;
     case IdCheck4: Unguarded("Check4_Click", [&] { Check4_Click(); }); break;
     case IdCheck8: Unguarded("Check8_Click", [&] { Check8_Click(); }); break;
-    default: break;
+    default: {
+        const ControlId id = static_cast<ControlId>(LOWORD(wParam));
+        if (std::find(std::begin(CleaningBoxes), std::end(CleaningBoxes), id) != std::end(CleaningBoxes))
+            Unguarded((std::string(Form1Layout::Find(id).name) + "_Click").c_str(), [&] { CleaningBox_Click(id); });
+        break;
+    }
     }
     return 0;
 }

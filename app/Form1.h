@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Form1Layout.h"
+#include "app/RealCleaners.h"
 #include "cleaning/DeletionPass.h"
 #include "schedule/AutoDelete.h"
 #include "system/BrushCache.h"
@@ -45,7 +46,7 @@ public:
     static constexpr char ClassName[] = "VorlaneForm1";
     static constexpr UINT_PTR Timer1Id = 1;
 
-    explicit Form1(Cleaners cleaners = Cleaners::Real());
+    explicit Form1(Cleaners cleaners = RealCleaners());
     ~Form1() override;
 
     // Creates the window and its controls, runs Form_Load, then shows the window
@@ -128,7 +129,6 @@ public:
     void SetSkinFramework1(std::unique_ptr<SkinEngine> engine);
 
     cSysTray& Tray() { return tray_; }
-    HICON ProgramIcon() const { return programIcon_; }
     int Dpi() const { return dpi_; }
 
 protected:
@@ -143,6 +143,8 @@ private:
     void CloseProgram();
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
+    void RestoreCleaningBoxes();
+    void CleaningBox_Click(ControlId id);
     void ApplyTimer();
     void RunTimedPass();
     void RunDeferredTimedPass();

@@ -76,13 +76,6 @@ void Form1::SetStatus(const std::string& text) {
     ::InvalidateRect(frame, &changed, TRUE);
 }
 
-bool Form1::IsTicked(CleaningBox box) const {
-    static const ControlId boxes[] = {IdChkIEHist,  IdChkIETemp,      IdChkIETyped,
-                                      IdChkIECookies, IdChkFFHist,    IdChkFFDownloads,
-                                      IdChkTypedUrls, IdChkCookies,   IdChkFFCache};
-    return IsChecked(boxes[static_cast<int>(box)]);
-}
-
 int Form1::SelectedPosition() const {
     return ListView_GetNextItem(Control(IdListView2), -1, LVNI_SELECTED) + 1;
 }

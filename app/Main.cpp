@@ -1,7 +1,7 @@
 #include "app/Main.h"
 
+#include "app/MakerInfo.h"
 #include "system/Failure.h"
-#include "system/MakerInfo.h"
 #include "system/MessagePump.h"
 #include "system/Seams.h"
 

@@ -2,11 +2,10 @@
 
 #include "app/BuiltInSkinEngine.h"
 #include "app/DispatchSkinEngine.h"
-
-SkinEngine::Factory SkinEngine::factory = SkinEngine::ForThisMachine;
+#include "system/Seams.h"
 
 std::unique_ptr<SkinEngine> SkinEngine::ForThisMachine() {
-    ComPtr<IDispatch> component = DispatchSkinEngine::CreateComponent();
+    ComPtr<IDispatch> component = Seams::Current().CreateComponent(ProgId);
     if (component) return std::make_unique<DispatchSkinEngine>(std::move(component));
     return std::make_unique<BuiltInSkinEngine>();
 }

@@ -29,9 +29,7 @@ public:
     // Draws the window and its controls in the loaded skin from now on.
     virtual void ApplyWindow(HWND window) = 0;
 
-    // The engine for this machine: the skin component when it is registered,
-    // otherwise the program's own engine. Tests may replace the factory.
-    using Factory = std::unique_ptr<SkinEngine> (*)();
-    static Factory factory;
+    // The engine for this machine: the skin component when it is registered
+    // (Seams::Platform::CreateComponent), otherwise the program's own engine.
     static std::unique_ptr<SkinEngine> ForThisMachine();
 };

@@ -1,9 +1,8 @@
 #include "app/SkinFile.h"
 
 #include "system/Failure.h"
+#include "system/Path.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace SkinFile {
@@ -103,9 +102,13 @@ Skin Parse(const std::string& text) {
 }
 
 Skin Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail("cannot open " + path);
-    return Parse(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    std::string text;
+    try {
+        text = Path::ReadAll(path);
+    } catch (const Failure&) {
+        Fail("cannot open " + path);
+    }
+    return Parse(text);
 }
 
 }  // namespace SkinFile

@@ -1,5 +1,6 @@
 // The program's entry point: create the main window and run the message loop.
 #include "app/Form1.h"
+#include "app/Location.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
 

@@ -7,7 +7,7 @@
 //
 //   wine build/ClipboardBench.exe [megabytes]     (default 50)
 #include "app/Form1.h"
-#include "schedule/HistoryLog.h"
+#include "cleaning/HistoryLog.h"
 #include "system/MessagePump.h"
 #include "system/Seams.h"
 
@@ -36,6 +36,10 @@ public:
     void SeedRandomFromTime() override {}
     double RandomUnit() override { return 0.5; }
     void ExitProgram(int) override {}
+    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
+        return ::Shell_NotifyIconA(message, &record);
+    }
+    ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }  // no skin here
 };
 
 std::string WriteLog(const std::string& path, std::size_t megabytes) {

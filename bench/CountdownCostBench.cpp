@@ -23,6 +23,10 @@ public:
     void SeedRandomFromTime() override {}
     double RandomUnit() override { return 0.5; }
     void ExitProgram(int) override {}
+    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
+        return ::Shell_NotifyIconA(message, &record);
+    }
+    ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }  // no skin here
 };
 
 double ProcessorSeconds() {

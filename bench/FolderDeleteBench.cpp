@@ -26,9 +26,11 @@
 //        FolderDeleteBench.exe measure
 //        FolderDeleteBench.exe measure-one
 #include "app/Form1.h"
+#include "app/RealCleaners.h"
 #include "cleaning/AddFolder.h"
 #include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
+#include "system/Path.h"
 #include "system/Seams.h"
 #include "system/UniqueHandle.h"
 
@@ -68,6 +70,10 @@ public:
     void SeedRandomFromTime() override {}
     double RandomUnit() override { return 0.5; }
     void ExitProgram(int) override {}
+    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
+        return ::Shell_NotifyIconA(message, &record);
+    }
+    ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }  // no skin here
 };
 
 void CreateFolder(const std::string& path) {
@@ -137,7 +143,7 @@ void SetCacheFolder(const std::string& folder) {
 // Cache/Temp Internet Files" ticked, the Cache shell folder set to `folder`.
 class RealPass {
 public:
-    RealPass() : form_(Cleaners::Real()) {
+    RealPass() : form_(RealCleaners()) {
         form_.Create(true);
         form_.SetChecked(IdChkIETemp, true);
         MessagePump::LetPendingMessagesRun();
@@ -184,7 +190,6 @@ double Seconds(Deletion&& deletion) {
     return MessagePump::MonotonicSeconds() - start;
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The benchmark's own files below `root` (WinINet keeps its index in the
 // Cache shell folder once the pass has used it: not ours to count).
@@ -236,7 +241,7 @@ int Measure() {
     PlainDelete(CleanerRoot);
     ::RemoveDirectoryA(PlainRoot.c_str());
     ::RemoveDirectoryA(Base.c_str());
-    if (left != 0 || Exists(PlainRoot)) {
+    if (left != 0 || Path::Exists(PlainRoot)) {
         std::fprintf(stderr, "a tree was not deleted completely (%d files left by the pass)\n", left);
         return 1;
     }

@@ -1,9 +1,9 @@
 #include "cleaning/AddFolder.h"
 
 #include "cleaning/FileRoutines.h"
-#include "system/ErrorReport.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
+#include "system/Path.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
 
@@ -21,18 +21,6 @@ constexpr std::size_t PathLimit = MAX_PATH;  // 260
 constexpr DWORD HiddenSystemFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;  // 22
 constexpr int InitialCapacity = 100;
 constexpr int CapacityStep = 50;
-
-std::string WithBackslash(std::string folder) {
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder;
-}
-
-// The path to ask for a folder's own attributes: with a trailing backslash the
-// system reports the target of a link instead of the link. A drive root keeps it.
-std::string WithoutBackslash(const std::string& folder) {
-    if (folder.size() <= 3 || folder.back() != '\\') return folder;
-    return folder.substr(0, folder.size() - 1);
-}
 
 // One directory search, closed when the object goes. The first entry is
 // already in Data() after a successful start.
@@ -103,7 +91,7 @@ void RemoveFirst(FolderCollection& folders, const std::string& item) {
 // that cannot be listed because access is denied or it is gone leaves the
 // collection; so does a link, which must never lead the walk anywhere.
 void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
-    const DWORD attributes = ::GetFileAttributesA(WithoutBackslash(item).c_str());
+    const DWORD attributes = Path::Attributes(Path::WithoutBackslash(item));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     if (item.size() >= PathLimit) return;
     MessagePump::LetPendingMessagesRunThrottled();
@@ -150,9 +138,10 @@ void FileNameArray::Trim() {
 }
 
 bool IsDriveRoot(const std::string& folder) {
-    std::string path = folder;
-    while (path.size() > 1 && path.back() == '\\') path.pop_back();
-    if (path.size() == 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) return true;
+    const std::string path = Path::WithoutBackslash(folder);  // "C:\" keeps its backslash
+    if ((path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&
+        std::isalpha(static_cast<unsigned char>(path[0])))
+        return true;
     // \\server\share
     if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
     const std::size_t slash = path.find('\\', 2);
@@ -183,7 +172,7 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
 }
 
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
-    const std::string base = WithBackslash(folder);
+    const std::string base = Path::WithBackslash(folder);
     FileNameArray names;
     DirectorySearch search(base + pattern, FindExSearchNameMatch);
     if (search.Started()) {

@@ -59,3 +59,8 @@ bool IsExistingFile(const std::string& path);
 bool HasUnusualChars(const std::string& name);
 
 }  // namespace AddFolder
+
+// Where the folder walk says a failure happened.
+namespace Location {
+inline constexpr char GetSubDirectories2016[] = "in MorvathTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
+}  // namespace Location

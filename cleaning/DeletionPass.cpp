@@ -1,28 +1,11 @@
 #include "cleaning/DeletionPass.h"
 
-#include "cleaning/IEHistory.h"
-#include "firefox/FirefoxHistory.h"
-#include "schedule/HistoryLog.h"
-#include "system/ErrorReport.h"
+#include "cleaning/HistoryLog.h"
 #include "system/StepRunner.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
-
-Cleaners Cleaners::Real() {
-    Cleaners c;
-    c.ieHistory = [](StatusLine& status) { IEHistory::DeleteIEHistory(status); };
-    c.ieTemp = [](StatusLine& status) { IEHistory::DeleteIETemp(status); };
-    c.ieTyped = [](StatusLine& status) { IEHistory::DeleteIETypedURLs(status); };
-    c.ieCookies = [](StatusLine& status) { IEHistory::DeleteIECookies(status); };
-    c.ffHistory = [](StatusLine& status) { FirefoxHistory::ClearFirefoxHistory(status); };
-    c.ffDownloads = [](StatusLine& status) { FirefoxHistory::ClearFirefoxDownloads(status); };
-    c.ffTypedUrls = [](StatusLine& status) { FirefoxHistory::ClearFirefoxTypedUrls(status); };
-    c.ffCookies = [](StatusLine& status) { FirefoxHistory::ClearFirefoxCookies(status); };
-    c.ffCache = [](StatusLine& status) { FirefoxHistory::ClearFirefoxCache(status); };
-    return c;
-}
 
 namespace DeletionPass {
 namespace {

@@ -24,13 +24,11 @@ public:
     virtual bool IsTicked(CleaningBox box) const = 0;
 };
 
-// The nine cleaners, one per box. Real() gives the program's own.
+// The nine cleaners, one per box (app/RealCleaners.h gives the program's own).
 struct Cleaners {
     using Cleaner = std::function<void(StatusLine&)>;
     Cleaner ieHistory, ieTemp, ieTyped, ieCookies;
     Cleaner ffHistory, ffDownloads, ffTypedUrls, ffCookies, ffCache;
-
-    static Cleaners Real();
 };
 
 namespace PassTexts {
@@ -45,6 +43,11 @@ inline constexpr char FFCookies[] = "Deleting Firefox Cookies...";
 inline constexpr char FFCache[] = "Deleting Firefox Cache...";
 inline constexpr char LogLinePrefix[] = "Internet History was deleted at ";
 }  // namespace PassTexts
+
+// Where the pass says a failure happened.
+namespace Location {
+inline constexpr char DeleteAll[] = "in Tarvenny2021/08/31.Form1.DeleteAll ";
+}  // namespace Location
 
 namespace DeletionPass {
 // Runs the pass; every failing statement is reported and the pass goes on.

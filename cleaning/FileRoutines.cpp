@@ -2,13 +2,14 @@
 
 #include "system/Failure.h"
 #include "system/MessagePump.h"
+#include "system/Path.h"
 
 #include <windows.h>
 
 namespace FileRoutines {
 
 bool IsFolder(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = Path::Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -34,7 +35,7 @@ std::string NormalizePath(const std::string& path) {
 // The attributes are changed only when the read-only bit is in the way, and a
 // folder (or a link to one) is never touched.
 void ForceDeleteFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = Path::Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure::FromLastError();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure::FromWin32(ERROR_ACCESS_DENIED);
     if ((attributes & FILE_ATTRIBUTE_READONLY) &&
@@ -47,8 +48,7 @@ void RemoveFile(const std::string& path) {
     MessagePump::LetPendingMessagesRunThrottled();
     if (::DeleteFileA(path.c_str())) return;
     // A file that is not there needs no second attempt.
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    if (Path::IsGone(::GetLastError())) return;
     try {
         ForceDeleteFile(path);
     } catch (const Failure&) {

@@ -1,5 +1,6 @@
 #include "cleaning/FolderFileDeleter.h"
 
+#include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 namespace {
@@ -63,10 +64,7 @@ FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DW
         return Outcome::Refused;
     UniqueFile file(::CreateFileA((folder_ + "\\" + name).c_str(), OpenAccess, ShareAll, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Outcome::Gone : Outcome::Failed;
-    }
+    if (!file) return Path::IsGone(::GetLastError()) ? Outcome::Gone : Outcome::Failed;
     if (!IsDirectlyInFolder(file.Get(), name)) return Outcome::Refused;
 
     DWORD attributes = listedAttributes;

@@ -5,8 +5,8 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
-#include "system/ErrorReport.h"
 #include "system/MessagePump.h"
+#include "system/Path.h"
 #include "system/Registry1.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
@@ -41,17 +41,10 @@ std::string ShellFolder(const char* valueName, StatusLine& status) {
     return "";
 }
 
-// A trailing backslash would make the file system answer for a link's target.
-bool IsLink(std::string path) {
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // Leaves only the archive attribute on a folder. A link is left alone:
 // changing its attributes could reach whatever it points at.
 void MakeArchiveOnly(const std::string& path) {
-    if (!IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
+    if (!Path::IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
 }
 
 AddFolder::FolderCollection WalkTree(const std::string& top) {
@@ -96,8 +89,8 @@ private:
     double shownAt_ = -1.0;
 };
 
-void DeleteFilesIn(std::string folder, const std::string& resolvedFolder, PacedStatus& status) {
-    folder.pop_back();
+void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFolder, PacedStatus& status) {
+    const std::string folder = Path::WithoutBackslash(walkFolder);
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
@@ -128,7 +121,7 @@ void RemoveEmptyFolders(const std::string& top) {
         foldersToRemove.push_back(FileRoutines::NormalizePath(folder));
     }
     for (auto it = foldersToRemove.rbegin(); it != foldersToRemove.rend(); ++it) {
-        if (!IsLink(*it)) ::RemoveDirectoryA(it->c_str());
+        if (!Path::IsLink(*it)) ::RemoveDirectoryA(it->c_str());
     }
 }
 
@@ -154,8 +147,7 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     case TargetCheck::Verdict::Target: break;
     }
     StepRunner steps("", StepRunner::Mode::Silent);
-    std::string top = path;
-    if (top.back() != '\\') top += '\\';
+    const std::string top = Path::WithBackslash(path);
     steps.Run(100, [&] { MakeArchiveOnly(top); });
     AddFolder::FolderCollection folders;
     steps.Run(102, [&] { folders = WalkTree(top); });

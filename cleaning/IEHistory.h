@@ -14,6 +14,7 @@ inline constexpr char ShellFoldersKey[] =
 inline constexpr char TypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs\\";
 
 // Reads the URL cache once at start-up into the cookie and cache entry lists.
+// It begins the run's record of the URL cache: nothing is purged yet.
 void LoadHistroy();
 
 // The names of the URL-cache entries found at start-up, in enumeration order:
@@ -40,12 +41,13 @@ void DeleteIECookies(StatusLine& status);
 // An empty path deletes nothing.
 void DeleteFolderTree(const std::string& path, StatusLine& status);
 
-namespace Testing {
-// Lets a test start a fresh program run: clears both purged flags.
-void ForgetPurges();
-}  // namespace Testing
-
 // Shows and deletes the typed addresses url1 to url100.
 void DeleteIETypedURLs(StatusLine& status);
 
 }  // namespace IEHistory
+
+// Where the module's reporting procedures say a failure happened.
+namespace Location {
+inline constexpr char LoadHistroy[] = "in Tarvenny2021/08/31.IEHistory.LoadHistroy ";
+inline constexpr char DeleteIECookies[] = "in Tarvenny2021/08/31.IEHistory.DeleteIECookies ";
+}  // namespace Location

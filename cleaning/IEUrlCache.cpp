@@ -3,7 +3,6 @@
 
 #include "cleaning/IEHistory.h"
 #include "cleaning/MemoryBlock.h"
-#include "system/ErrorReport.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
 
@@ -128,6 +127,8 @@ void PurgeEntries(StepRunner& steps, bool cookies, bool& deleted, StatusLine& st
 
 void LoadHistroy() {
     StepRunner steps(Location::LoadHistroy);
+    cookieEntriesDeleted = false;
+    cacheEntriesDeleted = false;
     steps.Run(100, [] { cookieEntries.assign(1, ""); });
     steps.Run(102, [] { cacheEntries.assign(1, ""); });
 
@@ -181,12 +182,5 @@ void PurgeCookieEntries(StepRunner& steps, StatusLine& status) {
 void PurgeCacheEntries(StepRunner& steps, StatusLine& status) {
     PurgeEntries(steps, false, cacheEntriesDeleted, status);
 }
-
-namespace Testing {
-void ForgetPurges() {
-    cookieEntriesDeleted = false;
-    cacheEntriesDeleted = false;
-}
-}  // namespace Testing
 
 }  // namespace IEHistory

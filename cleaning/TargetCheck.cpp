@@ -1,5 +1,6 @@
 #include "cleaning/TargetCheck.h"
 
+#include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -13,11 +14,6 @@ namespace TargetCheck {
 namespace {
 
 constexpr char LeftAloneSuffix[] = " was left alone: not a browser folder";
-
-std::string WithoutTrailingBackslash(std::string path) {
-    if (path.size() > 1 && path.back() == '\\') path.pop_back();
-    return path;
-}
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -115,16 +111,18 @@ std::string ResolvedPath(const std::string& path) {
     const std::string final(buffer, length);
     if (!StartsWith(final, "\\\\?\\")) return "";
     const std::string rest = final.substr(4);
-    if (StartsWith(rest, "UNC\\")) return WithoutTrailingBackslash("\\\\" + rest.substr(4));
-    if (IsDriveLetterPrefix(rest) || (rest.size() == 2 && rest[1] == ':')) return WithoutTrailingBackslash(rest);
+    if (StartsWith(rest, "UNC\\")) return Path::WithoutBackslash("\\\\" + rest.substr(4));
+    if (IsDriveLetterPrefix(rest) || (rest.size() == 2 && rest[1] == ':')) return Path::WithoutBackslash(rest);
     return "";  // "\\?\unix\...", a volume GUID or a device: not a place a user's browser data lives
 }
 
 bool HasTargetShape(const std::string& path) {
     if (path.find('/') != std::string::npos) return false;
     if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") || StartsWith(path, "\\??\\")) return false;
+    // One trailing backslash is allowed; a second would be an empty component.
+    const std::string shape = path.ends_with('\\') ? path.substr(0, path.size() - 1) : path;
     std::string below;
-    if (!SplitRoot(WithoutTrailingBackslash(path), &below) || below.empty()) return false;
+    if (!SplitRoot(shape, &below) || below.empty()) return false;
     const std::vector<std::string> parts = Components(below);
     return std::all_of(parts.begin(), parts.end(), IsPlainComponent);
 }
@@ -144,7 +142,7 @@ std::vector<std::string> ProtectedFolders() {
     std::vector<std::string> folders;
     for (const std::string& folder : given) {
         if (folder.empty()) continue;
-        folders.push_back(WithoutTrailingBackslash(folder));
+        folders.push_back(Path::WithoutBackslash(folder));
         const std::string resolved = ResolvedPath(folder);
         if (!resolved.empty() && !SamePath(resolved, folder)) folders.push_back(resolved);
     }
@@ -152,20 +150,20 @@ std::vector<std::string> ProtectedFolders() {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return EqualNoCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
+    return EqualNoCase(Path::WithoutBackslash(a), Path::WithoutBackslash(b));
 }
 
 bool IsInside(const std::string& child, const std::string& parent) {
-    const std::string p = WithoutTrailingBackslash(parent) + "\\";
-    const std::string c = WithoutTrailingBackslash(child);
+    const std::string p = Path::WithBackslash(Path::WithoutBackslash(parent));
+    const std::string c = Path::WithoutBackslash(child);
     return c.size() > p.size() && EqualNoCase(c.substr(0, p.size()), p);
 }
 
 std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder) {
-    const std::string from = WithoutTrailingBackslash(top);
-    const std::string to = WithoutTrailingBackslash(folder);
-    if (to.size() <= from.size()) return WithoutTrailingBackslash(resolvedTop);
-    return WithoutTrailingBackslash(resolvedTop) + to.substr(from.size());
+    const std::string from = Path::WithoutBackslash(top);
+    const std::string to = Path::WithoutBackslash(folder);
+    if (to.size() <= from.size()) return Path::WithoutBackslash(resolvedTop);
+    return Path::WithoutBackslash(resolvedTop) + to.substr(from.size());
 }
 
 bool CoversProtectedFolder(const std::string& path, const std::vector<std::string>& protectedFolders) {
@@ -177,10 +175,9 @@ bool CoversProtectedFolder(const std::string& path, const std::vector<std::strin
 Verdict CheckFolder(const std::string& path, std::string* resolved) {
     if (path.empty()) return Verdict::Missing;
     if (!HasTargetShape(path)) return Verdict::Refused;
-    const DWORD attributes = ::GetFileAttributesA(WithoutTrailingBackslash(path).c_str());
+    const DWORD attributes = Path::Attributes(Path::WithoutBackslash(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Verdict::Missing : Verdict::Refused;
+        return Path::IsGone(::GetLastError()) ? Verdict::Missing : Verdict::Refused;
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Verdict::Missing;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Verdict::Refused;

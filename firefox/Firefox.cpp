@@ -5,6 +5,7 @@
 #include "cleaning/TargetCheck.h"
 #include "firefox/INI.h"
 #include "firefox/PlacesDatabase.h"
+#include "system/Path.h"
 #include "system/Registry1.h"
 #include "system/UniqueHandle.h"
 
@@ -59,11 +60,6 @@ bool NameMatches(const std::string& name, const std::string& pattern) {
     return j == p.size();
 }
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool IsDeletedOrGone(FolderFileDeleter::Outcome outcome) {
     return outcome == FolderFileDeleter::Outcome::Deleted || outcome == FolderFileDeleter::Outcome::Gone;
 }
@@ -114,7 +110,7 @@ void EmptyCacheFolder(const std::string& folder, const std::string& within, Stat
     AddFolder::FolderCollection folders{folder + "\\"};
     if (recurse) AddFolder::GetSubDirectories2016(folders, true);
     for (const std::string& found : folders) {
-        const std::string path = found.substr(0, found.size() - 1);
+        const std::string path = Path::WithoutBackslash(found);
         const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
         if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) continue;
         DeleteMatchingFiles(ProfileDeleter(path, expected), FirefoxNames::AllFiles);
@@ -199,7 +195,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
             accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
         } else {
             accepted = std::any_of(std::begin(FirefoxNames::ProfileMarkers), std::end(FirefoxNames::ProfileMarkers),
-                                   [&](const char* marker) { return IsFile(resolved + "\\" + marker); });
+                                   [&](const char* marker) { return Path::IsFile(resolved + "\\" + marker); });
         }
         break;
     }

@@ -1,6 +1,7 @@
 #include "firefox/PlacesDatabase.h"
 
 #include "firefox/SqliteDatabase.h"
+#include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -49,11 +50,7 @@ FileKind KindOf(const std::string& path) {
     static constexpr char Header[] = "SQLite format 3";  // and its terminating NUL: 16 bytes
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Other
-                                                                              : FileKind::Unreadable;
-    }
+    if (!file) return Path::IsGone(::GetLastError()) ? FileKind::Other : FileKind::Unreadable;
     char start[sizeof(Header)] = {};
     DWORD read = 0;
     if (!::ReadFile(file.Get(), start, sizeof(start), &read, nullptr)) return FileKind::Unreadable;

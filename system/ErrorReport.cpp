@@ -1,6 +1,5 @@
 #include "system/ErrorReport.h"
 
-#include "system/MakerInfo.h"
 #include "system/Seams.h"
 
 #include <windows.h>
@@ -9,7 +8,7 @@ namespace ErrorReport {
 
 std::string BuildText(const std::string& description, const std::string& location, int step) {
     return description + "\r\n" + location + "at line " + std::to_string(step) + "\r\r" +
-           "Please email screenshot of this message to " + MakerInfo::SupportEmail;
+           "Please email screenshot of this message to " + SupportEmail;
 }
 
 void ReportError(const std::string& description, const std::string& location, int step) {
@@ -18,9 +17,3 @@ void ReportError(const std::string& description, const std::string& location, in
 }
 
 }  // namespace ErrorReport
-
-namespace Location {
-std::string ForUnhandled(const std::string& handlerName) {
-    return "in Tarvenny2021/08/31.Form1." + handlerName + " ";
-}
-}  // namespace Location

@@ -11,7 +11,6 @@ struct Picture {
     HANDLE handle = nullptr;
 
     static Picture FromIcon(HICON icon) { return {icon ? Icon : None, icon}; }
-    static Picture FromBitmap(HBITMAP bitmap) { return {bitmap ? Bitmap : None, bitmap}; }
 
     bool IsIcon() const { return type == Icon && handle != nullptr; }
     HICON IconHandle() const { return type == Icon ? static_cast<HICON>(handle) : nullptr; }

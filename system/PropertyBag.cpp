@@ -15,9 +15,3 @@ PropertyBag::Value PropertyBag::ReadProperty(const std::string& name, Value defa
         if (stored == name && value.index() == defaultValue.index()) return value;
     return defaultValue;
 }
-
-std::vector<std::string> PropertyBag::Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : values_) names.push_back(entry.first);
-    return names;
-}

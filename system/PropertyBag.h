@@ -24,9 +24,6 @@ public:
         return std::get<T>(ReadProperty(name, Value(std::move(defaultValue))));
     }
 
-    // The names in the order they were first written.
-    std::vector<std::string> Names() const;
-
 private:
     std::vector<std::pair<std::string, Value>> values_;
 };

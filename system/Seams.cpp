@@ -44,6 +44,21 @@ public:
 
     void ExitProgram(int code) override { ::ExitProcess(static_cast<UINT>(code)); }
 
+    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
+        return ::Shell_NotifyIconA(message, &record);
+    }
+
+    ComPtr<IDispatch> CreateComponent(const std::string& progId) override {
+        ComPtr<IDispatch> component;
+        const std::wstring wide(progId.begin(), progId.end());  // ProgIDs are ASCII
+        CLSID clsid;
+        if (FAILED(::CLSIDFromProgID(wide.c_str(), &clsid))) return component;
+        if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                      component.PutVoid())))
+            component.Reset();
+        return component;
+    }
+
 private:
     std::mt19937 engine_{12345u};
 };

@@ -3,7 +3,5 @@
 #include "system/ErrorReport.h"
 
 void StepRunner::Handle(const Failure& failure) {
-    ++failures_;
-    lastDescription_ = failure.Description();
-    if (mode_ == Mode::Report) ErrorReport::ReportError(lastDescription_, location_, step_);
+    if (mode_ == Mode::Report) ErrorReport::ReportError(failure.Description(), location_, step_);
 }

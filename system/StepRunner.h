@@ -7,7 +7,7 @@
 //   }
 //
 // In Report mode each failure shows the error report with the location and the
-// number of the statement being run; in Silent mode it is only remembered.
+// number of the statement being run; in Silent mode it is passed over.
 #pragma once
 
 #include "system/Failure.h"
@@ -43,17 +43,10 @@ public:
         }
     }
 
-    int Step() const noexcept { return step_; }
-    int FailureCount() const noexcept { return failures_; }
-    const std::string& LastDescription() const noexcept { return lastDescription_; }
-    const std::string& Location() const noexcept { return location_; }
-
 private:
     void Handle(const Failure& failure);
 
     std::string location_;
     Mode mode_;
     int step_ = 0;
-    int failures_ = 0;
-    std::string lastDescription_;
 };

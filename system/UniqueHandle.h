@@ -72,11 +72,6 @@ struct InternetHandleTraits {
     static Handle Empty() { return nullptr; }
     static void Close(Handle h) { ::InternetCloseHandle(h); }
 };
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { ::DestroyIcon(h); }
-};
 struct CursorTraits {
     using Handle = HCURSOR;
     static Handle Empty() { return nullptr; }
@@ -105,11 +100,9 @@ using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueUrlCacheFind = UniqueHandle<UrlCacheFindTraits>;
 using UniqueInternet = UniqueHandle<InternetHandleTraits>;
-using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueCursor = UniqueHandle<CursorTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
 

@@ -3,12 +3,11 @@
 #include "system/Failure.h"
 #include "system/MessagePump.h"
 #include "system/ScreenDpi.h"
+#include "system/Seams.h"
 #include "system/Window.h"
 
 #include <cstring>
 #include <limits>
-
-cSysTray::ShellNotifyFunction cSysTray::shellNotify = ::Shell_NotifyIconA;
 
 namespace {
 
@@ -74,10 +73,9 @@ void cSysTray::SetTrayIcon(const Picture& icon) {
         NOTIFYICONDATAA record = Record();
         record.uFlags = NIF_ICON;
         record.hIcon = icon.IconHandle();
-        shellNotify(NIM_MODIFY, &record);
+        Seams::Current().NotifyShell(NIM_MODIFY, record);
     }
     icon_ = icon;
-    changed_.insert("TrayIcon");
 }
 
 void cSysTray::SetTrayTip(const std::string& tip) {
@@ -85,10 +83,9 @@ void cSysTray::SetTrayTip(const std::string& tip) {
         NOTIFYICONDATAA record = Record();
         record.uFlags = NIF_TIP;
         CopyField(record.szTip, tip);
-        shellNotify(NIM_MODIFY, &record);
+        Seams::Current().NotifyShell(NIM_MODIFY, record);
     }
     tip_ = tip;
-    changed_.insert("TrayTip");
 }
 
 void cSysTray::SetInTray(bool show) {
@@ -103,7 +100,6 @@ void cSysTray::SetInTray(bool show) {
         iconAdded_ = false;
     }
     inTray_ = show;
-    changed_.insert("InTray");
 }
 
 void cSysTray::ReadProperties(const PropertyBag& bag) {
@@ -140,7 +136,7 @@ void cSysTray::ShowBalloon(const std::string& tip, const std::string& title, std
     CopyField(record.szInfoTitle, title);
     CopyField(record.szInfo, tip);
     record.uTimeout = showTimer > 0 ? static_cast<UINT>(timeout) : 0;
-    shellNotify(NIM_MODIFY, &record);
+    Seams::Current().NotifyShell(NIM_MODIFY, record);
 
     balloonVisible_ = true;
     if (showOnce) ++balloonsShown_;
@@ -150,7 +146,7 @@ void cSysTray::ShowBalloon(const std::string& tip, const std::string& title, std
         if (balloonVisible_) {
             NOTIFYICONDATAA hide = Record();
             hide.uFlags = NIF_INFO;
-            shellNotify(NIM_MODIFY, &hide);
+            Seams::Current().NotifyShell(NIM_MODIFY, hide);
         }
     }
 }
@@ -181,14 +177,14 @@ void cSysTray::AddTrayIcon(HWND window, std::int32_t id, const std::string& tip,
     }
     record.uCallbackMessage = CallbackMessage;
     record.uFlags |= NIF_MESSAGE;
-    shellNotify(NIM_ADD, &record);
+    Seams::Current().NotifyShell(NIM_ADD, record);
 }
 
 void cSysTray::DeleteTrayIcon(HWND window, std::int32_t id) {
     NOTIFYICONDATAA record = Record();
     record.hWnd = window;
     record.uID = static_cast<UINT>(id);
-    shellNotify(NIM_DELETE, &record);
+    Seams::Current().NotifyShell(NIM_DELETE, record);
 }
 
 void cSysTray::AddAgain() {

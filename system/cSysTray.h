@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 class cSysTray {
@@ -26,10 +25,7 @@ public:
     static constexpr int SizeTwips = 510;
     static constexpr char DefaultTip[] = "Telnet Server";
 
-    // Every shell record goes through this entry (Shell_NotifyIconA); a test may
-    // put an observer in front of it.
-    using ShellNotifyFunction = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
-    static ShellNotifyFunction shellNotify;
+    // Every shell record goes through Seams::Current().NotifyShell.
 
     // Button: 1 left, 2 right. Id: the icon identifier the shell reports.
     using MoveEvent = std::function<void(std::int32_t& id)>;
@@ -63,8 +59,6 @@ public:
     HWND Handle() const;
     bool BalloonVisible() const { return balloonVisible_; }
     std::int32_t BalloonsShown() const { return balloonsShown_; }
-    // The properties changed since creation, for the host's saving.
-    const std::set<std::string>& ChangedProperties() const { return changed_; }
 
     MoveEvent onMouseMove;
     ButtonEvent onMouseDown;
@@ -94,5 +88,4 @@ private:
     bool iconAdded_ = false;
     bool balloonVisible_ = false;
     std::int32_t balloonsShown_ = 0;
-    std::set<std::string> changed_;
 };

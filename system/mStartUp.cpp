@@ -1,5 +1,6 @@
 #include "system/mStartUp.h"
 
+#include "system/Path.h"
 #include "system/ProgramLocation.h"
 #include "system/RegStuff.h"
 
@@ -10,18 +11,13 @@ namespace mStartUp {
 void AddToStartup() {
     const std::string name = ProgramLocation::ExeName();
     if (name.empty()) return;
-    RegStuff::AddRunValue(name, ExecutablePath(ProgramLocation::Folder(), name));
+    RegStuff::AddRunValue(name, Path::Join(ProgramLocation::Folder(), name));
 }
 
 void RemoveFromStartup() {
     const std::string name = ProgramLocation::ExeName();
     if (name.empty()) return;
     RegStuff::DeleteRunValue(name);
-}
-
-std::string ExecutablePath(const std::string& folder, const std::string& fileName) {
-    if (folder.empty() || folder.back() == '\\') return folder + fileName;
-    return folder + "\\" + fileName;
 }
 
 }  // namespace mStartUp

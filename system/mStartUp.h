@@ -9,8 +9,4 @@ namespace mStartUp {
 void AddToStartup();
 // Removes that entry from both Run keys.
 void RemoveFromStartup();
-
-// The executable's full path from its folder and file name: one backslash
-// between them, also when the folder is a drive root such as "C:\".
-std::string ExecutablePath(const std::string& folder, const std::string& fileName);
 }  // namespace mStartUp

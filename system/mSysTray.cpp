@@ -7,6 +7,9 @@
 #include <commctrl.h>
 
 namespace mSysTray {
+namespace {
+constexpr char TrayWindowProcLocation[] = "in Tarvenny2021/08/31.Form1.TrayWindowProc ";
+}  // namespace
 
 UINT TaskbarCreatedMessage() {
     static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
@@ -28,7 +31,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (message == cSysTray::CallbackMessage) tray->TrayNotify(lParam, wParam);
         if (message == TaskbarCreatedMessage()) tray->AddAgain();
     } catch (...) {
-        ErrorReport::ReportError(CurrentFailure().Description(), Location::ForUnhandled("TrayWindowProc"), 0);
+        ErrorReport::ReportError(CurrentFailure().Description(), TrayWindowProcLocation, 0);
     }
     if (message == WM_NCDESTROY) Uninstall(window);
     return ::DefSubclassProc(window, message, wParam, lParam);

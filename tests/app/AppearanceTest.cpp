@@ -1,10 +1,11 @@
 #include "app/Appearance.h"
 #include "app/BuiltInSkinEngine.h"
-#include "app/DispatchSkinEngine.h"
+#include "app/Location.h"
 #include "app/SkinFile.h"
 #include "support/FormFixture.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
+#include "system/Path.h"
 #include "system/ProgramLocation.h"
 
 #include <commctrl.h>
@@ -19,9 +20,7 @@ namespace {
 // The skin folder beside the program, which may sit at a drive root (the test
 // prefix's X: is the build tree).
 std::string SkinFolder() {
-    std::string folder = ProgramLocation::Folder();
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-    return folder + "\\x";
+    return Path::Join(ProgramLocation::Folder(), "x");
 }
 
 // Stands in for the skin component: records each dispatch call with its
@@ -84,14 +83,6 @@ private:
     ULONG references_ = 1;
 };
 
-RecordingComponent* component = nullptr;
-
-std::unique_ptr<SkinEngine> RecordingEngine() {
-    ComPtr<IDispatch> dispatch;
-    component->QueryInterface(IID_IDispatch, dispatch.PutVoid());
-    return std::make_unique<DispatchSkinEngine>(std::move(dispatch));
-}
-
 constexpr char SampleSkin[] =
     "; a test skin\r\n"
     "[Vorlane Skin]\r\n"
@@ -111,8 +102,6 @@ class AppearanceTest : public FormFixture {
 protected:
     AppearanceTest() : skinFolder_(SkinFolder()) { Fixtures::DeleteTree(skinFolder_); }
     ~AppearanceTest() override {
-        SkinEngine::factory = SkinEngine::ForThisMachine;
-        component = nullptr;
         Fixtures::DeleteTree(skinFolder_);
     }
 
@@ -121,8 +110,7 @@ protected:
         Fixtures::WriteFile(SkinFile(), text, attributes);
     }
     void UseRecordingEngine() {
-        component = &recording_;
-        SkinEngine::factory = RecordingEngine;
+        platform->component = &recording_;
     }
 
     // The colour a window paints its background with at a point (client pixels).
@@ -241,7 +229,7 @@ TEST_F(AppearanceTest, ASkinFileOfAnotherFormatIsReportedAndTheWindowKeepsItsLoo
     EXPECT_EQ(form.ControlBackColor(IdFrame1), ::GetSysColor(COLOR_BTNFACE));
 }
 
-TEST(SkinFileFormat, ReadsColoursAndFontAndNamesTheFaultyLine) {
+TEST(AppearanceTestSkinFile, ReadsColoursAndFontAndNamesTheFaultyLine) {
     const Skin skin = SkinFile::Parse(SampleSkin);
     EXPECT_EQ(skin.window, RGB(0x20, 0x30, 0x40));
     EXPECT_EQ(skin.buttonText, RGB(255, 255, 255));
@@ -268,7 +256,7 @@ TEST(SkinFileFormat, ReadsColoursAndFontAndNamesTheFaultyLine) {
 
 // ---------------------------------------------------------------- pointer
 
-class PointerTest : public FormFixture {
+class AppearanceTestPointer : public FormFixture {
 protected:
     void MoveOver(HWND window) { ::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)); }
     // The pointer Windows shows over a control once the pointer rests on it.
@@ -282,7 +270,7 @@ protected:
     }
 };
 
-TEST_F(PointerTest, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
+TEST_F(AppearanceTestPointer, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
     Form1& form = CreateForm();
     ASSERT_NE(form.MouseIcon(), nullptr);  // HAND-M.CUR beside the program
     for (ControlId button : {IdPushButton1, IdPushButton2, IdPushButton3, IdPushButton11, IdPushButton12,
@@ -306,7 +294,7 @@ TEST_F(PointerTest, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
     EXPECT_EQ(form.MousePointer(), PointerCustom);
 }
 
-TEST_F(PointerTest, TheHourglassStaysWhateverThePointerMovesOver) {
+TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOver) {
     Form1& form = CreateForm();
     form.SetMousePointer(PointerHourglass);
     for (HWND over : {form.Control(IdPushButton12), form.Control(IdListView2), form.Handle()}) MoveOver(over);

@@ -11,11 +11,9 @@
 
 namespace {
 
+// Each window made here begins a fresh program run (Form_Load's LoadHistroy).
 class IECleanersFormTest : public FormFixture {
 protected:
-    IECleanersFormTest() { IEHistory::Testing::ForgetPurges(); }
-    ~IECleanersFormTest() override { IEHistory::Testing::ForgetPurges(); }
-
     Fixtures::TempFolder folders_{"ie"};
     const std::string cookies_ = folders_ / "Cookies";
     const std::string cache_ = folders_ / "Cache";

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(SetAppTitle, KeepsShortTitlesAndDropsWholeWordsFromLongOnes) {
+TEST(MainTest, KeepsShortTitlesAndDropsWholeWordsFromLongOnes) {
     EXPECT_EQ(Main::ShortenTitle("Vorlane"), "Vorlane");
     const std::string forty(40, 'a');
     EXPECT_EQ(Main::ShortenTitle(forty), forty);
@@ -18,7 +18,7 @@ TEST(SetAppTitle, KeepsShortTitlesAndDropsWholeWordsFromLongOnes) {
     EXPECT_EQ(Main::AppTitle(), "Vorlane");
 }
 
-TEST(PathExists, TrueForFilesAndFoldersFalseForMissingPaths) {
+TEST(MainTest, TrueForFilesAndFoldersFalseForMissingPaths) {
     Fixtures::TempFolder folder;
     Fixtures::WriteFile(folder / "a.txt");
     Fixtures::WriteFile(folder / "hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -30,7 +30,7 @@ TEST(PathExists, TrueForFilesAndFoldersFalseForMissingPaths) {
     EXPECT_FALSE(Main::PathExists(""));
 }
 
-TEST(ToInteger16, RoundsHalfToEvenAndRejectsWhatIsNotANumber) {
+TEST(MainTest, RoundsHalfToEvenAndRejectsWhatIsNotANumber) {
     EXPECT_EQ(Main::ToInteger16("2"), 2);
     EXPECT_EQ(Main::ToInteger16(" 11 "), 11);
     EXPECT_EQ(Main::ToInteger16("3.6"), 4);
@@ -53,7 +53,7 @@ TEST(ToInteger16, RoundsHalfToEvenAndRejectsWhatIsNotANumber) {
     EXPECT_EQ(numberOf("1e10"), 6);
 }
 
-TEST(VisitWebSiteAtRandom, OpensTheSiteOnlyWhenTheDrawIsSeven) {
+TEST(MainTest, OpensTheSiteOnlyWhenTheDrawIsSeven) {
     ScopedFakePlatform platform;
     platform->randomValue = 0.0655;  // 6.55 -> 6, plus 1 = 7
     Main::VisitWebSiteAtRandom();

@@ -131,7 +131,7 @@ TEST_F(StartupSettingsTest, ARestartKeepsTheOnOffStateAndTheInterval) {
     EXPECT_TRUE(platform->Reports().empty());
 }
 
-TEST(Settings, StoreStringsUnderThePendrakeKeyAndFallBackToTheDefault) {
+TEST(StartupSettingsTestValues, StoreStringsUnderThePendrakeKeyAndFallBackToTheDefault) {
     Fixtures::RegistryKeySnapshot snapshot(HKEY_CURRENT_USER, Settings::KeyPath);
     Fixtures::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Pendrake");
     EXPECT_EQ(Settings::GetSetting(Settings::OftenIndex, "2"), "2");

@@ -40,7 +40,7 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 
 }  // namespace
 
-TEST(WalkTest, ThreeLevelsComeLevelByLevelInTheOrderOfTheirParents) {
+TEST(AddFolderTest, ThreeLevelsComeLevelByLevelInTheOrderOfTheirParents) {
     TempFolder t;
     for (const char* folder : {"a\\a1\\x", "a\\a2", "b\\b1", "c"}) Fixtures::MakeFolders(t / folder);
     Fixtures::WriteFile(t / "a\\file.txt");  // files are not folders
@@ -66,7 +66,7 @@ TEST(WalkTest, ThreeLevelsComeLevelByLevelInTheOrderOfTheirParents) {
     }
 }
 
-TEST(WalkTest, WithoutRecursionOnlyChildrenAreAddedAndALeafStaysAlone) {
+TEST(AddFolderTest, WithoutRecursionOnlyChildrenAreAddedAndALeafStaysAlone) {
     TempFolder t;
     Fixtures::MakeFolders(t / "a\\deep");
     Fixtures::MakeFolders(t / "leaf");
@@ -78,7 +78,7 @@ TEST(WalkTest, WithoutRecursionOnlyChildrenAreAddedAndALeafStaysAlone) {
     EXPECT_EQ(Walk(start + "leaf\\"), FolderCollection{start + "leaf\\"});
 }
 
-TEST(WalkTest, HiddenSystemFoldersAreSkippedWithEverythingBelowThem) {
+TEST(AddFolderTest, HiddenSystemFoldersAreSkippedWithEverythingBelowThem) {
     TempFolder t;
     for (const char* folder : {"hs\\below", "h\\below", "s\\below"}) Fixtures::MakeFolders(t / folder);
     ::SetFileAttributesA((t / "hs").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -115,7 +115,7 @@ private:
     std::wstring base_;
 };
 
-TEST(WalkTest, FoldersWithUnusualNamesAreNeitherReturnedNorEntered) {
+TEST(AddFolderTest, FoldersWithUnusualNamesAreNeitherReturnedNorEntered) {
     TempFolder t;
     const std::wstring base = Wide(t.Path()) + L"\\";
     UnusualNames cleanup(base);
@@ -133,7 +133,7 @@ TEST(WalkTest, FoldersWithUnusualNamesAreNeitherReturnedNorEntered) {
     EXPECT_EQ(folders, (FolderCollection{start, start + "plain\\"}));
 }
 
-TEST(WalkTest, UnusualCharactersAreControlCodesQuestionMarksAnd127To159) {
+TEST(AddFolderTest, UnusualCharactersAreControlCodesQuestionMarksAnd127To159) {
     using AddFolder::HasUnusualChars;
     EXPECT_FALSE(HasUnusualChars(""));
     EXPECT_FALSE(HasUnusualChars("Temporary Internet Files"));
@@ -147,7 +147,7 @@ TEST(WalkTest, UnusualCharactersAreControlCodesQuestionMarksAnd127To159) {
     EXPECT_TRUE(HasUnusualChars("\x9F"));
 }
 
-TEST(WalkTest, ADriveRootIsEnteredWhateverItsAttributes) {
+TEST(AddFolderTest, ADriveRootIsEnteredWhateverItsAttributes) {
     using AddFolder::MayEnter;
     EXPECT_TRUE(MayEnter("C:\\", 22));
     EXPECT_TRUE(MayEnter("D:", 22));
@@ -166,7 +166,7 @@ TEST(WalkTest, ADriveRootIsEnteredWhateverItsAttributes) {
     EXPECT_TRUE(Contains(folders, "C:\\windows\\")) << folders.size();
 }
 
-TEST(WalkTest, MissingStartFolderAndLongPathsAreNotWalked) {
+TEST(AddFolderTest, MissingStartFolderAndLongPathsAreNotWalked) {
     TempFolder t;
     const std::string missing = t.Path() + "\\missing\\";
     EXPECT_EQ(Walk(missing), FolderCollection{missing});
@@ -184,7 +184,7 @@ TEST(WalkTest, MissingStartFolderAndLongPathsAreNotWalked) {
     ::RemoveDirectoryW((Wide(start) + Wide(tooLong)).c_str());
 }
 
-TEST(WalkTest, AFolderThatCannotBeListedLeavesTheCollectionWithoutAReport) {
+TEST(AddFolderTest, AFolderThatCannotBeListedLeavesTheCollectionWithoutAReport) {
     ScopedFakePlatform platform;
     TempFolder t;
     Fixtures::MakeFolders(t / "open\\below");

@@ -13,7 +13,7 @@
 using AddFolder::ListFiles;
 using Fixtures::TempFolder;
 
-TEST(ListFilesTest, AnEmptyFolderGivesTheSingleEmptyEntry) {
+TEST(FileRoutinesTestListFiles, AnEmptyFolderGivesTheSingleEmptyEntry) {
     TempFolder t;
     Fixtures::MakeFolders(t / "only-a-folder");
     for (const std::string& folder : {t.Path(), t.Path() + "\\"}) {
@@ -25,7 +25,7 @@ TEST(ListFilesTest, AnEmptyFolderGivesTheSingleEmptyEntry) {
     EXPECT_EQ(ListFiles(t / "missing", "*.*").UBound(), 0);
 }
 
-TEST(ListFilesTest, OneHundredFiftyFilesGetIndexesOneTo150) {
+TEST(FileRoutinesTestListFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
     TempFolder t;
     std::set<std::string> written;
     for (int i = 0; i < 150; ++i) {
@@ -45,7 +45,7 @@ TEST(ListFilesTest, OneHundredFiftyFilesGetIndexesOneTo150) {
     EXPECT_THROW(names[151], std::out_of_range);
 }
 
-TEST(ListFilesTest, FoldersAreOmittedAndHiddenAndSystemFilesIncludedWithTheirAttributes) {
+TEST(FileRoutinesTestListFiles, FoldersAreOmittedAndHiddenAndSystemFilesIncludedWithTheirAttributes) {
     TempFolder t;
     Fixtures::MakeFolders(t / "sub.dir");
     Fixtures::WriteFile(t / "sub.dir\\deeper.txt");

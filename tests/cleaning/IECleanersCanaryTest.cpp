@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Under Wine, deleting a file link deletes the file it points at; a file link
 // inside a cleaned folder is therefore left alone. Planted from the Linux side
 // by scripts/plant-cleaner-fixtures.sh.
-TEST(IEFileLinkCanaryTest, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
+TEST(IECleanersCanaryTestFileLink, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
     ScopedFakePlatform platform;
     const std::string root = "C:\\vorlane-filelink\\";
     ASSERT_EQ(Fixtures::ReadFile(root + "outside\\precious.txt"), "precious")
@@ -93,7 +93,7 @@ TEST(IEFileLinkCanaryTest, AFileLinkInACleanedFolderLeavesItsTargetAlone) {
 
 // A shell folder value that names a link: nothing behind it is touched, not
 // even the attributes of the folder it points at, and the status line says so.
-TEST(IELinkedShellFolderTest, AShellFolderThatIsALinkLeavesItsTargetAlone) {
+TEST(IECleanersCanaryTestLinkedShellFolder, AShellFolderThatIsALinkLeavesItsTargetAlone) {
     ScopedFakePlatform platform;
     const std::string link = Root + "start-link";
     const std::string target = Targets + "start";

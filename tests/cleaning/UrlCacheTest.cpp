@@ -27,17 +27,13 @@ std::vector<std::string> Listed(const std::vector<std::string>& list) {
     return Sorted(std::vector<std::string>(list.begin(), list.end() - 1));
 }
 
-// Each test starts from an empty URL cache and a fresh program run, with the
-// cleaners' shell folders pointing at empty fixture folders.
+// Each test starts from an empty URL cache, with the cleaners' shell folders
+// pointing at empty fixture folders; its LoadHistroy begins a fresh program run.
 class UrlCacheTest : public ::testing::Test {
 protected:
-    UrlCacheTest() {
-        UrlCache::Clear();
-        IEHistory::Testing::ForgetPurges();
-    }
+    UrlCacheTest() { UrlCache::Clear(); }
     ~UrlCacheTest() override {
         UrlCache::Clear();
-        IEHistory::Testing::ForgetPurges();
         IEHistory::LoadHistroy();
     }
 

@@ -290,6 +290,23 @@ def close_ends_program(prefix):
     wait_until("the tray icon to go", lambda: not prefix.tray_icons())
 
 
+def cleaning_boxes_survive_restart(prefix):
+    """Two ticked boxes come back ticked after a restart, the other seven not."""
+    install_program(prefix)
+    main = start_program(prefix)
+    chosen = ("chkIETemp", "chkCookies")
+    for name in chosen:
+        main.click(name)
+        wait_until(f"{name} to be saved", lambda n=name: prefix.reg_value(SETTINGS_KEY, n) == "On")
+    close_and_wait(main)
+
+    main = start_program(prefix)
+    details = main.details()
+    for name in CLEANING_BOXES:
+        check_equal(main.control(name, details)["checked"], 1 if name in chosen else 0, f"{name} after a restart")
+    close_and_wait(main)
+
+
 def cache_on_a_drive_root(prefix):
     """Shell Folders "Cache" names the root of a drive full of someone's files:
     a pass from the real window deletes none of them and the log says why."""
@@ -323,6 +340,7 @@ def cache_on_a_drive_root(prefix):
 SCENARIOS = {f.__name__: f for f in (
     first_start, interval_and_auto_delete_survive_restart, full_pass, clear_history_log,
     startup_entry, minimize_to_tray_and_restore, close_ends_program, cache_on_a_drive_root,
+    cleaning_boxes_survive_restart,
     installer_scenario.installer)}
 
 

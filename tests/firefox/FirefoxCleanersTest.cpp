@@ -47,9 +47,9 @@ UniqueFile HoldOpen(const std::string& path) {
 
 }  // namespace
 
-class FirefoxBoxTest : public ProfileFixture, public ::testing::WithParamInterface<BoxCase> {};
+class FirefoxCleanersTestEachBox : public ProfileFixture, public ::testing::WithParamInterface<BoxCase> {};
 
-TEST_P(FirefoxBoxTest, DeletesExactlyTheFilesOfItsBoxAndLeavesEverythingElse) {
+TEST_P(FirefoxCleanersTestEachBox, DeletesExactlyTheFilesOfItsBoxAndLeavesEverythingElse) {
     InstallProfile();
     const std::set<std::string> before = ProfileFiles::Tree(AppData());
 
@@ -66,7 +66,7 @@ TEST_P(FirefoxBoxTest, DeletesExactlyTheFilesOfItsBoxAndLeavesEverythingElse) {
     EXPECT_TRUE(differences.empty()) << "deleted or kept by mistake: " << ::testing::PrintToString(differences);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachBox, FirefoxBoxTest, ::testing::ValuesIn(BoxCases),
+INSTANTIATE_TEST_SUITE_P(EachBox, FirefoxCleanersTestEachBox, ::testing::ValuesIn(BoxCases),
                          [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.box); });
 
 class FirefoxCleanersTest : public ProfileFixture {};

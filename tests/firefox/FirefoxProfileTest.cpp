@@ -80,7 +80,7 @@ private:
 
 }  // namespace
 
-TEST(INI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty) {
+TEST(FirefoxProfileTestINI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty) {
     Fixtures::TempFolder folder;
     const std::string file = folder / "profiles.ini";
     const std::string longValue(300, 'v');

@@ -155,9 +155,9 @@ struct NotPlacesCase {
 
 void PrintTo(const NotPlacesCase& c, std::ostream* os) { *os << c.name; }
 
-class NotPlacesTest : public ::testing::TestWithParam<NotPlacesCase> {};
+class PlacesDatabaseTestNotPlaces : public ::testing::TestWithParam<NotPlacesCase> {};
 
-TEST_P(NotPlacesTest, IsLeftForTheCallerToDeleteAsAFile) {
+TEST_P(PlacesDatabaseTestNotPlaces, IsLeftForTheCallerToDeleteAsAFile) {
     Fixtures::TempFolder folder;
     const std::string path = folder / "places.sqlite";
     if (GetParam().sql) {
@@ -176,7 +176,7 @@ TEST_P(NotPlacesTest, IsLeftForTheCallerToDeleteAsAFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, NotPlacesTest,
+    Files, PlacesDatabaseTestNotPlaces,
     ::testing::Values(
         NotPlacesCase{"Text", "This is not a database, though it is named like one.\r\n", nullptr},
         NotPlacesCase{"Empty", "", nullptr},

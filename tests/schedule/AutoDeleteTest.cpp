@@ -29,14 +29,14 @@ std::string Countdown(const char* time) { return std::string(AutoDelete::Countdo
 
 }  // namespace
 
-TEST(FormatCountdown, ShowsHoursOfTheDayMinutesAndSeconds) {
+TEST(AutoDeleteTest, CountdownShowsHoursOfTheDayMinutesAndSeconds) {
     EXPECT_EQ(Scheduler::FormatCountdown(0), "00:00:00");
     EXPECT_EQ(Scheduler::FormatCountdown(600), "00:10:00");
     EXPECT_EQ(Scheduler::FormatCountdown(86399), "23:59:59");
     EXPECT_EQ(Scheduler::FormatCountdown(86400 + 3661), "01:01:01");
 }
 
-TEST(AutoDelete, EveryIntervalCountsDownToItsPassAndStartsOver) {
+TEST(AutoDeleteTest, EveryIntervalCountsDownToItsPassAndStartsOver) {
     ASSERT_EQ(Scheduler::IntervalCount, 11);
     for (int i = 0; i < Scheduler::IntervalCount; ++i) {
         const Interval& expected = Intervals[i];
@@ -65,7 +65,7 @@ TEST(AutoDelete, EveryIntervalCountsDownToItsPassAndStartsOver) {
     EXPECT_EQ(Scheduler::IntervalSecondsForText(""), 0);
 }
 
-TEST(AutoDelete, ACountPastAShorterIntervalIsDueAndShowsNoTimeLeft) {
+TEST(AutoDeleteTest, ACountPastAShorterIntervalIsDueAndShowsNoTimeLeft) {
     AutoDelete count;
     count.SetIntervalSeconds(600);
     for (int i = 0; i < 400; ++i) count.Tick();

@@ -19,6 +19,12 @@ void FakePlatform::StartProcess(const std::string& commandLine, int showCommand)
     processShowCommands.push_back(showCommand);
 }
 
+ComPtr<IDispatch> FakePlatform::CreateComponent(const std::string&) {
+    ComPtr<IDispatch> created;
+    if (component) component->QueryInterface(IID_IDispatch, created.PutVoid());
+    return created;
+}
+
 std::vector<ShownMessage> FakePlatform::Reports() const {
     std::vector<ShownMessage> reports;
     for (const ShownMessage& m : messages)

@@ -32,7 +32,7 @@ protected:
     }
 
     // Creates (or re-creates, as a restart would) the main window.
-    Form1& CreateForm(Cleaners cleaners = Cleaners::Real(), bool show = true) {
+    Form1& CreateForm(Cleaners cleaners = RealCleaners(), bool show = true) {
         form_.reset();
         form_ = std::make_unique<Form1>(std::move(cleaners));
         form_->Create(show);

@@ -2,29 +2,20 @@
 
 #include <cstring>
 
-namespace {
-std::vector<ShellCall> calls;
+TrayRecorder::TrayRecorder() : next_(Seams::Current()) { Seams::Install(this); }
 
-BOOL WINAPI ObserveShell(DWORD message, PNOTIFYICONDATAA data) {
+TrayRecorder::~TrayRecorder() { Seams::Install(&next_); }
+
+BOOL TrayRecorder::NotifyShell(DWORD message, NOTIFYICONDATAA& record) {
     ShellCall call{message, {}};
-    std::memcpy(&call.record, data, data->cbSize < sizeof(call.record) ? data->cbSize : sizeof(call.record));
-    calls.push_back(call);
-    return ::Shell_NotifyIconA(message, data);
+    std::memcpy(&call.record, &record, record.cbSize < sizeof(call.record) ? record.cbSize : sizeof(call.record));
+    calls_.push_back(call);
+    return next_.NotifyShell(message, record);
 }
-}  // namespace
-
-TrayRecorder::TrayRecorder() {
-    calls.clear();
-    cSysTray::shellNotify = ObserveShell;
-}
-
-TrayRecorder::~TrayRecorder() { cSysTray::shellNotify = ::Shell_NotifyIconA; }
-
-std::vector<ShellCall>& TrayRecorder::Calls() { return calls; }
 
 std::vector<ShellCall> TrayRecorder::Find(DWORD message, int flags) const {
     std::vector<ShellCall> found;
-    for (const ShellCall& call : calls)
+    for (const ShellCall& call : calls_)
         if (call.message == message && (flags < 0 || call.record.uFlags == static_cast<UINT>(flags)))
             found.push_back(call);
     return found;

@@ -1,4 +1,4 @@
-#include "schedule/HistoryLog.h"
+#include "cleaning/HistoryLog.h"
 
 #include "system/Failure.h"
 #include "system/UniqueHandle.h"

@@ -1,4 +1,4 @@
-#include "schedule/HistoryLog.h"
+#include "cleaning/HistoryLog.h"
 
 #include "cleaning/DeletionPass.h"
 #include "support/FakePlatform.h"

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Fails when a source file includes a header of a layer it may not use.
+# Every header is reachable from the root include folder, so the compiler and
+# the linker alone would not notice. The rule, as the libraries link:
+#   system    uses nothing of ours
+#   cleaning  uses system
+#   firefox   uses cleaning and system (and is the only user of SQLite)
+#   schedule  uses system
+#   app       uses all of them
+# The tests of a layer (tests/<layer>/) keep to their layer's rule and may also
+# use the shared test support (tests/support/).
+# Usage: scripts/check-layers.sh [SOURCE_DIR]
+set -euo pipefail
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root"
+
+allowed() {
+    case $1 in
+        system) echo "system" ;;
+        cleaning) echo "cleaning system" ;;
+        firefox) echo "firefox cleaning system" ;;
+        schedule) echo "schedule system" ;;
+        app) echo "app firefox cleaning schedule system resources" ;;
+    esac
+}
+
+faults=0
+for layer in system cleaning firefox schedule app; do
+    may="$(allowed "$layer")"
+    for dir in "$layer" "tests/$layer"; do
+        [ -d "$dir" ] || continue
+        extra=""
+        [ "$dir" = "tests/$layer" ] && extra="support"
+        while IFS= read -r file; do
+            # #include "folder/..." lines: the folder is the layer used.
+            while IFS=: read -r line used; do
+                case " $may $extra " in
+                    *" $used "*) ;;
+                    *) echo "$file:$line: the $layer layer may not include $used/"; faults=$((faults + 1)) ;;
+                esac
+            done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/' "$file" |
+                     sed -E 's|^([0-9]+):[^"]*"([^/"]+)/.*|\1:\2|' || true)
+            if [ "$layer" != firefox ]; then
+                while IFS=: read -r line _; do
+                    echo "$file:$line: only the firefox layer uses SQLite"
+                    faults=$((faults + 1))
+                done < <(grep -n -E '#[[:space:]]*include[[:space:]]*[<"]sqlite3\.h[>"]' "$file" || true)
+            fi
+        done < <(find "$dir" -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
+    done
+done
+
+if [ "$faults" -ne 0 ]; then
+    echo "$faults include(s) cross the layers"
+    exit 1
+fi
+echo "every include keeps to its layer"

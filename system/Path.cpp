@@ -1,0 +1,87 @@
+#include "system/Path.h"
+
+#include "system/Failure.h"
+#include "system/UniqueHandle.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+namespace Path {
+namespace {
+
+bool IsDriveRootForm(const std::string& path) {
+    return path.size() == 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
+}
+
+}  // namespace
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    const bool folderEnds = folder.back() == '\\';
+    const bool nameBegins = !name.empty() && name.front() == '\\';
+    if (folderEnds && nameBegins) return folder + name.substr(1);
+    if (folderEnds || nameBegins) return folder + name;
+    return folder + '\\' + name;
+}
+
+std::string WithBackslash(std::string path) {
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return path;
+}
+
+std::string WithoutBackslash(std::string path) {
+    while (path.size() > 1 && path.back() == '\\' && !IsDriveRootForm(path)) path.pop_back();
+    return path;
+}
+
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsLink(const std::string& path) {
+    const DWORD attributes = Attributes(WithoutBackslash(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+std::size_t ReadAll(const std::string& path, const std::function<char*(std::size_t length)>& place) {
+    const UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) throw Failure::FromLastError();
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size)) throw Failure::FromLastError();
+    if (static_cast<std::uint64_t>(size.QuadPart) >= SIZE_MAX) throw Failure::FromWin32(ERROR_NOT_ENOUGH_MEMORY);
+    const std::size_t length = static_cast<std::size_t>(size.QuadPart);
+
+    char* bytes = place(length);
+    std::size_t done = 0;
+    while (done < length) {
+        constexpr std::size_t Chunk = 16u << 20;
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), bytes + done, static_cast<DWORD>(std::min(length - done, Chunk)), &read, nullptr))
+            throw Failure::FromLastError();
+        if (read == 0) break;  // the file was cut short meanwhile: its end is here
+        done += read;
+    }
+    return done;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::string text;
+    text.resize(ReadAll(path, [&](std::size_t length) {
+        text.resize(length);
+        return text.data();
+    }));
+    return text;
+}
+
+}  // namespace Path

@@ -1,0 +1,88 @@
+#include "system/Path.h"
+
+#include "support/Fixtures.h"
+#include "system/Failure.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(PathTest, JoinPutsExactlyOneBackslashBetweenFolderAndName) {
+    const struct {
+        const char* folder;
+        const char* name;
+        const char* joined;
+    } cases[] = {
+        {"C:\\Tools", "Vorlane.exe", "C:\\Tools\\Vorlane.exe"},
+        {"C:\\", "Vorlane.exe", "C:\\Vorlane.exe"},
+        {"C:\\Tools", "\\x\\o.cjs", "C:\\Tools\\x\\o.cjs"},
+        {"C:\\", "\\x\\o.cjs", "C:\\x\\o.cjs"},
+        {"\\\\server\\share", "a.txt", "\\\\server\\share\\a.txt"},
+        {"", "Vorlane.exe", "Vorlane.exe"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Path::Join(c.folder, c.name), c.joined) << c.folder << " + " << c.name;
+}
+
+TEST(PathTest, TrailingBackslashesComeAndGoButADriveRootKeepsItsOne) {
+    const struct {
+        const char* path;
+        const char* with;
+        const char* without;
+    } cases[] = {
+        {"C:\\a", "C:\\a\\", "C:\\a"},
+        {"C:\\a\\", "C:\\a\\", "C:\\a"},
+        {"C:\\a\\\\", "C:\\a\\\\", "C:\\a"},
+        {"C:\\", "C:\\", "C:\\"},
+        {"\\\\server\\share\\", "\\\\server\\share\\", "\\\\server\\share"},
+        {"", "\\", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Path::WithBackslash(c.path), c.with) << c.path;
+        EXPECT_EQ(Path::WithoutBackslash(c.path), c.without) << c.path;
+    }
+}
+
+TEST(PathTest, ExistsAndIsFileTellFilesFoldersAndMissingPathsApart) {
+    Fixtures::TempFolder t;
+    Fixtures::WriteFile(t / "a.txt");
+    EXPECT_TRUE(Path::Exists(t.Path()));
+    EXPECT_FALSE(Path::IsFile(t.Path()));
+    EXPECT_TRUE(Path::Exists(t / "a.txt"));
+    EXPECT_TRUE(Path::IsFile(t / "a.txt"));
+    EXPECT_FALSE(Path::IsLink(t.Path() + "\\"));
+
+    for (const std::string& missing : {t / "missing.txt", t / "missing\\a.txt"}) {
+        const DWORD attributes = Path::Attributes(missing);
+        const DWORD error = ::GetLastError();
+        EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << missing;
+        EXPECT_TRUE(Path::IsGone(error)) << missing << ": " << error;
+        EXPECT_FALSE(Path::Exists(missing)) << missing;
+        EXPECT_FALSE(Path::IsFile(missing)) << missing;
+    }
+    EXPECT_FALSE(Path::IsGone(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(Path::IsGone(ERROR_SHARING_VIOLATION));
+}
+
+TEST(PathTest, ReadAllGivesEveryByteAndAMissingFileRaises) {
+    Fixtures::TempFolder t;
+    const std::string bytes("one\r\ntwo\0three\r\n", 16);
+    Fixtures::WriteFile(t / "log.txt", bytes);
+    Fixtures::WriteFile(t / "empty.txt", "");
+    EXPECT_EQ(Path::ReadAll(t / "log.txt"), bytes);
+    EXPECT_EQ(Path::ReadAll(t / "empty.txt"), "");
+
+    std::size_t offered = 0;
+    char room[32] = {};
+    EXPECT_EQ(Path::ReadAll(t / "log.txt", [&](std::size_t length) {
+        offered = length;
+        return room;
+    }), bytes.size());
+    EXPECT_EQ(offered, bytes.size());
+
+    try {
+        Path::ReadAll(t / "missing.txt");
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.Number(), Failure::PathNotFound);
+    }
+}
