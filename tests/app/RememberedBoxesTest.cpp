@@ -2,7 +2,6 @@
 // that starts with Windows and deletes automatically cleans what was chosen.
 #include "support/FormFixture.h"
 
-#include "cleaning/IEHistory.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -76,5 +75,4 @@ TEST_F(RememberedBoxesTest, AnUnattendedPassAfterAStartCleansTheSavedBoxes) {
     EXPECT_TRUE(Fixtures::FileExists(profile + "\\prefs.js"));
     EXPECT_EQ(Fixtures::ReadFile(LogPath()).rfind("Internet History was deleted at ", 0), 0u);
     EXPECT_TRUE(platform->Reports().empty());
-    IEHistory::Testing::ForgetPurges();
 }
