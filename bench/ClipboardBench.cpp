@@ -6,6 +6,7 @@
 // time the window took to answer one.
 //
 //   wine build/ClipboardBench.exe [megabytes]     (default 50)
+#include "QuietPlatform.h"
 #include "app/Form1.h"
 #include "cleaning/HistoryLog.h"
 #include "system/MessagePump.h"
@@ -24,23 +25,6 @@
 #include <vector>
 
 namespace {
-
-// Start-up must neither open a browser nor wait for a message box.
-class QuietPlatform : public Seams::Platform {
-public:
-    int ShowMessage(const std::string& text, const std::string&, UINT) override {
-        std::printf("message: %s\n", text.c_str());
-        return IDOK;
-    }
-    void StartProcess(const std::string&, int) override {}
-    void SeedRandomFromTime() override {}
-    double RandomUnit() override { return 0.5; }
-    void ExitProgram(int) override {}
-    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
-        return ::Shell_NotifyIconA(message, &record);
-    }
-    ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }  // no skin here
-};
 
 std::string WriteLog(const std::string& path, std::size_t megabytes) {
     std::string log;

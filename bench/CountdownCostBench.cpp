@@ -3,6 +3,7 @@
 // window idle (auto delete off) for N seconds, in the same run.
 //
 //   wine build/CountdownCostBench.exe [seconds]    (default 30)
+#include "QuietPlatform.h"
 #include "app/Form1.h"
 #include "system/MessagePump.h"
 #include "system/Seams.h"
@@ -14,20 +15,6 @@
 #include <string>
 
 namespace {
-
-// Start-up must neither open a browser nor wait for a message box.
-class QuietPlatform : public Seams::Platform {
-public:
-    int ShowMessage(const std::string&, const std::string&, UINT) override { return IDOK; }
-    void StartProcess(const std::string&, int) override {}
-    void SeedRandomFromTime() override {}
-    double RandomUnit() override { return 0.5; }
-    void ExitProgram(int) override {}
-    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
-        return ::Shell_NotifyIconA(message, &record);
-    }
-    ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }  // no skin here
-};
 
 double ProcessorSeconds() {
     FILETIME created, exited, kernel, user;

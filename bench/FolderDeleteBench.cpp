@@ -25,6 +25,7 @@
 // Usage: FolderDeleteBench.exe build [files-per-folder]     (default 100)
 //        FolderDeleteBench.exe measure
 //        FolderDeleteBench.exe measure-one
+#include "QuietPlatform.h"
 #include "app/Form1.h"
 #include "app/RealCleaners.h"
 #include "cleaning/AddFolder.h"
@@ -59,22 +60,6 @@ const std::string SpreadRoot = Base + "\\spread";
 constexpr char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-// Start-up must neither open a browser nor wait for a message box.
-class QuietPlatform : public Seams::Platform {
-public:
-    int ShowMessage(const std::string& text, const std::string&, UINT) override {
-        std::fprintf(stderr, "message box: %s\n", text.c_str());
-        return IDOK;
-    }
-    void StartProcess(const std::string&, int) override {}
-    void SeedRandomFromTime() override {}
-    double RandomUnit() override { return 0.5; }
-    void ExitProgram(int) override {}
-    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA& record) override {
-        return ::Shell_NotifyIconA(message, &record);
-    }
-    ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }  // no skin here
-};
 
 void CreateFolder(const std::string& path) {
     if (!::CreateDirectoryA(path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
