@@ -6,7 +6,9 @@ if(NOT VORLANE_TESTS)
 endif()
 
 # Looks at windows, processes and the URL cache from inside the test prefix.
+# It reads the main window's control table from app/Form1Layout.h.
 add_executable(vorlane_probe tests/e2e/probe/VorlaneProbe.cpp)
+target_include_directories(vorlane_probe PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(vorlane_probe PRIVATE user32 gdi32)
 
 # The installer, when NSIS is there (scripts/installer.sh names it in the README).

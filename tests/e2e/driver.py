@@ -2,9 +2,8 @@
 
 The program runs as its own Wine process in a prefix of its own (a copy of a
 template made once per build tree), on the display of the test run's Xvfb.
-The driver acts only through the X server: mouse clicks at the on-screen
-positions of the controls (the window's client origin plus the control's
-rectangle from app/Form1Layout.h), clicks on the caption's minimize and close
+The driver acts only through the X server: mouse clicks inside the controls'
+on-screen rectangles as the probe reports them, clicks on the caption's minimize and close
 boxes (Wine draws them, as the window is undecorated), clicks on the icon in
 Wine's own notification-area window, and the keyboard. What it checks it
 reads where it lives: the prefix's registry through Wine's reg.exe, the files
@@ -65,47 +64,30 @@ def wait_until(what, probe, timeout=10.0, interval=0.1):
 # ---------------------------------------------------------------- layout
 
 class Layout:
-    """The control table of app/Form1Layout.h: id, container and twips rectangle."""
+    """The main window's control table as the program is built with it (the
+    probe prints app/Form1Layout.h): captions, starting visibility and twips
+    rectangles, relative to the container."""
 
-    TWIPS_PER_INCH = 1440
+    def __init__(self, table):
+        self.client_twips = table["client_twips"]
+        self.twips_per_inch = table["twips_per_inch"]
+        self.controls = {c["name"]: c for c in table["controls"]}
 
-    def __init__(self, header=SOURCE / "app" / "Form1Layout.h"):
-        text = header.read_text()
-        enum = re.search(r"enum ControlId : int \{(.*?)\};", text, re.S).group(1)
-        self.ids = {}
-        next_id = 0
-        for name, value in re.findall(r"(Id\w+)\s*(?:=\s*(\d+))?\s*,", enum):
-            next_id = int(value) if value else next_id + 1
-            self.ids[name] = next_id
-        self.controls = {}
-        pattern = (r'\{(Id\w+), "(\w+)", ControlKind::(\w+), (\w+), "((?:[^"\\]|\\.)*)", '
-                   r"(\d+), (\d+), (\d+), (\d+), (\d+), (true|false)\}")
-        for m in re.finditer(pattern, text):
-            self.controls[m.group(2)] = {
-                "id": self.ids[m.group(1)], "kind": m.group(3),
-                "container": None if m.group(4) == "NoContainer" else m.group(4),
-                "caption": m.group(5).replace('\\"', '"'),
-                "twips": tuple(int(m.group(i)) for i in range(6, 10)),
-                "visible": m.group(11) == "true",
-            }
-        check(len(self.controls) >= 20, "could not read the control table of Form1Layout.h")
+    def pixels(self, twips, dpi):
+        return (twips * dpi + self.twips_per_inch // 2) // self.twips_per_inch
+
+    def client_size(self, dpi):
+        return [self.pixels(t, dpi) for t in self.client_twips]
 
     def client_rect(self, name, dpi):
-        """The control's rectangle in client pixels (frame children offset by the frame)."""
-        layout = self.controls[name]
-        left, top, width, height = layout["twips"]
-        if layout["container"]:
-            frame = next(c for c in self.controls.values() if c["id"] == self.ids[layout["container"]])
-            left += frame["twips"][0]
-            top += frame["twips"][1]
-
-        def px(twips):
-            return (twips * dpi + self.TWIPS_PER_INCH // 2) // self.TWIPS_PER_INCH
-
-        return (px(left), px(top), px(left + width), px(top + height))
-
-
-LAYOUT = Layout()
+        """The control's rectangle in client pixels (frame children offset by their frame)."""
+        control = self.controls[name]
+        left, top, width, height = control["twips"]
+        if control["container"]:
+            frame = self.controls[control["container"]]["twips"]
+            left, top = left + frame[0], top + frame[1]
+        return (self.pixels(left, dpi), self.pixels(top, dpi),
+                self.pixels(left + width, dpi), self.pixels(top + height, dpi))
 
 
 # ---------------------------------------------------------------- the X side
@@ -303,40 +285,35 @@ class MainWindow:
         return self.prefix.probe("window", self.hwnd)
 
     def control(self, name, details=None):
+        """The control of that name (the probe names them after the control table)."""
         details = details or self.details()
-        wanted = LAYOUT.controls[name]["id"]
         for c in details["controls"]:
-            if c["id"] == wanted:
+            if c.get("name") == name:
                 return c
         raise ScenarioFailure(f"the window has no control {name}")
 
     def text(self, name):
         return self.control(name)["text"]
 
-    def screen_rect(self, name, details=None):
-        """Where the control is on screen: client origin plus its layout rectangle."""
-        details = details or self.details()
-        ox, oy = details["client_origin"]
-        left, top, right, bottom = LAYOUT.client_rect(name, details["dpi"])
-        return (ox + left, oy + top, ox + right, oy + bottom)
-
     def click(self, name):
+        """Clicks the control where it is on screen, as the probe reports it."""
         details = self.details()
         check(details["window"]["visible"], f"the main window is hidden; cannot click {name}")
         control = self.control(name, details)
         check(control["visible"], f"{name} is not visible; a user could not click it")
-        left, top, right, bottom = self.screen_rect(name, details)
-        if LAYOUT.controls[name]["kind"] == "CheckBox":
-            # The box itself sits at the left end of the control.
+        left, top, right, bottom = control["rect"]
+        if "checked" in control:
+            # A check box: the box itself sits at the left end of the control.
             click_at(left + 7, (top + bottom) // 2)
         else:
-            click_at(*center((left, top, right, bottom)))
+            click_at(*center(control["rect"]))
 
     def click_list_item(self, position):
         """Clicks the interval list's item at this 1-based position, where it is drawn."""
         details = self.details()
-        rects = self.control("ListView2", details)["item_rects"]
-        list_rect = self.screen_rect("ListView2", details)
+        list_view = self.control("ListView2", details)
+        rects = list_view["item_rects"]
+        list_rect = list_view["rect"]
         x, y = center(rects[position - 1])
         check(list_rect[1] < y < list_rect[3], f"list item {position} is scrolled out of sight")
         click_at(x, y)

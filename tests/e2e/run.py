@@ -12,7 +12,7 @@ import traceback
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
-from driver import (LAYOUT, MAIN_CLASS, TRAY_CLASSES, Prefix, ScenarioFailure, check,
+from driver import (MAIN_CLASS, Layout, TRAY_CLASSES, Prefix, ScenarioFailure, check,
                     check_equal, click_at, install_program, prepare_template,
                     press_key, screenshot, start_program, wait_for_message_box, wait_until, center)
 import fixtures
@@ -52,16 +52,22 @@ def first_start(prefix):
     details = main.details()
     check_equal(details["window"]["text"], "Vorlane", "window caption")
 
-    for name, layout in LAYOUT.controls.items():
+    # The window follows its control table: captions, visibility, and every
+    # control where the table puts it at the screen's DPI.
+    layout = Layout(prefix.probe("layout"))
+    dpi = details["dpi"]
+    check_equal(details["client_size"], layout.client_size(dpi), "client size")
+    ox, oy = details["client_origin"]
+    for name, table in layout.controls.items():
         control = main.control(name, details)
-        if layout["kind"] in ("Frame", "CheckBox", "PushButton"):
-            check_equal(control["text"], layout["caption"], f"caption of {name}")
-        check_equal(control["visible"], layout["visible"], f"visibility of {name}")
-        # Every control sits where the layout puts it (clicks rely on it).
-        expected = main.screen_rect(name, details)
+        if table["kind"] in ("Frame", "CheckBox", "PushButton"):
+            check_equal(control["text"], table["caption"], f"caption of {name}")
+        check_equal(control["visible"], table["visible"], f"visibility of {name}")
+        left, top, right, bottom = layout.client_rect(name, dpi)
+        expected = (ox + left, oy + top, ox + right, oy + bottom)
         off = max(abs(a - b) for a, b in zip(control["rect"], expected))
-        check(off <= 1, f"{name} is at {control['rect']}, the layout says {list(expected)}")
-        if layout["kind"] == "CheckBox":
+        check(off <= 1, f"{name} is at {control['rect']}, the table says {list(expected)}")
+        if table["kind"] == "CheckBox":
             check_equal(control["checked"], 0, f"{name} at start")
 
     listview = main.control("ListView2", details)
