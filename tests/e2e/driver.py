@@ -9,6 +9,7 @@ Wine's own notification-area window, and the keyboard. What it checks it
 reads where it lives: the prefix's registry through Wine's reg.exe, the files
 through the Linux file system, and windows, processes and the URL cache
 through vorlane_probe.exe, a small console program of ours run in the prefix.
+Its waits follow the program's work rather than a fixed time (waiting.py).
 """
 import json
 import os
@@ -18,6 +19,8 @@ import subprocess
 import tempfile
 import time
 from pathlib import Path
+
+from waiting import Process, wait_until, wait_until_still
 
 SOURCE = Path(os.environ.get("VORLANE_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 BUILD = Path(os.environ.get("VORLANE_BUILD_DIR", SOURCE / "build"))
@@ -47,18 +50,6 @@ def check(condition, message):
 def check_equal(actual, expected, what):
     if actual != expected:
         raise ScenarioFailure(f"{what}: expected {expected!r}, got {actual!r}")
-
-
-def wait_until(what, probe, timeout=10.0, interval=0.1):
-    """Polls probe() until it returns something truthy; fails after timeout."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise ScenarioFailure(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(interval)
 
 
 # ---------------------------------------------------------------- layout
@@ -171,8 +162,11 @@ class Prefix:
         # Output goes through files, not pipes: a Wine service that a command
         # happens to start inherits its handles and would hold a pipe open.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                                  timeout=timeout).returncode
+            try:
+                code = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                      timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                raise ScenarioFailure(f"{' '.join(map(str, args))} did not end within {timeout} s") from None
             out.seek(0)
             err.seek(0)
             result = subprocess.CompletedProcess(args, code, out.read().decode(errors="replace"),
@@ -274,12 +268,14 @@ def install_program(prefix):
 
 
 class MainWindow:
-    """The running program's main window, seen and clicked from outside."""
+    """The running program's main window, seen and clicked from outside, and
+    the waits for what the program does in answer."""
 
-    def __init__(self, prefix, process, hwnd):
+    def __init__(self, prefix, program, hwnd):
         self.prefix = prefix
-        self.process = process
+        self.program = program
         self.hwnd = hwnd
+        program.answers = self.answers
 
     def details(self):
         return self.prefix.probe("window", self.hwnd)
@@ -330,25 +326,50 @@ class MainWindow:
     def visible(self):
         return any(w["hwnd"] == self.hwnd and w["visible"] for w in self.prefix.windows(cls=MAIN_CLASS))
 
+    def answers(self):
+        """Whether the window answers messages now (the probe asks it with a time-out)."""
+        return any(w["hwnd"] == self.hwnd and w["responding"] for w in self.prefix.windows(cls=MAIN_CLASS))
+
     def screenshot(self, name):
         return screenshot(name, self.details()["window"]["rect"])
 
-    def wait_for_text(self, name, predicate, what, timeout=10.0):
-        """Waits until the control's text satisfies predicate and returns that text."""
-        def matching():
-            text = self.text(name)
-            return text if predicate(text) else None
-        return wait_until(what, matching, timeout)
+    def wait(self, what, condition):
+        """Waits for condition() while the program works towards it (see waiting.py)."""
+        return wait_until(what, condition, program=self.program)
 
-    def wait_until_ended(self, timeout=15.0):
-        wait_until("the program to end", lambda: self.process.poll() is not None, timeout)
+    def settle(self, what):
+        """Waits until the program rests: it has handled what it was given."""
+        wait_until_still(what, self.program)
+
+    def wait_for_text(self, name, predicate, what):
+        """Waits until the control's text satisfies predicate and returns that text."""
+        last = []
+
+        def matching():
+            last[:] = [self.text(name)]
+            return last[0] if predicate(last[0]) else None
+        return wait_until(what, matching, program=self.program, seen=lambda: f"{name} read {last[-1]!r}")
+
+    def wait_for_message_box(self, title="Vorlane"):
+        boxes = self.wait(f"a message box titled {title!r}",
+                          lambda: self.prefix.windows(cls=MESSAGE_BOX_CLASS, title=title, visible=True))
+        self.settle("the message box to be drawn")
+        return MessageBox(self.prefix, boxes[0]["hwnd"])
+
+    def wait_for_tray_icon(self):
+        icons = self.wait("the tray icon", self.prefix.tray_icons)
+        check_equal(len(icons), 1, "tray icons")
+        return icons[0]
+
+    def wait_until_ended(self):
+        self.wait("the program to end", lambda: not self.program.alive())
         check("Vorlane.exe" not in self.prefix.processes(), "Vorlane.exe still runs after its window closed")
 
 
 def start_program(prefix, expect_visible=True):
     """Starts the installed program and finds its main window."""
     known = {w["hwnd"] for w in prefix.windows(cls=MAIN_CLASS)}
-    process = prefix.start(PROGRAM)
+    program = Process(prefix.start(PROGRAM), "Vorlane.exe")
 
     def found():
         for w in prefix.windows(cls=MAIN_CLASS, title="Vorlane"):
@@ -356,10 +377,10 @@ def start_program(prefix, expect_visible=True):
                 return w
         return None
 
-    window = wait_until("the main window", found, timeout=30)
-    main = MainWindow(prefix, process, window["hwnd"])
+    window = wait_until("the main window", found, program=program)
+    main = MainWindow(prefix, program, window["hwnd"])
     if expect_visible:
-        time.sleep(0.5)  # let the first paint finish before anyone clicks or looks
+        main.settle("the first paint")  # before anyone clicks or looks
     return main
 
 
@@ -382,10 +403,3 @@ class MessageBox:
 
     def gone(self):
         return not any(w["hwnd"] == self.hwnd and w["visible"] for w in self.prefix.windows(cls=MESSAGE_BOX_CLASS))
-
-
-def wait_for_message_box(prefix, title="Vorlane", timeout=10.0):
-    boxes = wait_until(f"a message box titled {title!r}",
-                       lambda: prefix.windows(cls=MESSAGE_BOX_CLASS, title=title, visible=True), timeout)
-    time.sleep(0.3)
-    return MessageBox(prefix, boxes[0]["hwnd"])
