@@ -299,7 +299,7 @@ def cleaning_boxes_survive_restart(prefix):
     chosen = ("chkIETemp", "chkCookies")
     for name in chosen:
         main.click(name)
-        wait_until(f"{name} to be saved", lambda n=name: prefix.reg_value(SETTINGS_KEY, n) == "On")
+        main.wait(f"{name} to be saved", lambda n=name: prefix.reg_value(SETTINGS_KEY, n) == "On")
     close_and_wait(main)
 
     main = start_program(prefix)
