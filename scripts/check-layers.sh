@@ -6,6 +6,7 @@
 #   cleaning  uses system
 #   database  uses system (and is the only user of SQLite)
 #   firefox   uses database, cleaning and system
+#   chromium  uses database, cleaning and system
 #   schedule  uses system
 #   app       uses all of them
 # The tests of a layer (tests/<layer>/) keep to their layer's rule and may also
@@ -21,13 +22,14 @@ allowed() {
         cleaning) echo "cleaning system" ;;
         database) echo "database system" ;;
         firefox) echo "firefox database cleaning system" ;;
+        chromium) echo "chromium database cleaning system" ;;
         schedule) echo "schedule system" ;;
-        app) echo "app firefox database cleaning schedule system resources" ;;
+        app) echo "app firefox chromium database cleaning schedule system resources" ;;
     esac
 }
 
 faults=0
-for layer in system cleaning database firefox schedule app; do
+for layer in system cleaning database firefox chromium schedule app; do
     may="$(allowed "$layer")"
     for dir in "$layer" "tests/$layer"; do
         [ -d "$dir" ] || continue
