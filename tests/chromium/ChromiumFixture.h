@@ -6,6 +6,7 @@
 
 #include "chromium/ChromiumHistory.h"
 #include "support/DatabaseRows.h"
+#include "support/FileTree.h"
 #include "support/Fixtures.h"
 #include "support/RecordingStatus.h"
 #include "system/UniqueHandle.h"
@@ -21,35 +22,8 @@ namespace ChromiumFiles {
 
 inline constexpr char PlantedUserData[] = "C:\\vorlane-chromium-profile";
 
-// Every file below `root` with its content, by path relative to it; folders
-// are listed with an empty content and a trailing "\".
-inline void ListContents(const std::string& root, const std::string& prefix, std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((root + "\\" + prefix + "*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out[prefix + name + "\\"] = "";
-            ListContents(root, prefix + name + "\\", out);
-        } else {
-            out[prefix + name] = Fixtures::ReadFile(root + "\\" + prefix + name);
-        }
-    } while (::FindNextFileA(find.Get(), &data));
-}
-
-inline std::map<std::string, std::string> Contents(const std::string& root) {
-    std::map<std::string, std::string> out;
-    ListContents(root, "", out);
-    return out;
-}
-
-inline int CountFiles(const std::string& folder) {
-    int files = 0;
-    for (const auto& [path, content] : Contents(folder)) files += path.back() != '\\';
-    return files;
-}
+using FileTree::Contents;
+using FileTree::CountFiles;
 
 // The six cleaners, in the order a pass with every box of the frame ticked runs them.
 inline void ClearAll(StatusLine& status) {
@@ -61,7 +35,7 @@ inline void ClearAll(StatusLine& status) {
     ChromiumHistory::ClearChromiumFormHistory(status);
 }
 
-// Rows in every table of the database but those named in `kept`.
+// Rows in every table of the database but those `keptCondition` (on sqlite_master) selects.
 inline std::int64_t RowsOutside(const std::string& database, const std::string& keptCondition) {
     std::int64_t rows = 0;
     for (const std::string& table :

@@ -25,6 +25,8 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cdp import chromium_session  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from test_site import SiteHandler  # noqa: E402
 
 PORT = 8080
 SITE = f"http://127.0.0.1:{PORT}"
@@ -39,7 +41,7 @@ FORM = ("<!doctype html><html><head><title>form page</title></head><body>"
         "<input type='submit' id='send' value='Send'></form></body></html>")
 
 
-class Site(http.server.BaseHTTPRequestHandler):
+class Site(SiteHandler):
     def do_GET(self):
         path = self.path.split("?")[0]
         if path.startswith("/files/"):
@@ -58,19 +60,6 @@ class Site(http.server.BaseHTTPRequestHandler):
             self._reply(page.encode(), "text/html; charset=utf-8",
                         {"Set-Cookie": f"seen_{zlib.crc32(path.encode()) % 1000}=history-secret-cookie; "
                                        "Path=/; Max-Age=31536000"})
-
-    def _reply(self, body, kind, headers=None):
-        self.send_response(200)
-        self.send_header("Content-Type", kind)
-        self.send_header("Content-Length", str(len(body)))
-        self.send_header("Cache-Control", "public, max-age=86400")
-        for key, value in (headers or {}).items():
-            self.send_header(key, value)
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
 
 
 def navigate(cdp, session, url, transition="link"):
