@@ -6,6 +6,8 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "database/SqliteFile.h"
+#include "system/Failure.h"
+#include "system/Path.h"
 #include "system/Registry1.h"
 #include "system/UniqueHandle.h"
 
@@ -21,27 +23,21 @@ namespace {
 constexpr DWORD LargestLocalState = 16 * 1024 * 1024;
 
 bool IsFolder(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = Path::Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The whole file, or "" when it is missing, unreadable or too large.
-std::string ReadText(const std::string& path) {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > LargestLocalState) return "";
-    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!text.empty() && !::ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+std::string ReadLocalState(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
+        data.nFileSizeLow > LargestLocalState)
         return "";
-    text.resize(read);
-    return text;
+    try {
+        return Path::ReadAll(path);
+    } catch (const Failure&) {
+        return "";
+    }
 }
 
 // "Default" or "Profile" followed by a space and a number.
@@ -63,14 +59,14 @@ std::vector<std::string> UsualProfiles(const std::string& userData) {
     do {
         const std::string name = data.cFileName;
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsUsualProfileName(name) &&
-            IsFile(userData + "\\" + name + "\\" + ChromiumNames::Preferences))
+            Path::IsFile(userData + "\\" + name + "\\" + ChromiumNames::Preferences))
             names.push_back(name);
     } while (::FindNextFileA(find.Get(), &data));
     return names;
 }
 
 std::vector<std::string> ProfileFolders(const std::string& userData) {
-    std::vector<std::string> names = LocalState::ProfileNames(ReadText(userData + "\\" + ChromiumNames::LocalState));
+    std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(userData + "\\" + ChromiumNames::LocalState));
     if (names.empty()) names = UsualProfiles(userData);
     std::vector<std::string> folders;
     for (const std::string& name : names) {
@@ -115,7 +111,7 @@ std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& profile, con
 void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
            void (*eraseRows)(SqliteDatabase&)) {
     const std::string path = folder.Folder() + "\\" + name;
-    if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (!Path::Exists(path)) return;
     SqliteFile::Outcome outcome = SqliteFile::Outcome::Failed;
     if (folder.IsPlainFileHere(name))
         outcome = SqliteFile::Change(path, [&](SqliteDatabase& db) {

@@ -76,11 +76,11 @@ const BoxCase BoxCases[] = {
      }},
 };
 
-class ChromiumBoxTest : public ChromiumFixture, public ::testing::WithParamInterface<BoxCase> {};
+class ChromiumDatabaseTest : public ChromiumFixture, public ::testing::WithParamInterface<BoxCase> {};
 
 }  // namespace
 
-TEST_P(ChromiumBoxTest, ErasesWhatItNamesAndNothingElse) {
+TEST_P(ChromiumDatabaseTest, ErasesWhatItNamesAndNothingElse) {
     const BoxCase& c = GetParam();
     const std::string profile = CopyProfile(UserData("Google\\Chrome"), "Default");
     const Counts before = Read(profile);
@@ -107,12 +107,12 @@ TEST_P(ChromiumBoxTest, ErasesWhatItNamesAndNothingElse) {
     EXPECT_TRUE(status.notices.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Boxes, ChromiumBoxTest, ::testing::ValuesIn(BoxCases),
+INSTANTIATE_TEST_SUITE_P(Boxes, ChromiumDatabaseTest, ::testing::ValuesIn(BoxCases),
                          [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
 
-class ChromiumUnchangedTest : public ChromiumFixture {};
+class ChromiumDatabaseTestUnchanged : public ChromiumFixture {};
 
-TEST_F(ChromiumUnchangedTest, ADatabaseThatIsNotSqliteOrIsHeldIsLeftAsItWasAndSaid) {
+TEST_F(ChromiumDatabaseTestUnchanged, ADatabaseThatIsNotSqliteOrIsHeldIsLeftAsItWasAndSaid) {
     const std::string userData = UserData("Microsoft\\Edge");
     const std::string profile = CopyProfile(userData, "Default");
     WriteLocalState(userData, PlantedLocalState());

@@ -65,9 +65,9 @@ TEST_P(ChromiumLookupTest, FindsTheProfilesLocalStateListsOrTheUsualFolders) {
 INSTANTIATE_TEST_SUITE_P(Cases, ChromiumLookupTest, ::testing::ValuesIn(LookupCases),
                          [](const ::testing::TestParamInfo<LookupCase>& info) { return std::string(info.param.name); });
 
-class ChromiumLabelTest : public ChromiumFixture {};
+class ChromiumLookupTestLabel : public ChromiumFixture {};
 
-TEST_F(ChromiumLabelTest, NamesEveryBrowserWithProfilesInTheFixedOrder) {
+TEST_F(ChromiumLookupTestLabel, NamesEveryBrowserWithProfilesInTheFixedOrder) {
     EXPECT_EQ(ChromiumHistory::FoundProfiles(), "No Chrome or Edge profile found.");
     // A User Data folder without a profile is no browser to show.
     Fixtures::MakeFolders(UserData("Google\\Chrome"));
@@ -80,15 +80,15 @@ TEST_F(ChromiumLabelTest, NamesEveryBrowserWithProfilesInTheFixedOrder) {
 
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network
 // folder and its Cache_Data folder lead outside the User Data folder.
-class ChromiumLinksTest : public ::testing::Test {
+class ChromiumLookupTestLinks : public ::testing::Test {
 protected:
-    ChromiumLinksTest() : override_("Local AppData", std::string(Root) + "\\Local") {}
+    ChromiumLookupTestLinks() : override_("Local AppData", std::string(Root) + "\\Local") {}
     static constexpr char Root[] = "C:\\vorlane-chromium-links";
     Fixtures::ShellFolderOverride override_;
     RecordingStatus status;
 };
 
-TEST_F(ChromiumLinksTest, NoBoxFollowsALinkOutOfTheProfile) {
+TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
     const std::string outside = std::string(Root) + "\\outside";
     const std::string userData = std::string(Root) + "\\Local\\Chromium\\User Data";
     ASSERT_TRUE(Fixtures::FileExists(outside + "\\Network\\Cookies")) << "the links are missing (test chromium_profile)";

@@ -34,9 +34,9 @@ constexpr Erased ErasedDatabases[] = {
 
 }  // namespace
 
-class RealChromiumProfilesTest : public ChromiumFixture {};
+class ChromiumProfilesTest : public ChromiumFixture {};
 
-TEST_F(RealChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOneWhole) {
+TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOneWhole) {
     ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedUserData) + "\\Default\\History"))
         << "the Chromium profile fixture is missing (test chromium_profile)";
     const std::string chrome = UserData("Google\\Chrome");
