@@ -659,7 +659,10 @@ void Form1::SetStatus(const std::string& text) {
     SetText(IdFrame3, text);
 }
 
-bool Form1::IsTicked(CleaningBox box) const { return IsChecked(CleaningBoxes[static_cast<int>(box)]); }
+bool Form1::IsTicked(CleaningBox box) const {
+    const auto index = static_cast<std::size_t>(box);
+    return index < std::size(CleaningBoxes) && IsChecked(CleaningBoxes[index]);
+}
 
 int Form1::SelectedPosition() const {
     return ListView_GetNextItem(Control(IdListView2), -1, LVNI_SELECTED) + 1;

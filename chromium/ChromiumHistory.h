@@ -1,5 +1,5 @@
-// The six cleaners of the "Chrome and Edge" frame, one per box, with the
-// status texts a pass shows while each runs. Each looks the browsers and
+// The six cleaners of the "Chrome and Edge" frame, one per box (the pass shows
+// their status texts, cleaning/DeletionPass.h). Each looks the browsers and
 // their profiles up anew.
 #pragma once
 
@@ -8,13 +8,6 @@
 #include <string>
 
 namespace ChromiumHistory {
-
-inline constexpr char DeletingHistory[] = "Deleting Chrome and Edge History...";
-inline constexpr char DeletingTypedUrls[] = "Deleting Chrome and Edge Typed URLs...";
-inline constexpr char DeletingDownloads[] = "Deleting Chrome and Edge Downloads...";
-inline constexpr char DeletingCookies[] = "Deleting Chrome and Edge Cookies...";
-inline constexpr char DeletingCache[] = "Deleting Chrome and Edge Cache...";
-inline constexpr char DeletingFormHistory[] = "Deleting Chrome and Edge Form History...";
 
 inline constexpr char NothingFound[] = "No Chrome or Edge profile found.";
 
