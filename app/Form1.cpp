@@ -398,7 +398,10 @@ void Form1::PushButton11_Click() {
 
 // ---------------------------------------------------------------- deletion pass
 
-bool Form1::IsTicked(CleaningBox box) const { return IsChecked(CleaningBoxes[static_cast<int>(box)]); }
+bool Form1::IsTicked(CleaningBox box) const {
+    const auto index = static_cast<std::size_t>(box);
+    return index < std::size(CleaningBoxes) && IsChecked(CleaningBoxes[index]);
+}
 
 void Form1::DeleteAll() { DeletionPass::DeleteAll(*this, cleaners_); }
 

@@ -1,5 +1,6 @@
 #include "app/RealCleaners.h"
 
+#include "chromium/ChromiumHistory.h"
 #include "cleaning/IEHistory.h"
 #include "firefox/FirefoxHistory.h"
 
@@ -14,5 +15,11 @@ Cleaners RealCleaners() {
     c.ffTypedUrls = [](StatusLine& status) { FirefoxHistory::ClearFirefoxTypedUrls(status); };
     c.ffCookies = [](StatusLine& status) { FirefoxHistory::ClearFirefoxCookies(status); };
     c.ffCache = [](StatusLine& status) { FirefoxHistory::ClearFirefoxCache(status); };
+    c.crHistory = [](StatusLine& status) { ChromiumHistory::ClearChromiumHistory(status); };
+    c.crTypedUrls = [](StatusLine& status) { ChromiumHistory::ClearChromiumTypedUrls(status); };
+    c.crDownloads = [](StatusLine& status) { ChromiumHistory::ClearChromiumDownloads(status); };
+    c.crCookies = [](StatusLine& status) { ChromiumHistory::ClearChromiumCookies(status); };
+    c.crCache = [](StatusLine& status) { ChromiumHistory::ClearChromiumCache(status); };
+    c.crFormHistory = [](StatusLine& status) { ChromiumHistory::ClearChromiumFormHistory(status); };
     return c;
 }

@@ -50,6 +50,12 @@ void DeleteAll(PassWindow& window, const Cleaners& cleaners) {
         {136, CleaningBox::TypedUrls, PassTexts::FFTypedUrls, cleaners.ffTypedUrls},
         {142, CleaningBox::Cookies, PassTexts::FFCookies, cleaners.ffCookies},
         {148, CleaningBox::FFCache, PassTexts::FFCache, cleaners.ffCache},
+        {200, CleaningBox::CrHist, PassTexts::CrHistory, cleaners.crHistory},
+        {206, CleaningBox::CrTyped, PassTexts::CrTypedUrls, cleaners.crTypedUrls},
+        {212, CleaningBox::CrDownloads, PassTexts::CrDownloads, cleaners.crDownloads},
+        {218, CleaningBox::CrCookies, PassTexts::CrCookies, cleaners.crCookies},
+        {224, CleaningBox::CrCache, PassTexts::CrCache, cleaners.crCache},
+        {230, CleaningBox::CrForms, PassTexts::CrFormHistory, cleaners.crFormHistory},
     };
 
     for (const Step& step : order) {

@@ -16,6 +16,12 @@ enum class CleaningBox {
     TypedUrls,
     Cookies,
     FFCache,
+    CrHist,
+    CrTyped,
+    CrDownloads,
+    CrCookies,
+    CrCache,
+    CrForms,
 };
 
 // What the pass needs of the main window.
@@ -24,11 +30,12 @@ public:
     virtual bool IsTicked(CleaningBox box) const = 0;
 };
 
-// The nine cleaners, one per box (app/RealCleaners.h gives the program's own).
+// The fifteen cleaners, one per box (app/RealCleaners.h gives the program's own).
 struct Cleaners {
     using Cleaner = std::function<void(StatusLine&)>;
     Cleaner ieHistory, ieTemp, ieTyped, ieCookies;
     Cleaner ffHistory, ffDownloads, ffTypedUrls, ffCookies, ffCache;
+    Cleaner crHistory, crTypedUrls, crDownloads, crCookies, crCache, crFormHistory;
 };
 
 namespace PassTexts {
@@ -41,6 +48,12 @@ inline constexpr char FFDownloads[] = "Deleting Firefox Downloads...";
 inline constexpr char FFTypedUrls[] = "Deleting Firefox Typed URLs...";
 inline constexpr char FFCookies[] = "Deleting Firefox Cookies...";
 inline constexpr char FFCache[] = "Deleting Firefox Cache...";
+inline constexpr char CrHistory[] = "Deleting Chrome and Edge History...";
+inline constexpr char CrTypedUrls[] = "Deleting Chrome and Edge Typed URLs...";
+inline constexpr char CrDownloads[] = "Deleting Chrome and Edge Downloads...";
+inline constexpr char CrCookies[] = "Deleting Chrome and Edge Cookies...";
+inline constexpr char CrCache[] = "Deleting Chrome and Edge Cache...";
+inline constexpr char CrFormHistory[] = "Deleting Chrome and Edge Form History...";
 inline constexpr char LogLinePrefix[] = "Internet History was deleted at ";
 }  // namespace PassTexts
 

@@ -1,6 +1,6 @@
 #include "firefox/Firefox.h"
 
-#include "cleaning/AddFolder.h"
+#include "cleaning/BrowserFiles.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "firefox/INI.h"
@@ -27,94 +27,6 @@ bool IsFullyQualified(const std::string& path) {
         IsSeparator(path[2]))
         return true;
     return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
-}
-
-std::string Upper(std::string text) {
-    if (!text.empty()) ::CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-// "*" matches any run of characters, "?" any one; case is ignored as Windows
-// ignores it in file names. "*.*" matches every name, with or without a dot.
-bool NameMatches(const std::string& name, const std::string& pattern) {
-    if (pattern == FirefoxNames::AllFiles) return true;
-    const std::string n = Upper(name);
-    const std::string p = Upper(pattern);
-    std::size_t i = 0, j = 0;
-    std::size_t star = std::string::npos, resume = 0;
-    while (i < n.size()) {
-        if (j < p.size() && (p[j] == '?' || p[j] == n[i])) {
-            ++i;
-            ++j;
-        } else if (j < p.size() && p[j] == '*') {
-            star = j++;
-            resume = i;
-        } else if (star != std::string::npos) {
-            j = star + 1;
-            i = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (j < p.size() && p[j] == '*') ++j;
-    return j == p.size();
-}
-
-bool IsDeletedOrGone(FolderFileDeleter::Outcome outcome) {
-    return outcome == FolderFileDeleter::Outcome::Deleted || outcome == FolderFileDeleter::Outcome::Gone;
-}
-
-// An SQLite database with its write-ahead log, shared-memory index and rollback
-// journal: a stale log left beside a fresh database corrupts it, so the
-// companions go first and the database only once they are gone (or were never
-// there).
-void DeleteDatabase(const FolderFileDeleter& profile, const std::string& name) {
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        if (!IsDeletedOrGone(profile.Delete(name + suffix))) return;
-    }
-    profile.Delete(name);
-}
-
-// Every file directly in the deleter's folder whose name matches `pattern`;
-// one that cannot be deleted does not stop the others. Subfolders are neither
-// removed nor entered.
-void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((folder.Folder() + "\\*").c_str(), &data));
-    if (!find) return;
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (NameMatches(data.cFileName, pattern)) folder.Delete(data.cFileName, data.dwFileAttributes);
-    } while (::FindNextFileA(find.Get(), &data));
-}
-
-// Profile files go as files; a read-only one stays, as it would on Windows.
-FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved) {
-    return FolderFileDeleter(folder, resolved, FolderFileDeleter::Attributes::KeepReadOnly);
-}
-
-// Empties a cache folder that must lie inside `within` (resolved): the files
-// directly in it and in every folder below it; the folders stay. A link is
-// never entered, and a folder that is not where the walk found it is skipped.
-void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse) {
-    std::string resolved;
-    switch (TargetCheck::CheckFolder(folder, &resolved)) {
-    case TargetCheck::Verdict::Missing: return;
-    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(folder)); return;
-    case TargetCheck::Verdict::Target: break;
-    }
-    if (!TargetCheck::IsInside(resolved, within)) {
-        status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
-        return;
-    }
-    AddFolder::FolderCollection folders{folder + "\\"};
-    if (recurse) AddFolder::GetSubDirectories2016(folders, true);
-    for (const std::string& found : folders) {
-        const std::string path = Path::WithoutBackslash(found);
-        const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
-        if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) continue;
-        DeleteMatchingFiles(ProfileDeleter(path, expected), FirefoxNames::AllFiles);
-    }
 }
 
 // Firefox keeps parent.lock open without sharing while it runs; a missing
@@ -213,7 +125,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
 void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) const {
     for (const FirefoxProfile& profile : profiles_) {
         const std::optional<std::string> resolved = CheckProfile(profile, status);
-        if (resolved) deletions(profile, ProfileDeleter(profile.path, *resolved));
+        if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved));
     }
 }
 
@@ -226,7 +138,7 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
         if (!folder.IsPlainFileHere(name)) return;
         switch (PlacesDatabase::EraseHistory(folder.Folder() + FirefoxNames::PlacesSqlite)) {
         case PlacesOutcome::Erased: break;
-        case PlacesOutcome::NotPlaces: DeleteDatabase(folder, name); break;
+        case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name); break;
         case PlacesOutcome::Failed:
             status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + FirefoxNames::NotChanged);
             break;
@@ -237,7 +149,7 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
 void Firefox::Delete_History(StatusLine& status) const {
     InEachProfile(status, [](const FirefoxProfile&, const FolderFileDeleter& folder) {
         folder.Delete(FirefoxNames::HistoryDat + 1);
-        DeleteDatabase(folder, FirefoxNames::FormHistorySqlite + 1);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::FormHistorySqlite + 1);
     });
 }
 
@@ -245,7 +157,7 @@ void Firefox::Delete_History(StatusLine& status) const {
 // downloads.sqlite goes as a file.
 void Firefox::Delete_Downloads(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1);
         if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite + 1)) return;
         if (PlacesDatabase::EraseDownloads(folder.Folder() + FirefoxNames::PlacesSqlite) == PlacesOutcome::Failed)
             status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + FirefoxNames::NotChanged);
@@ -255,7 +167,7 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
 void Firefox::Delete_Cookies(StatusLine& status) const {
     InEachProfile(status, [](const FirefoxProfile&, const FolderFileDeleter& folder) {
         folder.Delete(FirefoxNames::CookiesTxt + 1);
-        DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1);
     });
 }
 
@@ -265,13 +177,13 @@ void Firefox::Delete_Cookies(StatusLine& status) const {
 void Firefox::Delete_Cache(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
         const std::string& resolvedProfile = folder.ResolvedFolder();
-        EmptyCacheFolder(profile.path + FirefoxNames::Cache, resolvedProfile, status, false);
-        DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
-        EmptyCacheFolder(profile.path + FirefoxNames::Cache2, resolvedProfile, status, true);
+        BrowserFiles::EmptyCacheFolder(profile.path + FirefoxNames::Cache, resolvedProfile, status, false);
+        BrowserFiles::DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
+        BrowserFiles::EmptyCacheFolder(profile.path + FirefoxNames::Cache2, resolvedProfile, status, true);
         if (profile.relative && !profile.cacheRoot.empty()) {
             const std::string localFirefox = TargetCheck::ResolvedPath(localFirefoxFolder_);
             if (!localFirefox.empty())
-                EmptyCacheFolder(profile.cacheRoot + FirefoxNames::Cache2, localFirefox, status, true);
+                BrowserFiles::EmptyCacheFolder(profile.cacheRoot + FirefoxNames::Cache2, localFirefox, status, true);
         }
     });
 }

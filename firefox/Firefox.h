@@ -30,7 +30,6 @@ inline constexpr char FormHistorySqlite[] = "\\formhistory.sqlite";
 inline constexpr char DownloadsSqlite[] = "\\downloads.sqlite";
 inline constexpr char CookiesSqlite[] = "\\cookies.sqlite";
 inline constexpr char ParentLock[] = "\\parent.lock";
-inline constexpr char AllFiles[] = "*.*";
 inline constexpr char CacheFiles[] = "*.cache";
 
 // Files only a Firefox profile holds: a folder named by an absolute profile

@@ -1,14 +1,11 @@
 #include "firefox/PlacesDatabase.h"
 
-#include "firefox/SqliteDatabase.h"
-#include "system/Path.h"
-#include "system/UniqueHandle.h"
+#include "database/SqliteFile.h"
 
 #include <windows.h>
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -27,37 +24,6 @@ constexpr double FrecencyHalfLifeDays = 30.0;
 // Firefox's autofill threshold when no origin has a frecency above 1.
 constexpr int EmptyOriginThreshold = 2;
 
-// SQLite takes UTF-8 file names; the program's paths are in the ANSI code page.
-std::string AnsiToUtf8(const std::string& ansi) {
-    if (ansi.empty()) return ansi;
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), wideLength);
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-enum class FileKind { Sqlite, Other, Unreadable };
-
-// Whether the file starts as every SQLite database does. A file that does not
-// is never handed to SQLite: opening it would still treat a -journal or -wal
-// beside it as the database's own, rolling it back or removing it. A missing
-// file is no database; one that cannot be read (held open by another
-// program, access denied) may well be one.
-FileKind KindOf(const std::string& path) {
-    static constexpr char Header[] = "SQLite format 3";  // and its terminating NUL: 16 bytes
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return Path::IsGone(::GetLastError()) ? FileKind::Other : FileKind::Unreadable;
-    char start[sizeof(Header)] = {};
-    DWORD read = 0;
-    if (!::ReadFile(file.Get(), start, sizeof(start), &read, nullptr)) return FileKind::Unreadable;
-    return read == sizeof(start) && std::memcmp(start, Header, sizeof(Header)) == 0 ? FileKind::Sqlite
-                                                                                    : FileKind::Other;
-}
-
 double DaysSince1970() {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
@@ -74,11 +40,6 @@ std::int64_t UnvisitedBookmarkFrecency() {
 
 // The schema grew over the years: every table or column beyond the oldest
 // places database is looked up before it is used.
-bool HasColumn(SqliteDatabase& db, const std::string& table, const std::string& column) {
-    SqliteStatement statement = db.Prepare("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
-    return statement.Bind(1, table).Bind(2, column).Step();
-}
-
 void DeleteAllFrom(SqliteDatabase& db, const std::string& table) {
     if (db.HasTable(table)) db.Execute("DELETE FROM " + table);
 }
@@ -125,9 +86,9 @@ void DeleteUnusedAnnotationNames(SqliteDatabase& db, const std::string& nameCond
 // Asks Firefox to compute the frecency of the given pages again at its next idle moment.
 std::string RecalculateColumns(SqliteDatabase& db, const std::string& table) {
     std::string set;
-    if (HasColumn(db, table, "recalc_frecency")) set += ", recalc_frecency = 1";
-    if (HasColumn(db, table, "alt_frecency")) set += ", alt_frecency = NULL";
-    if (HasColumn(db, table, "recalc_alt_frecency")) set += ", recalc_alt_frecency = 1";
+    if (db.HasColumn(table, "recalc_frecency")) set += ", recalc_frecency = 1";
+    if (db.HasColumn(table, "alt_frecency")) set += ", alt_frecency = NULL";
+    if (db.HasColumn(table, "recalc_alt_frecency")) set += ", recalc_alt_frecency = 1";
     return set;
 }
 
@@ -198,47 +159,20 @@ void EraseDownloadRows(SqliteDatabase& db) {
     db.Execute("DROP TABLE downloaded_pages");
 }
 
-// Is this a places database? Throws only when the answer cannot be known
-// (a locked or unreadable file).
-bool HoldsBookmarks(SqliteDatabase& db) {
-    try {
-        return db.HasTable("moz_bookmarks");
-    } catch (const SqliteError& e) {
-        if (e.Code() == SQLITE_NOTADB) return false;
-        throw;
-    }
-}
-
-// Copies the write-ahead log into the database and empties it, so no -wal
-// file keeps the erased rows. A database in rollback-journal mode has no log.
-void Checkpoint(SqliteDatabase& db) {
-    if (db.Scalar("PRAGMA wal_checkpoint(TRUNCATE)") != 0)
-        throw SqliteError(SQLITE_BUSY, "the write-ahead log is in use");
-}
-
 PlacesOutcome Erase(const std::string& path, const std::function<void(SqliteDatabase&)>& eraseRows) {
-    switch (KindOf(path)) {
-    case FileKind::Other: return PlacesOutcome::NotPlaces;
-    case FileKind::Unreadable: return PlacesOutcome::Failed;
-    case FileKind::Sqlite: break;
+    const SqliteFile::Outcome outcome = SqliteFile::Change(path, [&](SqliteDatabase& db) {
+        // Without bookmarks it is no places database.
+        if (!db.HasTable("moz_bookmarks")) return false;
+        eraseRows(db);
+        return true;
+    });
+    switch (outcome) {
+    case SqliteFile::Outcome::Changed: return PlacesOutcome::Erased;
+    case SqliteFile::Outcome::Missing:
+    case SqliteFile::Outcome::NotDatabase: return PlacesOutcome::NotPlaces;
+    case SqliteFile::Outcome::Failed: break;
     }
-    try {
-        SqliteDatabase db(AnsiToUtf8(path));
-        db.Execute("PRAGMA busy_timeout = 1000");
-        if (!HoldsBookmarks(db)) return PlacesOutcome::NotPlaces;
-        // Deleted rows are overwritten with zeros, in the tables, their indexes
-        // and the pages that become free.
-        db.Execute("PRAGMA secure_delete = ON; PRAGMA temp_store = MEMORY; PRAGMA foreign_keys = OFF");
-        {
-            SqliteTransaction transaction(db);
-            eraseRows(db);
-            transaction.Commit();
-        }
-        Checkpoint(db);
-        return PlacesOutcome::Erased;
-    } catch (const SqliteError&) {
-        return PlacesOutcome::Failed;
-    }
+    return PlacesOutcome::Failed;
 }
 
 }  // namespace

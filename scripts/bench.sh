@@ -19,6 +19,24 @@ wine "$build/BalloonWaitBench.exe"
 echo "== Copy History To Clipboard"
 wine "$build/ClipboardBench.exe"
 
+echo "== Chrome and Edge History: 100,000 visits, the cleaner against a plain DELETE"
+history_bench="$WINEPREFIX/drive_c/vorlane-bench-chromium"
+bash "$root/scripts/make-history-bench.sh" "$build" "$history_bench"
+sync
+cleaner=$(wine "$build/ChromiumHistoryBench.exe" 'C:\vorlane-bench-chromium' | tee /dev/stderr |
+          awk '/^cleaner-seconds/ {print $2}')
+# The same DELETE statements with the Linux sqlite3 tool, as it is set up
+# (Debian builds it with secure_delete on by default), in one transaction.
+plain_db="$history_bench/linux-plain/History"
+deletes=$(sqlite3 "$plain_db" "SELECT 'DELETE FROM \"' || name || '\";' FROM sqlite_master WHERE type = 'table'
+  AND name NOT LIKE 'sqlite_%' AND name <> 'meta' AND name NOT LIKE 'downloads%'")
+start=$(date +%s.%N)
+sqlite3 "$plain_db" "BEGIN; $deletes COMMIT;"
+linux=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }')
+echo "plain DELETE with the Linux sqlite3 tool (secure_delete $(sqlite3 :memory: 'PRAGMA secure_delete')): ${linux} s"
+awk -v c="$cleaner" -v l="$linux" 'BEGIN { printf "cleaner / sqlite3 tool: %.2f\n", c / l }'
+rm -rf "$history_bench"
+
 echo "== Folder deletion: the real pass against the plain loop"
 wine "$build/FolderDeleteBench.exe" build "$@"
 # Let the disk finish writing the new files, so neither deletion pays for it.

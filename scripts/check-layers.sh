@@ -4,7 +4,9 @@
 # the linker alone would not notice. The rule, as the libraries link:
 #   system    uses nothing of ours
 #   cleaning  uses system
-#   firefox   uses cleaning and system (and is the only user of SQLite)
+#   database  uses system (and is the only user of SQLite)
+#   firefox   uses database, cleaning and system
+#   chromium  uses database, cleaning and system
 #   schedule  uses system
 #   app       uses all of them
 # The tests of a layer (tests/<layer>/) keep to their layer's rule and may also
@@ -18,14 +20,16 @@ allowed() {
     case $1 in
         system) echo "system" ;;
         cleaning) echo "cleaning system" ;;
-        firefox) echo "firefox cleaning system" ;;
+        database) echo "database system" ;;
+        firefox) echo "firefox database cleaning system" ;;
+        chromium) echo "chromium database cleaning system" ;;
         schedule) echo "schedule system" ;;
-        app) echo "app firefox cleaning schedule system resources" ;;
+        app) echo "app firefox chromium database cleaning schedule system resources" ;;
     esac
 }
 
 faults=0
-for layer in system cleaning firefox schedule app; do
+for layer in system cleaning database firefox chromium schedule app; do
     may="$(allowed "$layer")"
     for dir in "$layer" "tests/$layer"; do
         [ -d "$dir" ] || continue
@@ -40,9 +44,9 @@ for layer in system cleaning firefox schedule app; do
                 esac
             done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/' "$file" |
                      sed -E 's|^([0-9]+):[^"]*"([^/"]+)/.*|\1:\2|' || true)
-            if [ "$layer" != firefox ]; then
+            if [ "$layer" != database ]; then
                 while IFS=: read -r line _; do
-                    echo "$file:$line: only the firefox layer uses SQLite"
+                    echo "$file:$line: only the database layer uses SQLite"
                     faults=$((faults + 1))
                 done < <(grep -n -E '#[[:space:]]*include[[:space:]]*[<"]sqlite3\.h[>"]' "$file" || true)
             fi

@@ -17,6 +17,9 @@ packages=(
   python3
   tcl dpkg-dev          # SQLite's amalgamation from Debian's source package
   firefox-esr iproute2  # the tests' Firefox profile, made in a loopback-only namespace
+  chromium              # the tests' Chromium profile, made the same way
+  nlohmann-json3-dev    # JSON (header-only): the Chromium browsers' Local State
+  sqlite3               # the Chromium benchmark's plain DELETE, on the Linux side
 )
 
 missing=()

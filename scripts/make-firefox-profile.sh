@@ -13,15 +13,7 @@ prefix=${2:-}
 top=$build/firefox-profile
 profile=$top/profile
 
-# Runs a command in a new network namespace with only loopback up.
-in_loopback_namespace() {
-  local inner="ip link set lo up && $*"
-  if [ "$(id -u)" -eq 0 ]; then
-    unshare -n bash -c "$inner"
-  else
-    unshare -rn bash -c "$inner"
-  fi
-}
+source "$root/scripts/loopback-namespace.sh"
 
 if [ ! -f "$top/made" ]; then
   command -v firefox-esr >/dev/null || { echo "firefox-esr is not installed (scripts/install-deps.sh)" >&2; exit 1; }

@@ -13,6 +13,7 @@ set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
 set(VORLANE_TEST_FIXTURES_cleaning links cleaner)
 set(VORLANE_TEST_FIXTURES_app cleaner)
 include(${CMAKE_CURRENT_LIST_DIR}/firefox/Profile.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/chromium/Profile.cmake)
 
 # The test prefixes are sandboxes (see scripts/make-prefix.sh): no way out to the
 # Linux files, no crash debugger, URLs recorded. Checked from the Linux side, and

@@ -6,7 +6,9 @@ if(NOT VORLANE_TESTS)
 endif()
 
 # Looks at windows, processes and the URL cache from inside the test prefix.
+# It reads the main window's control table from app/Form1Layout.h.
 add_executable(vorlane_probe tests/e2e/probe/VorlaneProbe.cpp)
+target_include_directories(vorlane_probe PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(vorlane_probe PRIVATE user32 gdi32)
 
 # The installer, when NSIS is there (scripts/installer.sh names it in the README).
@@ -56,7 +58,9 @@ if(VORLANE_MAKENSIS)
 endif()
 foreach(scenario ${e2e_scenarios})
   add_test(NAME e2e_${scenario} COMMAND ${VORLANE_PYTHON3} ${e2e_driver} ${scenario})
-  set_tests_properties(e2e_${scenario} PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 240
+  # Long enough for a slow machine and one wait that runs to its ceiling
+  # (tests/e2e/waiting.py), so a failure reports what it awaited.
+  set_tests_properties(e2e_${scenario} PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 480
                        FIXTURES_REQUIRED e2e_prefix RESOURCE_LOCK e2e_display)
 endforeach()
 # The scenarios click on the shared display: keep the window tests of the

@@ -2,14 +2,14 @@
 
 The program runs as its own Wine process in a prefix of its own (a copy of a
 template made once per build tree), on the display of the test run's Xvfb.
-The driver acts only through the X server: mouse clicks at the on-screen
-positions of the controls (the window's client origin plus the control's
-rectangle from app/Form1Layout.h), clicks on the caption's minimize and close
+The driver acts only through the X server: mouse clicks inside the controls'
+on-screen rectangles as the probe reports them, clicks on the caption's minimize and close
 boxes (Wine draws them, as the window is undecorated), clicks on the icon in
 Wine's own notification-area window, and the keyboard. What it checks it
 reads where it lives: the prefix's registry through Wine's reg.exe, the files
 through the Linux file system, and windows, processes and the URL cache
 through vorlane_probe.exe, a small console program of ours run in the prefix.
+Its waits follow the program's work rather than a fixed time (waiting.py).
 """
 import json
 import os
@@ -19,6 +19,8 @@ import subprocess
 import tempfile
 import time
 from pathlib import Path
+
+from waiting import Process, wait_until, wait_until_still
 
 SOURCE = Path(os.environ.get("VORLANE_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 BUILD = Path(os.environ.get("VORLANE_BUILD_DIR", SOURCE / "build"))
@@ -50,62 +52,33 @@ def check_equal(actual, expected, what):
         raise ScenarioFailure(f"{what}: expected {expected!r}, got {actual!r}")
 
 
-def wait_until(what, probe, timeout=10.0, interval=0.1):
-    """Polls probe() until it returns something truthy; fails after timeout."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise ScenarioFailure(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(interval)
-
-
 # ---------------------------------------------------------------- layout
 
 class Layout:
-    """The control table of app/Form1Layout.h: id, container and twips rectangle."""
+    """The main window's control table as the program is built with it (the
+    probe prints app/Form1Layout.h): captions, starting visibility and twips
+    rectangles, relative to the container."""
 
-    TWIPS_PER_INCH = 1440
+    def __init__(self, table):
+        self.client_twips = table["client_twips"]
+        self.twips_per_inch = table["twips_per_inch"]
+        self.controls = {c["name"]: c for c in table["controls"]}
 
-    def __init__(self, header=SOURCE / "app" / "Form1Layout.h"):
-        text = header.read_text()
-        enum = re.search(r"enum ControlId : int \{(.*?)\};", text, re.S).group(1)
-        self.ids = {}
-        next_id = 0
-        for name, value in re.findall(r"(Id\w+)\s*(?:=\s*(\d+))?\s*,", enum):
-            next_id = int(value) if value else next_id + 1
-            self.ids[name] = next_id
-        self.controls = {}
-        pattern = (r'\{(Id\w+), "(\w+)", ControlKind::(\w+), (\w+), "((?:[^"\\]|\\.)*)", '
-                   r"(\d+), (\d+), (\d+), (\d+), (\d+), (true|false)\}")
-        for m in re.finditer(pattern, text):
-            self.controls[m.group(2)] = {
-                "id": self.ids[m.group(1)], "kind": m.group(3),
-                "container": None if m.group(4) == "NoContainer" else m.group(4),
-                "caption": m.group(5).replace('\\"', '"'),
-                "twips": tuple(int(m.group(i)) for i in range(6, 10)),
-                "visible": m.group(11) == "true",
-            }
-        check(len(self.controls) >= 20, "could not read the control table of Form1Layout.h")
+    def pixels(self, twips, dpi):
+        return (twips * dpi + self.twips_per_inch // 2) // self.twips_per_inch
+
+    def client_size(self, dpi):
+        return [self.pixels(t, dpi) for t in self.client_twips]
 
     def client_rect(self, name, dpi):
-        """The control's rectangle in client pixels (frame children offset by the frame)."""
-        layout = self.controls[name]
-        left, top, width, height = layout["twips"]
-        if layout["container"]:
-            frame = next(c for c in self.controls.values() if c["id"] == self.ids[layout["container"]])
-            left += frame["twips"][0]
-            top += frame["twips"][1]
-
-        def px(twips):
-            return (twips * dpi + self.TWIPS_PER_INCH // 2) // self.TWIPS_PER_INCH
-
-        return (px(left), px(top), px(left + width), px(top + height))
-
-
-LAYOUT = Layout()
+        """The control's rectangle in client pixels (frame children offset by their frame)."""
+        control = self.controls[name]
+        left, top, width, height = control["twips"]
+        if control["container"]:
+            frame = self.controls[control["container"]]["twips"]
+            left, top = left + frame[0], top + frame[1]
+        return (self.pixels(left, dpi), self.pixels(top, dpi),
+                self.pixels(left + width, dpi), self.pixels(top + height, dpi))
 
 
 # ---------------------------------------------------------------- the X side
@@ -189,8 +162,11 @@ class Prefix:
         # Output goes through files, not pipes: a Wine service that a command
         # happens to start inherits its handles and would hold a pipe open.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                                  timeout=timeout).returncode
+            try:
+                code = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                      timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                raise ScenarioFailure(f"{' '.join(map(str, args))} did not end within {timeout} s") from None
             out.seek(0)
             err.seek(0)
             result = subprocess.CompletedProcess(args, code, out.read().decode(errors="replace"),
@@ -292,51 +268,48 @@ def install_program(prefix):
 
 
 class MainWindow:
-    """The running program's main window, seen and clicked from outside."""
+    """The running program's main window, seen and clicked from outside, and
+    the waits for what the program does in answer."""
 
-    def __init__(self, prefix, process, hwnd):
+    def __init__(self, prefix, program, hwnd):
         self.prefix = prefix
-        self.process = process
+        self.program = program
         self.hwnd = hwnd
+        program.answers = self.answers
 
     def details(self):
         return self.prefix.probe("window", self.hwnd)
 
     def control(self, name, details=None):
+        """The control of that name (the probe names them after the control table)."""
         details = details or self.details()
-        wanted = LAYOUT.controls[name]["id"]
         for c in details["controls"]:
-            if c["id"] == wanted:
+            if c.get("name") == name:
                 return c
         raise ScenarioFailure(f"the window has no control {name}")
 
     def text(self, name):
         return self.control(name)["text"]
 
-    def screen_rect(self, name, details=None):
-        """Where the control is on screen: client origin plus its layout rectangle."""
-        details = details or self.details()
-        ox, oy = details["client_origin"]
-        left, top, right, bottom = LAYOUT.client_rect(name, details["dpi"])
-        return (ox + left, oy + top, ox + right, oy + bottom)
-
     def click(self, name):
+        """Clicks the control where it is on screen, as the probe reports it."""
         details = self.details()
         check(details["window"]["visible"], f"the main window is hidden; cannot click {name}")
         control = self.control(name, details)
         check(control["visible"], f"{name} is not visible; a user could not click it")
-        left, top, right, bottom = self.screen_rect(name, details)
-        if LAYOUT.controls[name]["kind"] == "CheckBox":
-            # The box itself sits at the left end of the control.
+        left, top, right, bottom = control["rect"]
+        if "checked" in control:
+            # A check box: the box itself sits at the left end of the control.
             click_at(left + 7, (top + bottom) // 2)
         else:
-            click_at(*center((left, top, right, bottom)))
+            click_at(*center(control["rect"]))
 
     def click_list_item(self, position):
         """Clicks the interval list's item at this 1-based position, where it is drawn."""
         details = self.details()
-        rects = self.control("ListView2", details)["item_rects"]
-        list_rect = self.screen_rect("ListView2", details)
+        list_view = self.control("ListView2", details)
+        rects = list_view["item_rects"]
+        list_rect = list_view["rect"]
         x, y = center(rects[position - 1])
         check(list_rect[1] < y < list_rect[3], f"list item {position} is scrolled out of sight")
         click_at(x, y)
@@ -353,25 +326,50 @@ class MainWindow:
     def visible(self):
         return any(w["hwnd"] == self.hwnd and w["visible"] for w in self.prefix.windows(cls=MAIN_CLASS))
 
+    def answers(self):
+        """Whether the window answers messages now (the probe asks it with a time-out)."""
+        return any(w["hwnd"] == self.hwnd and w["responding"] for w in self.prefix.windows(cls=MAIN_CLASS))
+
     def screenshot(self, name):
         return screenshot(name, self.details()["window"]["rect"])
 
-    def wait_for_text(self, name, predicate, what, timeout=10.0):
-        """Waits until the control's text satisfies predicate and returns that text."""
-        def matching():
-            text = self.text(name)
-            return text if predicate(text) else None
-        return wait_until(what, matching, timeout)
+    def wait(self, what, condition):
+        """Waits for condition() while the program works towards it (see waiting.py)."""
+        return wait_until(what, condition, program=self.program)
 
-    def wait_until_ended(self, timeout=15.0):
-        wait_until("the program to end", lambda: self.process.poll() is not None, timeout)
+    def settle(self, what):
+        """Waits until the program rests: it has handled what it was given."""
+        wait_until_still(what, self.program)
+
+    def wait_for_text(self, name, predicate, what):
+        """Waits until the control's text satisfies predicate and returns that text."""
+        last = []
+
+        def matching():
+            last[:] = [self.text(name)]
+            return last[0] if predicate(last[0]) else None
+        return wait_until(what, matching, program=self.program, seen=lambda: f"{name} read {last[-1]!r}")
+
+    def wait_for_message_box(self, title="Vorlane"):
+        boxes = self.wait(f"a message box titled {title!r}",
+                          lambda: self.prefix.windows(cls=MESSAGE_BOX_CLASS, title=title, visible=True))
+        self.settle("the message box to be drawn")
+        return MessageBox(self.prefix, boxes[0]["hwnd"])
+
+    def wait_for_tray_icon(self):
+        icons = self.wait("the tray icon", self.prefix.tray_icons)
+        check_equal(len(icons), 1, "tray icons")
+        return icons[0]
+
+    def wait_until_ended(self):
+        self.wait("the program to end", lambda: not self.program.alive())
         check("Vorlane.exe" not in self.prefix.processes(), "Vorlane.exe still runs after its window closed")
 
 
 def start_program(prefix, expect_visible=True):
     """Starts the installed program and finds its main window."""
     known = {w["hwnd"] for w in prefix.windows(cls=MAIN_CLASS)}
-    process = prefix.start(PROGRAM)
+    program = Process(prefix.start(PROGRAM), "Vorlane.exe")
 
     def found():
         for w in prefix.windows(cls=MAIN_CLASS, title="Vorlane"):
@@ -379,10 +377,10 @@ def start_program(prefix, expect_visible=True):
                 return w
         return None
 
-    window = wait_until("the main window", found, timeout=30)
-    main = MainWindow(prefix, process, window["hwnd"])
+    window = wait_until("the main window", found, program=program)
+    main = MainWindow(prefix, program, window["hwnd"])
     if expect_visible:
-        time.sleep(0.5)  # let the first paint finish before anyone clicks or looks
+        main.settle("the first paint")  # before anyone clicks or looks
     return main
 
 
@@ -405,10 +403,3 @@ class MessageBox:
 
     def gone(self):
         return not any(w["hwnd"] == self.hwnd and w["visible"] for w in self.prefix.windows(cls=MESSAGE_BOX_CLASS))
-
-
-def wait_for_message_box(prefix, title="Vorlane", timeout=10.0):
-    boxes = wait_until(f"a message box titled {title!r}",
-                       lambda: prefix.windows(cls=MESSAGE_BOX_CLASS, title=title, visible=True), timeout)
-    time.sleep(0.3)
-    return MessageBox(prefix, boxes[0]["hwnd"])

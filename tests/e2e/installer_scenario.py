@@ -3,8 +3,8 @@ check that the program's files, its Start-menu entry, its startup entry (in
 either Run key) and its Add/Remove Programs registration are gone."""
 import time
 
-from driver import (BUILD, PROGRAM_FOLDER, ScenarioFailure, check, check_equal, start_program,
-                    wait_until)
+from driver import BUILD, PROGRAM_FOLDER, ScenarioFailure, check, check_equal, start_program
+from waiting import wait_until
 
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorlane"
 SETTINGS_KEY = r"HKCU\Software\Pendrake\Vorlane"
@@ -34,11 +34,12 @@ def install(prefix):
 
 def uninstall(prefix, *options):
     # The uninstaller copies itself to TEMP and runs from there, so the first
-    # process returns at once: wait for its work to show.
+    # process returns at once: wait for its work to show (no process of ours
+    # to follow, so only the ceiling bounds this wait).
     prefix.run(["wine", PROGRAM_FOLDER + r"\Uninstall.exe", "/S", *options], timeout=120)
     folder = prefix.unix(PROGRAM_FOLDER)
     wait_until("the uninstaller to finish", lambda: not folder.exists()
-               and prefix.reg_values(UNINSTALL_KEY) is None, timeout=60, interval=0.5)
+               and prefix.reg_values(UNINSTALL_KEY) is None, interval=0.5)
     time.sleep(0.5)
 
 
@@ -61,7 +62,7 @@ def installer(prefix):
     install(prefix)
     main = start_program(prefix)
     main.click("Check4")
-    wait_until("the startup entry", lambda: prefix.reg_value(RUN_KEYS[0], "Vorlane.exe")
+    main.wait("the startup entry", lambda: prefix.reg_value(RUN_KEYS[0], "Vorlane.exe")
                or prefix.reg_value(RUN_KEYS[1], "Vorlane.exe"))
     main.close_box()
     main.wait_until_ended()

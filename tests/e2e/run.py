@@ -12,9 +12,10 @@ import traceback
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
-from driver import (LAYOUT, MAIN_CLASS, TRAY_CLASSES, Prefix, ScenarioFailure, check,
+from driver import (MAIN_CLASS, Layout, TRAY_CLASSES, Prefix, ScenarioFailure, check,
                     check_equal, click_at, install_program, prepare_template,
-                    press_key, screenshot, start_program, wait_for_message_box, wait_until, center)
+                    press_key, screenshot, start_program, center)
+from waiting import wait_until
 import fixtures
 import installer_scenario
 
@@ -52,16 +53,22 @@ def first_start(prefix):
     details = main.details()
     check_equal(details["window"]["text"], "Vorlane", "window caption")
 
-    for name, layout in LAYOUT.controls.items():
+    # The window follows its control table: captions, visibility, and every
+    # control where the table puts it at the screen's DPI.
+    layout = Layout(prefix.probe("layout"))
+    dpi = details["dpi"]
+    check_equal(details["client_size"], layout.client_size(dpi), "client size")
+    ox, oy = details["client_origin"]
+    for name, table in layout.controls.items():
         control = main.control(name, details)
-        if layout["kind"] in ("Frame", "CheckBox", "PushButton"):
-            check_equal(control["text"], layout["caption"], f"caption of {name}")
-        check_equal(control["visible"], layout["visible"], f"visibility of {name}")
-        # Every control sits where the layout puts it (clicks rely on it).
-        expected = main.screen_rect(name, details)
+        if table["kind"] in ("Frame", "CheckBox", "PushButton"):
+            check_equal(control["text"], table["caption"], f"caption of {name}")
+        check_equal(control["visible"], table["visible"], f"visibility of {name}")
+        left, top, right, bottom = layout.client_rect(name, dpi)
+        expected = (ox + left, oy + top, ox + right, oy + bottom)
         off = max(abs(a - b) for a, b in zip(control["rect"], expected))
-        check(off <= 1, f"{name} is at {control['rect']}, the layout says {list(expected)}")
-        if layout["kind"] == "CheckBox":
+        check(off <= 1, f"{name} is at {control['rect']}, the table says {list(expected)}")
+        if table["kind"] == "CheckBox":
             check_equal(control["checked"], 0, f"{name} at start")
 
     listview = main.control("ListView2", details)
@@ -78,11 +85,11 @@ def first_start(prefix):
     check_equal(prefix.reg_values(SETTINGS_KEY), None, "settings after a start without clicks")
 
     main.click("PushButton11")
-    box = wait_for_message_box(prefix)
+    box = main.wait_for_message_box()
     check_equal(box.text, "Questions? Please contact Team Pendrake at https://www.pendrake.example/contact",
                 "help message")
     box.click("OK")
-    wait_until("the help box to close", box.gone)
+    main.wait("the help box to close", box.gone)
     close_and_wait(main)
 
 
@@ -90,7 +97,7 @@ def interval_and_auto_delete_survive_restart(prefix):
     install_program(prefix)
     main = start_program(prefix)
     main.click_list_item(5)
-    wait_until("OftenIndex = 5", lambda: prefix.reg_value(SETTINGS_KEY, "OftenIndex") == "5")
+    main.wait("OftenIndex = 5", lambda: prefix.reg_value(SETTINGS_KEY, "OftenIndex") == "5")
     check_equal(main.control("ListView2")["selected"], 4, "selected item after the click")
 
     main.click("PushButton13")
@@ -138,8 +145,8 @@ def full_pass(prefix):
     running = main.wait_for_text("Frame3", lambda t: t not in ("", AUTO_DELETE_OFF), "the pass to show its work")
     screenshot("pass-running.png", window_rect)
     print(f"status line while the pass ran: {running}")
-    wait_until("the log line", lambda: log_path(prefix).exists(), timeout=60)
-    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=60)
+    main.wait("the log line", lambda: log_path(prefix).exists())
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
 
     world.verify()
     lines = log_path(prefix).read_bytes().split(b"\r\n")
@@ -155,34 +162,34 @@ def clear_history_log(prefix):
     check(not log.exists(), "a history log exists before any pass")
 
     main.click("PushButton12")  # a pass with no box ticked still writes its line
-    wait_until("the log line", log.exists)
-    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=20)
+    main.wait("the log line", log.exists)
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
     before = log.read_bytes()
     check(before.startswith(LOG_LINE.encode()) and before.endswith(b"\r\n"), f"log: {before!r}")
 
     main.click("PushButton3")
-    box = wait_for_message_box(prefix)
+    box = main.wait_for_message_box()
     check_equal(box.text, "Are you sure you want to delete the history log and start over?", "question")
     check_equal(sorted(box.buttons), ["No", "Yes"], "buttons of the question")
     screenshot("clear-history-question.png", box.rect)
     box.click("No")
-    wait_until("the question to close", box.gone)
-    time.sleep(0.5)
+    main.wait("the question to close", box.gone)
+    main.settle("the answer to be handled")
     check_equal(log.read_bytes(), before, "log after answering No")
 
     main.click("PushButton3")
-    box = wait_for_message_box(prefix)
+    box = main.wait_for_message_box()
     box.click("Yes")
-    wait_until("the question to close", box.gone)
-    wait_until("the log to be deleted", lambda: not log.exists())
+    main.wait("the question to close", box.gone)
+    main.wait("the log to be deleted", lambda: not log.exists())
 
     # Viewing now says there is nothing; this box is answered from the keyboard.
     main.click("PushButton1")
-    box = wait_for_message_box(prefix)
+    box = main.wait_for_message_box()
     check_equal(box.text, "There isn't a history to view because actions have not been performed yet.",
                 "view message")
     press_key("Return")
-    wait_until("the message to close after Enter", box.gone)
+    main.wait("the message to close after Enter", box.gone)
     close_and_wait(main)
 
 
@@ -196,7 +203,7 @@ def startup_entry(prefix):
     main = start_program(prefix)
     check(not main.control("Check8")["visible"], "Minimized to system tray is visible at start")
     main.click("Check4")
-    wait_until("the startup entry", entries)
+    main.wait("the startup entry", entries)
     check_equal(entries(), [expected], "startup entry (full path, quoted for its space)")
     details = main.details()
     check(main.control("Check4", details)["checked"] == 1, "Check4 after its click")
@@ -204,10 +211,10 @@ def startup_entry(prefix):
     check_equal(prefix.reg_value(SETTINGS_KEY, "Windows Startup"), "On", "Windows Startup")
 
     main.click("Check8")
-    wait_until("Minimized = On", lambda: prefix.reg_value(SETTINGS_KEY, "Minimized") == "On")
+    main.wait("Minimized = On", lambda: prefix.reg_value(SETTINGS_KEY, "Minimized") == "On")
 
     main.click("Check4")
-    wait_until("the startup entry to go", lambda: not entries())
+    main.wait("the startup entry to go", lambda: not entries())
     details = main.details()
     check_equal(main.control("Check8", details)["checked"], 0, "Check8 after unticking Check4")
     check(not main.control("Check8", details)["visible"], "Check8 stays visible after unticking Check4")
@@ -215,7 +222,7 @@ def startup_entry(prefix):
     check_equal(prefix.reg_value(SETTINGS_KEY, "Windows Startup"), "Off", "Windows Startup")
 
     main.click("Check4")
-    wait_until("the startup entry again", entries)
+    main.wait("the startup entry again", entries)
     close_and_wait(main)
 
     main = start_program(prefix)
@@ -224,41 +231,35 @@ def startup_entry(prefix):
     check(main.control("Check8", details)["visible"], "Check8 after a restart with Check4 ticked")
     check_equal(entries(), [expected], "startup entry after a restart")
     main.click("Check4")
-    wait_until("the startup entry to go", lambda: not entries())
+    main.wait("the startup entry to go", lambda: not entries())
     close_and_wait(main)
-
-
-def wait_for_tray_icon(prefix):
-    icons = wait_until("the tray icon", prefix.tray_icons, timeout=10)
-    check_equal(len(icons), 1, "tray icons")
-    return icons[0]
 
 
 def minimize_to_tray_and_restore(prefix):
     install_program(prefix)
     main = start_program(prefix)
-    wait_for_tray_icon(prefix)
+    main.wait_for_tray_icon()
 
     main.minimize()
-    wait_until("the window to hide", lambda: not main.visible())
+    main.wait("the window to hide", lambda: not main.visible())
     # Wine shows the balloon two seconds after the request, beside the tray.
-    balloon = wait_until("the balloon", lambda: prefix.windows(cls="tooltips_class32", visible=True), timeout=6)
+    balloon = main.wait("the balloon", lambda: prefix.windows(cls="tooltips_class32", visible=True))
     shown = balloon + [w for w in prefix.windows(visible=True) if w["class"] in TRAY_CLASSES]
     screenshot("tray-balloon.png", (max(min(w["rect"][0] for w in shown) - 8, 0),
                                     max(min(w["rect"][1] for w in shown) - 8, 0),
                                     max(w["rect"][2] for w in shown) + 24,
                                     max(w["rect"][3] for w in shown) + 24))
 
-    icon = wait_for_tray_icon(prefix)
+    icon = main.wait_for_tray_icon()
     click_at(*center(icon["rect"]))
-    wait_until("the window to come back", main.visible)
+    main.wait("the window to come back", main.visible)
     check(not main.details()["window"]["iconic"], "the window came back minimized")
 
     # A second minimize hides it again (no second balloon) and a click brings it back.
     main.minimize()
-    wait_until("the window to hide again", lambda: not main.visible())
-    click_at(*center(wait_for_tray_icon(prefix)["rect"]))
-    wait_until("the window to come back again", main.visible)
+    main.wait("the window to hide again", lambda: not main.visible())
+    click_at(*center(main.wait_for_tray_icon()["rect"]))
+    main.wait("the window to come back again", main.visible)
     close_and_wait(main)
 
     # Started with "Load on Windows startup" and "Minimized to system tray" saved:
@@ -266,12 +267,12 @@ def minimize_to_tray_and_restore(prefix):
     prefix.reg_add(SETTINGS_KEY, "Windows Startup", "On")
     prefix.reg_add(SETTINGS_KEY, "Minimized", "On")
     main = start_program(prefix, expect_visible=False)
-    icon = wait_for_tray_icon(prefix)
-    time.sleep(1)
+    icon = main.wait_for_tray_icon()
+    main.settle("the start to finish")
     check(not main.visible(), "the window shows although it should start in the tray")
     click_at(*center(icon["rect"]))
-    wait_until("the window to come back from a hidden start", main.visible)
-    time.sleep(0.3)
+    main.wait("the window to come back from a hidden start", main.visible)
+    main.settle("the window to be drawn")
     details = main.details()
     check_equal(main.control("Check4", details)["checked"], 1, "Check4 restored from the settings")
     check_equal(main.control("Check8", details)["checked"], 1, "Check8 restored from the settings")
@@ -282,11 +283,12 @@ def close_ends_program(prefix):
     """The close box ends the program (also while auto delete runs) and removes its tray icon."""
     install_program(prefix)
     main = start_program(prefix)
-    wait_for_tray_icon(prefix)
+    main.wait_for_tray_icon()
     main.click("PushButton13")
     main.wait_for_text("Frame3", lambda t: t.startswith(COUNTDOWN), "the countdown")
     close_and_wait(main)
     check(not prefix.windows(cls=MAIN_CLASS), "the main window still exists after closing")
+    # The program has ended: Wine's tray takes the icon away, and only the ceiling bounds the wait.
     wait_until("the tray icon to go", lambda: not prefix.tray_icons())
 
 
@@ -297,7 +299,7 @@ def cleaning_boxes_survive_restart(prefix):
     chosen = ("chkIETemp", "chkCookies")
     for name in chosen:
         main.click(name)
-        wait_until(f"{name} to be saved", lambda n=name: prefix.reg_value(SETTINGS_KEY, n) == "On")
+        main.wait(f"{name} to be saved", lambda n=name: prefix.reg_value(SETTINGS_KEY, n) == "On")
     close_and_wait(main)
 
     main = start_program(prefix)
@@ -323,10 +325,10 @@ def cache_on_a_drive_root(prefix):
 
     main = start_program(prefix)
     main.click("chkIETemp")
-    wait_until("the box to be ticked", lambda: main.control("chkIETemp")["checked"] == 1)
+    main.wait("the box to be ticked", lambda: main.control("chkIETemp")["checked"] == 1)
     main.click("PushButton12")
-    wait_until("the log line", lambda: log_path(prefix).exists(), timeout=60)
-    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end", timeout=60)
+    main.wait("the log line", lambda: log_path(prefix).exists())
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
 
     for path, data in canaries.items():
         check(path.exists() and path.read_bytes() == data, f"{path} was changed or deleted")

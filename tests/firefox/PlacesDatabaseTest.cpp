@@ -3,7 +3,7 @@
 // it as C:\vorlane-firefox-profile\; each test works on its own copy.
 #include "firefox/PlacesDatabase.h"
 #include "firefox/PlacesQueries.h"
-#include "firefox/SqliteDatabase.h"
+#include "database/SqliteDatabase.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>

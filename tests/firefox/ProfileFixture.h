@@ -4,6 +4,7 @@
 #pragma once
 
 #include "firefox/FirefoxHistory.h"
+#include "support/FileTree.h"
 #include "support/Fixtures.h"
 #include "support/RecordingStatus.h"
 #include "system/UniqueHandle.h"
@@ -18,27 +19,7 @@
 namespace ProfileFiles {
 
 // Every file and folder below `root`, as paths relative to it; folders end in "\".
-inline void ListTree(const std::string& root, const std::string& prefix, std::set<std::string>& out) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((root + "\\" + prefix + "*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.insert(prefix + name + "\\");
-            ListTree(root, prefix + name + "\\", out);
-        } else {
-            out.insert(prefix + name);
-        }
-    } while (::FindNextFileA(find.Get(), &data));
-}
-
-inline std::set<std::string> Tree(const std::string& root) {
-    std::set<std::string> out;
-    ListTree(root, "", out);
-    return out;
-}
+inline std::set<std::string> Tree(const std::string& root) { return FileTree::Paths(root); }
 
 // What a profile of a Firefox of the time holds, and a few look-alikes that
 // no cleaner may touch.

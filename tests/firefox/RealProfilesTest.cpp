@@ -16,12 +16,6 @@ namespace {
 
 constexpr char PlantedProfile[] = "C:\\vorlane-firefox-profile";
 
-int CountFiles(const std::string& folder) {
-    int files = 0;
-    for (const std::string& entry : ProfileFiles::Tree(folder)) files += entry.back() != '\\';
-    return files;
-}
-
 }  // namespace
 
 class RealProfilesTest : public ProfileFixture {
@@ -58,8 +52,8 @@ TEST_F(RealProfilesTest, EveryBoxLeavesTheBookmarksOfEveryProfileAndAHeldProfile
         "[Profile3]\r\nName=again\r\nIsRelative=1\r\nPath=Profiles/one.default-release\r\n");
     const std::vector<std::string> bookmarks = Rows(one + "\\places.sqlite", BookmarksQuery);
     ASSERT_GT(Count(one + "\\places.sqlite", "SELECT count(*) FROM moz_historyvisits"), 0);
-    ASSERT_GT(CountFiles(one + "\\cache2"), 0);
-    ASSERT_GT(CountFiles(LocalProfile("two.default") + "\\cache2"), 0);
+    ASSERT_GT(FileTree::CountFiles(one + "\\cache2"), 0);
+    ASSERT_GT(FileTree::CountFiles(LocalProfile("two.default") + "\\cache2"), 0);
 
     Fixtures::WriteFile(held + "\\parent.lock", "");
     UniqueFile lock(::CreateFileA((held + "\\parent.lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -83,9 +77,9 @@ TEST_F(RealProfilesTest, EveryBoxLeavesTheBookmarksOfEveryProfileAndAHeldProfile
             EXPECT_FALSE(Fixtures::FileExists(profile + "\\" + gone)) << gone;
         EXPECT_TRUE(Fixtures::FileExists(profile + "\\prefs.js"));
     }
-    EXPECT_EQ(CountFiles(one + "\\cache2"), 0);
+    EXPECT_EQ(FileTree::CountFiles(one + "\\cache2"), 0);
     EXPECT_TRUE(Fixtures::FolderExists(one + "\\cache2\\entries"));
-    EXPECT_EQ(CountFiles(LocalProfile("two.default") + "\\cache2"), 0);
+    EXPECT_EQ(FileTree::CountFiles(LocalProfile("two.default") + "\\cache2"), 0);
     EXPECT_TRUE(Fixtures::FolderExists(LocalProfile("two.default") + "\\cache2\\entries"));
 
     EXPECT_EQ(ProfileFiles::Tree(held), heldBefore);

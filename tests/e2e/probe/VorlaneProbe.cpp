@@ -5,6 +5,10 @@
 // of the platform fills the URL cache. It never clicks or types: the driver does
 // that with the X server's mouse and keyboard.
 //
+// It knows the main window's control table (app/Form1Layout.h), so it reports
+// each of that window's controls by its name next to its place on screen, and
+// prints the table itself for the check that the window follows it.
+//
 // Every command prints one JSON document on standard output.
 #include <windows.h>
 #include <commctrl.h>
@@ -17,7 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "app/Form1Layout.h"
+
 namespace {
+
+constexpr char MainWindowClass[] = "VorlaneForm1";
 
 std::string Json(const std::string& text) {
     std::string out = "\"";
@@ -162,7 +170,15 @@ std::string ListViewDetails(HWND list) {
     return out + "]";
 }
 
-std::string Describe(HWND hwnd, bool topLevel) {
+// The name the main window's control table gives this control id, or null.
+std::string ControlName(int id) {
+    for (const ControlLayout& layout : Form1Layout::Controls) {
+        if (layout.id == id) return Json(layout.name);
+    }
+    return "null";
+}
+
+std::string Describe(HWND hwnd, bool topLevel, bool inMainWindow = false) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
     DWORD pid = 0;
@@ -174,6 +190,7 @@ std::string Describe(HWND hwnd, bool topLevel) {
                       ", \"enabled\": " + (::IsWindowEnabled(hwnd) ? "true" : "false") +
                       ", \"iconic\": " + (::IsIconic(hwnd) ? "true" : "false") +
                       ", \"pid\": " + std::to_string(pid) + ", \"rect\": " + Rect(r);
+    if (inMainWindow) out += ", \"name\": " + ControlName(::GetDlgCtrlID(hwnd));
     if (topLevel) {
         // Whether the window's thread answers messages now (a busy program does not).
         DWORD_PTR ignored = 0;
@@ -224,12 +241,13 @@ int ShowWindowDetails(HWND hwnd) {
 
     std::vector<HWND> children;
     ::EnumChildWindows(hwnd, CollectWindow, reinterpret_cast<LPARAM>(&children));
+    const bool mainWindow = ClassOf(hwnd) == MainWindowClass;
 
     std::string out = "{\"window\": " + Describe(hwnd, true) + ",\n \"client_origin\": [" + std::to_string(origin.x) +
                       ", " + std::to_string(origin.y) + "], \"client_size\": [" + std::to_string(client.right) +
                       ", " + std::to_string(client.bottom) + "], \"dpi\": " + std::to_string(dpi) +
                       ", \"foreground\": " + Hex(::GetForegroundWindow()) + ",\n \"controls\": [";
-    for (std::size_t i = 0; i < children.size(); ++i) out += (i ? ",\n  " : "") + Describe(children[i], false);
+    for (std::size_t i = 0; i < children.size(); ++i) out += (i ? ",\n  " : "") + Describe(children[i], false, mainWindow);
     std::printf("%s]}\n", out.c_str());
     return 0;
 }
@@ -256,6 +274,38 @@ int CaptionButtons(HWND hwnd) {
         }
     }
     std::printf("{\"minimize\": %s, \"close\": %s}\n", Rect(minimize).c_str(), Rect(close).c_str());
+    return 0;
+}
+
+const char* KindName(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Frame: return "Frame";
+    case ControlKind::CheckBox: return "CheckBox";
+    case ControlKind::PushButton: return "PushButton";
+    case ControlKind::ListView: return "ListView";
+    case ControlKind::ProgressBar: return "ProgressBar";
+    case ControlKind::RichText: return "RichText";
+    }
+    return "";
+}
+
+// The main window's control table as the program is built with it: client size
+// and, per control, its kind, container, caption, twips rectangle (relative to
+// the container) and whether it starts visible.
+int PrintLayout() {
+    std::string out = "{\"client_twips\": [" + std::to_string(Form1Layout::ClientWidthTwips) + ", " +
+                      std::to_string(Form1Layout::ClientHeightTwips) +
+                      "], \"twips_per_inch\": " + std::to_string(Form1Layout::TwipsPerInch) + ",\n \"controls\": [";
+    bool first = true;
+    for (const ControlLayout& c : Form1Layout::Controls) {
+        char twips[96];
+        std::snprintf(twips, sizeof(twips), "[%d, %d, %d, %d]", c.left, c.top, c.width, c.height);
+        out += std::string(first ? "" : ",\n  ") + "{\"name\": " + Json(c.name) + ", \"kind\": \"" + KindName(c.kind) +
+               "\", \"container\": " + ControlName(c.container) + ", \"caption\": " + Json(c.caption) +
+               ", \"twips\": " + twips + ", \"visible\": " + (c.visible ? "true" : "false") + "}";
+        first = false;
+    }
+    std::printf("%s]}\n", out.c_str());
     return 0;
 }
 
@@ -358,7 +408,7 @@ int Fetch(const char* url) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: vorlane_probe windows | window HWND | caption HWND | processes | urlcache | fetch URL\n");
+                 "usage: vorlane_probe windows | window HWND | caption HWND | layout | processes | urlcache | fetch URL\n");
     return 2;
 }
 
@@ -370,6 +420,7 @@ int main(int argc, char** argv) {
     if (command == "windows") return ListWindows();
     if (command == "window" && argc == 3) return ShowWindowDetails(ParseHwnd(argv[2]));
     if (command == "caption" && argc == 3) return CaptionButtons(ParseHwnd(argv[2]));
+    if (command == "layout") return PrintLayout();
     if (command == "processes") return ListProcesses();
     if (command == "urlcache") return ListUrlCache();
     if (command == "fetch" && argc == 3) return Fetch(argv[2]);

@@ -25,6 +25,8 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from marionette import marionette_session  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from test_site import SiteHandler  # noqa: E402
 
 PORT = 8080
 SITE = f"http://127.0.0.1:{PORT}"
@@ -35,7 +37,7 @@ ICON = bytes.fromhex(
     "1f15c4890000000d49444154789c6360f8cfc0f01f0005fe02fea7d5a1f00000000049454e44ae426082")
 
 
-class Site(http.server.BaseHTTPRequestHandler):
+class Site(SiteHandler):
     def do_GET(self):
         path = self.path.split("?")[0]
         if path == "/favicon.png":
@@ -51,19 +53,6 @@ class Site(http.server.BaseHTTPRequestHandler):
                     f"<body><h1>{name}</h1><p>A page of the test site.</p></body></html>")
             self._reply(page.encode(), "text/html; charset=utf-8",
                         {"Set-Cookie": f"seen_{zlib.crc32(path.encode()) % 1000}=1; Path=/; Max-Age=31536000"})
-
-    def _reply(self, body, kind, headers=None):
-        self.send_response(200)
-        self.send_header("Content-Type", kind)
-        self.send_header("Content-Length", str(len(body)))
-        self.send_header("Cache-Control", "public, max-age=86400")
-        for key, value in (headers or {}).items():
-            self.send_header(key, value)
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
 
 
 PREFS = {

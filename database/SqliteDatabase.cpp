@@ -1,4 +1,4 @@
-#include "firefox/SqliteDatabase.h"
+#include "database/SqliteDatabase.h"
 
 void ThrowOnSqliteError(sqlite3* db, int code) {
     if (code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE) return;
@@ -65,6 +65,11 @@ std::int64_t SqliteDatabase::Scalar(const std::string& sql, std::int64_t fallbac
 bool SqliteDatabase::HasTable(const std::string& name) {
     SqliteStatement statement = Prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
     return statement.Bind(1, name).Step();
+}
+
+bool SqliteDatabase::HasColumn(const std::string& table, const std::string& column) {
+    SqliteStatement statement = Prepare("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
+    return statement.Bind(1, table).Bind(2, column).Step();
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }

@@ -52,6 +52,7 @@ public:
     // The first column of the first row of `sql`, or `fallback` without a row.
     std::int64_t Scalar(const std::string& sql, std::int64_t fallback = 0);
     bool HasTable(const std::string& name);
+    bool HasColumn(const std::string& table, const std::string& column);
     int Changes() const { return sqlite3_changes(db_.get()); }
 
 private:

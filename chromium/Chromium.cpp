@@ -1,0 +1,212 @@
+#include "chromium/Chromium.h"
+
+#include "chromium/ChromiumDatabase.h"
+#include "chromium/LocalState.h"
+#include "cleaning/BrowserFiles.h"
+#include "cleaning/FolderFileDeleter.h"
+#include "cleaning/TargetCheck.h"
+#include "database/SqliteFile.h"
+#include "system/Failure.h"
+#include "system/Path.h"
+#include "system/Registry1.h"
+#include "system/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+namespace {
+
+// Local State is a few hundred kilobytes; anything far larger is not one.
+constexpr DWORD LargestLocalState = 16 * 1024 * 1024;
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = Path::Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The whole file, or "" when it is missing, unreadable or too large.
+std::string ReadLocalState(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
+        data.nFileSizeLow > LargestLocalState)
+        return "";
+    try {
+        return Path::ReadAll(path);
+    } catch (const Failure&) {
+        return "";
+    }
+}
+
+// "Default" or "Profile" followed by a space and a number.
+bool IsUsualProfileName(const std::string& name) {
+    if (name == ChromiumNames::DefaultProfile) return true;
+    const std::string prefix = ChromiumNames::NumberedProfile;
+    return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+// Without a usable Local State: the folders a browser makes for its profiles,
+// each with its Preferences.
+std::vector<std::string> UsualProfiles(const std::string& userData) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((userData + "\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        const std::string name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsUsualProfileName(name) &&
+            Path::IsFile(userData + "\\" + name + "\\" + ChromiumNames::Preferences))
+            names.push_back(name);
+    } while (::FindNextFileA(find.Get(), &data));
+    return names;
+}
+
+std::vector<std::string> ProfileFolders(const std::string& userData) {
+    std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(userData + "\\" + ChromiumNames::LocalState));
+    if (names.empty()) names = UsualProfiles(userData);
+    std::vector<std::string> folders;
+    for (const std::string& name : names) {
+        const std::string folder = userData + "\\" + name;
+        const bool listed = std::any_of(folders.begin(), folders.end(),
+                                        [&](const std::string& other) { return TargetCheck::SamePath(other, folder); });
+        if (!listed && IsFolder(folder)) folders.push_back(folder);
+    }
+    return folders;
+}
+
+// A running browser holds User Data\lockfile open for writing without sharing
+// (and deletes it when it closes); a missing or openable lockfile means it is
+// not running.
+bool IsRunning(const std::string& userData) {
+    UniqueFile lock(::CreateFileA((userData + "\\" + ChromiumNames::Lockfile).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// A folder below the profile, when it passes the target check and stays
+// inside the profile; said on `status` when it is there but refused.
+std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& profile, const std::string& name,
+                                           StatusLine& status) {
+    const std::string folder = profile.Folder() + "\\" + name;
+    std::string resolved;
+    switch (TargetCheck::CheckFolder(folder, &resolved)) {
+    case TargetCheck::Verdict::Missing: return std::nullopt;
+    case TargetCheck::Verdict::Refused: break;
+    case TargetCheck::Verdict::Target:
+        if (TargetCheck::IsInside(resolved, profile.ResolvedFolder()))
+            return BrowserFiles::ProfileDeleter(folder, resolved);
+        break;
+    }
+    status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
+    return std::nullopt;
+}
+
+// Changes the database `name` of `folder` with `eraseRows`. A database that
+// is there but is no plain file of the folder, is not SQLite or cannot be
+// changed is left whole and said on `status`.
+void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
+           void (*eraseRows)(SqliteDatabase&)) {
+    const std::string path = folder.Folder() + "\\" + name;
+    if (!Path::Exists(path)) return;
+    SqliteFile::Outcome outcome = SqliteFile::Outcome::Failed;
+    if (folder.IsPlainFileHere(name))
+        outcome = SqliteFile::Change(path, [&](SqliteDatabase& db) {
+            eraseRows(db);
+            return true;
+        });
+    if (outcome == SqliteFile::Outcome::NotDatabase || outcome == SqliteFile::Outcome::Failed)
+        status.LeaveAlone(path + ChromiumNames::NotChanged);
+}
+
+}  // namespace
+
+Chromium::Chromium() {
+    const std::string localAppData =
+        Registry1::ReadRegString(HKEY_CURRENT_USER, ChromiumNames::ShellFoldersKey, ChromiumNames::LocalAppDataValue, "");
+    // A relative or root folder would make the look-up land wherever the program runs.
+    if (!TargetCheck::HasTargetShape(localAppData)) return;
+    for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {
+        const std::string userData = localAppData + "\\" + place.userData;
+        if (!IsFolder(userData)) continue;
+        browsers_.push_back(ChromiumBrowser{place.name, userData, ProfileFolders(userData)});
+    }
+}
+
+void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions) const {
+    for (const ChromiumBrowser& browser : browsers_) {
+        std::string userData;
+        switch (TargetCheck::CheckFolder(browser.userData, &userData)) {
+        case TargetCheck::Verdict::Missing: continue;
+        case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(browser.userData)); continue;
+        case TargetCheck::Verdict::Target: break;
+        }
+        if (IsRunning(browser.userData)) {
+            status.LeaveAlone(browser.name + ChromiumNames::Running);
+            continue;
+        }
+        for (const std::string& profile : browser.profiles) {
+            std::string resolved;
+            const TargetCheck::Verdict verdict = TargetCheck::CheckFolder(profile, &resolved);
+            if (verdict == TargetCheck::Verdict::Missing) continue;
+            // After links the profile must still be inside its User Data folder.
+            if (verdict == TargetCheck::Verdict::Refused || !TargetCheck::IsInside(resolved, userData)) {
+                status.LeaveAlone(TargetCheck::NotABrowserFolder(profile));
+                continue;
+            }
+            deletions(BrowserFiles::ProfileDeleter(profile, resolved));
+        }
+    }
+}
+
+// History lives in History (all but the downloads list), Shortcuts (the
+// omnibox's), Network Action Predictor (what was typed before choosing an
+// address), Visited Links and Top Sites; the last two go as files.
+void Chromium::Delete_History(StatusLine& status) const {
+    InEachProfile(status, [&](const FolderFileDeleter& profile) {
+        Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseHistory);
+        Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
+        Erase(profile, ChromiumNames::NetworkActionPredictor, status, ChromiumDatabase::EraseAllRows);
+        BrowserFiles::DeleteDatabase(profile, ChromiumNames::VisitedLinks);
+        BrowserFiles::DeleteDatabase(profile, ChromiumNames::TopSites);
+    });
+}
+
+void Chromium::Delete_TypedUrls(StatusLine& status) const {
+    InEachProfile(status, [&](const FolderFileDeleter& profile) {
+        Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseTypedUrls);
+        Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
+    });
+}
+
+void Chromium::Delete_Downloads(StatusLine& status) const {
+    InEachProfile(status, [&](const FolderFileDeleter& profile) {
+        Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseDownloads);
+    });
+}
+
+// Today's browsers keep their cookies in Network\Cookies, older ones in the
+// profile itself.
+void Chromium::Delete_Cookies(StatusLine& status) const {
+    InEachProfile(status, [&](const FolderFileDeleter& profile) {
+        if (const std::optional<FolderFileDeleter> network = Subfolder(profile, ChromiumNames::NetworkFolder, status))
+            Erase(*network, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
+        Erase(profile, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
+    });
+}
+
+void Chromium::Delete_Cache(StatusLine& status) const {
+    InEachProfile(status, [&](const FolderFileDeleter& profile) {
+        for (const char* cache : ChromiumNames::CacheFolders)
+            BrowserFiles::EmptyCacheFolder(profile.Folder() + "\\" + cache, profile.ResolvedFolder(), status, true);
+    });
+}
+
+void Chromium::Delete_FormHistory(StatusLine& status) const {
+    InEachProfile(status, [&](const FolderFileDeleter& profile) {
+        Erase(profile, ChromiumNames::WebData, status, ChromiumDatabase::EraseFormHistory);
+    });
+}

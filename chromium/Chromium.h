@@ -1,0 +1,87 @@
+// The Chromium-family browsers of the user (Chrome, Edge, Brave, Vivaldi,
+// Chromium), their profiles and the deletions in them. One object serves one
+// cleaning call: the browsers and profiles are looked up anew each time.
+#pragma once
+
+#include "cleaning/StatusLine.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class FolderFileDeleter;
+
+namespace ChromiumNames {
+inline constexpr char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr char LocalAppDataValue[] = "Local AppData";
+
+struct BrowserPlace {
+    const char* name;      // as the user knows the browser
+    const char* userData;  // below Local AppData
+};
+inline constexpr BrowserPlace Browsers[] = {
+    {"Google Chrome", "Google\\Chrome\\User Data"},
+    {"Microsoft Edge", "Microsoft\\Edge\\User Data"},
+    {"Brave", "BraveSoftware\\Brave-Browser\\User Data"},
+    {"Vivaldi", "Vivaldi\\User Data"},
+    {"Chromium", "Chromium\\User Data"},
+};
+
+// In the User Data folder.
+inline constexpr char LocalState[] = "Local State";
+inline constexpr char Lockfile[] = "lockfile";
+// The profiles a browser makes when Local State cannot tell: "Default" and
+// "Profile 1", "Profile 2", ..., each holding its Preferences.
+inline constexpr char DefaultProfile[] = "Default";
+inline constexpr char NumberedProfile[] = "Profile ";
+inline constexpr char Preferences[] = "Preferences";
+
+// In a profile folder.
+inline constexpr char History[] = "History";
+inline constexpr char Shortcuts[] = "Shortcuts";
+inline constexpr char NetworkActionPredictor[] = "Network Action Predictor";
+inline constexpr char VisitedLinks[] = "Visited Links";
+inline constexpr char TopSites[] = "Top Sites";
+inline constexpr char NetworkFolder[] = "Network";
+inline constexpr char Cookies[] = "Cookies";
+inline constexpr char WebData[] = "Web Data";
+inline constexpr const char* CacheFolders[] = {"Cache\\Cache_Data", "Code Cache", "GPUCache"};
+
+inline constexpr char Running[] = " was left alone: it is running";
+inline constexpr char NotChanged[] = " was left alone: it could not be changed";
+}  // namespace ChromiumNames
+
+// An installed browser: its User Data folder exists.
+struct ChromiumBrowser {
+    std::string name;
+    std::string userData;               // the User Data folder
+    std::vector<std::string> profiles;  // the profile folders there, as full paths
+};
+
+class Chromium {
+public:
+    // Looks up every installed browser and its profiles.
+    Chromium();
+
+    const std::vector<ChromiumBrowser>& Browsers() const { return browsers_; }
+
+    // Each cleans every profile of every browser that is not running; a
+    // running browser, a refused folder and a database that cannot be changed
+    // are left whole and said on `status`.
+    void Delete_History(StatusLine& status) const;
+    void Delete_TypedUrls(StatusLine& status) const;
+    void Delete_Downloads(StatusLine& status) const;
+    void Delete_Cookies(StatusLine& status) const;
+    void Delete_Cache(StatusLine& status) const;
+    void Delete_FormHistory(StatusLine& status) const;
+
+private:
+    using Deletions = std::function<void(const FolderFileDeleter& profile)>;
+
+    // Runs `deletions` in every profile folder that passes the target check
+    // and lies inside its browser's User Data folder, of every browser that is
+    // not running.
+    void InEachProfile(StatusLine& status, const Deletions& deletions) const;
+
+    std::vector<ChromiumBrowser> browsers_;
+};

@@ -1,0 +1,115 @@
+#include "chromium/ChromiumDatabase.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ChromiumDatabase {
+
+namespace {
+
+// A table name as an SQL identifier, whatever characters it holds.
+std::string Quoted(const std::string& name) {
+    std::string quoted = "\"";
+    for (const char c : name) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+bool IsDownloadsTable(const std::string& name) {
+    return name == "downloads" || name.rfind("downloads_", 0) == 0;
+}
+
+// The database's own tables, less SQLite's (sqlite_sequence and the like) and
+// less virtual tables with the tables that hold their contents: those are
+// changed only through their module, never row by row.
+std::vector<std::string> PlainTables(SqliteDatabase& db) {
+    std::vector<std::string> virtualTables, tables;
+    SqliteStatement list = db.Prepare(
+        "SELECT name, type FROM pragma_table_list WHERE schema = 'main' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    while (list.Step()) {
+        const std::string type = list.Text(1);
+        if (type == "virtual") virtualTables.push_back(list.Text(0));
+        else if (type == "table") tables.push_back(list.Text(0));
+    }
+    std::vector<std::string> plain;
+    for (const std::string& table : tables) {
+        bool shadow = false;
+        for (const std::string& owner : virtualTables) shadow = shadow || table.rfind(owner + "_", 0) == 0;
+        if (!shadow) plain.push_back(table);
+    }
+    return plain;
+}
+
+void EraseTables(SqliteDatabase& db, const std::function<bool(const std::string&)>& keep) {
+    for (const std::string& table : PlainTables(db)) {
+        if (!keep(table)) db.Execute("DELETE FROM " + Quoted(table));
+    }
+}
+
+void DeleteAllFrom(SqliteDatabase& db, const std::string& table) {
+    if (db.HasTable(table)) db.Execute("DELETE FROM " + Quoted(table));
+}
+
+// Deletes the rows of `table` whose `column` names a row listed in `ids`
+// (a temporary table of ids).
+void DeleteListed(SqliteDatabase& db, const std::string& table, const std::string& column, const std::string& ids) {
+    if (db.HasTable(table) && db.HasColumn(table, column))
+        db.Execute("DELETE FROM " + Quoted(table) + " WHERE " + Quoted(column) + " IN (SELECT id FROM temp." + ids +
+                   ")");
+}
+
+}  // namespace
+
+void EraseHistory(SqliteDatabase& db) {
+    EraseTables(db, [](const std::string& table) { return table == "meta" || IsDownloadsTable(table); });
+}
+
+void EraseAllRows(SqliteDatabase& db) {
+    EraseTables(db, [](const std::string& table) { return table == "meta"; });
+}
+
+void EraseTypedUrls(SqliteDatabase& db) {
+    if (!db.HasTable("urls")) return;
+    db.Execute(
+        "CREATE TEMP TABLE typed_urls (id INTEGER PRIMARY KEY);"
+        "INSERT INTO typed_urls SELECT id FROM urls WHERE typed_count > 0;"
+        "CREATE TEMP TABLE typed_visits (id INTEGER PRIMARY KEY);");
+    if (db.HasTable("visits"))
+        db.Execute("INSERT INTO typed_visits SELECT id FROM visits WHERE url IN (SELECT id FROM typed_urls)");
+
+    // What the browser recorded of each visit to a typed address.
+    DeleteListed(db, "visit_source", "id", "typed_visits");
+    for (const char* table : {"content_annotations", "context_annotations", "clusters_and_visits",
+                              "cluster_visit_duplicates"})
+        DeleteListed(db, table, "visit_id", "typed_visits");
+    DeleteListed(db, "cluster_visit_duplicates", "duplicate_visit_id", "typed_visits");
+    DeleteListed(db, "visits", "id", "typed_visits");
+
+    // What it recorded of the addresses themselves.
+    DeleteListed(db, "keyword_search_terms", "url_id", "typed_urls");
+    DeleteListed(db, "visited_links", "link_url_id", "typed_urls");
+    if (db.HasTable("segments") && db.HasTable("segment_usage"))
+        db.Execute(
+            "DELETE FROM segment_usage WHERE segment_id IN"
+            " (SELECT id FROM segments WHERE url_id IN (SELECT id FROM temp.typed_urls))");
+    DeleteListed(db, "segments", "url_id", "typed_urls");
+    DeleteListed(db, "urls", "id", "typed_urls");
+    db.Execute("DROP TABLE temp.typed_visits; DROP TABLE temp.typed_urls");
+}
+
+void EraseDownloads(SqliteDatabase& db) {
+    EraseTables(db, [](const std::string& table) { return !IsDownloadsTable(table); });
+}
+
+void EraseCookies(SqliteDatabase& db) { DeleteAllFrom(db, "cookies"); }
+
+// "autofill" holds the values typed into forms ("autocomplete" in the newest
+// versions, "autofill_dates" their dates in the oldest).
+void EraseFormHistory(SqliteDatabase& db) {
+    for (const char* table : {"autofill", "autofill_dates", "autocomplete"}) DeleteAllFrom(db, table);
+}
+
+}  // namespace ChromiumDatabase

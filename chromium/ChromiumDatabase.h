@@ -1,0 +1,32 @@
+// The rows a Chromium-family browser keeps of what its user did, erased with
+// SQL from the profile's databases. Each function runs inside the one
+// transaction that SqliteFile::Change opens; a table or column that this
+// version of the browser does not have is skipped.
+#pragma once
+
+#include "database/SqliteDatabase.h"
+
+namespace ChromiumDatabase {
+
+// History: every row of every table except "meta" (the schema version) and
+// the downloads tables; the schema stays.
+void EraseHistory(SqliteDatabase& db);
+
+// Shortcuts, Network Action Predictor: every row of every table but "meta".
+void EraseAllRows(SqliteDatabase& db);
+
+// History: the addresses typed at least once, with their visits, search
+// terms and everything recorded of those visits. Other history stays.
+void EraseTypedUrls(SqliteDatabase& db);
+
+// History: the downloads list (never the downloaded files).
+void EraseDownloads(SqliteDatabase& db);
+
+// Cookies: every cookie.
+void EraseCookies(SqliteDatabase& db);
+
+// Web Data: the values typed into forms; saved addresses, cards, search
+// engines and the rest stay.
+void EraseFormHistory(SqliteDatabase& db);
+
+}  // namespace ChromiumDatabase

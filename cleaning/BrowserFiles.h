@@ -1,0 +1,36 @@
+// Deleting files of a browser profile: its SQLite databases with their
+// companions, the files of a folder that match a pattern, and its cache
+// folders emptied through the target check. Shared by every browser's cleaners.
+#pragma once
+
+#include "cleaning/FolderFileDeleter.h"
+#include "cleaning/StatusLine.h"
+
+#include <string>
+
+namespace BrowserFiles {
+
+inline constexpr char AllFiles[] = "*.*";
+
+// Profile files go as files; a read-only one stays, as it would on Windows.
+FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved);
+
+// An SQLite database with its write-ahead log, shared-memory index and
+// rollback journal: a stale log left beside a fresh database corrupts it, so
+// the companions go first and the database only once they are gone (or were
+// never there).
+void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name);
+
+// Every file directly in the deleter's folder whose name matches `pattern`
+// ("*" any run of characters, "?" any one, case ignored; "*.*" every name);
+// one that cannot be deleted does not stop the others. Subfolders are neither
+// removed nor entered.
+void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pattern);
+
+// Empties a cache folder that must lie inside `within` (resolved): the files
+// directly in it and, with `recurse`, in every folder below it; the folders
+// stay. A link is never entered, and a folder that is not where the walk found
+// it is skipped. A refused folder is said on `status`; a missing one is not.
+void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse);
+
+}  // namespace BrowserFiles

@@ -1,0 +1,78 @@
+#include "database/SqliteFile.h"
+
+#include "system/Path.h"
+#include "system/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace SqliteFile {
+
+namespace {
+
+enum class Kind { Sqlite, Missing, Other, Unreadable };
+
+// Whether the file starts as every SQLite database does. A file that does not
+// is never handed to SQLite: opening it would still treat a -journal or -wal
+// beside it as the database's own, rolling it back or removing it. A file
+// that cannot be read (held open by another program, access denied) may well
+// be one.
+Kind KindOf(const std::string& path) {
+    static constexpr char Header[] = "SQLite format 3";  // and its terminating NUL: 16 bytes
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return Path::IsGone(::GetLastError()) ? Kind::Missing : Kind::Unreadable;
+    char start[sizeof(Header)] = {};
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), start, sizeof(start), &read, nullptr)) return Kind::Unreadable;
+    return read == sizeof(start) && std::memcmp(start, Header, sizeof(Header)) == 0 ? Kind::Sqlite : Kind::Other;
+}
+
+// Copies the write-ahead log into the database and empties it, so no -wal
+// file keeps the erased rows. A database in rollback-journal mode has no log.
+void Checkpoint(SqliteDatabase& db) {
+    if (db.Scalar("PRAGMA wal_checkpoint(TRUNCATE)") != 0)
+        throw SqliteError(SQLITE_BUSY, "the write-ahead log is in use");
+}
+
+}  // namespace
+
+std::string Utf8Path(const std::string& ansi) {
+    if (ansi.empty()) return ansi;
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), wideLength);
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change) {
+    switch (KindOf(path)) {
+    case Kind::Missing: return Outcome::Missing;
+    case Kind::Other: return Outcome::NotDatabase;
+    case Kind::Unreadable: return Outcome::Failed;
+    case Kind::Sqlite: break;
+    }
+    try {
+        SqliteDatabase db(Utf8Path(path));
+        db.Execute("PRAGMA busy_timeout = 1000");
+        // Deleted rows are overwritten with zeros, in the tables, their indexes
+        // and the pages that become free.
+        db.Execute("PRAGMA secure_delete = ON; PRAGMA temp_store = MEMORY; PRAGMA foreign_keys = OFF");
+        {
+            SqliteTransaction transaction(db);
+            if (!change(db)) return Outcome::NotDatabase;
+            transaction.Commit();
+        }
+        Checkpoint(db);
+        return Outcome::Changed;
+    } catch (const SqliteError& e) {
+        // A file that only looks like SQLite: SQLite rejects it before anything changed.
+        return e.Code() == SQLITE_NOTADB ? Outcome::NotDatabase : Outcome::Failed;
+    }
+}
+
+}  // namespace SqliteFile

@@ -1,0 +1,29 @@
+// Changing an SQLite database file of a browser profile safely: the file is
+// checked to be SQLite before SQLite ever sees it, every change runs in one
+// transaction with erased rows overwritten, and the write-ahead log is
+// emptied afterwards so no -wal file keeps what was erased.
+#pragma once
+
+#include "database/SqliteDatabase.h"
+
+#include <functional>
+#include <string>
+
+namespace SqliteFile {
+
+enum class Outcome {
+    Changed,      // done, committed and checkpointed
+    Missing,      // no file there
+    NotDatabase,  // not SQLite, or not the database `change` expects: nothing changed
+    Failed,       // in use, read-only, damaged or failing: left as it was
+};
+
+// Opens the file at `path` (ANSI code page) and runs `change` in one
+// transaction with secure_delete on; `change` returns false, before changing
+// anything, when the database is not the one it expects.
+Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change);
+
+// The file name as SQLite takes it (UTF-8), from the program's ANSI path.
+std::string Utf8Path(const std::string& ansiPath);
+
+}  // namespace SqliteFile

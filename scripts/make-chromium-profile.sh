@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Makes a real Chromium profile once per build tree (BUILD_DIR/chromium-profile),
+# with Debian's chromium driven headless inside a network namespace that has
+# only loopback, then plants a copy of its User Data folder (Local State and
+# the Default profile) in the test prefix's drive C as
+# C:\vorlane-chromium-profile\ (replaced on every run).
+# HOME and the XDG folders point into the build tree: the user's own
+# ~/.config/chromium is never read or written.
+# Usage: scripts/make-chromium-profile.sh BUILD_DIR [WINEPREFIX]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(mkdir -p "$1" && cd "$1" && pwd)
+prefix=${2:-}
+top=$build/chromium-profile
+user_data=$top/user-data
+
+source "$root/scripts/loopback-namespace.sh"
+
+if [ ! -f "$top/made" ]; then
+  command -v chromium >/dev/null || { echo "chromium is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+  rm -rf "$top"
+  mkdir -p "$top"
+  echo "Making a Chromium profile with $(chromium --version 2>/dev/null | awk '{print $1, $2}')"
+  start=$(date +%s)
+  in_loopback_namespace "python3 -B '$root/tests/chromium/profile/make_profile.py' '$user_data' '$top/work'"
+  # What a running browser leaves: its lock and the singleton links (dangling once it is gone).
+  rm -f "$user_data/lockfile" "$user_data"/Singleton*
+  touch "$top/made"
+  echo "Chromium profile made in $(( $(date +%s) - start )) s: $user_data"
+fi
+
+if [ -n "$prefix" ]; then
+  target=$prefix/drive_c/vorlane-chromium-profile
+  rm -rf "$target"
+  mkdir -p "$target"
+  cp "$user_data/Local State" "$target/"
+  cp -r "$user_data/Default" "$target/"
+fi
+
+# Links that no cleaner may follow, in C:\vorlane-chromium-links\ (Wine
+# programs cannot make links; rebuilt on every run):
+#   Local\Chromium\User Data\
+#     Local State             lists Default and "Profile 9"
+#     Default\                a profile whose Network and Cache\Cache_Data are links
+#       Network\      -> outside\Network        (holds a Cookies database)
+#       Cache\Cache_Data\ -> outside\Cache_Data (holds cache files)
+#       GPUCache\data_0                          (a plain cache file: it goes)
+#     Profile 9\      -> outside\profile        (a whole profile elsewhere)
+#   outside\                  must survive every box
+if [ -n "$prefix" ]; then
+  links=$prefix/drive_c/vorlane-chromium-links
+  rm -rf "$links"
+  user=$links/Local/Chromium/User\ Data
+  mkdir -p "$user/Default/Cache" "$user/Default/GPUCache" "$links/outside/Network" "$links/outside/Cache_Data"
+  printf '{"profile":{"info_cache":{"Default":{},"Profile 9":{}}}}' >"$user/Local State"
+  cp "$user_data/Default/Preferences" "$user/Default/"
+  echo gpu >"$user/Default/GPUCache/data_0"
+  cp "$user_data/Default/Network/Cookies" "$links/outside/Network/"
+  echo cached >"$links/outside/Cache_Data/f_000001"
+  cp -r "$user_data/Default" "$links/outside/profile"
+  ln -s ../../../../outside/Network "$user/Default/Network"
+  ln -s ../../../../../outside/Cache_Data "$user/Default/Cache/Cache_Data"
+  ln -s ../../../outside/profile "$user/Profile 9"
+fi

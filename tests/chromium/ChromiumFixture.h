@@ -1,0 +1,75 @@
+// A fixture Local AppData folder that the registry's "Local AppData" shell
+// folder points at, with User Data folders of Chromium-family browsers made
+// from the real profile that scripts/make-chromium-profile.sh plants as
+// C:\vorlane-chromium-profile\.
+#pragma once
+
+#include "chromium/ChromiumHistory.h"
+#include "support/DatabaseRows.h"
+#include "support/FileTree.h"
+#include "support/Fixtures.h"
+#include "support/RecordingStatus.h"
+#include "system/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace ChromiumFiles {
+
+inline constexpr char PlantedUserData[] = "C:\\vorlane-chromium-profile";
+
+using FileTree::Contents;
+using FileTree::CountFiles;
+
+// The six cleaners, in the order a pass with every box of the frame ticked runs them.
+inline void ClearAll(StatusLine& status) {
+    ChromiumHistory::ClearChromiumHistory(status);
+    ChromiumHistory::ClearChromiumTypedUrls(status);
+    ChromiumHistory::ClearChromiumDownloads(status);
+    ChromiumHistory::ClearChromiumCookies(status);
+    ChromiumHistory::ClearChromiumCache(status);
+    ChromiumHistory::ClearChromiumFormHistory(status);
+}
+
+// Rows in every table of the database but those `keptCondition` (on sqlite_master) selects.
+inline std::int64_t RowsOutside(const std::string& database, const std::string& keptCondition) {
+    std::int64_t rows = 0;
+    for (const std::string& table :
+         Rows(database, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' AND NOT (" +
+                            keptCondition + ")"))
+        rows += Count(database, "SELECT count(*) FROM \"" + table + "\"");
+    return rows;
+}
+
+}  // namespace ChromiumFiles
+
+class ChromiumFixture : public ::testing::Test {
+protected:
+    ChromiumFixture() : local_("local"), override_("Local AppData", local_.Path()) {}
+
+    // The User Data folder of a browser below the fixture's Local AppData.
+    std::string UserData(const std::string& below) const { return local_ / (below + "\\User Data"); }
+
+    // A copy of the planted profile as `profile` of `userData`.
+    static std::string CopyProfile(const std::string& userData, const std::string& profile) {
+        const std::string folder = userData + "\\" + profile;
+        Fixtures::CopyTree(std::string(ChromiumFiles::PlantedUserData) + "\\Default", folder);
+        return folder;
+    }
+    static void WriteLocalState(const std::string& userData, const std::string& json) {
+        Fixtures::WriteFile(userData + "\\Local State", json);
+    }
+    static std::string PlantedLocalState() {
+        return Fixtures::ReadFile(std::string(ChromiumFiles::PlantedUserData) + "\\Local State");
+    }
+
+    RecordingStatus status;
+
+private:
+    Fixtures::TempFolder local_;
+    Fixtures::ShellFolderOverride override_;
+};

@@ -1,0 +1,107 @@
+// Which browsers and profiles the cleaners find, what the frame's label says
+// of them, and the folders they refuse.
+#include "ChromiumFixture.h"
+
+#include "chromium/Chromium.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace ChromiumFiles;
+
+namespace {
+
+struct LookupCase {
+    const char* name;
+    const char* localState;                // nullptr: no Local State file
+    std::vector<std::string> folders;      // made in User Data; "+" at the end: with a Preferences file
+    std::vector<std::string> expected;     // the profiles found, in order
+};
+
+const LookupCase LookupCases[] = {
+    {"InfoCacheKeysInFileOrder", R"({"profile":{"info_cache":{"Profile 3":{},"Default":{}}}})",
+     {"Default", "Profile 3", "Profile 4+"}, {"Profile 3", "Default"}},
+    {"ListedButMissingFolderIsNoProfile", R"({"profile":{"info_cache":{"Default":{},"Profile 7":{}}}})",
+     {"Default"}, {"Default"}},
+    {"NamesThatAreNotOneFolderAreSkipped",
+     R"({"profile":{"info_cache":{"..":{},"Default\\..\\..":{},"C:\\Users":{},"a/b":{},"Profile 1":{},"":{}}}})",
+     {"Default", "Profile 1"}, {"Profile 1"}},
+    {"ListedTwiceIsOneProfile", R"({"profile":{"info_cache":{"Default":{},"DEFAULT":{}}}})", {"Default"},
+     {"Default"}},
+    {"BrokenJsonFallsBackToUsualFolders", R"({"profile":{"info_cache":{"Default":)",
+     {"Default+", "Profile 2+", "Profile 5", "Guest Profile+", "Profile x+"}, {"Default", "Profile 2"}},
+    {"NoLocalStateFallsBackToUsualFolders", nullptr, {"Profile 1+", "System Profile+"}, {"Profile 1"}},
+    {"WithoutInfoCacheFallsBack", R"({"profile":{"last_used":"Default"}})", {"Default+"}, {"Default"}},
+    {"InfoCacheOfAnotherTypeFallsBack", R"({"profile":{"info_cache":["Profile 1"]}})", {"Default+", "Profile 1+"},
+     {"Default", "Profile 1"}},
+};
+
+class ChromiumLookupTest : public ChromiumFixture, public ::testing::WithParamInterface<LookupCase> {};
+
+}  // namespace
+
+TEST_P(ChromiumLookupTest, FindsTheProfilesLocalStateListsOrTheUsualFolders) {
+    const LookupCase& c = GetParam();
+    const std::string userData = UserData("Vivaldi");
+    Fixtures::MakeFolders(userData);
+    if (c.localState) WriteLocalState(userData, c.localState);
+    for (std::string folder : c.folders) {
+        const bool withPreferences = folder.back() == '+';
+        if (withPreferences) folder.pop_back();
+        Fixtures::MakeFolders(userData + "\\" + folder);
+        if (withPreferences) Fixtures::WriteFile(userData + "\\" + folder + "\\Preferences", "{}");
+    }
+    std::vector<std::string> expected;
+    for (const std::string& name : c.expected) expected.push_back(userData + "\\" + name);
+
+    const Chromium chromium;
+    ASSERT_EQ(chromium.Browsers().size(), 1u);
+    EXPECT_EQ(chromium.Browsers()[0].name, "Vivaldi");
+    EXPECT_EQ(chromium.Browsers()[0].profiles, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ChromiumLookupTest, ::testing::ValuesIn(LookupCases),
+                         [](const ::testing::TestParamInfo<LookupCase>& info) { return std::string(info.param.name); });
+
+class ChromiumLookupTestLabel : public ChromiumFixture {};
+
+TEST_F(ChromiumLookupTestLabel, NamesEveryBrowserWithProfilesInTheFixedOrder) {
+    EXPECT_EQ(ChromiumHistory::FoundProfiles(), "No Chrome or Edge profile found.");
+    // A User Data folder without a profile is no browser to show.
+    Fixtures::MakeFolders(UserData("Google\\Chrome"));
+    EXPECT_EQ(ChromiumHistory::FoundProfiles(), "No Chrome or Edge profile found.");
+    for (const char* profile : {"Default", "Profile 1", "Profile 2"})
+        Fixtures::WriteFile(UserData("Chromium") + "\\" + profile + "\\Preferences", "{}");
+    Fixtures::WriteFile(UserData("Microsoft\\Edge") + "\\Default\\Preferences", "{}");
+    EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Microsoft Edge: 1 profile\r\nChromium: 3 profiles");
+}
+
+// Links planted by scripts/make-chromium-profile.sh: a profile, its Network
+// folder and its Cache_Data folder lead outside the User Data folder.
+class ChromiumLookupTestLinks : public ::testing::Test {
+protected:
+    ChromiumLookupTestLinks() : override_("Local AppData", std::string(Root) + "\\Local") {}
+    static constexpr char Root[] = "C:\\vorlane-chromium-links";
+    Fixtures::ShellFolderOverride override_;
+    RecordingStatus status;
+};
+
+TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
+    const std::string outside = std::string(Root) + "\\outside";
+    const std::string userData = std::string(Root) + "\\Local\\Chromium\\User Data";
+    ASSERT_TRUE(Fixtures::FileExists(outside + "\\Network\\Cookies")) << "the links are missing (test chromium_profile)";
+    const std::map<std::string, std::string> before = Contents(outside);
+
+    ClearAll(status);
+
+    EXPECT_EQ(Contents(outside), before);
+    EXPECT_FALSE(Fixtures::FileExists(userData + "\\Default\\GPUCache\\data_0"));
+    EXPECT_TRUE(Fixtures::FileExists(userData + "\\Default\\Preferences"));
+    const std::set<std::string> notices(status.notices.begin(), status.notices.end());
+    const std::string suffix = " was left alone: not a browser folder";
+    EXPECT_EQ(notices, (std::set<std::string>{userData + "\\Profile 9" + suffix,
+                                              userData + "\\Default\\Network" + suffix,
+                                              userData + "\\Default\\Cache\\Cache_Data" + suffix}));
+}

@@ -1,0 +1,109 @@
+// The six boxes of the "Chrome and Edge" frame on copies of a profile that
+// Debian's chromium made (scripts/make-chromium-profile.sh): Chrome with two
+// profiles (one also keeping an old top-level Cookies database), Edge with
+// one, and Brave held by a "running" browser.
+#include "ChromiumFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace ChromiumFiles;
+
+namespace {
+
+// Words that the browser wrote into the rows and files each box erases.
+constexpr const char* Secrets[] = {"history-secret", "download-secret", "form-secret"};
+
+const char* const Kept[] = {"Bookmarks", "Login Data", "Preferences"};
+
+// Databases a box changes with SQL, and the tables that must keep their rows.
+struct Erased {
+    const char* database;
+    const char* keptTables;
+};
+constexpr Erased ErasedDatabases[] = {
+    {"History", "name = 'meta'"},
+    {"Shortcuts", "name = 'meta'"},
+    {"Network Action Predictor", "name = 'meta'"},
+    {"Network\\Cookies", "name = 'meta'"},
+    {"Web Data", "name NOT IN ('autofill', 'autocomplete')"},
+};
+
+}  // namespace
+
+class ChromiumProfilesTest : public ChromiumFixture {};
+
+TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOneWhole) {
+    ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedUserData) + "\\Default\\History"))
+        << "the Chromium profile fixture is missing (test chromium_profile)";
+    const std::string chrome = UserData("Google\\Chrome");
+    const std::string edge = UserData("Microsoft\\Edge");
+    const std::string brave = UserData("BraveSoftware\\Brave-Browser");
+    const std::vector<std::string> free = {CopyProfile(chrome, "Default"), CopyProfile(chrome, "Profile 1"),
+                                           CopyProfile(edge, "Default")};
+    WriteLocalState(chrome, R"({"profile":{"info_cache":{"Default":{"name":"Person 1"},"Profile 1":{"name":"Work"}}}})");
+    WriteLocalState(edge, PlantedLocalState());
+    Fixtures::CopyTree(free[1] + "\\Network", free[1] + "\\OldCookies");
+    ASSERT_TRUE(::MoveFileA((free[1] + "\\OldCookies\\Cookies").c_str(), (free[1] + "\\Cookies").c_str()));
+    CopyProfile(brave, "Default");
+    WriteLocalState(brave, PlantedLocalState());
+    Fixtures::WriteFile(brave + "\\lockfile", "");
+    UniqueFile lock(::CreateFileA((brave + "\\lockfile").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock.Valid());
+    // Edge was closed: its lockfile is there, nobody holds it.
+    Fixtures::WriteFile(edge + "\\lockfile", "");
+
+    EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Google Chrome: 2 profiles\r\nMicrosoft Edge: 1 profile\r\nBrave: 1 profile");
+    const std::string profile = free[0];
+    ASSERT_GT(Count(profile + "\\History", "SELECT count(*) FROM urls WHERE typed_count > 0"), 0);
+    ASSERT_GT(Count(profile + "\\History", "SELECT count(*) FROM downloads"), 0);
+    ASSERT_GT(Count(profile + "\\Network\\Cookies", "SELECT count(*) FROM cookies"), 0);
+    ASSERT_GT(Count(profile + "\\Web Data", "SELECT count(*) FROM autofill"), 0);
+    for (const char* cache : {"Cache\\Cache_Data", "Code Cache\\js", "GPUCache"})
+        ASSERT_GT(CountFiles(profile + "\\" + cache), 0) << cache;
+    const std::map<std::string, std::string> keptBefore = [&] {
+        std::map<std::string, std::string> kept;
+        for (const char* name : Kept) kept[name] = Fixtures::ReadFile(profile + "\\" + name);
+        return kept;
+    }();
+    const std::vector<std::string> cardsAndAddresses =
+        Rows(profile + "\\Web Data", "SELECT guid FROM credit_cards UNION ALL SELECT guid FROM addresses");
+    const std::map<std::string, std::string> braveBefore = Contents(brave);
+
+    ClearAll(status);
+
+    for (const std::string& folder : free) {
+        SCOPED_TRACE(folder);
+        for (const Erased& erased : ErasedDatabases) {
+            const std::string database = folder + "\\" + erased.database;
+            EXPECT_EQ(RowsOutside(database, erased.keptTables), 0) << erased.database;
+            EXPECT_EQ(Rows(database, "PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << erased.database;
+            EXPECT_FALSE(Fixtures::FileExists(database + "-wal")) << erased.database;
+            // Erased rows are overwritten, not only unlinked.
+            const std::string bytes = Fixtures::ReadFile(database);
+            for (const char* secret : Secrets) EXPECT_EQ(bytes.find(secret), std::string::npos) << erased.database;
+        }
+        EXPECT_EQ(Count(folder + "\\History", "SELECT count(*) FROM meta"), 3);
+        EXPECT_EQ(Rows(folder + "\\Web Data", "SELECT guid FROM credit_cards UNION ALL SELECT guid FROM addresses"),
+                  cardsAndAddresses);
+        EXPECT_GT(Count(folder + "\\Web Data", "SELECT count(*) FROM keywords"), 0);
+        for (const char* gone : {"Top Sites", "Top Sites-journal", "Visited Links"})
+            EXPECT_FALSE(Fixtures::FileExists(folder + "\\" + gone)) << gone;
+        EXPECT_EQ(CountFiles(folder + "\\Cache\\Cache_Data"), 0);
+        EXPECT_EQ(CountFiles(folder + "\\Code Cache"), 0);
+        EXPECT_EQ(CountFiles(folder + "\\GPUCache"), 0);
+        for (const char* stays : {"Cache\\Cache_Data", "Code Cache\\js", "Code Cache\\wasm", "GPUCache"})
+            EXPECT_TRUE(Fixtures::FolderExists(folder + "\\" + stays)) << stays;
+        for (const char* name : Kept) EXPECT_EQ(Fixtures::ReadFile(folder + "\\" + name), keptBefore.at(name)) << name;
+    }
+    EXPECT_EQ(Count(free[1] + "\\Cookies", "SELECT count(*) FROM cookies"), 0);
+    EXPECT_TRUE(Fixtures::FileExists(edge + "\\lockfile"));
+
+    EXPECT_EQ(Contents(brave), braveBefore);
+    const std::set<std::string> notices(status.notices.begin(), status.notices.end());
+    EXPECT_EQ(notices, std::set<std::string>{"Brave was left alone: it is running"});
+}

@@ -1,0 +1,194 @@
+"""Makes a real Chromium profile for the tests: runs Debian's chromium headless
+against a small web site on 127.0.0.1 and drives it through the DevTools
+protocol, so that every database in the profile is written by the browser.
+
+Usage: make_profile.py USER_DATA_DIR WORK_DIR
+Run inside a network namespace that has only loopback (see
+scripts/make-chromium-profile.sh): the site is private to it.
+
+What the browser writes: pages visited by link and by typed address (their
+URLs and titles hold "history-secret"), cookies set by every page, a finished
+download ("download-secret"), the text fields of a submitted form
+("form-secret"), cache entries. What the headless browser has no way to make
+is added afterwards with SQL into the tables it created (see fill_gaps):
+search terms, omnibox shortcuts, predictor rows, a saved login, an address.
+"""
+import http.server
+import json
+import os
+import shutil
+import sqlite3
+import sys
+import threading
+import time
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cdp import chromium_session  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from test_site import SiteHandler  # noqa: E402
+
+PORT = 8080
+SITE = f"http://127.0.0.1:{PORT}"
+OTHER_SITE = f"http://localhost:{PORT}"
+
+SCRIPT = b"function history_secret_script(n) { let s = 0; for (let i = 0; i < n; i++) s += i * 2; return s; }\n" * 200
+
+FORM = ("<!doctype html><html><head><title>form page</title></head><body>"
+        "<form action='/submitted' method='get'>"
+        "<input type='text' name='comment' id='comment' autocomplete='on'>"
+        "<input type='text' name='nickname' id='nickname' autocomplete='on'>"
+        "<input type='submit' id='send' value='Send'></form></body></html>")
+
+
+class Site(SiteHandler):
+    def do_GET(self):
+        path = self.path.split("?")[0]
+        if path.startswith("/files/"):
+            self._reply(b"download body " * 64, "application/octet-stream",
+                        {"Content-Disposition": f'attachment; filename="{path[7:]}"'})
+        elif path == "/script.js":
+            self._reply(SCRIPT, "application/javascript")
+        elif path == "/form":
+            self._reply(FORM.encode(), "text/html; charset=utf-8")
+        else:
+            name = path.strip("/").replace("/", " ")
+            page = (f"<!doctype html><html><head><title>{name} page</title>"
+                    "<script src='/script.js'></script></head>"
+                    f"<body><h1>{name}</h1><p>A page of the test site.</p>"
+                    "<script>history_secret_script(1000)</script></body></html>")
+            self._reply(page.encode(), "text/html; charset=utf-8",
+                        {"Set-Cookie": f"seen_{zlib.crc32(path.encode()) % 1000}=history-secret-cookie; "
+                                       "Path=/; Max-Age=31536000"})
+
+
+def navigate(cdp, session, url, transition="link"):
+    cdp.send("Page.navigate", {"url": url, "transitionType": transition}, session)
+    cdp.wait_for("Page.loadEventFired")
+
+
+def press(cdp, session, key, code, text=None, keycode=0):
+    for kind in ("keyDown", "keyUp"):
+        params = {"type": kind, "key": key, "code": code, "windowsVirtualKeyCode": keycode}
+        if text and kind == "keyDown":
+            params["text"] = text
+        cdp.send("Input.dispatchKeyEvent", params, session)
+
+
+def submit_form(cdp, session):
+    navigate(cdp, session, f"{SITE}/form")
+    for field, value in (("comment", "form-secret comment words"), ("nickname", "form-secret-nick")):
+        cdp.send("Runtime.evaluate", {"expression": f"document.getElementById('{field}').focus()"}, session)
+        cdp.send("Input.insertText", {"text": value}, session)
+    press(cdp, session, "Enter", "Enter", "\r", 13)
+    cdp.wait_for("Page.loadEventFired")
+
+
+def download(cdp, session, folder):
+    cdp.send("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder, "eventsEnabled": True})
+    cdp.send("Page.navigate", {"url": f"{SITE}/files/download-secret-report.bin"}, session)
+    cdp.wait_for("Browser.downloadProgress", where=lambda p: p.get("state") == "completed")
+
+
+def drive(cdp, downloads):
+    target = cdp.send("Target.createTarget", {"url": "about:blank"})["targetId"]
+    session = cdp.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
+    cdp.send("Page.enable", {}, session)
+    for name in ("history-secret/alpha", "history-secret/beta", "history-secret/alpha"):
+        navigate(cdp, session, f"{SITE}/{name}")
+    navigate(cdp, session, f"{OTHER_SITE}/history-secret/other-origin")
+    for name in ("history-secret/typed-page", "history-secret/typed-again"):
+        navigate(cdp, session, f"{SITE}/{name}", "typed")
+    submit_form(cdp, session)
+    download(cdp, session, downloads)
+    # Let the browser write what it keeps in memory for a while (cookies, visited links).
+    time.sleep(3)
+
+
+BOOKMARKS = {
+    "checksum": "",
+    "roots": {
+        "bookmark_bar": {"children": [
+            {"date_added": "13400000000000000", "guid": "00000000-0000-4000-a000-000000000001", "id": "5",
+             "name": "Bookmarked article", "type": "url", "url": SITE + "/bookmarked/article"}],
+            "date_added": "13400000000000000", "date_modified": "0", "guid": "0bc5d13f-2cba-5d74-951f-3f233fe6c908",
+            "id": "1", "name": "Bookmarks bar", "type": "folder"},
+        "other": {"children": [], "date_added": "13400000000000000", "date_modified": "0",
+                  "guid": "82b081ec-3dd3-529c-8475-ab6c344590dd", "id": "2", "name": "Other bookmarks",
+                  "type": "folder"},
+        "synced": {"children": [], "date_added": "13400000000000000", "date_modified": "0",
+                   "guid": "4cf2e351-0e85-532b-bb37-df045d8f8d0f", "id": "3", "name": "Mobile bookmarks",
+                   "type": "folder"},
+    },
+    "version": 1,
+}
+
+
+def fill_gaps(profile):
+    """Rows the headless browser has no way to make (no omnibox, no password
+    manager prompt, no address form), added with SQL into the tables it made."""
+    now = 13400000000000000  # microseconds since 1601, as the browser counts
+    with sqlite3.connect(os.path.join(profile, "History")) as db:
+        typed = db.execute("SELECT id FROM urls WHERE typed_count > 0 ORDER BY id").fetchone()[0]
+        db.execute("INSERT INTO keyword_search_terms (keyword_id, url_id, term, normalized_term)"
+                   " VALUES (2, ?, 'history-secret terms', 'history-secret terms')", (typed,))
+    with sqlite3.connect(os.path.join(profile, "Shortcuts")) as db:
+        db.execute("INSERT INTO omni_box_shortcuts (id, text, fill_into_edit, url, document_type, contents,"
+                   " contents_class, description, description_class, transition, type, keyword,"
+                   " last_access_time, number_of_hits) VALUES ('A1B2C3D4-0000-4000-8000-000000000001',"
+                   " 'history-se', ?, ?, 0, ?, '0,0', 'history-secret typed page', '0,0', 1, 0, '', ?, 3)",
+                   (SITE + "/history-secret/typed-page",) * 3 + (now,))
+    with sqlite3.connect(os.path.join(profile, "Network Action Predictor")) as db:
+        db.execute("INSERT INTO network_action_predictor (id, user_text, url, number_of_hits, number_of_misses)"
+                   " VALUES ('A1B2C3D4-0000-4000-8000-000000000002', 'history-se', ?, 2, 0)",
+                   (SITE + "/history-secret/alpha",))
+    with sqlite3.connect(os.path.join(profile, "Login Data")) as db:
+        db.execute("INSERT INTO logins (origin_url, action_url, username_element, username_value,"
+                   " password_element, password_value, submit_element, signon_realm, date_created,"
+                   " blacklisted_by_user, scheme, password_type, times_used) VALUES"
+                   " (?, ?, 'user', 'kept-login', 'pass', X'763130aabbccdd', '', ?, ?, 0, 0, 0, 1)",
+                   (SITE + "/login", SITE + "/login", SITE + "/", now))
+    with sqlite3.connect(os.path.join(profile, "Web Data")) as db:
+        db.execute("INSERT INTO addresses (guid, use_count, use_date, date_modified, language_code, label,"
+                   " initial_creator_id, record_type) VALUES ('a0000000-0000-4000-8000-000000000001', 1, 1, 1,"
+                   " 'en', 'kept address', 0, 0)")
+        db.execute("INSERT INTO credit_cards (guid, name_on_card, expiration_month, expiration_year,"
+                   " card_number_encrypted, date_modified, use_count, use_date) VALUES"
+                   " ('c0000000-0000-4000-8000-000000000001', 'Kept Card', 12, 2031, X'763130010203', 1, 1, 1)")
+    with open(os.path.join(profile, "Bookmarks"), "w") as f:
+        json.dump(BOOKMARKS, f, indent=3)
+    # Browsers before the visited links moved into History kept them in a file of their own.
+    with open(os.path.join(profile, "Visited Links"), "wb") as f:
+        f.write(b"VLnk" + bytes(60))
+
+
+def windows_layout(profile):
+    """The browser on Windows keeps cookies in the Network folder."""
+    network = os.path.join(profile, "Network")
+    os.makedirs(network, exist_ok=True)
+    for name in ("Cookies", "Cookies-journal"):
+        if os.path.exists(os.path.join(profile, name)):
+            shutil.move(os.path.join(profile, name), os.path.join(network, name))
+
+
+def main():
+    user_data, work = (os.path.abspath(p) for p in sys.argv[1:3])
+    downloads = os.path.join(work, "downloads")
+    home = os.path.join(work, "home")
+    for folder in (user_data, downloads, home):
+        os.makedirs(folder, exist_ok=True)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", PORT), Site)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    try:
+        with chromium_session(user_data, home, os.path.join(work, "chromium.log")) as cdp:
+            drive(cdp, downloads)
+    finally:
+        server.shutdown()
+    shutil.rmtree(downloads, ignore_errors=True)
+    profile = os.path.join(user_data, "Default")
+    fill_gaps(profile)
+    windows_layout(profile)
+
+
+if __name__ == "__main__":
+    main()
