@@ -28,7 +28,8 @@ void ApplySkin(Form1& form) {
     const COLORREF buttonFace = ::GetSysColor(COLOR_BTNFACE);
     form.SetBackColor(buttonFace);
     for (const ControlLayout& layout : Form1Layout::Controls)
-        if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox)
+        if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox ||
+            layout.kind == ControlKind::Label)
             form.SetControlBackColor(layout.id, buttonFace);
     form.SetSkinFramework1(SkinEngine::ForThisMachine());
     DriveSkinEngine(*form.SkinFramework1(), skin, form);

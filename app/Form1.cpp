@@ -4,8 +4,9 @@
 #include "app/Location.h"
 #include "app/Main.h"
 #include "app/MakerInfo.h"
-#include "app/SkinEngine.h"
 #include "app/Settings.h"
+#include "app/SkinEngine.h"
+#include "chromium/ChromiumHistory.h"
 #include "cleaning/FileRoutines.h"
 #include "cleaning/IEHistory.h"
 #include "cleaning/HistoryLog.h"
@@ -33,9 +34,11 @@
 
 namespace {
 
-// The nine cleaning boxes, in the order of the pass's CleaningBox values.
-constexpr ControlId CleaningBoxes[] = {IdChkIEHist,    IdChkIETemp, IdChkIETyped, IdChkIECookies, IdChkFFHist,
-                                       IdChkFFDownloads, IdChkTypedUrls, IdChkCookies, IdChkFFCache};
+// The fifteen cleaning boxes, in the order of the pass's CleaningBox values.
+constexpr ControlId CleaningBoxes[] = {IdChkIEHist,      IdChkIETemp,    IdChkIETyped,    IdChkIECookies,
+                                       IdChkFFHist,      IdChkFFDownloads, IdChkTypedUrls, IdChkCookies,
+                                       IdChkFFCache,     IdChkCrHist,    IdChkCrTyped,    IdChkCrDownloads,
+                                       IdChkCrCookies,   IdChkCrCache,   IdChkCrForms};
 
 }  // namespace
 
@@ -61,6 +64,8 @@ const char* WindowClassFor(ControlKind kind) {
         return PROGRESS_CLASSA;
     case ControlKind::RichText:
         return RICHEDIT_CLASSA;
+    case ControlKind::Label:
+        return "STATIC";
     }
     return "STATIC";
 }
@@ -81,6 +86,8 @@ DWORD StyleFor(const ControlLayout& layout) {
         return style;
     case ControlKind::RichText:
         return style | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
+    case ControlKind::Label:
+        return style | SS_LEFT | SS_NOPREFIX;
     }
     return style;
 }
@@ -102,7 +109,8 @@ private:
 Form1::Form1(Cleaners cleaners)
     : cleaners_(std::move(cleaners)), backColor_(::GetSysColor(COLOR_BTNFACE)) {
     for (const ControlLayout& layout : Form1Layout::Controls)
-        if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox)
+        if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox ||
+            layout.kind == ControlKind::Label)
             controlBackColors_[layout.id] = White;
     tray_.onMouseUp = [this](std::int16_t& button, std::int32_t& id) { cSysTray1_MouseUp(button, id); };
     // The tray control as placed on the window: not yet in the tray, showing the
@@ -144,6 +152,7 @@ void Form1::Create(bool show) {
     CreateFonts();
     CreateControls();
     RestoreCleaningBoxes();
+    ShowFoundBrowsers();
 
     Form_Load();
 
@@ -297,7 +306,18 @@ void Form1::RestoreStartupBoxes() {
     ::SendMessageA(Control(IdCheck8), BM_SETCHECK, minimized ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// The nine cleaning boxes come back as the user left them, so that automatic
+// The label of the "Chrome and Edge" frame lists the browsers found when the
+// window opened. Looking them up must never keep the window from opening.
+void Form1::ShowFoundBrowsers() {
+    std::string text = ChromiumHistory::NothingFound;
+    try {
+        text = ChromiumHistory::FoundProfiles();
+    } catch (...) {
+    }
+    SetText(IdLabel1, text);
+}
+
+// The cleaning boxes come back as the user left them, so that automatic
 // deletion after a restart cleans what was chosen. A missing or unreadable
 // value leaves its box unticked; no click handler runs.
 void Form1::RestoreCleaningBoxes() {

@@ -144,6 +144,7 @@ private:
     void AddListColumnAndItems(class StepRunner& steps);
     void RestoreStartupBoxes();
     void RestoreCleaningBoxes();
+    void ShowFoundBrowsers();
     void CleaningBox_Click(ControlId id);
     void ApplyTimer();
     void RunTimedPass();

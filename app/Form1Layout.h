@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-enum class ControlKind { Frame, CheckBox, PushButton, ListView, ProgressBar, RichText };
+enum class ControlKind { Frame, CheckBox, PushButton, ListView, ProgressBar, RichText, Label };
 
 enum ControlId : int {
     IdFrame3 = 1001,
@@ -31,6 +31,14 @@ enum ControlId : int {
     IdPushButton11,
     IdPushButton3,
     IdRichTextBox1,
+    IdFrame5,
+    IdChkCrHist,
+    IdChkCrTyped,
+    IdChkCrDownloads,
+    IdChkCrCookies,
+    IdChkCrCache,
+    IdChkCrForms,
+    IdLabel1,
 };
 
 struct ControlLayout {
@@ -46,7 +54,9 @@ struct ControlLayout {
 
 namespace Form1Layout {
 
-inline constexpr int ClientWidthTwips = 8040;
+// A third column as wide as the "Mozilla Firefox" frame, with the same margins,
+// holds the "Chrome and Edge" frame.
+inline constexpr int ClientWidthTwips = 12060;
 inline constexpr int ClientHeightTwips = 7710;
 inline constexpr int TwipsPerInch = 1440;
 inline constexpr int ListColumnWidthTwips = 6400;
@@ -56,17 +66,17 @@ inline constexpr char FontFace[] = "Arial";
 inline constexpr ControlId NoContainer = static_cast<ControlId>(0);
 
 inline constexpr ControlLayout Controls[] = {
-    {IdFrame3, "Frame3", ControlKind::Frame, NoContainer, "Auto Delete is Turned Off.", 120, 90, 7800, 870, 18, true},
-    {IdProgressBar1, "ProgressBar1", ControlKind::ProgressBar, IdFrame3, "", 240, 300, 7320, 405, 19, true},
-    {IdFrame4, "Frame4", ControlKind::Frame, NoContainer, "Startup Options", 120, 1035, 7800, 735, 21, true},
-    {IdCheck4, "Check4", ControlKind::CheckBox, IdFrame4, "Load this software on Windows startup", 240, 300, 3930, 285, 22, true},
-    {IdCheck8, "Check8", ControlKind::CheckBox, IdFrame4, "Minimized to system tray", 4320, 300, 2580, 285, 23, false},
-    {IdFrame1, "Frame1", ControlKind::Frame, NoContainer, "Internet Explorer", 120, 1845, 3780, 2265, 16, true},
+    {IdFrame3, "Frame3", ControlKind::Frame, NoContainer, "Auto Delete is Turned Off.", 120, 90, 7800, 870, 24, true},
+    {IdProgressBar1, "ProgressBar1", ControlKind::ProgressBar, IdFrame3, "", 240, 300, 7320, 405, 25, true},
+    {IdFrame4, "Frame4", ControlKind::Frame, NoContainer, "Startup Options", 120, 1035, 7800, 735, 27, true},
+    {IdCheck4, "Check4", ControlKind::CheckBox, IdFrame4, "Load this software on Windows startup", 240, 300, 3930, 285, 28, true},
+    {IdCheck8, "Check8", ControlKind::CheckBox, IdFrame4, "Minimized to system tray", 4320, 300, 2580, 285, 29, false},
+    {IdFrame1, "Frame1", ControlKind::Frame, NoContainer, "Internet Explorer", 120, 1845, 3780, 2265, 22, true},
     {IdChkIEHist, "chkIEHist", ControlKind::CheckBox, IdFrame1, "Clear History", 315, 360, 1455, 255, 7, true},
     {IdChkIETemp, "chkIETemp", ControlKind::CheckBox, IdFrame1, "Clear Cache/Temp Internet Files", 315, 720, 3300, 255, 8, true},
     {IdChkIETyped, "chkIETyped", ControlKind::CheckBox, IdFrame1, "Clear Typed Urls In IE", 315, 1080, 2595, 255, 9, true},
     {IdChkIECookies, "chkIECookies", ControlKind::CheckBox, IdFrame1, "Clear Cookies", 315, 1440, 2355, 255, 10, true},
-    {IdFrame2, "Frame2", ControlKind::Frame, NoContainer, "Mozilla Firefox", 4035, 1845, 3885, 2265, 17, true},
+    {IdFrame2, "Frame2", ControlKind::Frame, NoContainer, "Mozilla Firefox", 4035, 1845, 3885, 2265, 23, true},
     {IdChkFFHist, "chkFFHist", ControlKind::CheckBox, IdFrame2, "Clear Form History", 315, 360, 2130, 255, 11, true},
     {IdChkFFDownloads, "chkFFDownloads", ControlKind::CheckBox, IdFrame2, "Clear Downloads", 315, 720, 3030, 255, 12, true},
     {IdChkTypedUrls, "chkTypedUrls", ControlKind::CheckBox, IdFrame2, "Clear Typed URL(s) In Firefox", 315, 1080, 3060, 255, 13, true},
@@ -79,7 +89,15 @@ inline constexpr ControlLayout Controls[] = {
     {IdPushButton2, "PushButton2", ControlKind::PushButton, NoContainer, "Copy History To Clipboard", 4080, 6690, 3840, 405, 4, true},
     {IdPushButton11, "PushButton11", ControlKind::PushButton, NoContainer, "Help", 120, 7200, 3840, 405, 5, true},
     {IdPushButton3, "PushButton3", ControlKind::PushButton, NoContainer, "Clear History Log", 4080, 7200, 3840, 405, 6, true},
-    {IdRichTextBox1, "RichTextBox1", ControlKind::RichText, NoContainer, "", 9600, 120, 4815, 3015, 20, true},
+    {IdRichTextBox1, "RichTextBox1", ControlKind::RichText, NoContainer, "", 13620, 120, 4815, 3015, 26, true},
+    {IdFrame5, "Frame5", ControlKind::Frame, NoContainer, "Chrome and Edge", 8055, 90, 3885, 7515, 30, true},
+    {IdChkCrHist, "chkCrHist", ControlKind::CheckBox, IdFrame5, "Clear History", 315, 360, 3300, 255, 16, true},
+    {IdChkCrTyped, "chkCrTyped", ControlKind::CheckBox, IdFrame5, "Clear Typed URLs", 315, 720, 3300, 255, 17, true},
+    {IdChkCrDownloads, "chkCrDownloads", ControlKind::CheckBox, IdFrame5, "Clear Downloads", 315, 1080, 3300, 255, 18, true},
+    {IdChkCrCookies, "chkCrCookies", ControlKind::CheckBox, IdFrame5, "Clear Cookies", 315, 1440, 3300, 255, 19, true},
+    {IdChkCrCache, "chkCrCache", ControlKind::CheckBox, IdFrame5, "Clear Cache", 315, 1800, 3300, 255, 20, true},
+    {IdChkCrForms, "chkCrForms", ControlKind::CheckBox, IdFrame5, "Clear Form History", 315, 2160, 3300, 255, 21, true},
+    {IdLabel1, "Label1", ControlKind::Label, IdFrame5, "", 315, 2640, 3300, 4600, 31, true},
 };
 
 const ControlLayout& Find(ControlId id);

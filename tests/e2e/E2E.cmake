@@ -52,7 +52,7 @@ endif()
 
 set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
     clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program
-    cache_on_a_drive_root cleaning_boxes_survive_restart)
+    cache_on_a_drive_root cleaning_boxes_survive_restart chrome_and_edge_pass)
 if(VORLANE_MAKENSIS)
   list(APPEND e2e_scenarios installer)
 endif()
@@ -70,3 +70,7 @@ foreach(area app system cleaning firefox schedule)
     set_property(TEST ${area} APPEND PROPERTY RESOURCE_LOCK e2e_display)
   endif()
 endforeach()
+# The Chrome and Edge scenario copies the profile that Debian's chromium made.
+if(TEST e2e_chrome_and_edge_pass AND TEST chromium_profile)
+  set_property(TEST e2e_chrome_and_edge_pass APPEND PROPERTY FIXTURES_REQUIRED chromium_profile)
+endif()
