@@ -1,4 +1,4 @@
-// The nine cleaning boxes are remembered in the settings, so that a program
+// The cleaning boxes are remembered in the settings, so that a program
 // that starts with Windows and deletes automatically cleans what was chosen.
 #include "support/FormFixture.h"
 
@@ -11,8 +11,9 @@
 
 namespace {
 
-const ControlId Boxes[] = {IdChkIEHist, IdChkIETemp,   IdChkIETyped, IdChkIECookies, IdChkFFHist,
-                           IdChkFFDownloads, IdChkTypedUrls, IdChkCookies, IdChkFFCache};
+const ControlId Boxes[] = {IdChkIEHist,    IdChkIETemp,      IdChkIETyped,   IdChkIECookies, IdChkFFHist,
+                           IdChkFFDownloads, IdChkTypedUrls, IdChkCookies,   IdChkFFCache,   IdChkCrHist,
+                           IdChkCrTyped,   IdChkCrDownloads, IdChkCrCookies, IdChkCrCache,   IdChkCrForms};
 
 std::string Saved(const char* name) {
     return Fixtures::GetString(HKEY_CURRENT_USER, Settings::KeyPath, name);
@@ -28,9 +29,11 @@ TEST_F(RememberedBoxesTest, EachBoxIsSavedWhenClickedAndComesBackAtTheNextStart)
     Click(IdChkCookies);
     Click(IdChkFFHist);
     Click(IdChkFFHist);
+    Click(IdChkCrCookies);
     EXPECT_EQ(Saved("chkIETemp"), "On");
     EXPECT_EQ(Saved("chkCookies"), "On");
     EXPECT_EQ(Saved("chkFFHist"), "Off");
+    EXPECT_EQ(Saved("chkCrCookies"), "On");
     EXPECT_TRUE(platform->Reports().empty());
 
     // Values that are not exactly "On" (or not strings at all) leave their box unticked.
@@ -38,7 +41,7 @@ TEST_F(RememberedBoxesTest, EachBoxIsSavedWhenClickedAndComesBackAtTheNextStart)
     Fixtures::SetString(HKEY_CURRENT_USER, Settings::KeyPath, "chkIETyped", "On", REG_BINARY);
     Form1& restarted = CreateForm();
     for (const ControlId box : Boxes) {
-        const bool expected = box == IdChkIETemp || box == IdChkCookies;
+        const bool expected = box == IdChkIETemp || box == IdChkCookies || box == IdChkCrCookies;
         EXPECT_EQ(restarted.IsChecked(box), expected) << Form1Layout::Find(box).name;
     }
     EXPECT_EQ(Saved("chkIEHist"), "ON") << "restoring runs no click handler";
