@@ -148,6 +148,7 @@ private:
 template <class Body>
 void WithResponseProbe(HWND window, std::vector<double>& delays, Body&& body) {
     std::atomic<bool> stop{false};
+    std::atomic<bool> done{false};
     std::thread probe([&] {
         while (!stop) {
             const double start = MessagePump::MonotonicSeconds();
@@ -156,9 +157,16 @@ void WithResponseProbe(HWND window, std::vector<double>& delays, Body&& body) {
             delays.push_back(MessagePump::MonotonicSeconds() - start);
             ::Sleep(20);
         }
+        done = true;
     });
     body();
+    // The window's thread keeps answering until the probe has sent its last
+    // message: joining at once would leave a message in flight unanswered.
     stop = true;
+    while (!done) {
+        MessagePump::LetPendingMessagesRun();
+        ::Sleep(1);
+    }
     probe.join();
 }
 
