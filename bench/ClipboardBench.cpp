@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
 
     Form1 form(Cleaners{});
     form.Create(true);
+    RestPointerOffWindow(form.Handle());
     MessagePump::LetPendingMessagesRun();
     HWND button = form.Control(IdPushButton2);
 

@@ -130,6 +130,7 @@ class RealPass {
 public:
     RealPass() : form_(RealCleaners()) {
         form_.Create(true);
+        RestPointerOffWindow(form_.Handle());
         form_.SetChecked(IdChkIETemp, true);
         MessagePump::LetPendingMessagesRun();
     }
