@@ -171,6 +171,7 @@ void Form1::CreateFonts() {
     font.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynA(font.lfFaceName, Form1Layout::FontFace, LF_FACESIZE);
     boldFont_.Reset(::CreateFontIndirectA(&font));
+    statusFont_ = FontMetrics();  // a new font may reuse the old one's handle
 
     // The system's message font is made for the screen's scale.
     NONCLIENTMETRICSA metrics{};

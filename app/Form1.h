@@ -6,6 +6,7 @@
 #include "cleaning/DeletionPass.h"
 #include "schedule/AutoDelete.h"
 #include "system/BrushCache.h"
+#include "system/FontMetrics.h"
 #include "system/UniqueHandle.h"
 #include "system/Window.h"
 #include "system/cSysTray.h"
@@ -166,6 +167,7 @@ private:
     std::map<int, COLORREF> controlBackColors_;
     COLORREF backColor_;
     BrushCache brushes_;
+    FontMetrics statusFont_;  // the status frame's font, for the countdown's repaint strip
     UniqueFont boldFont_;
     UniqueFont plainFont_;
     HICON programIcon_ = nullptr;

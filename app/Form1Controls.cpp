@@ -3,7 +3,6 @@
 #include "app/Form1.h"
 
 #include "system/Failure.h"
-#include "system/ScreenDpi.h"
 
 #include <commctrl.h>
 
@@ -13,21 +12,13 @@ namespace {
 
 // The top strip of a frame from where its caption's first `unchanged` characters
 // end to the right edge: where a caption that keeps those characters changes.
-RECT CaptionStripAfter(HWND frame, const std::string& unchanged) {
+RECT CaptionStripAfter(HWND frame, const FontMetrics& font, const std::string& unchanged) {
     RECT strip;
     ::GetClientRect(frame, &strip);
-    const ScopedDC dc(frame);
-    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(frame, WM_GETFONT, 0, 0));
-    HGDIOBJ previous = font != nullptr ? ::SelectObject(dc.Get(), font) : nullptr;
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc.Get(), unchanged.data(), static_cast<int>(unchanged.size()), &extent);
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc.Get(), &metrics);
-    if (previous != nullptr) ::SelectObject(dc.Get(), previous);
     // The caption begins a few pixels in from the frame's edge, so the strip
     // starts at or before the first changed character.
-    strip.left = std::max<LONG>(0, extent.cx - 1);
-    strip.bottom = std::min<LONG>(strip.bottom, metrics.tmHeight + 2);
+    strip.left = std::max<LONG>(0, font.TextWidth(unchanged) - 1);
+    strip.bottom = std::min<LONG>(strip.bottom, font.Height() + 2);
     return strip;
 }
 
@@ -72,7 +63,9 @@ void Form1::SetStatus(const std::string& text) {
     while (same < shown.size() && same < text.size() && shown[same] == text[same]) ++same;
     HWND frame = Control(IdFrame3);
     ::DefWindowProcA(frame, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    const RECT changed = CaptionStripAfter(frame, shown.substr(0, same));
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(frame, WM_GETFONT, 0, 0));
+    if (!statusFont_.Measures(font)) statusFont_ = FontMetrics(font);
+    const RECT changed = CaptionStripAfter(frame, statusFont_, shown.substr(0, same));
     ::InvalidateRect(frame, &changed, TRUE);
 }
 
