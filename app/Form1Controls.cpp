@@ -110,22 +110,35 @@ void Form1::SetControlBackColor(ControlId id, COLORREF color) {
 
 // ---------------------------------------------------------------- progress bar
 
-// The bar repaints only where its filled part changed: on a long interval most
-// ticks move the position without changing a pixel, and those repaint nothing.
+// The bar repaints only where its filled part changed. The control itself would
+// repaint its whole width at every new position; the countdown moves it by a
+// pixel or two a second at most (none on a long interval), so a forward move
+// repaints only the columns where the fill's end was and now is. The margin
+// covers the fill's drawn end (a rounded cap or the last chunk), never wider
+// than the bar is high.
 void Form1::ShowProgress(std::int32_t maximum, std::int32_t value) {
     HWND bar = Control(IdProgressBar1);
     if (ProgressMaximum() != maximum) ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
     const int shown = ProgressValue();
     if (value > maximum || value == shown) return;
+    // Turning drawing off validates the bar: only when nothing else waits to be
+    // painted there, and only forward (a restart repaints the whole bar).
+    if (maximum <= 0 || value < shown || ::GetUpdateRect(bar, nullptr, FALSE)) {
+        ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+        return;
+    }
     RECT client;
     ::GetClientRect(bar, &client);
-    const bool samePixels =
-        maximum > 0 && ::MulDiv(shown, client.right, maximum) == ::MulDiv(value, client.right, maximum);
-    // Turning drawing off validates the bar: only when nothing else waits to be painted.
-    const bool quiet = samePixels && !::GetUpdateRect(bar, nullptr, FALSE);
-    if (quiet) ::SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
+    const int from = ::MulDiv(shown, client.right, maximum);
+    const int to = ::MulDiv(value, client.right, maximum);
+    ::SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
     ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
-    if (quiet) ::SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
+    ::SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
+    if (from == to) return;
+    const int margin = client.bottom;
+    const RECT changed{std::max<LONG>(0, from - margin), 0, std::min<LONG>(client.right, to + margin),
+                       client.bottom};
+    ::InvalidateRect(bar, &changed, FALSE);
 }
 
 int Form1::ProgressMaximum() const {

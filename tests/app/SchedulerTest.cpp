@@ -25,6 +25,28 @@ struct PassSeen {
 
 std::string Countdown(const char* time) { return std::string(AutoDelete::CountdownPrefix) + time; }
 
+// The pixels the window shows now over one of its controls (with whatever
+// lies on it), read from the window's surface.
+std::vector<COLORREF> ShownOver(HWND window, HWND control) {
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC dc = ::GetDC(window);
+    HDC memory = ::CreateCompatibleDC(dc);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, dc, r.left, r.top, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(memory, x, y));
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(window, dc);
+    return pixels;
+}
+
 std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 }  // namespace
@@ -118,6 +140,22 @@ TEST_F(SchedulerTest, TenMinutesCountDownFrom0959AndPassAtTick600ThenStartOver) 
     Tick(599);
     EXPECT_EQ(passes.size(), 2u);
     EXPECT_TRUE(platform->Reports().empty());
+}
+
+// The countdown repaints only the status line's changed characters and the
+// bar's changed columns: what it leaves on screen must be what a repaint of
+// the whole status frame shows, at every tick.
+TEST_F(SchedulerTest, EachTickLeavesTheStatusFrameAsAWholeRepaintWould) {
+    Form1& f = CreateCountingForm();
+    ClickListAt(1);  // every 5 minutes: the bar moves at every tick
+    TurnOnOrOff();
+    HWND frame = f.Control(IdFrame3);
+    for (int tick = 1; tick <= 12; ++tick) {
+        Tick(tick == 7 ? 10 : 1);  // one step crosses a change of the minutes' digit
+        const std::vector<COLORREF> afterTick = ShownOver(f.Handle(), frame);
+        ::RedrawWindow(f.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ASSERT_EQ(afterTick, ShownOver(f.Handle(), frame)) << "after " << f.ElapsedSeconds() << " s: " << f.Status();
+    }
 }
 
 TEST_F(SchedulerTest, EachListPositionCountsAgainstItsOwnInterval) {
