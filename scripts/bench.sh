@@ -72,4 +72,4 @@ one_folder_case 30000 60
 one_folder_case 100000 500
 
 echo "== Auto-delete countdown: processor time with auto delete on against idle"
-wine "$build/CountdownCostBench.exe" 30
+wine "$build/CountdownCostBench.exe" 60
