@@ -151,11 +151,12 @@ TEST_F(SchedulerTest, EachTickLeavesTheStatusFrameAsAWholeRepaintWould) {
     TurnOnOrOff();
     HWND frame = f.Control(IdFrame3);
     for (int tick = 1; tick <= 12; ++tick) {
-        Tick(tick == 7 ? 10 : 1);  // one step crosses a change of the minutes' digit
+        Tick(tick == 7 ? 55 : 1);  // this step crosses from 00:04:54 to 00:03:59
         const std::vector<COLORREF> afterTick = ShownOver(f.Handle(), frame);
         ::RedrawWindow(f.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ASSERT_EQ(afterTick, ShownOver(f.Handle(), frame)) << "after " << f.ElapsedSeconds() << " s: " << f.Status();
     }
+    EXPECT_EQ(f.Status(), Countdown("00:03:54"));
 }
 
 TEST_F(SchedulerTest, EachListPositionCountsAgainstItsOwnInterval) {
