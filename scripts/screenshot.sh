@@ -43,9 +43,18 @@ geometry() {
     END{printf "%d %d %d %d\n", x, y, w, h}'
 }
 
+# The pointer rests on the screen's far corner, off the window: Xvfb starts it at
+# the centre, where it would hover over a check box in the picture.
+rest_pointer() {
+  local width height
+  read -r width height < <(xdotool getdisplaygeometry)
+  xdotool mousemove $((width - 1)) $((height - 1))
+}
+
 shoot_window() {
   local window x y w h
   window=$(main_window)
+  rest_pointer
   sleep 1
   read -r x y w h < <(geometry "$window")
   import -window root -crop "${w}x${h}+${x}+${y}" "$1"
