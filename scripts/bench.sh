@@ -23,8 +23,11 @@ echo "== Chrome and Edge History: 100,000 visits, the cleaner against a plain DE
 history_bench="$WINEPREFIX/drive_c/vorlane-bench-chromium"
 bash "$root/scripts/make-history-bench.sh" "$build" "$history_bench"
 sync
-cleaner=$(wine "$build/ChromiumHistoryBench.exe" 'C:\vorlane-bench-chromium' | tee /dev/stderr |
-          awk '/^cleaner-seconds/ {print $2}')
+# Printed from a variable: `tee /dev/stderr` would reopen a log file that the
+# output is redirected to and cut away everything printed before.
+history_output=$(wine "$build/ChromiumHistoryBench.exe" 'C:\vorlane-bench-chromium')
+echo "$history_output"
+cleaner=$(awk '/^cleaner-seconds/ {print $2}' <<<"$history_output")
 # The same DELETE statements with the Linux sqlite3 tool, as it is set up
 # (Debian builds it with secure_delete on by default), in one transaction.
 plain_db="$history_bench/linux-plain/History"
