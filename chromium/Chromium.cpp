@@ -119,7 +119,7 @@ void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine&
             return true;
         });
     if (outcome == SqliteFile::Outcome::NotDatabase || outcome == SqliteFile::Outcome::Failed)
-        status.LeaveAlone(path + ChromiumNames::NotChanged);
+        status.LeaveAlone(path + BrowserFiles::NotChanged);
 }
 
 }  // namespace

@@ -48,7 +48,6 @@ inline constexpr char WebData[] = "Web Data";
 inline constexpr const char* CacheFolders[] = {"Cache\\Cache_Data", "Code Cache", "GPUCache"};
 
 inline constexpr char Running[] = " was left alone: it is running";
-inline constexpr char NotChanged[] = " was left alone: it could not be changed";
 }  // namespace ChromiumNames
 
 // An installed browser: its User Data folder exists.

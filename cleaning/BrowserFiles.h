@@ -11,6 +11,8 @@
 namespace BrowserFiles {
 
 inline constexpr char AllFiles[] = "*.*";
+// Said after a profile file that could not be opened or changed as a database.
+inline constexpr char NotChanged[] = " was left alone: it could not be changed";
 
 // Profile files go as files; a read-only one stays, as it would on Windows.
 FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved);

@@ -140,7 +140,7 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
         case PlacesOutcome::Erased: break;
         case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name); break;
         case PlacesOutcome::Failed:
-            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + FirefoxNames::NotChanged);
+            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
             break;
         }
     });
@@ -160,7 +160,7 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
         BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1);
         if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite + 1)) return;
         if (PlacesDatabase::EraseDownloads(folder.Folder() + FirefoxNames::PlacesSqlite) == PlacesOutcome::Failed)
-            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + FirefoxNames::NotChanged);
+            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
     });
 }
 

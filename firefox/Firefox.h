@@ -37,7 +37,6 @@ inline constexpr char CacheFiles[] = "*.cache";
 inline constexpr const char* ProfileMarkers[] = {"prefs.js", "times.json", "compatibility.ini"};
 inline constexpr char NotAProfile[] = " was left alone: not a Firefox profile";
 inline constexpr char InUse[] = " was left alone: Firefox is using it";
-inline constexpr char NotChanged[] = " was left alone: it could not be changed";
 }  // namespace FirefoxNames
 
 // One profile entry of profiles.ini.
