@@ -125,8 +125,9 @@ void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine&
 }  // namespace
 
 Chromium::Chromium() {
-    const std::string localAppData =
-        Registry1::ReadRegString(HKEY_CURRENT_USER, ChromiumNames::ShellFoldersKey, ChromiumNames::LocalAppDataValue, "");
+    // A value written with a trailing backslash names the same folder.
+    const std::string localAppData = Path::WithoutBackslash(
+        Registry1::ReadRegString(HKEY_CURRENT_USER, ChromiumNames::ShellFoldersKey, ChromiumNames::LocalAppDataValue, ""));
     // A relative or root folder would make the look-up land wherever the program runs.
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {

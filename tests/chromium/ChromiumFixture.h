@@ -51,6 +51,7 @@ class ChromiumFixture : public ::testing::Test {
 protected:
     ChromiumFixture() : local_("local"), override_("Local AppData", local_.Path()) {}
 
+    std::string LocalAppData() const { return local_.Path(); }
     // The User Data folder of a browser below the fixture's Local AppData.
     std::string UserData(const std::string& below) const { return local_ / (below + "\\User Data"); }
 

@@ -78,6 +78,18 @@ TEST_F(ChromiumLookupTestLabel, NamesEveryBrowserWithProfilesInTheFixedOrder) {
     EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Microsoft Edge: 1 profile\r\nChromium: 3 profiles");
 }
 
+// A Local AppData value that ends in a backslash names the same folder: its
+// profiles are cleaned, not refused for a doubled backslash.
+class ChromiumLookupTestShellFolder : public ChromiumFixture {};
+
+TEST_F(ChromiumLookupTestShellFolder, ALocalAppDataEndingInABackslashIsTheSameFolder) {
+    const std::string profile = CopyProfile(UserData("Microsoft\\Edge"), "Default");
+    const Fixtures::ShellFolderOverride trailing("Local AppData", LocalAppData() + "\\");
+    ChromiumHistory::ClearChromiumCookies(status);
+    EXPECT_EQ(Count(profile + "\\Network\\Cookies", "SELECT count(*) FROM cookies"), 0);
+    EXPECT_TRUE(status.notices.empty()) << status.notices.front();
+}
+
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network
 // folder and its Cache_Data folder lead outside the User Data folder.
 class ChromiumLookupTestLinks : public ::testing::Test {
