@@ -9,9 +9,10 @@
 // Usage: ChromiumHistoryBench.exe BENCH_FOLDER
 //   BENCH_FOLDER\Local\Google\Chrome\User Data\Default\History  the cleaner's copy
 //   BENCH_FOLDER\wine-plain\History                              the plain copy
+#include "ShellFolderValue.h"
 #include "chromium/ChromiumHistory.h"
 #include "database/SqliteDatabase.h"
-#include "system/UniqueHandle.h"
+#include "system/Registry1.h"
 
 #include <windows.h>
 
@@ -24,8 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 class NoStatus : public StatusLine {
 public:
@@ -33,24 +32,6 @@ public:
     void SetStatus(const std::string&) override {}
     void LeaveAlone(const std::string& notice) override { std::fprintf(stderr, "left alone: %s\n", notice.c_str()); }
 };
-
-void SetLocalAppData(const std::string& folder) {
-    for (const char* key : {ShellFolders, UserShellFolders}) {
-        UniqueRegKey handle;
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.Put(), nullptr);
-        ::RegSetValueExA(handle.Get(), "Local AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                         static_cast<DWORD>(folder.size() + 1));
-    }
-}
-
-std::string LocalAppData() {
-    char buffer[MAX_PATH] = {};
-    DWORD size = sizeof(buffer);
-    if (::RegGetValueA(HKEY_CURRENT_USER, ShellFolders, "Local AppData", RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-        ERROR_SUCCESS)
-        return "";
-    return buffer;
-}
 
 std::int64_t Visits(const std::string& history) {
     SqliteDatabase db(history);
@@ -90,11 +71,11 @@ int main(int argc, char** argv) {
     const std::string plain = folder + "\\wine-plain\\History";
     const std::int64_t visits = Visits(cleaned);
 
-    const std::string saved = LocalAppData();
-    SetLocalAppData(folder + "\\Local");
+    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", "");
+    SetShellFolder("Local AppData", folder + "\\Local");
     NoStatus status;
     const double cleaner = Seconds([&] { ChromiumHistory::ClearChromiumHistory(status); });
-    SetLocalAppData(saved);
+    SetShellFolder("Local AppData", saved);
     const double wine = Seconds([&] { PlainDelete(plain); });
 
     std::printf("visits before: %lld, after the cleaner: %lld, after the plain DELETE: %lld\n",

@@ -26,6 +26,7 @@
 //        FolderDeleteBench.exe measure
 //        FolderDeleteBench.exe measure-one
 #include "QuietPlatform.h"
+#include "ShellFolderValue.h"
 #include "app/Form1.h"
 #include "app/RealCleaners.h"
 #include "cleaning/AddFolder.h"
@@ -57,8 +58,6 @@ const std::string CleanerRoot = Base + "\\cleaner";
 const std::string OneRoot = Base + "\\one";
 const std::string SpreadRoot = Base + "\\spread";
 
-constexpr char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 
 void CreateFolder(const std::string& path) {
@@ -115,15 +114,6 @@ void PlainDelete(const std::string& folder) {
     ::RemoveDirectoryA(folder.c_str());
 }
 
-void SetCacheFolder(const std::string& folder) {
-    for (const char* key : {ShellFolders, UserShellFolders}) {
-        UniqueRegKey handle;
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.Put(), nullptr);
-        ::RegSetValueExA(handle.Get(), "Cache", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                         static_cast<DWORD>(folder.size() + 1));
-    }
-}
-
 // (b) What the user starts: the main window's pass with only "Clear
 // Cache/Temp Internet Files" ticked, the Cache shell folder set to `folder`.
 class RealPass {
@@ -135,7 +125,7 @@ public:
         MessagePump::LetPendingMessagesRun();
     }
     void Run(const std::string& folder) {
-        SetCacheFolder(folder);
+        SetShellFolder("Cache", folder);
         form_.DeleteAll();
     }
     HWND Window() const { return form_.Handle(); }
