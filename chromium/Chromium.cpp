@@ -3,6 +3,7 @@
 #include "chromium/ChromiumDatabase.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
+#include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "database/SqliteFile.h"
@@ -21,11 +22,6 @@ namespace {
 
 // Local State is a few hundred kilobytes; anything far larger is not one.
 constexpr DWORD LargestLocalState = 16 * 1024 * 1024;
-
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = Path::Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The whole file, or "" when it is missing, unreadable or too large.
 std::string ReadLocalState(const std::string& path) {
@@ -73,7 +69,7 @@ std::vector<std::string> ProfileFolders(const std::string& userData) {
         const std::string folder = userData + "\\" + name;
         const bool listed = std::any_of(folders.begin(), folders.end(),
                                         [&](const std::string& other) { return TargetCheck::SamePath(other, folder); });
-        if (!listed && IsFolder(folder)) folders.push_back(folder);
+        if (!listed && FileRoutines::IsFolder(folder)) folders.push_back(folder);
     }
     return folders;
 }
@@ -132,7 +128,7 @@ Chromium::Chromium() {
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {
         const std::string userData = localAppData + "\\" + place.userData;
-        if (!IsFolder(userData)) continue;
+        if (!FileRoutines::IsFolder(userData)) continue;
         browsers_.push_back(ChromiumBrowser{place.name, userData, ProfileFolders(userData)});
     }
 }
