@@ -46,6 +46,7 @@ fi
 #       Cache\Cache_Data\ -> outside\Cache_Data (holds cache files)
 #       GPUCache\data_0                          (a plain cache file: it goes)
 #     Profile 9\      -> outside\profile        (a whole profile elsewhere)
+#   Local\Microsoft\Edge\User Data\ -> outside\userdata (a whole User Data elsewhere)
 #   outside\                  must survive every box
 if [ -n "$prefix" ]; then
   links=$prefix/drive_c/vorlane-chromium-links
@@ -58,7 +59,10 @@ if [ -n "$prefix" ]; then
   cp "$user_data/Default/Network/Cookies" "$links/outside/Network/"
   echo cached >"$links/outside/Cache_Data/f_000001"
   cp -r "$user_data/Default" "$links/outside/profile"
+  mkdir -p "$links/outside/userdata" "$links/Local/Microsoft/Edge"
+  cp -r "$user_data/Default" "$links/outside/userdata/"
   ln -s ../../../../outside/Network "$user/Default/Network"
   ln -s ../../../../../outside/Cache_Data "$user/Default/Cache/Cache_Data"
   ln -s ../../../outside/profile "$user/Profile 9"
+  ln -s ../../../outside/userdata "$links/Local/Microsoft/Edge/User Data"
 fi

@@ -12,6 +12,7 @@ add_test(NAME plant_cleaner_fixtures
 set_tests_properties(plant_cleaner_fixtures PROPERTIES FIXTURES_SETUP cleaner)
 set(VORLANE_TEST_FIXTURES_cleaning links cleaner)
 set(VORLANE_TEST_FIXTURES_app cleaner)
+set(VORLANE_TEST_FIXTURES_chromium cleaner)
 include(${CMAKE_CURRENT_LIST_DIR}/firefox/Profile.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/chromium/Profile.cmake)
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <string>
 #include <vector>
 
@@ -90,6 +92,35 @@ TEST_F(ChromiumLookupTestShellFolder, ALocalAppDataEndingInABackslashIsTheSameFo
     EXPECT_TRUE(status.notices.empty()) << status.notices.front();
 }
 
+// Local AppData values that name no proper folder: a drive root (as written,
+// doubled and drive-relative), a path through "..", and a known folder. The
+// Chrome profile that lies where such a value leads, and the known folder's
+// own files, stay byte for byte.
+TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataCleansNothingWhereItLeads) {
+    ASSERT_TRUE(Fixtures::FolderExists("V:\\")) << "drive V: is missing (test plant_cleaner_fixtures)";
+    const std::string driveRoot = "C:\\vorlane-drive";  // drive V:
+    char documents[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
+    CopyProfile(driveRoot + "\\Google\\Chrome\\User Data", "Default");
+    CopyProfile(UserData("Google\\Chrome"), "Default");
+    Fixtures::MakeFolders(LocalAppData() + "\\sub");
+    const std::string canary = std::string(documents) + "\\vorlane-canary";
+    Fixtures::CopyTree(std::string(PlantedUserData) + "\\Default", canary);  // a profile's files, not in User Data
+    const std::map<std::string, std::string> drive = Contents(driveRoot), local = Contents(LocalAppData()),
+                                             known = Contents(documents);
+    for (const std::string& value : {std::string("V:\\"), std::string("V:\\\\"), std::string("V:"),
+                                     LocalAppData() + "\\sub\\..", std::string(documents)}) {
+        const Fixtures::ShellFolderOverride hostile("Local AppData", value);
+        ClearAll(status);
+        EXPECT_EQ(Contents(driveRoot), drive) << value;
+        EXPECT_EQ(Contents(LocalAppData()), local) << value;
+        EXPECT_EQ(Contents(documents), known) << value;
+    }
+    EXPECT_TRUE(status.notices.empty());
+    Fixtures::DeleteTree(canary);
+    Fixtures::DeleteTree(driveRoot + "\\Google");
+}
+
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network
 // folder and its Cache_Data folder lead outside the User Data folder.
 class ChromiumLookupTestLinks : public ::testing::Test {
@@ -113,7 +144,8 @@ TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
     EXPECT_TRUE(Fixtures::FileExists(userData + "\\Default\\Preferences"));
     const std::set<std::string> notices(status.notices.begin(), status.notices.end());
     const std::string suffix = " was left alone: not a browser folder";
-    EXPECT_EQ(notices, (std::set<std::string>{userData + "\\Profile 9" + suffix,
+    EXPECT_EQ(notices, (std::set<std::string>{std::string(Root) + "\\Local\\Microsoft\\Edge\\User Data" + suffix,
+                                              userData + "\\Profile 9" + suffix,
                                               userData + "\\Default\\Network" + suffix,
                                               userData + "\\Default\\Cache\\Cache_Data" + suffix}));
 }
