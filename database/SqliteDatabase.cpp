@@ -36,6 +36,8 @@ bool SqliteStatement::Step() {
     return code == SQLITE_ROW;
 }
 
+void SqliteStatement::Reset() { ThrowOnSqliteError(db_, sqlite3_reset(stmt_.get())); }
+
 std::int64_t SqliteStatement::Int64(int column) const { return sqlite3_column_int64(stmt_.get(), column); }
 
 std::string SqliteStatement::Text(int column) const {
@@ -70,6 +72,15 @@ bool SqliteDatabase::HasTable(const std::string& name) {
 bool SqliteDatabase::HasColumn(const std::string& table, const std::string& column) {
     SqliteStatement statement = Prepare("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
     return statement.Bind(1, table).Bind(2, column).Step();
+}
+
+void SqliteDatabase::CreateTempList(const std::string& name, const std::set<std::string>& values) {
+    Execute("CREATE TEMP TABLE \"" + name + "\" (value TEXT PRIMARY KEY)");
+    SqliteStatement insert = Prepare("INSERT INTO temp.\"" + name + "\" (value) VALUES (?1)");
+    for (const std::string& value : values) {
+        insert.Bind(1, value).Step();
+        insert.Reset();
+    }
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -28,6 +29,8 @@ public:
     SqliteStatement& Bind(int index, const std::string& value);
     // One step: true while a row is there to read.
     bool Step();
+    // Back to the start, to run again with new bindings.
+    void Reset();
     int Columns() const { return sqlite3_column_count(stmt_.get()); }
     std::int64_t Int64(int column) const;
     std::string Text(int column) const;
@@ -53,6 +56,9 @@ public:
     std::int64_t Scalar(const std::string& sql, std::int64_t fallback = 0);
     bool HasTable(const std::string& name);
     bool HasColumn(const std::string& table, const std::string& column);
+    // A temporary table `name` with one column, "value", holding each of
+    // `values` once: for statements that keep or erase the rows a list names.
+    void CreateTempList(const std::string& name, const std::set<std::string>& values);
     int Changes() const { return sqlite3_changes(db_.get()); }
 
 private:

@@ -75,4 +75,21 @@ Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&
     }
 }
 
+Outcome Read(const std::string& path, const std::function<void(SqliteDatabase&)>& read) {
+    switch (KindOf(path)) {
+    case Kind::Missing: return Outcome::Missing;
+    case Kind::Other: return Outcome::NotDatabase;
+    case Kind::Unreadable: return Outcome::Failed;
+    case Kind::Sqlite: break;
+    }
+    try {
+        SqliteDatabase db(Utf8Path(path));
+        db.Execute("PRAGMA busy_timeout = 1000; PRAGMA query_only = ON");
+        read(db);
+        return Outcome::Changed;
+    } catch (const SqliteError& e) {
+        return e.Code() == SQLITE_NOTADB ? Outcome::NotDatabase : Outcome::Failed;
+    }
+}
+
 }  // namespace SqliteFile

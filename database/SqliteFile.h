@@ -23,6 +23,10 @@ enum class Outcome {
 // anything, when the database is not the one it expects.
 Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change);
 
+// Opens the file at `path` the same careful way and runs `read`, which must
+// not change anything. Changed means it ran.
+Outcome Read(const std::string& path, const std::function<void(SqliteDatabase&)>& read);
+
 // The file name as SQLite takes it (UTF-8), from the program's ANSI path.
 std::string Utf8Path(const std::string& ansiPath);
 

@@ -84,4 +84,41 @@ std::string ReadAll(const std::string& path) {
     return text;
 }
 
+namespace {
+
+// Writes every byte to `file` and flushes it to the disk; raises a Failure when it cannot.
+void WriteAllAndFlush(HANDLE file, const std::string& contents) {
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        constexpr std::size_t Chunk = 16u << 20;
+        DWORD wrote = 0;
+        if (!::WriteFile(file, contents.data() + done, static_cast<DWORD>(std::min(contents.size() - done, Chunk)),
+                         &wrote, nullptr))
+            throw Failure::FromLastError();
+        if (wrote == 0) throw Failure::FromWin32(ERROR_WRITE_FAULT);
+        done += wrote;
+    }
+    if (!::FlushFileBuffers(file)) throw Failure::FromLastError();
+}
+
+}  // namespace
+
+void ReplaceAll(const std::string& path, const std::string& contents) {
+    const std::string replacement = path + ReplacementSuffix;
+    try {
+        // A replacement left by an earlier run that was cut short is overwritten.
+        {
+            const UniqueFile file(::CreateFileA(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) throw Failure::FromLastError();
+            WriteAllAndFlush(file.Get(), contents);
+        }
+        if (!::MoveFileExA(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            throw Failure::FromLastError();
+    } catch (const Failure&) {
+        ::DeleteFileA(replacement.c_str());
+        throw;
+    }
+}
+
 }  // namespace Path

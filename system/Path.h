@@ -43,4 +43,15 @@ bool IsGone(DWORD error);
 std::size_t ReadAll(const std::string& path, const std::function<char*(std::size_t length)>& place);
 std::string ReadAll(const std::string& path);
 
+// The name beside `path` that ReplaceAll writes first.
+inline constexpr char ReplacementSuffix[] = ".vorlane-new";
+
+// Makes `contents` the whole content of the existing file at `path` without
+// ever leaving a half-written file: the bytes go into a new file beside it
+// (`path` + ReplacementSuffix), are flushed to the disk, and that file then
+// takes the old one's place in one step. A crash or power loss at any moment
+// leaves the old file or the new one whole. Raises a Failure when it cannot
+// (the old file then stays as it was).
+void ReplaceAll(const std::string& path, const std::string& contents);
+
 }  // namespace Path
