@@ -5,6 +5,8 @@
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
+#include <vector>
+
 namespace BrowserFiles {
 
 namespace {
@@ -67,24 +69,70 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
     } while (::FindNextFileA(find.Get(), &data));
 }
 
-void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse) {
+namespace {
+
+// A folder of a tree being cleaned: as the walk found it, and where it must
+// really be.
+struct CheckedFolder {
+    std::string path;
+    std::string resolved;
+};
+
+// `folder` and, with `recurse`, every folder below it that is really where the
+// walk found it, parents before children; nothing when the folder is missing
+// or refused (said on `status`) or not inside `within`.
+std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::string& within, StatusLine& status,
+                                       bool recurse) {
     std::string resolved;
     switch (TargetCheck::CheckFolder(folder, &resolved)) {
-    case TargetCheck::Verdict::Missing: return;
-    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(folder)); return;
+    case TargetCheck::Verdict::Missing: return {};
+    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(folder)); return {};
     case TargetCheck::Verdict::Target: break;
     }
     if (!TargetCheck::IsInside(resolved, within)) {
         status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
-        return;
+        return {};
     }
     AddFolder::FolderCollection folders{folder + "\\"};
     if (recurse) AddFolder::GetSubDirectories2016(folders, true);
+    std::vector<CheckedFolder> checked;
     for (const std::string& found : folders) {
         const std::string path = Path::WithoutBackslash(found);
         const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
-        if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) continue;
-        DeleteMatchingFiles(ProfileDeleter(path, expected), AllFiles);
+        if (TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) checked.push_back({path, expected});
+    }
+    return checked;
+}
+
+}  // namespace
+
+std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& parent, const std::string& name,
+                                           StatusLine& status) {
+    const std::string folder = Path::Join(parent.Folder(), name);
+    std::string resolved;
+    switch (TargetCheck::CheckFolder(folder, &resolved)) {
+    case TargetCheck::Verdict::Missing: return std::nullopt;
+    case TargetCheck::Verdict::Refused: break;
+    case TargetCheck::Verdict::Target:
+        if (TargetCheck::IsInside(resolved, parent.ResolvedFolder())) return ProfileDeleter(folder, resolved);
+        break;
+    }
+    status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
+    return std::nullopt;
+}
+
+void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse) {
+    for (const CheckedFolder& found : CheckedTree(folder, within, status, recurse))
+        DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved), AllFiles);
+}
+
+void DeleteFolderTree(const std::string& folder, const std::string& within, StatusLine& status) {
+    const std::vector<CheckedFolder> tree = CheckedTree(folder, within, status, true);
+    for (const CheckedFolder& found : tree) DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved), AllFiles);
+    // The walk lists parents first: removing from the end takes children first.
+    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
+        if (TargetCheck::SamePath(TargetCheck::ResolvedPath(it->path), it->resolved) && !Path::IsLink(it->path))
+            ::RemoveDirectoryA(it->path.c_str());
     }
 }
 

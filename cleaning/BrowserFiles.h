@@ -6,6 +6,7 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/StatusLine.h"
 
+#include <optional>
 #include <string>
 
 namespace BrowserFiles {
@@ -34,5 +35,18 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
 // stay. A link is never entered, and a folder that is not where the walk found
 // it is skipped. A refused folder is said on `status`; a missing one is not.
 void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse);
+
+// The folder `name` below `parent`'s folder, when it passes the target check
+// and stays inside `parent` after links; said on `status` when it is there but
+// refused, nothing when it is missing.
+std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& parent, const std::string& name,
+                                           StatusLine& status);
+
+// Deletes a folder that must lie inside `within` (resolved) with everything
+// below it, files and folders, deepest first, on the same checks as
+// EmptyCacheFolder: a link is never entered (a folder holding one stays, with
+// the link), a folder that is not where the walk found it is skipped. For
+// folders whose very names are a trace (a visited site's storage).
+void DeleteFolderTree(const std::string& folder, const std::string& within, StatusLine& status);
 
 }  // namespace BrowserFiles
