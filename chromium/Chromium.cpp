@@ -1,6 +1,8 @@
 #include "chromium/Chromium.h"
 
+#include "chromium/ChromiumBookmarks.h"
 #include "chromium/ChromiumDatabase.h"
+#include "chromium/ChromiumPreferences.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
 #include "cleaning/FileRoutines.h"
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -83,29 +86,11 @@ bool IsRunning(const std::string& userData) {
     return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-// A folder below the profile, when it passes the target check and stays
-// inside the profile; said on `status` when it is there but refused.
-std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& profile, const std::string& name,
-                                           StatusLine& status) {
-    const std::string folder = profile.Folder() + "\\" + name;
-    std::string resolved;
-    switch (TargetCheck::CheckFolder(folder, &resolved)) {
-    case TargetCheck::Verdict::Missing: return std::nullopt;
-    case TargetCheck::Verdict::Refused: break;
-    case TargetCheck::Verdict::Target:
-        if (TargetCheck::IsInside(resolved, profile.ResolvedFolder()))
-            return BrowserFiles::ProfileDeleter(folder, resolved);
-        break;
-    }
-    status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
-    return std::nullopt;
-}
-
 // Changes the database `name` of `folder` with `eraseRows`. A database that
 // is there but is no plain file of the folder, is not SQLite or cannot be
 // changed is left whole and said on `status`.
 void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
-           void (*eraseRows)(SqliteDatabase&)) {
+           const std::function<void(SqliteDatabase&)>& eraseRows) {
     const std::string path = folder.Folder() + "\\" + name;
     if (!Path::Exists(path)) return;
     SqliteFile::Outcome outcome = SqliteFile::Outcome::Failed;
@@ -116,6 +101,39 @@ void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine&
         });
     if (outcome == SqliteFile::Outcome::NotDatabase || outcome == SqliteFile::Outcome::Failed)
         status.LeaveAlone(path + BrowserFiles::NotChanged);
+}
+
+// The session files: the Sessions folder's files and the old files of the profile.
+void DeleteSessions(const FolderFileDeleter& profile, StatusLine& status) {
+    BrowserFiles::EmptyCacheFolder(Path::Join(profile.Folder(), ChromiumNames::SessionsFolder),
+                                   profile.ResolvedFolder(), status, false);
+    for (const char* name : ChromiumNames::OldSessionFiles) profile.Delete(name);
+}
+
+// The icons of every page but the bookmarked ones. Without a Bookmarks file
+// the user has none; one that cannot be read leaves Favicons whole, since
+// which icons to keep is then unknown.
+void EraseUnbookmarkedIcons(const FolderFileDeleter& profile, StatusLine& status) {
+    const std::string favicons = Path::Join(profile.Folder(), ChromiumNames::Favicons);
+    if (!Path::Exists(favicons)) return;
+    const std::string bookmarks = Path::Join(profile.Folder(), ChromiumNames::Bookmarks);
+    std::optional<std::set<std::string>> kept;
+    if (!Path::Exists(bookmarks) || profile.IsPlainFileHere(ChromiumNames::Bookmarks))
+        kept = ChromiumBookmarks::UrlsInFile(bookmarks);
+    if (!kept) {
+        status.LeaveAlone(favicons + BrowserFiles::NotChanged);
+        return;
+    }
+    Erase(profile, ChromiumNames::Favicons, status,
+          [&](SqliteDatabase& db) { ChromiumDatabase::EraseIconsExcept(db, *kept); });
+}
+
+void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
+    const std::string preferences = Path::Join(profile.Folder(), ChromiumNames::Preferences);
+    if (!Path::Exists(preferences)) return;
+    if (!profile.IsPlainFileHere(ChromiumNames::Preferences) ||
+        ChromiumPreferences::EraseEngagement(preferences) == ChromiumPreferences::Outcome::Failed)
+        status.LeaveAlone(preferences + BrowserFiles::NotChanged);
 }
 
 }  // namespace
@@ -133,7 +151,7 @@ Chromium::Chromium() {
     }
 }
 
-void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions) const {
+void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions) const {
     for (const ChromiumBrowser& browser : browsers_) {
         std::string userData;
         switch (TargetCheck::CheckFolder(browser.userData, &userData)) {
@@ -145,6 +163,7 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions) con
             status.LeaveAlone(browser.name + ChromiumNames::Running);
             continue;
         }
+        if (userDataDeletions) userDataDeletions(BrowserFiles::ProfileDeleter(browser.userData, userData));
         for (const std::string& profile : browser.profiles) {
             std::string resolved;
             const TargetCheck::Verdict verdict = TargetCheck::CheckFolder(profile, &resolved);
@@ -161,15 +180,28 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions) con
 
 // History lives in History (all but the downloads list), Shortcuts (the
 // omnibox's), Network Action Predictor (what was typed before choosing an
-// address), Visited Links and Top Sites; the last two go as files.
+// address), Visited Links and Top Sites (the last two go as files); and also
+// in the session files (the open and recently closed tabs), the icons of the
+// visited pages, the engagement scores of Preferences and the metrics the
+// browser keeps per address at the User Data level.
 void Chromium::Delete_History(StatusLine& status) const {
-    InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseHistory);
-        Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
-        Erase(profile, ChromiumNames::NetworkActionPredictor, status, ChromiumDatabase::EraseAllRows);
-        BrowserFiles::DeleteDatabase(profile, ChromiumNames::VisitedLinks);
-        BrowserFiles::DeleteDatabase(profile, ChromiumNames::TopSites);
-    });
+    InEachProfile(
+        status,
+        [&](const FolderFileDeleter& profile) {
+            Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseHistory);
+            Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
+            Erase(profile, ChromiumNames::NetworkActionPredictor, status, ChromiumDatabase::EraseAllRows);
+            BrowserFiles::DeleteDatabase(profile, ChromiumNames::VisitedLinks);
+            BrowserFiles::DeleteDatabase(profile, ChromiumNames::TopSites);
+            DeleteSessions(profile, status);
+            EraseUnbookmarkedIcons(profile, status);
+            EraseEngagement(profile, status);
+        },
+        [&](const FolderFileDeleter& userData) {
+            if (const std::optional<FolderFileDeleter> segmentation =
+                    BrowserFiles::Subfolder(userData, ChromiumNames::SegmentationFolder, status))
+                Erase(*segmentation, ChromiumNames::UkmDatabase, status, ChromiumDatabase::EraseAllRows);
+        });
 }
 
 void Chromium::Delete_TypedUrls(StatusLine& status) const {
@@ -189,16 +221,22 @@ void Chromium::Delete_Downloads(StatusLine& status) const {
 // profile itself.
 void Chromium::Delete_Cookies(StatusLine& status) const {
     InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        if (const std::optional<FolderFileDeleter> network = Subfolder(profile, ChromiumNames::NetworkFolder, status))
+        if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status))
             Erase(*network, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
         Erase(profile, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
     });
 }
 
+// The cache folders, what the network service learnt of each server, and the
+// reports and error-logging rules that servers asked for.
 void Chromium::Delete_Cache(StatusLine& status) const {
     InEachProfile(status, [&](const FolderFileDeleter& profile) {
         for (const char* cache : ChromiumNames::CacheFolders)
-            BrowserFiles::EmptyCacheFolder(profile.Folder() + "\\" + cache, profile.ResolvedFolder(), status, true);
+            BrowserFiles::EmptyCacheFolder(Path::Join(profile.Folder(), cache), profile.ResolvedFolder(), status, true);
+        if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status)) {
+            for (const char* name : ChromiumNames::NetworkStateFiles) network->Delete(name);
+        }
+        Erase(profile, ChromiumNames::ReportingAndNel, status, ChromiumDatabase::EraseAllRows);
     });
 }
 

@@ -45,7 +45,23 @@ inline constexpr char TopSites[] = "Top Sites";
 inline constexpr char NetworkFolder[] = "Network";
 inline constexpr char Cookies[] = "Cookies";
 inline constexpr char WebData[] = "Web Data";
-inline constexpr const char* CacheFolders[] = {"Cache\\Cache_Data", "Code Cache", "GPUCache"};
+inline constexpr char Bookmarks[] = "Bookmarks";
+inline constexpr char Favicons[] = "Favicons";
+// The open tabs and windows with their back and forward lists, and the
+// recently closed ones: today in the Sessions folder, in older versions in
+// four files of the profile.
+inline constexpr char SessionsFolder[] = "Sessions";
+inline constexpr const char* OldSessionFiles[] = {"Current Session", "Last Session", "Current Tabs", "Last Tabs"};
+// Below the User Data folder: metrics kept per visited address.
+inline constexpr char SegmentationFolder[] = "segmentation_platform";
+inline constexpr char UkmDatabase[] = "ukm_db";
+
+// Everything below them is cache.
+inline constexpr const char* CacheFolders[] = {"Cache", "Code Cache", "GPUCache"};
+// In the Network folder: what the browser learnt of each server it spoke to
+// (protocols, HTTPS-only hosts), dropped with the cache.
+inline constexpr const char* NetworkStateFiles[] = {"Network Persistent State", "TransportSecurity"};
+inline constexpr char ReportingAndNel[] = "Reporting and NEL";
 
 inline constexpr char Running[] = " was left alone: it is running";
 }  // namespace ChromiumNames
@@ -75,12 +91,13 @@ public:
     void Delete_FormHistory(StatusLine& status) const;
 
 private:
-    using Deletions = std::function<void(const FolderFileDeleter& profile)>;
+    using Deletions = std::function<void(const FolderFileDeleter& folder)>;
 
     // Runs `deletions` in every profile folder that passes the target check
     // and lies inside its browser's User Data folder, of every browser that is
-    // not running.
-    void InEachProfile(StatusLine& status, const Deletions& deletions) const;
+    // not running; `userDataDeletions`, when given, once in the User Data
+    // folder of each of those browsers.
+    void InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions = {}) const;
 
     std::vector<ChromiumBrowser> browsers_;
 };

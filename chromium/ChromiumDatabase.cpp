@@ -106,6 +106,16 @@ void EraseDownloads(SqliteDatabase& db) {
 
 void EraseCookies(SqliteDatabase& db) { DeleteAllFrom(db, "cookies"); }
 
+void EraseIconsExcept(SqliteDatabase& db, const std::set<std::string>& keptPages) {
+    if (!db.HasTable("icon_mapping")) return;
+    db.CreateTempList("kept_pages", keptPages);
+    db.Execute("DELETE FROM icon_mapping WHERE page_url NOT IN (SELECT value FROM temp.kept_pages)");
+    const std::string mapped = " NOT IN (SELECT icon_id FROM icon_mapping WHERE icon_id IS NOT NULL)";
+    if (db.HasTable("favicon_bitmaps")) db.Execute("DELETE FROM favicon_bitmaps WHERE icon_id" + mapped);
+    if (db.HasTable("favicons")) db.Execute("DELETE FROM favicons WHERE id" + mapped);
+    db.Execute("DROP TABLE temp.kept_pages");
+}
+
 // "autofill" holds the values typed into forms ("autocomplete" in the newest
 // versions, "autofill_dates" their dates in the oldest).
 void EraseFormHistory(SqliteDatabase& db) {

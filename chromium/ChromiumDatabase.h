@@ -6,6 +6,9 @@
 
 #include "database/SqliteDatabase.h"
 
+#include <set>
+#include <string>
+
 namespace ChromiumDatabase {
 
 // History: every row of every table except "meta" (the schema version) and
@@ -24,6 +27,11 @@ void EraseDownloads(SqliteDatabase& db);
 
 // Cookies: every cookie.
 void EraseCookies(SqliteDatabase& db);
+
+// Favicons: what the browser keeps of the icons of pages other than
+// `keptPages` (the bookmarks): their page mappings, then every icon and
+// bitmap that no page maps to any more.
+void EraseIconsExcept(SqliteDatabase& db, const std::set<std::string>& keptPages);
 
 // Web Data: the values typed into forms; saved addresses, cards, search
 // engines and the rest stay.

@@ -12,6 +12,7 @@
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <windows.h>
 
@@ -43,6 +44,15 @@ inline std::int64_t RowsOutside(const std::string& database, const std::string& 
                             keptCondition + ")"))
         rows += Count(database, "SELECT count(*) FROM \"" + table + "\"");
     return rows;
+}
+
+// A Preferences file's settings with the site and media engagement lists
+// emptied: what a cleaned profile's Preferences must still say.
+inline nlohmann::json SettingsWithoutEngagement(const std::string& preferences) {
+    nlohmann::json settings = nlohmann::json::parse(preferences);
+    nlohmann::json& exceptions = settings["profile"]["content_settings"]["exceptions"];
+    for (const char* list : {"site_engagement", "media_engagement"}) exceptions[list] = nlohmann::json::object();
+    return settings;
 }
 
 }  // namespace ChromiumFiles

@@ -146,6 +146,5 @@ TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
     const std::string suffix = " was left alone: not a browser folder";
     EXPECT_EQ(notices, (std::set<std::string>{std::string(Root) + "\\Local\\Microsoft\\Edge\\User Data" + suffix,
                                               userData + "\\Profile 9" + suffix,
-                                              userData + "\\Default\\Network" + suffix,
-                                              userData + "\\Default\\Cache\\Cache_Data" + suffix}));
+                                              userData + "\\Default\\Network" + suffix}));
 }

@@ -17,7 +17,7 @@ namespace {
 // Words that the browser wrote into the rows and files each box erases.
 constexpr const char* Secrets[] = {"history-secret", "download-secret", "form-secret"};
 
-const char* const Kept[] = {"Bookmarks", "Login Data", "Preferences"};
+const char* const Kept[] = {"Bookmarks", "Login Data"};
 
 // Databases a box changes with SQL, and the tables that must keep their rows.
 struct Erased {
@@ -70,6 +70,8 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
         for (const char* name : Kept) kept[name] = Fixtures::ReadFile(profile + "\\" + name);
         return kept;
     }();
+    const std::string preferences = Fixtures::ReadFile(profile + "\\Preferences");
+    ASSERT_NE(nlohmann::json::parse(preferences), SettingsWithoutEngagement(preferences)) << "no engagement to erase";
     const std::vector<std::string> cardsAndAddresses =
         Rows(profile + "\\Web Data", "SELECT guid FROM credit_cards UNION ALL SELECT guid FROM addresses");
     const std::map<std::string, std::string> braveBefore = Contents(brave);
@@ -99,6 +101,8 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
         for (const char* stays : {"Cache\\Cache_Data", "Code Cache\\js", "Code Cache\\wasm", "GPUCache"})
             EXPECT_TRUE(Fixtures::FolderExists(folder + "\\" + stays)) << stays;
         for (const char* name : Kept) EXPECT_EQ(Fixtures::ReadFile(folder + "\\" + name), keptBefore.at(name)) << name;
+        EXPECT_EQ(nlohmann::json::parse(Fixtures::ReadFile(folder + "\\Preferences")),
+                  SettingsWithoutEngagement(preferences));
     }
     EXPECT_EQ(Count(free[1] + "\\Cookies", "SELECT count(*) FROM cookies"), 0);
     EXPECT_TRUE(Fixtures::FileExists(edge + "\\lockfile"));

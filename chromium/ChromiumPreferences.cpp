@@ -1,0 +1,70 @@
+#include "chromium/ChromiumPreferences.h"
+
+#include "system/Failure.h"
+#include "system/Path.h"
+
+#include <nlohmann/json.hpp>
+
+namespace ChromiumPreferences {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Preferences of a few hundred kilobytes are usual; a file far larger than
+// this is not one.
+constexpr std::size_t LargestPreferences = 64u << 20;
+
+// profile.content_settings.exceptions, or nullptr where the file has none.
+Json* Exceptions(Json& preferences) {
+    Json* node = &preferences;
+    for (const char* key : {"profile", "content_settings", "exceptions"}) {
+        if (!node->is_object()) return nullptr;
+        const auto found = node->find(key);
+        if (found == node->end()) return nullptr;
+        node = &*found;
+    }
+    return node->is_object() ? node : nullptr;
+}
+
+}  // namespace
+
+std::optional<std::string> WithoutEngagement(const std::string& json) {
+    Json preferences = Json::parse(json, nullptr, false);
+    if (preferences.is_discarded() || !preferences.is_object()) return std::nullopt;
+    Json* exceptions = Exceptions(preferences);
+    bool removed = false;
+    for (const char* list : EngagementLists) {
+        if (!exceptions) break;
+        const auto found = exceptions->find(list);
+        if (found == exceptions->end() || !found->is_object() || found->empty()) continue;
+        *found = Json::object();
+        removed = true;
+    }
+    if (!removed) return json;
+    // Strict: text that does not come back as valid UTF-8 is never written.
+    return preferences.dump(-1, ' ', false, Json::error_handler_t::strict);
+}
+
+Outcome EraseEngagement(const std::string& path) {
+    try {
+        if (!Path::Exists(path)) return Outcome::Missing;
+        std::string json;
+        json.resize(Path::ReadAll(path, [&](std::size_t length) {
+            if (length > LargestPreferences) throw Failure::FromWin32(ERROR_FILE_TOO_LARGE);
+            json.resize(length);
+            return json.data();
+        }));
+        const std::optional<std::string> erased = WithoutEngagement(json);
+        if (!erased) return Outcome::Failed;
+        if (*erased == json) return Outcome::Unchanged;
+        Path::ReplaceAll(path, *erased);
+        return Outcome::Changed;
+    } catch (const Failure&) {
+        return Outcome::Failed;
+    } catch (const nlohmann::json::exception&) {
+        return Outcome::Failed;
+    }
+}
+
+}  // namespace ChromiumPreferences
