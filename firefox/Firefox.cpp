@@ -3,8 +3,10 @@
 #include "cleaning/BrowserFiles.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
+#include "firefox/FaviconsDatabase.h"
 #include "firefox/INI.h"
 #include "firefox/PlacesDatabase.h"
+#include "firefox/SiteStorage.h"
 #include "system/Path.h"
 #include "system/Registry1.h"
 #include "system/UniqueHandle.h"
@@ -14,6 +16,8 @@
 #include <algorithm>
 #include <functional>
 #include <cctype>
+#include <optional>
+#include <set>
 
 namespace {
 
@@ -48,6 +52,23 @@ bool IsProfileSection(const std::string& name) {
 std::string WithBackslashes(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
+}
+
+// What favicons.sqlite keeps of pages that places.sqlite no longer holds.
+void EraseIconsOfErasedPages(const FolderFileDeleter& folder, StatusLine& status) {
+    const std::string favicons = Path::Join(folder.Folder(), FirefoxNames::FaviconsSqlite);
+    if (!Path::Exists(favicons)) return;
+    std::optional<std::set<std::string>> kept;
+    if (folder.IsPlainFileHere(FirefoxNames::FaviconsSqlite))
+        kept = PlacesDatabase::PageUrls(folder.Folder() + FirefoxNames::PlacesSqlite);
+    if (!kept || FaviconsDatabase::EraseIconsExcept(favicons, *kept) != SqliteFile::Outcome::Changed)
+        status.LeaveAlone(favicons + BrowserFiles::NotChanged);
+}
+
+void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
+    for (const char* pattern : FirefoxNames::SessionFiles) BrowserFiles::DeleteMatchingFiles(folder, pattern);
+    BrowserFiles::EmptyCacheFolder(Path::Join(folder.Folder(), FirefoxNames::SessionBackups), folder.ResolvedFolder(),
+                                   status, true);
 }
 
 std::string ShellFolder(const char* value) {
@@ -129,20 +150,37 @@ void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) cons
     }
 }
 
+void Firefox::EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDeleter& folder,
+                               const std::string& name, StatusLine& status) const {
+    if (profile.cacheRoot.empty()) return;
+    // An absolute profile keeps it inside itself; a relative one under the
+    // Local AppData Firefox folder, where it must stay after links.
+    const std::string within =
+        profile.relative ? TargetCheck::ResolvedPath(localFirefoxFolder_) : folder.ResolvedFolder();
+    if (!within.empty())
+        BrowserFiles::EmptyCacheFolder(Path::Join(profile.cacheRoot, name), within, status, true);
+}
+
 // The fixed names start with a backslash; the deleter takes bare names.
 // places.sqlite also holds the bookmarks: the history is erased from it with
-// SQL, and only a file that holds no bookmarks is deleted as a file.
+// SQL, and only a file that holds no bookmarks is deleted as a file. The
+// icons of the erased pages, the session files (open and recently closed tabs)
+// and the pictures of visited pages go with it.
 void Firefox::Delete_TypedUrls(StatusLine& status) const {
-    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
+    InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
+        DeleteSessionFiles(folder, status);
+        EmptyLocalFolder(profile, folder, FirefoxNames::Thumbnails, status);
         const char* name = FirefoxNames::PlacesSqlite + 1;
-        if (!folder.IsPlainFileHere(name)) return;
-        switch (PlacesDatabase::EraseHistory(folder.Folder() + FirefoxNames::PlacesSqlite)) {
-        case PlacesOutcome::Erased: break;
-        case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name); break;
-        case PlacesOutcome::Failed:
-            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
-            break;
+        if (folder.IsPlainFileHere(name)) {
+            switch (PlacesDatabase::EraseHistory(folder.Folder() + FirefoxNames::PlacesSqlite)) {
+            case PlacesOutcome::Erased: break;
+            case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name); break;
+            case PlacesOutcome::Failed:
+                status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
+                break;
+            }
         }
+        EraseIconsOfErasedPages(folder, status);
     });
 }
 
@@ -164,26 +202,27 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
     });
 }
 
+// The cookie files, and what web sites stored in the profile (their storage
+// folders and local-storage rows); add-ons keep theirs.
 void Firefox::Delete_Cookies(StatusLine& status) const {
-    InEachProfile(status, [](const FirefoxProfile&, const FolderFileDeleter& folder) {
+    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
         folder.Delete(FirefoxNames::CookiesTxt + 1);
         BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1);
+        SiteStorage::EraseWebSites(folder, status);
     });
 }
 
 // The old cache folder (its files only) and the "*.cache" files of the
 // profile, then cache2 with everything below it: in the profile, and where
-// Firefox keeps it for a relative profile, under Local AppData.
+// Firefox keeps it for a relative profile, under Local AppData. Also the
+// security and protocol state Firefox keeps per server.
 void Firefox::Delete_Cache(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
         const std::string& resolvedProfile = folder.ResolvedFolder();
         BrowserFiles::EmptyCacheFolder(profile.path + FirefoxNames::Cache, resolvedProfile, status, false);
         BrowserFiles::DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
         BrowserFiles::EmptyCacheFolder(profile.path + FirefoxNames::Cache2, resolvedProfile, status, true);
-        if (profile.relative && !profile.cacheRoot.empty()) {
-            const std::string localFirefox = TargetCheck::ResolvedPath(localFirefoxFolder_);
-            if (!localFirefox.empty())
-                BrowserFiles::EmptyCacheFolder(profile.cacheRoot + FirefoxNames::Cache2, localFirefox, status, true);
-        }
+        if (profile.relative) EmptyLocalFolder(profile, folder, FirefoxNames::Cache2 + 1, status);
+        for (const char* pattern : FirefoxNames::ServerStateFiles) BrowserFiles::DeleteMatchingFiles(folder, pattern);
     });
 }

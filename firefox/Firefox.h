@@ -32,6 +32,16 @@ inline constexpr char CookiesSqlite[] = "\\cookies.sqlite";
 inline constexpr char ParentLock[] = "\\parent.lock";
 inline constexpr char CacheFiles[] = "*.cache";
 
+// The open windows and tabs with their back and forward lists, and the
+// recently closed ones (sessionstore.js and sessionstore.bak* in older versions).
+inline constexpr const char* SessionFiles[] = {"sessionstore.jsonlz4", "sessionstore.js", "sessionstore.bak*"};
+inline constexpr char SessionBackups[] = "sessionstore-backups";
+inline constexpr char FaviconsSqlite[] = "favicons.sqlite";
+// Below the profile's cache root: pictures of visited pages for the new-tab page.
+inline constexpr char Thumbnails[] = "thumbnails";
+// Host names of the security and protocol state Firefox drops with its cache.
+inline constexpr const char* ServerStateFiles[] = {"SiteSecurityServiceState.*", "AlternateServices.*"};
+
 // Files only a Firefox profile holds: a folder named by an absolute profile
 // entry must have one of them.
 inline constexpr const char* ProfileMarkers[] = {"prefs.js", "times.json", "compatibility.ini"};
@@ -82,6 +92,10 @@ private:
     std::optional<std::string> CheckProfile(const FirefoxProfile& profile, StatusLine& status) const;
     // Runs `deletions` for every profile that CheckProfile accepts.
     void InEachProfile(StatusLine& status, const Deletions& deletions) const;
+    // Empties `name` below the profile's cache root: under Local AppData for a
+    // relative profile, in the profile itself for an absolute one.
+    void EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDeleter& folder, const std::string& name,
+                          StatusLine& status) const;
 
     std::string firefoxFolder_;       // Roaming: profiles.ini and relative profiles
     std::string localFirefoxFolder_;  // Local: the cache of relative profiles

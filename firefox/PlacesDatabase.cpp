@@ -181,4 +181,15 @@ PlacesOutcome EraseHistory(const std::string& path) { return Erase(path, EraseHi
 
 PlacesOutcome EraseDownloads(const std::string& path) { return Erase(path, EraseDownloadRows); }
 
+std::optional<std::set<std::string>> PageUrls(const std::string& path) {
+    std::set<std::string> urls;
+    const SqliteFile::Outcome outcome = SqliteFile::Read(path, [&](SqliteDatabase& db) {
+        if (!db.HasTable("moz_places")) return;
+        SqliteStatement pages = db.Prepare("SELECT url FROM moz_places");
+        while (pages.Step()) urls.insert(pages.Text(0));
+    });
+    if (outcome == SqliteFile::Outcome::Changed || outcome == SqliteFile::Outcome::Missing) return urls;
+    return std::nullopt;
+}
+
 }  // namespace PlacesDatabase

@@ -4,6 +4,8 @@
 // database.
 #pragma once
 
+#include <optional>
+#include <set>
 #include <string>
 
 enum class PlacesOutcome {
@@ -25,5 +27,10 @@ PlacesOutcome EraseHistory(const std::string& path);
 // deletes a downloaded page only when nothing else (a visit of its own, a
 // bookmark, a keyword) keeps it. Other history stays.
 PlacesOutcome EraseDownloads(const std::string& path);
+
+// The address of every page the database still holds (after EraseHistory:
+// the bookmarked ones and those a keyword names); an empty set without a
+// database, nullopt when it cannot be read.
+std::optional<std::set<std::string>> PageUrls(const std::string& path);
 
 }  // namespace PlacesDatabase

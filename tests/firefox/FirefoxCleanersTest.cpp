@@ -29,12 +29,17 @@ const BoxCase BoxCases[] = {
     {"Downloads", FirefoxHistory::ClearFirefoxDownloads,
      {"downloads.sqlite", "downloads.sqlite-wal", "downloads.sqlite-journal"}},
     {"TypedUrls", FirefoxHistory::ClearFirefoxTypedUrls,
-     {"places.sqlite", "places.sqlite-wal", "places.sqlite-shm", "places.sqlite-journal"}},
+     {"places.sqlite", "places.sqlite-wal", "places.sqlite-shm", "places.sqlite-journal", "sessionstore.jsonlz4",
+      "sessionstore.js", "sessionstore.bak-20261201", "sessionstore-backups\\recovery.jsonlz4",
+      "sessionstore-backups\\previous.jsonlz4"}},
     {"Cookies", FirefoxHistory::ClearFirefoxCookies,
-     {"cookies.txt", "cookies.sqlite", "cookies.sqlite-wal", "cookies.sqlite-shm"}},
+     {"cookies.txt", "cookies.sqlite", "cookies.sqlite-wal", "cookies.sqlite-shm", "storage\\default\\http+++visited.test\\",
+      "storage\\default\\http+++visited.test\\ls\\", "storage\\default\\http+++visited.test\\ls\\data.sqlite",
+      "storage\\temporary\\https+++visited.test+8443^userContextId=1\\",
+      "storage\\temporary\\https+++visited.test+8443^userContextId=1\\x"}},
     {"Cache", FirefoxHistory::ClearFirefoxCache,
      {"cache\\_CACHE_MAP_", "cache\\_CACHE_001_", "cache\\4F2A1C3Bd01", "cache\\noextension", "XUL.mfl.cache",
-      "startupCache.cache", "COMPREG.CACHE"}},
+      "startupCache.cache", "COMPREG.CACHE", "SiteSecurityServiceState.bin", "AlternateServices.bin"}},
 };
 
 // Keeps a file open without sharing it, as a running Firefox keeps its databases.

@@ -32,10 +32,15 @@ inline const char* const Files[] = {
     "XUL.mfl.cache", "startupCache.cache", "COMPREG.CACHE",
     "cache\\_CACHE_MAP_", "cache\\_CACHE_001_", "cache\\4F2A1C3Bd01", "cache\\noextension",
     "cache\\Cache\\inner.cache", "cache\\0\\1A\\deep",
+    "sessionstore.jsonlz4", "sessionstore.js", "sessionstore.bak-20261201", "sessionstore-backups\\recovery.jsonlz4",
+    "sessionstore-backups\\previous.jsonlz4", "SiteSecurityServiceState.bin", "AlternateServices.bin",
+    "storage\\default\\http+++visited.test\\ls\\data.sqlite", "storage\\temporary\\https+++visited.test+8443^userContextId=1\\x",
     // everything below survives every box
     "prefs.js", "bookmarkbackups\\bookmarks-2026-12-01.json", "permissions.sqlite", "content-prefs.sqlite",
     "signons.sqlite", "places.sqlite.bak", "cookies.sqlite.corrupt", "search.json.cache.bak", "cache.txt",
-    "old.cache\\inside.cache", "startupCache\\startupCache.4.little", "sessionstore.js",
+    "old.cache\\inside.cache", "startupCache\\startupCache.4.little", "sessionCheckpoints.json",
+    "storage\\default\\moz-extension+++6a1b6e2e-4c83-4f3c-9bd6-7e8a4b1f5d20^userContextId=4294967295\\idb\\3647222921wleabcEoxlt-eengsairo.sqlite",
+    "storage\\permanent\\chrome\\idb\\x.sqlite", "storage\\default\\httpsnot+++x\\y",
 };
 
 // The five cleaners, in the order a pass with every Firefox box ticked runs them.
