@@ -3,6 +3,7 @@
 #include "chromium/ChromiumBookmarks.h"
 #include "chromium/ChromiumDatabase.h"
 #include "chromium/ChromiumPreferences.h"
+#include "chromium/ChromiumSiteData.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
 #include "cleaning/FileRoutines.h"
@@ -105,8 +106,8 @@ void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine&
 
 // The session files: the Sessions folder's files and the old files of the profile.
 void DeleteSessions(const FolderFileDeleter& profile, StatusLine& status) {
-    BrowserFiles::EmptyCacheFolder(Path::Join(profile.Folder(), ChromiumNames::SessionsFolder),
-                                   profile.ResolvedFolder(), status, false);
+    for (const char* folder : ChromiumNames::SessionsFolders)
+        BrowserFiles::EmptyCacheFolder(Path::Join(profile.Folder(), folder), profile.ResolvedFolder(), status, false);
     for (const char* name : ChromiumNames::OldSessionFiles) profile.Delete(name);
 }
 
@@ -218,12 +219,14 @@ void Chromium::Delete_Downloads(StatusLine& status) const {
 }
 
 // Today's browsers keep their cookies in Network\Cookies, older ones in the
-// profile itself.
+// profile itself. What web sites stored besides cookies goes with them.
 void Chromium::Delete_Cookies(StatusLine& status) const {
     InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status))
+        if (const std::optional<FolderFileDeleter> network =
+                BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status))
             Erase(*network, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
         Erase(profile, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
+        ChromiumSiteData::EraseWebSites(profile, status);
     });
 }
 

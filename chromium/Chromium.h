@@ -48,9 +48,9 @@ inline constexpr char WebData[] = "Web Data";
 inline constexpr char Bookmarks[] = "Bookmarks";
 inline constexpr char Favicons[] = "Favicons";
 // The open tabs and windows with their back and forward lists, and the
-// recently closed ones: today in the Sessions folder, in older versions in
-// four files of the profile.
-inline constexpr char SessionsFolder[] = "Sessions";
+// recently closed ones: today in the Sessions folder (and an encrypted copy in
+// Sessions_Encrypted), in older versions in four files of the profile.
+inline constexpr const char* SessionsFolders[] = {"Sessions", "Sessions_Encrypted"};
 inline constexpr const char* OldSessionFiles[] = {"Current Session", "Last Session", "Current Tabs", "Last Tabs"};
 // Below the User Data folder: metrics kept per visited address.
 inline constexpr char SegmentationFolder[] = "segmentation_platform";
