@@ -4,7 +4,7 @@
 # the linker alone would not notice. The rule, as the libraries link:
 #   system    uses nothing of ours
 #   cleaning  uses system
-#   database  uses system (and is the only user of SQLite)
+#   database  uses system (and is the only user of SQLite and LevelDB)
 #   firefox   uses database, cleaning and system
 #   chromium  uses database, cleaning and system
 #   schedule  uses system
@@ -46,9 +46,9 @@ for layer in system cleaning database firefox chromium schedule app; do
                      sed -E 's|^([0-9]+):[^"]*"([^/"]+)/.*|\1:\2|' || true)
             if [ "$layer" != database ]; then
                 while IFS=: read -r line _; do
-                    echo "$file:$line: only the database layer uses SQLite"
+                    echo "$file:$line: only the database layer uses SQLite and LevelDB"
                     faults=$((faults + 1))
-                done < <(grep -n -E '#[[:space:]]*include[[:space:]]*[<"]sqlite3\.h[>"]' "$file" || true)
+                done < <(grep -n -E '#[[:space:]]*include[[:space:]]*[<"](sqlite3\.h|leveldb/|snappy)' "$file" || true)
             fi
         done < <(find "$dir" -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
     done

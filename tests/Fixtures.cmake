@@ -25,3 +25,6 @@ add_test(NAME sandbox
           --run $<TARGET_FILE:vorlane_null_deref>
           ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/e2e/template)
 set_tests_properties(sandbox PROPERTIES TIMEOUT 180)
+
+# The database tests also read the Local Storage of that Chromium profile.
+set(VORLANE_TEST_FIXTURES_database chromium_profile)

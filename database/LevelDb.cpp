@@ -1,0 +1,161 @@
+#include "database/LevelDb.h"
+
+#include "system/Path.h"
+
+#include <leveldb/db.h>
+#include <leveldb/env.h>
+#include <leveldb/iterator.h>
+#include <leveldb/options.h>
+#include <leveldb/table.h>
+#include <leveldb/write_batch.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace LevelDb {
+
+namespace {
+
+// LevelDB's diagnostics go nowhere: they name keys ("Manual compaction at
+// level-0 from <key> .. <key>"), and without a logger of its own LevelDB would
+// rotate LOG into LOG.old and write a new LOG into the folder.
+class SilentLogger : public leveldb::Logger {
+public:
+    void Logv(const char*, std::va_list) override {}
+};
+
+leveldb::Options DatabaseOptions() {
+    static SilentLogger logger;
+    leveldb::Options options;
+    options.create_if_missing = false;
+    options.paranoid_checks = true;  // a damaged log or MANIFEST fails the opening
+    options.compression = leveldb::kSnappyCompression;  // as Chromium writes its tables
+    options.info_log = &logger;
+    return options;
+}
+
+leveldb::ReadOptions CheckedReads() {
+    leveldb::ReadOptions options;
+    options.verify_checksums = true;
+    options.fill_cache = false;
+    return options;
+}
+
+// LevelDB called on a folder without a database would create the folder and
+// its LOCK file before it noticed.
+bool HasDatabase(const std::string& folder) { return Path::IsFile(Path::Join(folder, "CURRENT")); }
+
+bool IsTable(const std::string& name) {
+    const auto endsWith = [&](const char* suffix) {
+        return name.size() > 4 && name.compare(name.size() - 4, 4, suffix) == 0;
+    };
+    return endsWith(".ldb") || endsWith(".sst");
+}
+
+// Reads every block of the table file with its checksum checked.
+bool TableIntact(leveldb::Env& env, const std::string& path) {
+    std::uint64_t size = 0;
+    leveldb::RandomAccessFile* rawFile = nullptr;
+    if (!env.GetFileSize(path, &size).ok() || !env.NewRandomAccessFile(path, &rawFile).ok()) return false;
+    const std::unique_ptr<leveldb::RandomAccessFile> file(rawFile);
+    leveldb::Table* rawTable = nullptr;
+    if (!leveldb::Table::Open(DatabaseOptions(), file.get(), size, &rawTable).ok()) return false;
+    const std::unique_ptr<leveldb::Table> table(rawTable);
+    // Read in file order only, which needs no comparator of the database.
+    const std::unique_ptr<leveldb::Iterator> it(table->NewIterator(CheckedReads()));
+    for (it->SeekToFirst(); it->Valid(); it->Next()) {
+    }
+    return it->status().ok();
+}
+
+// Opening a database already rewrites its log and MANIFEST, so its tables are
+// checked before: a damaged one leaves the folder byte for byte as it was.
+bool TablesIntact(const std::string& folder) {
+    leveldb::Env& env = *leveldb::Env::Default();
+    std::vector<std::string> names;
+    if (!env.GetChildren(folder, &names).ok()) return false;
+    for (const std::string& name : names) {
+        if (IsTable(name) && !TableIntact(env, Path::Join(folder, name))) return false;
+    }
+    return true;
+}
+
+std::unique_ptr<leveldb::DB> Open(const std::string& folder) {
+    leveldb::DB* raw = nullptr;
+    if (!leveldb::DB::Open(DatabaseOptions(), folder, &raw).ok()) return nullptr;
+    return std::unique_ptr<leveldb::DB>(raw);
+}
+
+// The database when the folder holds one whose every part reads back whole.
+std::unique_ptr<leveldb::DB> OpenWhole(const std::string& folder) {
+    return TablesIntact(folder) ? Open(folder) : nullptr;
+}
+
+// Calls `visit` for every entry; false when one could not be read.
+bool ForEachEntry(leveldb::DB& db, const std::function<void(const leveldb::Slice&, const leveldb::Slice&)>& visit) {
+    const std::unique_ptr<leveldb::Iterator> it(db.NewIterator(CheckedReads()));
+    for (it->SeekToFirst(); it->Valid(); it->Next()) visit(it->key(), it->value());
+    return it->status().ok();
+}
+
+// Deletes the keys in one synced write and compacts the whole key range: every
+// table holding one of them is rewritten without it, the deletion markers are
+// dropped, and the log that held them goes.
+bool DeleteAndCompact(leveldb::DB& db, const std::vector<std::string>& keys) {
+    leveldb::WriteBatch batch;
+    for (const std::string& key : keys) batch.Delete(key);
+    leveldb::WriteOptions synced;
+    synced.sync = true;
+    if (!db.Write(synced, &batch).ok()) return false;
+    db.CompactRange(nullptr, nullptr);
+    // LevelDB keeps a failed compaction's error for the next write and offers
+    // no other way to read it; an empty batch adds no key to the log.
+    leveldb::WriteBatch empty;
+    return db.Write(synced, &empty).ok();
+}
+
+}  // namespace
+
+std::optional<Entries> ReadAll(const std::string& folder) {
+    const std::string path = Path::WithoutBackslash(folder);
+    if (!HasDatabase(path)) return std::nullopt;
+    const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
+    if (!db) return std::nullopt;
+    Entries entries;
+    const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
+        entries.emplace_back(key.ToString(), value.ToString());
+    });
+    if (!whole) return std::nullopt;
+    return entries;
+}
+
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
+    const std::string path = Path::WithoutBackslash(folder);
+    if (!HasDatabase(path)) return Outcome::Missing;
+    {
+        const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
+        if (!db) return Outcome::Failed;
+        std::vector<std::string> keys;
+        const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
+            if (erase(std::string_view(key.data(), key.size()), std::string_view(value.data(), value.size())))
+                keys.push_back(key.ToString());
+        });
+        if (!whole) return Outcome::Failed;
+        if (keys.empty()) return Outcome::Unchanged;
+        if (!DeleteAndCompact(*db, keys)) return Outcome::Failed;
+    }
+    // Every opening writes a fresh MANIFEST and removes the old one, which
+    // still names the erased keys as the first and last keys of the tables
+    // the compaction replaced. Opened and closed at once.
+    if (!Open(path)) return Outcome::Failed;
+    leveldb::Env& env = *leveldb::Env::Default();
+    for (const char* name : {"LOG", "LOG.old"}) {
+        const std::string log = Path::Join(path, name);
+        if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
+    }
+    return Outcome::Changed;
+}
+
+}  // namespace LevelDb

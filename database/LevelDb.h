@@ -1,0 +1,38 @@
+// The LevelDB databases of the Chromium browsers (Local Storage, Session
+// Storage, ...): reading them, and erasing keys so that no file of the
+// database's folder keeps them. Folders are paths in the ANSI code page, as
+// everywhere in the program (LevelDB opens its files with the A entry points).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace LevelDb {
+
+enum class Outcome {
+    Changed,    // keys erased, and no file of the folder holds them any more
+    Unchanged,  // no key was to be erased
+    Missing,    // no database in that folder (none is ever created)
+    Failed,     // damaged or locked by a running browser: left as it was; or a
+                // disk error part way, after which the keys may still be in its files
+};
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+using EraseFilter = std::function<bool(std::string_view key, std::string_view value)>;
+
+// Every key and its value, in key order; nullopt when there is no database or
+// it cannot be read whole. Opening a database writes a fresh log and MANIFEST
+// in its folder, with the same keys and values.
+std::optional<Entries> ReadAll(const std::string& folder);
+
+// Deletes every key for which `erase(key, value)` is true in one synced write,
+// then compacts the whole key range and opens the database once more, so that
+// no table, log or MANIFEST keeps an erased key or value. LevelDB's LOG and
+// LOG.old (diagnostics, which can name keys) go too when keys were erased.
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase);
+
+}  // namespace LevelDb
