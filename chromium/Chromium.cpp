@@ -9,6 +9,7 @@
 #include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
+#include "database/LevelDb.h"
 #include "database/SqliteFile.h"
 #include "system/Failure.h"
 #include "system/Path.h"
@@ -129,6 +130,15 @@ void EraseUnbookmarkedIcons(const FolderFileDeleter& profile, StatusLine& status
           [&](SqliteDatabase& db) { ChromiumDatabase::EraseIconsExcept(db, *kept); });
 }
 
+// Erases the keys `erase` chooses from the LevelDB database in the folder
+// `name` of the profile; one that cannot be changed is left whole and said.
+void EraseEntries(const FolderFileDeleter& profile, const std::string& name, StatusLine& status,
+                  const LevelDb::EraseFilter& erase) {
+    const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, name, status);
+    if (folder && LevelDb::EraseKeys(folder->Folder(), erase) == LevelDb::Outcome::Failed)
+        status.LeaveAlone(folder->Folder() + BrowserFiles::NotChanged);
+}
+
 void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
     const std::string preferences = Path::Join(profile.Folder(), ChromiumNames::Preferences);
     if (!Path::Exists(preferences)) return;
@@ -197,6 +207,11 @@ void Chromium::Delete_History(StatusLine& status) const {
             DeleteSessions(profile, status);
             EraseUnbookmarkedIcons(profile, status);
             EraseEngagement(profile, status);
+            Erase(profile, ChromiumNames::Dips, status, ChromiumDatabase::EraseBounces);
+            EraseEntries(profile, ChromiumNames::SiteCharacteristics, status,
+                         [](std::string_view key, std::string_view) {
+                             return key != ChromiumNames::SiteCharacteristicsVersion;
+                         });
         },
         [&](const FolderFileDeleter& userData) {
             if (const std::optional<FolderFileDeleter> segmentation =
@@ -212,9 +227,14 @@ void Chromium::Delete_TypedUrls(StatusLine& status) const {
     });
 }
 
+// The downloads list is in History; the downloads in progress (and the
+// finished ones of the last days) also in the shared LevelDB database.
 void Chromium::Delete_Downloads(StatusLine& status) const {
     InEachProfile(status, [&](const FolderFileDeleter& profile) {
         Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseDownloads);
+        EraseEntries(profile, ChromiumNames::SharedProtoDb, status, [](std::string_view key, std::string_view) {
+            return key.rfind(ChromiumNames::DownloadEntries, 0) == 0;
+        });
     });
 }
 

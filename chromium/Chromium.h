@@ -52,6 +52,16 @@ inline constexpr char Favicons[] = "Favicons";
 // Sessions_Encrypted), in older versions in four files of the profile.
 inline constexpr const char* SessionsFolders[] = {"Sessions", "Sessions_Encrypted"};
 inline constexpr const char* OldSessionFiles[] = {"Current Session", "Last Session", "Current Tabs", "Last Tabs"};
+// Sites the user was taken through (bounce tracking), and what the browser
+// learnt of each site's behaviour in the background (LevelDB, keyed by a hash
+// of the origin).
+inline constexpr char Dips[] = "DIPS";
+inline constexpr char SiteCharacteristics[] = "Site Characteristics Database";
+inline constexpr char SiteCharacteristicsVersion[] = "database_metadata";
+// A LevelDB database shared by several features, each key prefixed by its
+// feature's number: "21_" is the downloads list.
+inline constexpr char SharedProtoDb[] = "shared_proto_db";
+inline constexpr char DownloadEntries[] = "21_";
 // Below the User Data folder: metrics kept per visited address.
 inline constexpr char SegmentationFolder[] = "segmentation_platform";
 inline constexpr char UkmDatabase[] = "ukm_db";

@@ -71,6 +71,10 @@ void EraseAllRows(SqliteDatabase& db) {
     EraseTables(db, [](const std::string& table) { return table == "meta"; });
 }
 
+void EraseBounces(SqliteDatabase& db) {
+    EraseTables(db, [](const std::string& table) { return table == "meta" || table == "config"; });
+}
+
 void EraseTypedUrls(SqliteDatabase& db) {
     if (!db.HasTable("urls")) return;
     db.Execute(

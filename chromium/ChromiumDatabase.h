@@ -33,6 +33,10 @@ void EraseCookies(SqliteDatabase& db);
 // bitmap that no page maps to any more.
 void EraseIconsExcept(SqliteDatabase& db, const std::set<std::string>& keptPages);
 
+// DIPS: every site the user went through or opened a pop-up on; its own
+// settings ("config") stay.
+void EraseBounces(SqliteDatabase& db);
+
 // Web Data: the values typed into forms; saved addresses, cards, search
 // engines and the rest stay.
 void EraseFormHistory(SqliteDatabase& db);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace ChromiumSiteData {
@@ -68,17 +69,7 @@ void EraseLocalStorage(const FolderFileDeleter& profile, StatusLine& status) {
 
 void EraseSessionStorage(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = DatabaseFolder(profile, SessionStorage, status);
-    if (!folder) return;
-    const std::optional<LevelDb::Entries> entries = LevelDb::ReadAll(folder->Folder());
-    if (!entries) {
-        Say(LevelDb::Outcome::Failed, *folder, status);
-        return;
-    }
-    const std::set<std::string> erased = WebSessionStorageKeys(*entries);
-    if (erased.empty()) return;
-    Say(LevelDb::EraseKeys(folder->Folder(),
-                           [&](std::string_view key, std::string_view) { return erased.count(std::string(key)) > 0; }),
-        *folder, status);
+    if (folder) Say(LevelDb::EraseChosenKeys(folder->Folder(), WebSessionStorageKeys), *folder, status);
 }
 
 void DeleteIndexedDb(const FolderFileDeleter& profile, StatusLine& status) {
@@ -105,13 +96,14 @@ bool IsWebLocalStorageKey(std::string_view key) {
     return false;
 }
 
-std::set<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries) {
-    std::set<std::string> erased, webMaps, keptMaps;
+std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries) {
+    std::vector<std::string> erased;
+    std::set<std::string> webMaps, keptMaps;
     for (const auto& [key, value] : entries) {
         const std::string_view origin = NamespaceOrigin(key);
         if (origin.empty()) continue;
         if (IsWebOrigin(origin)) {
-            erased.insert(key);
+            erased.push_back(key);
             webMaps.insert(value);
         } else {
             keptMaps.insert(value);
@@ -122,7 +114,7 @@ std::set<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries) {
         if (!StartsWith(key, MapPrefix)) continue;
         const std::string_view rest = std::string_view(key).substr(MapPrefix.size());
         const std::string map(rest.substr(0, rest.find('-')));
-        if (rest.find('-') != std::string_view::npos && webMaps.count(map) && !keptMaps.count(map)) erased.insert(key);
+        if (rest.find('-') != std::string_view::npos && webMaps.count(map) && !keptMaps.count(map)) erased.push_back(key);
     }
     return erased;
 }

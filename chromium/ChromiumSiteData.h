@@ -9,7 +9,7 @@
 #include "cleaning/StatusLine.h"
 #include "database/LevelDb.h"
 
-#include <set>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -31,7 +31,7 @@ bool IsWebLocalStorageKey(std::string_view key);
 // Session Storage: "namespace-<tab's id>-<origin>" names the map that holds
 // that origin's values in that tab, "map-<number>-<name>" the values. The keys
 // of the web origins' namespace entries and of the maps only they use.
-std::set<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries);
+std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries);
 
 // Whether an IndexedDB folder name is that of a web origin
 // ("https_example.com_0.indexeddb.leveldb", "..._0.indexeddb.blob").

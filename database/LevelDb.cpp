@@ -131,18 +131,18 @@ std::optional<Entries> ReadAll(const std::string& folder) {
     return entries;
 }
 
-Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
+Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
     const std::string path = Path::WithoutBackslash(folder);
     if (!HasDatabase(path)) return Outcome::Missing;
     {
         const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
         if (!db) return Outcome::Failed;
-        std::vector<std::string> keys;
+        Entries entries;
         const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
-            if (erase(std::string_view(key.data(), key.size()), std::string_view(value.data(), value.size())))
-                keys.push_back(key.ToString());
+            entries.emplace_back(key.ToString(), value.ToString());
         });
         if (!whole) return Outcome::Failed;
+        const std::vector<std::string> keys = choose(entries);
         if (keys.empty()) return Outcome::Unchanged;
         if (!DeleteAndCompact(*db, keys)) return Outcome::Failed;
     }
@@ -156,6 +156,16 @@ Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
         if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
     }
     return Outcome::Changed;
+}
+
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
+    return EraseChosenKeys(folder, [&](const Entries& entries) {
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : entries) {
+            if (erase(key, value)) keys.push_back(key);
+        }
+        return keys;
+    });
 }
 
 }  // namespace LevelDb

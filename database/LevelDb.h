@@ -35,4 +35,9 @@ std::optional<Entries> ReadAll(const std::string& folder);
 // LOG.old (diagnostics, which can name keys) go too when keys were erased.
 Outcome EraseKeys(const std::string& folder, const EraseFilter& erase);
 
+// The same, for keys that can only be chosen from the whole database (an entry
+// naming others): `choose` gets every entry and answers the keys to erase.
+using KeyChooser = std::function<std::vector<std::string>(const Entries& entries)>;
+Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose);
+
 }  // namespace LevelDb
