@@ -11,13 +11,13 @@ Run inside a network namespace that has only loopback.
 """
 import json
 import os
-import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cdp import chromium_session  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 import kept_addon  # noqa: E402
+from reopening import fresh_copy, set_aside, verdict  # noqa: E402
 
 
 def lookup(tree, path):
@@ -47,26 +47,19 @@ def settings_lost(user_data, settings):
     return {path: lookup(preferences, path) for path, value in settings.items() if lookup(preferences, path) != value}
 
 
-def set_aside(folder):
-    """Files the browser writes when it gave up on one (Preferences.bad, ...)."""
-    return sorted(os.path.relpath(os.path.join(top, name), folder)
-                  for top, _, files in os.walk(folder) for name in files if name.endswith(".bad"))
+def is_set_aside(name):
+    """Preferences.bad and the like: a file the browser gave up on."""
+    return name.endswith(".bad")
 
 
 def main():
     source, fresh_path, work = (os.path.abspath(p) for p in sys.argv[1:4])
-    with open(fresh_path) as f:
-        fresh = json.load(f)
-    shutil.rmtree(work, ignore_errors=True)
-    user_data = os.path.join(work, "user-data")
-    shutil.copytree(source, user_data, symlinks=True)
-    for name in os.listdir(user_data):
-        if name == "lockfile" or name.startswith("Singleton"):
-            os.remove(os.path.join(user_data, name))
-    failures = [f"set aside before the start: {name}" for name in set_aside(user_data)]
+    user_data, fresh = fresh_copy(source, fresh_path, work, "user-data",
+                                  lambda name: name == "lockfile" or name.startswith("Singleton"))
+    failures = [f"set aside before the start: {name}" for name in set_aside(user_data, is_set_aside)]
 
     notes = read_back(user_data, os.path.join(work, "home"), os.path.join(work, "chromium.log"))
-    failures += [f"the browser set aside {name}" for name in set_aside(user_data)]
+    failures += [f"the browser set aside {name}" for name in set_aside(user_data, is_set_aside)]
     failures += kept_addon.check_notes(notes, "reopened profile")
     if notes.get("bookmarks") != fresh["bookmarks"]:
         failures.append(f"the browser reads the bookmarks {notes.get('bookmarks')}, not {fresh['bookmarks']}")
@@ -74,12 +67,8 @@ def main():
         failures.append(f"Preferences: {path} is {value!r}, not {fresh['settings'][path]!r}")
     if settings_lost(user_data, {"prefs.preference_reset_time": None}):
         failures.append("Preferences: the browser reset tracked settings (prefs.preference_reset_time)")
-    print(f"Chromium: {len(notes.get('bookmarks') or [])} bookmarks, extension notes "
-          f"{ {k: notes.get(k) for k in kept_addon.NOTES} }, settings checked: {len(fresh['settings'])}")
-    for failure in failures:
-        print("FAILED (Chromium):", failure)
-    sys.exit(1 if failures else 0)
-
+    verdict("Chromium", f"{len(notes.get('bookmarks') or [])} bookmarks, extension notes "
+            f"{ {k: notes.get(k) for k in kept_addon.NOTES} }, settings checked: {len(fresh['settings'])}", failures)
 
 if __name__ == "__main__":
     main()

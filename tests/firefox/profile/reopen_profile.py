@@ -10,7 +10,6 @@ Run inside a network namespace that has only loopback.
 """
 import json
 import os
-import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -18,6 +17,7 @@ from marionette import marionette_session  # noqa: E402
 from places import BOOKMARKS, READ_ROWS  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 import kept_addon  # noqa: E402
+from reopening import fresh_copy, set_aside, verdict  # noqa: E402
 
 ADDON_STATE = """
 const { AddonManager } = ChromeUtils.importESModule("resource://gre/modules/AddonManager.sys.mjs");
@@ -27,12 +27,9 @@ return { installed: !!addon, active: !!(addon && addon.isActive), host: policy ?
 """
 
 
-def set_aside(profile):
-    """Files Firefox renames when it cannot use them (places.sqlite.corrupt,
-    Invalidprefs.js, ...)."""
-    return sorted(os.path.relpath(os.path.join(top, name), profile)
-                  for top, _, files in os.walk(profile) for name in files
-                  if "corrupt" in name.lower() or name.lower().startswith("invalid"))
+def is_set_aside(name):
+    """places.sqlite.corrupt, Invalidprefs.js and the like: a file Firefox gave up on."""
+    return "corrupt" in name.lower() or name.lower().startswith("invalid")
 
 
 def read_back(profile, home, log_path, addon_id):
@@ -52,21 +49,14 @@ def read_back(profile, home, log_path, addon_id):
 
 def main():
     source, fresh_path, work = (os.path.abspath(p) for p in sys.argv[1:4])
-    with open(fresh_path) as f:
-        fresh = json.load(f)
-    shutil.rmtree(work, ignore_errors=True)
-    profile = os.path.join(work, "profile")
-    shutil.copytree(source, profile, symlinks=True)
-    for name in ("lock", ".parentlock", "parent.lock"):
-        if os.path.lexists(os.path.join(profile, name)):
-            os.remove(os.path.join(profile, name))
+    profile, fresh = fresh_copy(source, fresh_path, work, "profile",
+                                lambda name: name in ("lock", ".parentlock", "parent.lock"))
     addon = fresh["addon"]
-    failures = [f"set aside before the start: {name}" for name in set_aside(profile)]
+    failures = [f"set aside before the start: {name}" for name in set_aside(profile, is_set_aside)]
 
     seen = read_back(profile, os.path.join(work, "home"), os.path.join(work, "firefox.log"), addon["id"])
     bookmarks, state, notes = seen["bookmarks"], seen["addon"], seen["notes"]
-
-    failures += [f"Firefox set aside {name}" for name in set_aside(profile)]
+    failures += [f"Firefox set aside {name}" for name in set_aside(profile, is_set_aside)]
     if bookmarks != fresh["bookmarks"]:
         failures.append(f"Firefox reads {len(bookmarks)} bookmark rows, not the {len(fresh['bookmarks'])} recorded")
     if not state["active"]:
@@ -75,12 +65,8 @@ def main():
         failures.append(f"the add-on has a new address {state['host']} (its data was under {addon['host']})")
     else:
         failures += kept_addon.check_notes(notes, "reopened profile")
-    print(f"Firefox: {len(bookmarks)} bookmark rows, add-on {state}, notes "
-          f"{ {k: (notes or {}).get(k) for k in kept_addon.NOTES} }")
-    for failure in failures:
-        print("FAILED (Firefox):", failure)
-    sys.exit(1 if failures else 0)
-
+    verdict("Firefox", f"{len(bookmarks)} bookmark rows, add-on {state}, notes "
+            f"{ {k: (notes or {}).get(k) for k in kept_addon.NOTES} }", failures)
 
 if __name__ == "__main__":
     main()
