@@ -16,7 +16,10 @@ user_data=$top/user-data
 
 source "$root/scripts/loopback-namespace.sh"
 
-if [ ! -f "$top/made" ]; then
+# Made again when the scripts that make it changed (or BUILD_DIR/chromium-profile/made is deleted).
+stamp=$(cat "$root"/tests/chromium/profile/*.py "$root"/tests/support/{test_site,visited_sites,kept_addon}.py \
+  "$root"/tests/support/addon/* | sha1sum | cut -d" " -f1)
+if [ "$(cat "$top/made" 2>/dev/null)" != "$stamp" ]; then
   command -v chromium >/dev/null || { echo "chromium is not installed (scripts/install-deps.sh)" >&2; exit 1; }
   rm -rf "$top"
   mkdir -p "$top"
@@ -25,7 +28,7 @@ if [ ! -f "$top/made" ]; then
   in_loopback_namespace "python3 -B '$root/tests/chromium/profile/make_profile.py' '$user_data' '$top/work'"
   # What a running browser leaves: its lock and the singleton links (dangling once it is gone).
   rm -f "$user_data/lockfile" "$user_data"/Singleton*
-  touch "$top/made"
+  echo "$stamp" >"$top/made"
   echo "Chromium profile made in $(( $(date +%s) - start )) s: $user_data"
 fi
 

@@ -15,7 +15,10 @@ profile=$top/profile
 
 source "$root/scripts/loopback-namespace.sh"
 
-if [ ! -f "$top/made" ]; then
+# Made again when the scripts that make it changed (or BUILD_DIR/firefox-profile/made is deleted).
+stamp=$(cat "$root"/tests/firefox/profile/*.py "$root"/tests/support/{test_site,visited_sites,kept_addon}.py "$root/tests/support/no_trace.py" \
+  "$root"/tests/support/addon/* | sha1sum | cut -d" " -f1)
+if [ "$(cat "$top/made" 2>/dev/null)" != "$stamp" ]; then
   command -v firefox-esr >/dev/null || { echo "firefox-esr is not installed (scripts/install-deps.sh)" >&2; exit 1; }
   rm -rf "$top"
   mkdir -p "$top"
@@ -23,7 +26,10 @@ if [ ! -f "$top/made" ]; then
   start=$(date +%s)
   in_loopback_namespace "python3 -B '$root/tests/firefox/profile/make_profile.py' '$profile' '$top/work'"
   rm -f "$profile/lock" "$profile/.parentlock"
-  touch "$top/made"
+  # Firefox on Windows keeps its startup cache under Local AppData, not in the
+  # profile; it is tens of megabytes that every test copy would carry.
+  rm -rf "$profile/startupCache"
+  echo "$stamp" >"$top/made"
   echo "Firefox profile made in $(( $(date +%s) - start )) s: $profile"
 fi
 

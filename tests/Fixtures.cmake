@@ -15,6 +15,7 @@ set(VORLANE_TEST_FIXTURES_app cleaner)
 set(VORLANE_TEST_FIXTURES_chromium cleaner)
 include(${CMAKE_CURRENT_LIST_DIR}/firefox/Profile.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/chromium/Profile.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/support/Profiles.cmake)
 
 # The test prefixes are sandboxes (see scripts/make-prefix.sh): no way out to the
 # Linux files, no crash debugger, URLs recorded. Checked from the Linux side, and

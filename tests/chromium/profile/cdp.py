@@ -43,17 +43,34 @@ class Cdp:
                 return reply.get("result", {})
             self.events.append(reply)
 
-    def wait_for(self, method, timeout=30, where=lambda params: True):
-        """The parameters of the first event `method` (seen before or after the call) that `where` accepts."""
+    def wait_for(self, method, timeout=30, where=lambda params: True, session=None):
+        """The parameters of the first event `method` (seen before or after the
+        call) that `where` accepts, from `session` when one is given."""
         deadline = time.monotonic() + timeout
         while True:
             for i, event in enumerate(self.events):
-                if event.get("method") == method and where(event.get("params", {})):
+                if (event.get("method") == method and where(event.get("params", {}))
+                        and session in (None, event.get("sessionId"))):
                     del self.events[: i + 1]
                     return event["params"]
             if time.monotonic() > deadline:
                 raise CdpError(f"no {method} within {timeout} s")
             self.events.append(self._read_message())
+
+    def evaluate(self, session, body):
+        """Runs `body` as an async function in the page of `session` and returns what it returns."""
+        reply = self.send("Runtime.evaluate", {"expression": f"(async () => {{ {body} }})()",
+                                               "awaitPromise": True, "returnByValue": True}, session)
+        if "exceptionDetails" in reply:
+            raise CdpError(f"script failed: {reply['exceptionDetails']}")
+        return reply["result"].get("value")
+
+    def open_tab(self, url="about:blank"):
+        """A new tab, attached: its session id."""
+        target = self.send("Target.createTarget", {"url": url})["targetId"]
+        session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
+        self.send("Page.enable", {}, session)
+        return target, session
 
 
 @contextlib.contextmanager
@@ -73,7 +90,7 @@ def chromium_session(user_data, home, log_path, extra_args=()):
     log = open(log_path, "w")
     args = ["chromium", "--headless", "--remote-debugging-pipe", f"--user-data-dir={user_data}",
             "--no-sandbox", "--no-first-run", "--no-default-browser-check", "--disable-sync",
-            "--password-store=basic", "--use-mock-keychain", "--disable-features=Translate,MediaRouter",
+            "--password-store=basic", "--use-mock-keychain", "--disable-features=Translate,MediaRouter,HttpsUpgrades",
             "--enable-logging=stderr", *extra_args, "about:blank"]
     process = subprocess.Popen(args, env=env, stdout=log, stderr=log, preexec_fn=wire_pipes, pass_fds=(3, 4))
     os.close(commands_r)

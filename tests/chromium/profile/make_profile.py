@@ -9,9 +9,22 @@ scripts/make-chromium-profile.sh): the site is private to it.
 What the browser writes: pages visited by link and by typed address (their
 URLs and titles hold "history-secret"), cookies set by every page, a finished
 download ("download-secret"), the text fields of a submitted form
-("form-secret"), cache entries. What the headless browser has no way to make
-is added afterwards with SQL into the tables it created (see fill_gaps):
-search terms, omnibox shortcuts, predictor rows, a saved login, an address.
+("form-secret"), cache entries. Through a proxy on loopback it visits the
+made-up sites of tests/support/visited_sites.py in tabs of their own (two left
+open, one closed), which write web storage, IndexedDB and a service worker's
+data, and the bookmarked page of KEPT, whose icon it stores. An unpacked
+extension (tests/support/addon/) keeps notes in localStorage, IndexedDB and
+chrome.storage.local. The bookmarks and a few settings are in place before the
+browser starts, so the browser loads and keeps them itself; one of them has it
+continue where it left off. A second, short start (the user's next one)
+restores the tabs, keeping their session storage, reads back the extension's
+notes and the bookmarks, and turns the Local Storage log into a LevelDB table.
+What the headless browser has no way to make is added afterwards with SQL into
+the tables it created (see fill_gaps): search terms, omnibox shortcuts,
+predictor rows, a saved login, an address.
+
+WORK_DIR/fresh.json records what the second start read and the settings, for
+tests/chromium/profile/reopen.py.
 """
 import http.server
 import json
@@ -25,8 +38,12 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cdp import chromium_session  # noqa: E402
+from reopen import read_back, settings_lost  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from test_site import SiteHandler  # noqa: E402
+import kept_addon  # noqa: E402
+import visited_sites  # noqa: E402
+from visited_sites import KEPT_PAGE, KEPT_TITLE  # noqa: E402
 
 PORT = 8080
 SITE = f"http://127.0.0.1:{PORT}"
@@ -43,6 +60,8 @@ FORM = ("<!doctype html><html><head><title>form page</title></head><body>"
 
 class Site(SiteHandler):
     def do_GET(self):
+        if visited_sites.answer(self):
+            return
         path = self.path.split("?")[0]
         if path.startswith("/files/"):
             self._reply(b"download body " * 64, "application/octet-stream",
@@ -64,7 +83,41 @@ class Site(SiteHandler):
 
 def navigate(cdp, session, url, transition="link"):
     cdp.send("Page.navigate", {"url": url, "transitionType": transition}, session)
-    cdp.wait_for("Page.loadEventFired")
+    cdp.wait_for("Page.loadEventFired", session=session)
+
+
+def visit(cdp, session, url, transition="link"):
+    """A page of a made-up site: waits until it wrote its data and its icon was fetched."""
+    navigate(cdp, session, url, transition)
+    return visited_sites.check_visit(url, cdp.evaluate(session, visited_sites.WAIT_FOR_TRACES))
+
+
+def visit_sites(cdp, main):
+    """The made-up sites, each tab of visited_sites.TABS in a tab of its own
+    (left open), one more tab closed again, and the kept page in `main`. A
+    tab's first address is typed, which the browser counts as engagement."""
+    for pages in visited_sites.TABS + [visited_sites.CLOSED_TAB]:
+        target, session = cdp.open_tab()
+        for i, url in enumerate(pages):
+            print(f"  {url}: {visit(cdp, session, url, 'link' if i else 'typed')}")
+    # Let the icon of the last page reach the browser before its tab goes.
+    time.sleep(0.3)
+    cdp.send("Target.closeTarget", {"targetId": target})
+    navigate(cdp, main, KEPT_PAGE)
+    if not visited_sites.Served.wait(visited_sites.KEPT, ("/icon.png",)):
+        raise RuntimeError("the browser fetched no icon for the kept page")
+
+
+def keep_notes(cdp):
+    """The extension's page writes its notes, and scratch text past LevelDB's
+    4 MiB write buffer, so that the browser's next start turns the Local
+    Storage log (with the visited sites' keys) into a table file."""
+    target, session = cdp.open_tab()
+    navigate(cdp, session, f"chrome-extension://{kept_addon.chromium_id()}/{kept_addon.PAGE}?fill=4500000")
+    failures = kept_addon.check_notes(json.loads(cdp.evaluate(session, kept_addon.WAIT_FOR_PAGE)), "made profile")
+    if failures:
+        raise RuntimeError("; ".join(failures))
+    cdp.send("Target.closeTarget", {"targetId": target})
 
 
 def press(cdp, session, key, code, text=None, keycode=0):
@@ -91,16 +144,16 @@ def download(cdp, session, folder):
 
 
 def drive(cdp, downloads):
-    target = cdp.send("Target.createTarget", {"url": "about:blank"})["targetId"]
-    session = cdp.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
-    cdp.send("Page.enable", {}, session)
+    _, session = cdp.open_tab()
     for name in ("history-secret/alpha", "history-secret/beta", "history-secret/alpha"):
         navigate(cdp, session, f"{SITE}/{name}")
     navigate(cdp, session, f"{OTHER_SITE}/history-secret/other-origin")
     for name in ("history-secret/typed-page", "history-secret/typed-again"):
         navigate(cdp, session, f"{SITE}/{name}", "typed")
+    visit_sites(cdp, session)
     submit_form(cdp, session)
     download(cdp, session, downloads)
+    keep_notes(cdp)
     # Let the browser write what it keeps in memory for a while (cookies, visited links).
     time.sleep(3)
 
@@ -110,7 +163,9 @@ BOOKMARKS = {
     "roots": {
         "bookmark_bar": {"children": [
             {"date_added": "13400000000000000", "guid": "00000000-0000-4000-a000-000000000001", "id": "5",
-             "name": "Bookmarked article", "type": "url", "url": SITE + "/bookmarked/article"}],
+             "name": "Bookmarked article", "type": "url", "url": SITE + "/bookmarked/article"},
+            {"date_added": "13400000000000000", "guid": "00000000-0000-4000-a000-000000000002", "id": "6",
+             "name": KEPT_TITLE, "type": "url", "url": KEPT_PAGE}],
             "date_added": "13400000000000000", "date_modified": "0", "guid": "0bc5d13f-2cba-5d74-951f-3f233fe6c908",
             "id": "1", "name": "Bookmarks bar", "type": "folder"},
         "other": {"children": [], "date_added": "13400000000000000", "date_modified": "0",
@@ -122,6 +177,38 @@ BOOKMARKS = {
     },
     "version": 1,
 }
+
+# Settings of the user's, in Preferences before the browser first starts: plain
+# ones and tracked ones (which the browser guards with protection.macs).
+SETTINGS = {
+    "webkit.webprefs.default_font_size": 20,
+    "intl.accept_languages": "en-GB,en",
+    "browser.show_home_button": True,
+    "homepage": KEPT_PAGE,
+    "homepage_is_newtabpage": False,
+    "session.restore_on_startup": 1,
+}
+
+
+def nested(dotted):
+    """{"a.b": 1} as {"a": {"b": 1}}."""
+    tree = {}
+    for path, value in dotted.items():
+        *folders, leaf = path.split(".")
+        node = tree
+        for name in folders:
+            node = node.setdefault(name, {})
+        node[leaf] = value
+    return tree
+
+
+def seed(profile):
+    """What the user had before this session: bookmarks and settings."""
+    os.makedirs(profile, exist_ok=True)
+    with open(os.path.join(profile, "Bookmarks"), "w") as f:
+        json.dump(BOOKMARKS, f, indent=3)
+    with open(os.path.join(profile, "Preferences"), "w") as f:
+        json.dump(nested(SETTINGS), f)
 
 
 def fill_gaps(profile):
@@ -155,8 +242,6 @@ def fill_gaps(profile):
         db.execute("INSERT INTO credit_cards (guid, name_on_card, expiration_month, expiration_year,"
                    " card_number_encrypted, date_modified, use_count, use_date) VALUES"
                    " ('c0000000-0000-4000-8000-000000000001', 'Kept Card', 12, 2031, X'763130010203', 1, 1, 1)")
-    with open(os.path.join(profile, "Bookmarks"), "w") as f:
-        json.dump(BOOKMARKS, f, indent=3)
     # Browsers before the visited links moved into History kept them in a file of their own.
     with open(os.path.join(profile, "Visited Links"), "wb") as f:
         f.write(b"VLnk" + bytes(60))
@@ -177,17 +262,39 @@ def main():
     home = os.path.join(work, "home")
     for folder in (user_data, downloads, home):
         os.makedirs(folder, exist_ok=True)
+    profile = os.path.join(user_data, "Default")
+    seed(profile)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", PORT), Site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     try:
-        with chromium_session(user_data, home, os.path.join(work, "chromium.log")) as cdp:
+        with chromium_session(user_data, home, os.path.join(work, "chromium.log"), browser_args()) as cdp:
             drive(cdp, downloads)
+        # The user's next start, which restores the tabs and reads back what the profile keeps.
+        notes = read_back(user_data, home, os.path.join(work, "chromium-next.log"), browser_args())
     finally:
         server.shutdown()
     shutil.rmtree(downloads, ignore_errors=True)
-    profile = os.path.join(user_data, "Default")
+    failures = kept_addon.check_notes(notes, "next start")
+    if failures:
+        raise RuntimeError("; ".join(failures))
+    lost = settings_lost(user_data, SETTINGS)
+    if lost:
+        raise RuntimeError(f"the browser did not keep the settings: {lost}")
+    with open(os.path.join(work, "fresh.json"), "w") as f:
+        json.dump({"bookmarks": notes["bookmarks"], "settings": SETTINGS,
+                   "extension": kept_addon.chromium_id()}, f, indent=1)
     fill_gaps(profile)
     windows_layout(profile)
+
+
+def browser_args():
+    """The proxy for the made-up sites (the browser still reaches 127.0.0.1 and
+    localhost directly), the one treated as secure, and the extension (loaded
+    at every start: the browser drops one loaded from the command line, and
+    its data, when a start does not name it)."""
+    return [f"--proxy-server=http://127.0.0.1:{PORT}",
+            f"--unsafely-treat-insecure-origin-as-secure=http://{visited_sites.SECURE}",
+            f"--load-extension={kept_addon.FOLDER}"]
 
 
 if __name__ == "__main__":

@@ -13,7 +13,24 @@ What the profile holds afterwards:
   TYPED transition, input history and page metadata; their URLs and titles
   hold "history-secret" (the words no erased file may still contain);
 - a finished download (its URL holds "download-secret");
-- cookies, form history (values hold "form-secret"), favicons and cache2 entries.
+- cookies, form history (values hold "form-secret"), favicons and cache2 entries;
+- visits, through a proxy on loopback, to the made-up sites of
+  tests/support/visited_sites.py in tabs of their own (two left open, one
+  closed), which write web storage, IndexedDB and a service worker's data; the
+  session files hold the tabs;
+- the page of KEPT, visited (its icon stored) and bookmarked;
+- the add-on of tests/support/addon/, installed for good (the profile allows
+  unsigned add-ons), with notes in its localStorage, IndexedDB and
+  storage.local;
+- the session files of a second, short start (the user's next one, which
+  reads back the bookmarks and the add-on's notes): the visits' session as
+  sessionstore-backups/previous.jsonlz4 and upgrade.jsonlz4-<build>, its tabs
+  as closed tabs in sessionstore.jsonlz4, and in sessionstore-backups/ the
+  recovery files Firefox wrote during the visits (the closed tab), which a
+  clean quit removes and a crash leaves behind.
+
+WORK_DIR/fresh.json records what the second start read (bookmark rows, the
+add-on's id, address and notes), for tests/firefox/profile/reopen_profile.py.
 """
 import http.server
 import json
@@ -21,12 +38,18 @@ import os
 import shutil
 import sys
 import threading
+import time
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from marionette import marionette_session  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from test_site import SiteHandler  # noqa: E402
+import kept_addon  # noqa: E402
+import no_trace  # noqa: E402
+import visited_sites  # noqa: E402
+from visited_sites import KEPT_PAGE, KEPT_TITLE  # noqa: E402
+from reopen_profile import read_back  # noqa: E402
 
 PORT = 8080
 SITE = f"http://127.0.0.1:{PORT}"
@@ -39,6 +62,8 @@ ICON = bytes.fromhex(
 
 class Site(SiteHandler):
     def do_GET(self):
+        if visited_sites.answer(self):
+            return
         path = self.path.split("?")[0]
         if path == "/favicon.png":
             self._reply(ICON, "image/png")
@@ -80,7 +105,47 @@ PREFS = {
     "browser.download.panel.shown": True,
     "browser.places.interactions.enabled": True,
     "places.history.enabled": True,
+    "xpinstall.signatures.required": False,
 }
+
+# Prefs for this session only, cleared before Firefox quits: the proxy for the
+# made-up sites (127.0.0.1 and localhost stay direct), plain http for them, the
+# one treated as secure (a service worker on http also needs the testing switch,
+# and its page's icon would otherwise be upgraded to https as mixed content).
+SESSION_PREFS = {
+    "network.proxy.type": 1,
+    "network.proxy.http": "127.0.0.1",
+    "network.proxy.http_port": PORT,
+    "dom.security.https_first": False,
+    "dom.security.https_first_schemeless": False,
+    "dom.securecontext.allowlist": visited_sites.SECURE,
+    "dom.serviceWorkers.testing.enabled": True,
+    "security.mixed_content.upgrade_display_content": False,
+}
+
+CLEAR_SESSION_PREFS = """
+for (const name of arguments[0]) Services.prefs.clearUserPref(name);
+return arguments[0].length;
+"""
+
+# Waits until Firefox keeps an icon for each page.
+ICONS_STORED = """
+const { PlacesUtils } = ChromeUtils.importESModule("resource://gre/modules/PlacesUtils.sys.mjs");
+const missing = [];
+for (const url of arguments[0]) {
+  let icon = null;
+  for (let i = 0; i < 100 && !icon; i++) {
+    icon = await PlacesUtils.favicons.getFaviconForPage(Services.io.newURI(url));
+    if (!icon) await new Promise(resolve => setTimeout(resolve, 50));
+  }
+  if (!icon) missing.push(url);
+}
+return missing;
+"""
+
+ADDON_HOST = """
+return WebExtensionPolicy.getByID(arguments[0]).mozExtensionHostname;
+"""
 
 CHROME_SETUP = """
 const { PlacesUtils } = ChromeUtils.importESModule("resource://gre/modules/PlacesUtils.sys.mjs");
@@ -101,6 +166,7 @@ const marks = [
   [work.guid, site + "/bookmarked/visited-too", "Bookmarked and visited", ["work"], null],
   [B.toolbarGuid, "https://bookmarked-toolbar.example/", "Bookmarked toolbar site", [], "tb"],
   [B.unfiledGuid, site + "/bookmarked/unfiled", "Bookmarked unfiled page", ["misc"], null],
+  [B.toolbarGuid, arguments[2], arguments[3], [], null],
 ];
 for (const [parentGuid, url, title, tags, keyword] of marks) {
   await B.insert({ parentGuid, url, title });
@@ -199,8 +265,84 @@ return true;
 
 def write_prefs(profile):
     with open(os.path.join(profile, "user.js"), "w") as f:
-        for key, value in PREFS.items():
+        for key, value in {**PREFS, **SESSION_PREFS}.items():
             f.write(f"user_pref({json.dumps(key)}, {json.dumps(value)});\n")
+
+
+def visit_sites(client):
+    """The made-up sites, each tab of visited_sites.TABS in a tab of its own
+    (left open), one more tab closed again, then the kept page in the first
+    tab. Every page writes its data, and Firefox stores its icon, before the
+    next one."""
+    main = client.window_handle()
+    for tab in visited_sites.TABS + [visited_sites.CLOSED_TAB]:
+        client.new_tab()
+        for url in tab:
+            client.navigate(url)
+            print(f"  {url}: {visited_sites.check_visit(url, client.run_async(visited_sites.WAIT_FOR_TRACES))}")
+            icons_stored(client, [url])
+    client.close_tab()
+    client.switch_to(main)
+    client.navigate(KEPT_PAGE)
+    icons_stored(client, [KEPT_PAGE])
+
+
+def icons_stored(client, urls):
+    client.set_context("chrome")
+    missing = client.run_async(ICONS_STORED, [urls])
+    client.set_context("content")
+    if missing:
+        raise RuntimeError(f"Firefox stored no icon for {missing}")
+
+
+def keep_notes(client, xpi):
+    """Installs the add-on and lets its page write its notes in a tab of its own: its id."""
+    addon = client.install_addon(xpi)
+    client.set_context("chrome")
+    host = client.run_async(ADDON_HOST, [addon])
+    client.set_context("content")
+    main = client.window_handle()
+    client.new_tab()
+    client.navigate(f"moz-extension://{host}/{kept_addon.PAGE}")
+    outcome = json.loads(client.run_async(kept_addon.WAIT_FOR_PAGE))
+    failures = kept_addon.check_notes(outcome, "made profile")
+    if failures:
+        raise RuntimeError("; ".join(failures))
+    client.close_tab()
+    client.switch_to(main)
+    return addon
+
+
+SAVE_SESSION = """
+const { SessionSaver } = ChromeUtils.importESModule("resource:///modules/sessionstore/SessionSaver.sys.mjs");
+for (let i = 0; i < 2; i++) await SessionSaver.run();
+return true;
+"""
+
+
+def keep_recovery_files(client, profile, work):
+    """Copies of the session's recovery files, taken while Firefox runs, once
+    both hold the closed tab (each save keeps the one before as the backup, so
+    two saves in a row): a clean quit removes them, a crash or a power cut
+    leaves them behind. (While it runs headless, Firefox writes only the
+    closed tabs there; the open ones reach sessionstore.jsonlz4 as it quits.)"""
+    client.run_async(SAVE_SESSION)
+    backups = os.path.join(profile, "sessionstore-backups")
+    host = visited_sites.CLOSED_TAB[0].split("/")[2].split(":")[0].encode()
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        try:
+            if all(host in no_trace.mozlz4(open(os.path.join(backups, n), "rb").read())
+                   for n in ("recovery.jsonlz4", "recovery.baklz4")):
+                break
+        except (OSError, no_trace.Damaged):
+            pass  # not written yet, or being written
+        time.sleep(0.1)
+    else:
+        raise RuntimeError("Firefox wrote no recovery files that hold the closed tab")
+    kept = os.path.join(work, "sessionstore-backups")
+    shutil.copytree(backups, kept)
+    return kept
 
 
 def main():
@@ -221,9 +363,10 @@ def main():
             for name in ("history-secret/alpha", "history-secret/beta", "bookmarked/visited-too"):
                 client.navigate(f"{SITE}/{name}")
             client.navigate(f"{OTHER_SITE}/history-secret/other-origin")
+            visit_sites(client)
             client.set_context("chrome")
             steps = [
-                ("bookmarks", BOOKMARKS, [SITE, OTHER_SITE]),
+                ("bookmarks", BOOKMARKS, [SITE, OTHER_SITE, KEPT_PAGE, KEPT_TITLE]),
                 ("history", HISTORY, [SITE]),
                 ("input history and metadata", INPUT_HISTORY_AND_METADATA, [SITE]),
                 ("form history", FORMS, []),
@@ -234,10 +377,24 @@ def main():
             for name, script, args in steps:
                 result = client.run_async(CHROME_SETUP + script, args)
                 print(f"  {name}: {result}")
+            client.set_context("content")
+            addon = keep_notes(client, kept_addon.make_xpi(os.path.join(work, "kept-notes.xpi")))
+            client.set_context("chrome")
+            recovery = keep_recovery_files(client, profile, work)
+            client.run_async(CLEAR_SESSION_PREFS, [list(SESSION_PREFS)])
     finally:
         server.shutdown()
     for leftover in ("user.js",):
         os.remove(os.path.join(profile, leftover))
+    # The user's next start, which reads back what the profile keeps.
+    fresh = read_back(profile, home, os.path.join(work, "firefox-next.log"), addon)
+    failures = kept_addon.check_notes(fresh["notes"] or {"failed": f"the add-on is not running: {fresh['addon']}"},
+                                      "next start")
+    if failures:
+        raise RuntimeError("; ".join(failures))
+    shutil.copytree(recovery, os.path.join(profile, "sessionstore-backups"), dirs_exist_ok=True)
+    with open(os.path.join(work, "fresh.json"), "w") as f:
+        json.dump(fresh, f, indent=1)
     shutil.rmtree(downloads, ignore_errors=True)
 
 

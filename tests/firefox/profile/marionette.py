@@ -79,6 +79,26 @@ class Marionette:
     def navigate(self, url):
         self.send("WebDriver:Navigate", {"url": url})
 
+    def new_tab(self):
+        """Opens a tab and switches to it: its handle."""
+        handle = self.send("WebDriver:NewWindow", {"type": "tab", "focus": True})["handle"]
+        self.switch_to(handle)
+        return handle
+
+    def switch_to(self, handle):
+        self.send("WebDriver:SwitchToWindow", {"handle": handle, "focus": True})
+
+    def close_tab(self):
+        """Closes the current tab: the handles of the tabs left."""
+        return self.send("WebDriver:CloseWindow")
+
+    def window_handle(self):
+        return self.send("WebDriver:GetWindowHandle")["value"]
+
+    def install_addon(self, path):
+        """Installs the add-on file at `path` for good (not as a temporary add-on): its id."""
+        return self.send("Addon:Install", {"path": path, "temporary": False})["value"]
+
     def set_context(self, context):
         self.send("Marionette:SetContext", {"value": context})
 

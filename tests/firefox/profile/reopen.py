@@ -15,11 +15,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from marionette import marionette_session  # noqa: E402
-
-BOOKMARKS = """SELECT b.guid, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(parent.guid, ''),
-  b.position, IFNULL(k.keyword, '') FROM moz_bookmarks b
-  LEFT JOIN moz_places p ON p.id = b.fk LEFT JOIN moz_bookmarks parent ON parent.id = b.parent
-  LEFT JOIN moz_keywords k ON k.place_id = b.fk ORDER BY b.guid"""
+from places import BOOKMARKS  # noqa: E402
 
 FRECENCIES = "SELECT url, frecency FROM moz_places ORDER BY url"
 
