@@ -88,21 +88,14 @@ bool IsRunning(const std::string& userData) {
     return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-// Changes the database `name` of `folder` with `eraseRows`. A database that
-// is there but is no plain file of the folder, is not SQLite or cannot be
-// changed is left whole and said on `status`.
+// Erases rows of the database `name` of `folder` with `eraseRows`; one that
+// cannot be changed is left whole and said on `status`.
 void Erase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
            const std::function<void(SqliteDatabase&)>& eraseRows) {
-    const std::string path = folder.Folder() + "\\" + name;
-    if (!Path::Exists(path)) return;
-    SqliteFile::Outcome outcome = SqliteFile::Outcome::Failed;
-    if (folder.IsPlainFileHere(name))
-        outcome = SqliteFile::Change(path, [&](SqliteDatabase& db) {
-            eraseRows(db);
-            return true;
-        });
-    if (outcome == SqliteFile::Outcome::NotDatabase || outcome == SqliteFile::Outcome::Failed)
-        status.LeaveAlone(path + BrowserFiles::NotChanged);
+    ChromiumDatabase::Change(folder, name, status, [&](SqliteDatabase& db) {
+        eraseRows(db);
+        return true;
+    });
 }
 
 // The session files: the Sessions folder's files and the old files of the profile.
@@ -140,11 +133,9 @@ void EraseEntries(const FolderFileDeleter& profile, const std::string& name, Sta
 }
 
 void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
-    const std::string preferences = Path::Join(profile.Folder(), ChromiumNames::Preferences);
-    if (!Path::Exists(preferences)) return;
-    if (!profile.IsPlainFileHere(ChromiumNames::Preferences) ||
-        ChromiumPreferences::EraseEngagement(preferences) == ChromiumPreferences::Outcome::Failed)
-        status.LeaveAlone(preferences + BrowserFiles::NotChanged);
+    BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [](const std::string& path) {
+        return ChromiumPreferences::EraseEngagement(path) != ChromiumPreferences::Outcome::Failed;
+    });
 }
 
 }  // namespace

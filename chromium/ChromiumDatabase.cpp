@@ -1,5 +1,8 @@
 #include "chromium/ChromiumDatabase.h"
 
+#include "cleaning/BrowserFiles.h"
+#include "database/SqliteFile.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,6 +65,13 @@ void DeleteListed(SqliteDatabase& db, const std::string& table, const std::strin
 }
 
 }  // namespace
+
+bool Change(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
+            const std::function<bool(SqliteDatabase&)>& change) {
+    return BrowserFiles::ChangeFile(folder, name, status, [&](const std::string& path) {
+        return SqliteFile::Change(path, change) == SqliteFile::Outcome::Changed;
+    });
+}
 
 void EraseHistory(SqliteDatabase& db) {
     EraseTables(db, [](const std::string& table) { return table == "meta" || IsDownloadsTable(table); });

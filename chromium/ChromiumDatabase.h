@@ -4,12 +4,24 @@
 // version of the browser does not have is skipped.
 #pragma once
 
+#include "cleaning/FolderFileDeleter.h"
+#include "cleaning/StatusLine.h"
 #include "database/SqliteDatabase.h"
+
+#include <functional>
 
 #include <set>
 #include <string>
 
 namespace ChromiumDatabase {
+
+// Changes the database `name` of `folder` with `change` (SqliteFile::Change:
+// one transaction, erased rows overwritten, checkpointed). A database that is
+// there but is no plain file of the folder, is not the one `change` expects
+// (it answers false) or cannot be changed is left whole and said on `status`.
+// True when it was changed.
+bool Change(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
+            const std::function<bool(SqliteDatabase&)>& change);
 
 // History: every row of every table except "meta" (the schema version) and
 // the downloads tables; the schema stays.

@@ -1,6 +1,9 @@
 #include "chromium/ChromiumSiteData.h"
 
+#include "chromium/ChromiumDatabase.h"
+#include "chromium/ProtoFields.h"
 #include "cleaning/BrowserFiles.h"
+#include "system/Failure.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
@@ -33,15 +36,15 @@ std::string_view NamespaceOrigin(std::string_view key) {
     return key.substr(origin);
 }
 
-// The subfolders of `folder` (no links) whose names are web origins' folders.
-std::vector<std::string> WebOriginFolders(const std::string& folder) {
+// The names of the subfolders of `folder`, but "." and "..".
+std::vector<std::string> Subfolders(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
     UniqueFind find(::FindFirstFileA(Path::Join(folder, "*").c_str(), &data));
     if (!find) return names;
     do {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsWebOriginFolder(data.cFileName))
-            names.push_back(data.cFileName);
+        const std::string name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
     } while (::FindNextFileA(find.Get(), &data));
     return names;
 }
@@ -75,8 +78,112 @@ void EraseSessionStorage(const FolderFileDeleter& profile, StatusLine& status) {
 void DeleteIndexedDb(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, IndexedDB, status);
     if (!folder) return;
-    for (const std::string& name : WebOriginFolders(folder->Folder()))
-        BrowserFiles::DeleteFolderTree(Path::Join(folder->Folder(), name), folder->ResolvedFolder(), status);
+    for (const std::string& name : Subfolders(folder->Folder())) {
+        if (IsWebOriginFolder(name))
+            BrowserFiles::DeleteFolderTree(Path::Join(folder->Folder(), name), folder->ResolvedFolder(), status);
+    }
+}
+
+// A name the browser gives a folder it numbers: digits only.
+bool IsNumberedFolder(std::string_view name) {
+    return !name.empty() && name.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// "File System\Origins" names the numbered folder of each origin: those of
+// web origins go, with their entries.
+void EraseFileSystems(const FolderFileDeleter& profile, StatusLine& status) {
+    const std::optional<FolderFileDeleter> fileSystem = BrowserFiles::Subfolder(profile, FileSystem, status);
+    if (!fileSystem) return;
+    const std::optional<FolderFileDeleter> origins = DatabaseFolder(*fileSystem, FileSystemOrigins, status);
+    if (!origins) return;
+    constexpr std::string_view OriginPrefix = "ORIGIN:";
+    Say(LevelDb::EraseChosenKeys(origins->Folder(),
+                                 [&](const LevelDb::Entries& entries) {
+                                     std::vector<std::string> erased;
+                                     for (const auto& [key, folder] : entries) {
+                                         if (!StartsWith(key, OriginPrefix) ||
+                                             !IsWebOriginFolder(key.substr(OriginPrefix.size())))
+                                             continue;
+                                         if (IsNumberedFolder(folder))
+                                             BrowserFiles::DeleteFolderTree(Path::Join(fileSystem->Folder(), folder),
+                                                                            fileSystem->ResolvedFolder(), status);
+                                         erased.push_back(key);
+                                     }
+                                     return erased;
+                                 }),
+        *origins, status);
+}
+
+// The quota manager's buckets of web origins, and their folders.
+void EraseStorageBuckets(const FolderFileDeleter& profile, StatusLine& status) {
+    const std::optional<FolderFileDeleter> webStorage = BrowserFiles::Subfolder(profile, WebStorage, status);
+    if (!webStorage) return;
+    std::vector<std::string> buckets;
+    const bool changed = ChromiumDatabase::Change(*webStorage, QuotaManager, status, [&](SqliteDatabase& db) {
+        if (!db.HasTable("buckets") || !db.HasColumn("buckets", "storage_key")) return false;
+        SqliteStatement rows = db.Prepare("SELECT id, storage_key FROM buckets");
+        while (rows.Step()) {
+            if (IsWebOrigin(rows.Text(1))) buckets.push_back(rows.Text(0));
+        }
+        for (const std::string& id : buckets) db.Execute("DELETE FROM buckets WHERE id = " + id);
+        return true;
+    });
+    if (!changed) return;
+    for (const std::string& id : buckets) {
+        const std::string folder = Path::Join(webStorage->Folder(), id);
+        if (IsNumberedFolder(id) && Path::Exists(folder))
+            BrowserFiles::DeleteFolderTree(folder, webStorage->ResolvedFolder(), status);
+    }
+}
+
+// A cache-storage folder's index names its origin (fields 2 and 3 of the
+// index record); a folder without a readable index is left.
+bool IsWebCacheStorage(const std::string& folder) {
+    const std::string index = Path::Join(folder, CacheStorageIndex);
+    constexpr DWORD LargestIndex = 4u << 20;
+    const DWORD attributes = Path::Attributes(index);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(index.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
+        data.nFileSizeLow > LargestIndex)
+        return false;
+    try {
+        const std::string record = Path::ReadAll(index);
+        for (const std::uint32_t field : {2u, 3u}) {
+            for (const std::string& origin : ProtoFields::Strings(record, field)) {
+                if (IsWebOrigin(origin)) return true;
+            }
+        }
+    } catch (const Failure&) {
+    }
+    return false;
+}
+
+void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
+    const std::optional<FolderFileDeleter> serviceWorker = BrowserFiles::Subfolder(profile, ServiceWorker, status);
+    if (!serviceWorker) return;
+    if (const std::optional<FolderFileDeleter> database =
+            DatabaseFolder(*serviceWorker, ServiceWorkerDatabase, status))
+        Say(LevelDb::EraseChosenKeys(database->Folder(), WebServiceWorkerKeys), *database, status);
+    const std::optional<FolderFileDeleter> caches = BrowserFiles::Subfolder(*serviceWorker, CacheStorage, status);
+    if (!caches) return;
+    for (const std::string& name : Subfolders(caches->Folder())) {
+        const std::string folder = Path::Join(caches->Folder(), name);
+        if (IsWebCacheStorage(folder)) BrowserFiles::DeleteFolderTree(folder, caches->ResolvedFolder(), status);
+    }
+}
+
+// Compression dictionaries that sites sent; each row names the site.
+void EraseSharedDictionaries(const FolderFileDeleter& profile, StatusLine& status) {
+    const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, SharedDictionary, status);
+    if (!folder) return;
+    ChromiumDatabase::Change(*folder, SharedDictionaryDatabase, status, [](SqliteDatabase& db) {
+        if (!db.HasTable("dictionaries") || !db.HasColumn("dictionaries", "frame_origin")) return false;
+        db.Execute(
+            "DELETE FROM dictionaries WHERE frame_origin LIKE 'http://%' OR frame_origin LIKE 'https://%'"
+            " OR frame_origin LIKE 'file://%'");
+        return true;
+    });
 }
 
 }  // namespace
@@ -119,6 +226,49 @@ std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries) 
     return erased;
 }
 
+std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries) {
+    constexpr std::string_view UniqueOrigin = "INITDATA_UNIQUE_ORIGIN:", Registration = "REG:",
+                               RegistrationOrigin = "REGID_TO_ORIGIN:", UserData = "REG_USER_DATA:",
+                               HasUserData = "REG_HAS_USER_DATA:", Resource = "RES:";
+    constexpr std::string_view ResourceLists[] = {"URES:", "PRES:"};
+    // The registrations and scripts of web origins first...
+    std::set<std::string> registrations, resources;
+    std::vector<std::string> erased;
+    for (const auto& [key, value] : entries) {
+        if (StartsWith(key, RegistrationOrigin) && IsWebOrigin(value)) {
+            registrations.insert(key.substr(RegistrationOrigin.size()));
+        } else if (StartsWith(key, Resource)) {
+            // The script record's second field is the script's address.
+            const std::vector<std::string> urls = ProtoFields::Strings(value, 2);
+            if (!urls.empty() && IsWebOrigin(urls.front())) {
+                erased.push_back(key);
+                const std::size_t separator = key.find('\0');
+                if (separator != std::string::npos) resources.insert(key.substr(separator + 1));
+            }
+        }
+    }
+    // ...then every key that names one of them.
+    const auto afterNul = [](std::string_view rest) {
+        const std::size_t nul = rest.find('\0');
+        return nul == std::string_view::npos ? std::string() : std::string(rest.substr(nul + 1));
+    };
+    const auto beforeNul = [](std::string_view rest) { return std::string(rest.substr(0, rest.find('\0'))); };
+    for (const auto& [key, value] : entries) {
+        const std::string_view k = key;
+        bool erase = false;
+        if (StartsWith(k, UniqueOrigin)) erase = IsWebOrigin(k.substr(UniqueOrigin.size()));
+        else if (StartsWith(k, Registration)) erase = IsWebOrigin(beforeNul(k.substr(Registration.size())));
+        else if (StartsWith(k, RegistrationOrigin)) erase = registrations.count(std::string(k.substr(RegistrationOrigin.size()))) > 0;
+        else if (StartsWith(k, UserData)) erase = registrations.count(beforeNul(k.substr(UserData.size()))) > 0;
+        else if (StartsWith(k, HasUserData)) erase = registrations.count(afterNul(k.substr(HasUserData.size()))) > 0;
+        for (const std::string_view list : ResourceLists) {
+            if (StartsWith(k, list)) erase = resources.count(std::string(k.substr(list.size()))) > 0;
+        }
+        if (erase) erased.push_back(key);
+    }
+    return erased;
+}
+
 bool IsWebOriginFolder(const std::string& name) {
     return StartsWith(name, "http_") || StartsWith(name, "https_") || StartsWith(name, "file_");
 }
@@ -127,6 +277,10 @@ void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status) {
     EraseLocalStorage(profile, status);
     EraseSessionStorage(profile, status);
     DeleteIndexedDb(profile, status);
+    EraseFileSystems(profile, status);
+    EraseStorageBuckets(profile, status);
+    EraseServiceWorkers(profile, status);
+    EraseSharedDictionaries(profile, status);
 }
 
 }  // namespace ChromiumSiteData

@@ -1,6 +1,8 @@
 // What web sites stored in a Chromium profile besides cookies: local and
-// session storage (LevelDB databases keyed by origin), and a folder per origin
-// for IndexedDB. Extensions store theirs the same way under chrome-extension
+// session storage (LevelDB databases keyed by origin), a folder per origin for
+// IndexedDB and for the file system API, the storage buckets of the quota
+// manager, service workers with their cache storage, and compression
+// dictionaries. Extensions store theirs the same way under chrome-extension
 // origins: those stay, as do the folders only extensions use (Local Extension
 // Settings, Extension State, Extensions).
 #pragma once
@@ -18,6 +20,22 @@ namespace ChromiumSiteData {
 inline constexpr char LocalStorage[] = "Local Storage\\leveldb";
 inline constexpr char SessionStorage[] = "Session Storage";
 inline constexpr char IndexedDB[] = "IndexedDB";
+// "File System\Origins" (LevelDB) maps "ORIGIN:<origin folder name>" to a
+// numbered folder of "File System".
+inline constexpr char FileSystem[] = "File System";
+inline constexpr char FileSystemOrigins[] = "Origins";
+// "WebStorage\QuotaManager" (SQLite) lists the storage buckets; a bucket's
+// own data, when it has any, is in the folder named after its id.
+inline constexpr char WebStorage[] = "WebStorage";
+inline constexpr char QuotaManager[] = "QuotaManager";
+inline constexpr char ServiceWorker[] = "Service Worker";
+inline constexpr char ServiceWorkerDatabase[] = "Database";
+// Below Service Worker: a folder per origin (named by a hash) whose index.txt
+// names the origin.
+inline constexpr char CacheStorage[] = "CacheStorage";
+inline constexpr char CacheStorageIndex[] = "index.txt";
+inline constexpr char SharedDictionary[] = "Shared Dictionary";
+inline constexpr char SharedDictionaryDatabase[] = "db";
 
 // Whether a storage key (an origin, possibly followed by the site it was
 // partitioned under) belongs to a web page: http, https or file.
@@ -33,8 +51,17 @@ bool IsWebLocalStorageKey(std::string_view key);
 // of the web origins' namespace entries and of the maps only they use.
 std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries);
 
-// Whether an IndexedDB folder name is that of a web origin
-// ("https_example.com_0.indexeddb.leveldb", "..._0.indexeddb.blob").
+// Service Worker\Database: "INITDATA_UNIQUE_ORIGIN:<origin>", the
+// registrations "REG:<origin>\0<id>" and "REGID_TO_ORIGIN:<id>", their data
+// "REG_USER_DATA:<id>\0<name>" and "REG_HAS_USER_DATA:<name>\0<id>", and the
+// scripts "RES:<version>\0<resource>" (whose record holds the script's
+// address) with "URES:<resource>" and "PRES:<resource>". The keys of the web
+// origins' registrations.
+std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries);
+
+// Whether an IndexedDB or file-system origin name is that of a web origin
+// ("https_example.com_0.indexeddb.leveldb", "..._0.indexeddb.blob",
+// "http_example.com_0").
 bool IsWebOriginFolder(const std::string& name);
 
 // Erases the site data of every web origin in the profile.

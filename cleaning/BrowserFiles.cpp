@@ -59,6 +59,15 @@ void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name) {
     folder.Delete(name);
 }
 
+bool ChangeFile(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
+                const std::function<bool(const std::string& path)>& change) {
+    const std::string path = Path::Join(folder.Folder(), name);
+    if (!Path::Exists(path)) return false;
+    const bool changed = folder.IsPlainFileHere(name) && change(path);
+    if (!changed) status.LeaveAlone(path + NotChanged);
+    return changed;
+}
+
 void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pattern) {
     WIN32_FIND_DATAA data;
     UniqueFind find(::FindFirstFileA((folder.Folder() + "\\*").c_str(), &data));

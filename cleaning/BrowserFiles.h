@@ -6,6 +6,7 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/StatusLine.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,13 @@ FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& r
 // the companions go first and the database only once they are gone (or were
 // never there).
 void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name);
+
+// Runs `change` on the file `name` of `folder` (its full path) when the file
+// is there. One that is no plain file of the folder (a link, a folder), or
+// that `change` answers false for, is left whole and said on `status`.
+// True when `change` ran and answered true.
+bool ChangeFile(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
+                const std::function<bool(const std::string& path)>& change);
 
 // Every file directly in the deleter's folder whose name matches `pattern`
 // ("*" any run of characters, "?" any one, case ignored; "*.*" every name);

@@ -56,13 +56,11 @@ std::string WithBackslashes(std::string path) {
 
 // What favicons.sqlite keeps of pages that places.sqlite no longer holds.
 void EraseIconsOfErasedPages(const FolderFileDeleter& folder, StatusLine& status) {
-    const std::string favicons = Path::Join(folder.Folder(), FirefoxNames::FaviconsSqlite);
-    if (!Path::Exists(favicons)) return;
-    std::optional<std::set<std::string>> kept;
-    if (folder.IsPlainFileHere(FirefoxNames::FaviconsSqlite))
-        kept = PlacesDatabase::PageUrls(folder.Folder() + FirefoxNames::PlacesSqlite);
-    if (!kept || FaviconsDatabase::EraseIconsExcept(favicons, *kept) != SqliteFile::Outcome::Changed)
-        status.LeaveAlone(favicons + BrowserFiles::NotChanged);
+    BrowserFiles::ChangeFile(folder, FirefoxNames::FaviconsSqlite, status, [&](const std::string& favicons) {
+        const std::optional<std::set<std::string>> kept =
+            PlacesDatabase::PageUrls(folder.Folder() + FirefoxNames::PlacesSqlite);
+        return kept && FaviconsDatabase::EraseIconsExcept(favicons, *kept) == SqliteFile::Outcome::Changed;
+    });
 }
 
 void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {

@@ -2,12 +2,15 @@
 
 #include "cleaning/BrowserFiles.h"
 #include "database/SqliteFile.h"
+#include "system/Failure.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace SiteStorage {
@@ -38,20 +41,53 @@ constexpr char RowScheme[] =
     " instr(substr(originKey, instr(originKey, ':') + 1), ':') - 1)"
     " ELSE substr(originKey, instr(originKey, ':') + 1) END";
 
+bool IsWebOrigin(const std::string& origin) {
+    for (const char* scheme : {"http://", "https://", "file://"}) {
+        if (origin.rfind(scheme, 0) == 0) return true;
+    }
+    return false;
+}
+
 // Erases the web origins' rows of a local-storage database in `folder`.
 void EraseWebOriginRows(const FolderFileDeleter& folder, const std::string& name, StatusLine& status) {
-    const std::string path = Path::Join(folder.Folder(), name);
-    if (!Path::Exists(path)) return;
-    SqliteFile::Outcome outcome = SqliteFile::Outcome::Failed;
-    if (folder.IsPlainFileHere(name))
-        outcome = SqliteFile::Change(path, [](SqliteDatabase& db) {
-            if (!db.HasTable("webappsstore2") || !db.HasColumn("webappsstore2", "originKey")) return false;
-            db.Execute(std::string("DELETE FROM webappsstore2 WHERE lower(") + RowScheme +
-                       ") IN ('http', 'https', 'file')");
+    BrowserFiles::ChangeFile(folder, name, status, [](const std::string& path) {
+        return SqliteFile::Change(path, [](SqliteDatabase& db) {
+                   if (!db.HasTable("webappsstore2") || !db.HasColumn("webappsstore2", "originKey")) return false;
+                   db.Execute(std::string("DELETE FROM webappsstore2 WHERE lower(") + RowScheme +
+                              ") IN ('http', 'https', 'file')");
+                   return true;
+               }) == SqliteFile::Outcome::Changed;
+    });
+}
+
+// The quota manager's rows of web origins. Firefox also keeps a summary of
+// the usage of every origin there: it is marked out of date, so Firefox
+// counts the origin folders again at its next start.
+void EraseQuotaRows(const FolderFileDeleter& profile, StatusLine& status) {
+    BrowserFiles::ChangeFile(profile, QuotaDatabase, status, [](const std::string& path) {
+        return SqliteFile::Change(path, [](SqliteDatabase& db) {
+                   if (!db.HasTable("origin") || !db.HasColumn("origin", "origin")) return false;
+                   db.Execute(
+                       "DELETE FROM origin WHERE origin LIKE 'http://%' OR origin LIKE 'https://%'"
+                       " OR origin LIKE 'file://%'");
+                   if (db.HasTable("cache") && db.HasColumn("cache", "valid")) db.Execute("UPDATE cache SET valid = 0");
+                   return true;
+               }) == SqliteFile::Outcome::Changed;
+    });
+}
+
+void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
+    BrowserFiles::ChangeFile(profile, ServiceWorkers, status, [](const std::string& path) {
+        try {
+            const std::string text = Path::ReadAll(path);
+            const std::optional<std::string> kept = WithoutWebRegistrations(text);
+            if (!kept) return false;
+            if (*kept != text) Path::ReplaceAll(path, *kept);
             return true;
-        });
-    if (outcome != SqliteFile::Outcome::Changed && outcome != SqliteFile::Outcome::Missing)
-        status.LeaveAlone(path + BrowserFiles::NotChanged);
+        } catch (const Failure&) {
+            return false;
+        }
+    });
 }
 
 }  // namespace
@@ -67,8 +103,39 @@ bool IsWebOriginFolder(const std::string& name) {
     return false;
 }
 
+std::optional<std::string> WithoutWebRegistrations(const std::string& text) {
+    const auto withoutLineEnd = [](std::string_view line) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        return line;
+    };
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
+        lines.push_back(std::string_view(text).substr(start, end - start));
+        start = end;
+    }
+    if (lines.empty()) return std::nullopt;
+    std::string kept(lines.front());
+    std::vector<std::string_view> registration;
+    bool removed = false;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        registration.push_back(lines[i]);
+        if (withoutLineEnd(lines[i]) != "#") continue;
+        if (registration.size() > 1 && IsWebOrigin(std::string(withoutLineEnd(registration[1])))) {
+            removed = true;
+        } else {
+            for (const std::string_view line : registration) kept += line;
+        }
+        registration.clear();
+    }
+    if (!registration.empty()) return std::nullopt;  // a registration without its end
+    return removed ? kept : text;
+}
+
 void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status) {
     EraseWebOriginRows(profile, OldLocalStorage, status);
+    EraseQuotaRows(profile, status);
+    EraseServiceWorkers(profile, status);
     const std::optional<FolderFileDeleter> storage = BrowserFiles::Subfolder(profile, StorageFolder, status);
     if (!storage) return;
     for (const char* kind : OriginFolders) {
