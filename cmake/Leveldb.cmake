@@ -60,12 +60,13 @@ add_library(vorlane_leveldb STATIC ${leveldb_sources})
 target_include_directories(vorlane_leveldb SYSTEM PUBLIC "${LEVELDB_SOURCE_DIR}/include")
 target_include_directories(vorlane_leveldb PRIVATE "${LEVELDB_SOURCE_DIR}")
 # The settings LevelDB's port_config.h would carry, without generating it.
-target_compile_definitions(vorlane_leveldb PRIVATE
+set(LEVELDB_PORT_DEFINITIONS
   LEVELDB_PLATFORM_WINDOWS=1
   LEVELDB_IS_BIG_ENDIAN=0
   LEVELDB_HAS_PORT_CONFIG_H=0
   HAVE_SNAPPY=1
   HAVE_CRC32C=0)
+target_compile_definitions(vorlane_leveldb PRIVATE ${LEVELDB_PORT_DEFINITIONS})
 target_link_libraries(vorlane_leveldb PRIVATE vorlane_snappy)
 
 # Third-party code: built quietly and optimised, as C++17 (LevelDB's

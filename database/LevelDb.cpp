@@ -2,6 +2,8 @@
 
 #include "system/Path.h"
 
+#include <db/db_impl.h>
+#include <db/dbformat.h>
 #include <leveldb/db.h>
 #include <leveldb/env.h>
 #include <leveldb/iterator.h>
@@ -100,6 +102,41 @@ bool ForEachEntry(leveldb::DB& db, const std::function<void(const leveldb::Slice
     return it->status().ok();
 }
 
+bool FilesAtLevelZero(leveldb::DB& db) {
+    std::string count;
+    return db.GetProperty("leveldb.num-files-at-level0", &count) && count != "0";
+}
+
+// LevelDB remembers for every level the last key a compaction of that level
+// reached, and writes these "compact pointers" into every MANIFEST: after the
+// erasure they may still be erased keys, from this compaction or an older one.
+// A level's pointer is set anew whenever that level is compacted, so the
+// largest key that stays is written again as it is until a table at level 0
+// holds it, and then every level is compacted into the next in turn: each
+// compaction's input holds only keys that stay. A database with no key left
+// keeps its pointers.
+bool ResetCompactPointers(leveldb::DB& db) {
+    auto& impl = static_cast<leveldb::DBImpl&>(db);
+    std::string key, value;
+    {
+        const std::unique_ptr<leveldb::Iterator> it(db.NewIterator(CheckedReads()));
+        it->SeekToLast();
+        if (!it->status().ok()) return false;
+        if (!it->Valid()) return true;
+        key = it->key().ToString();
+        value = it->value().ToString();
+    }
+    leveldb::WriteOptions synced;
+    synced.sync = true;
+    // A flushed table goes below level 0 when nothing there overlaps it, at
+    // most to level kMaxMemCompactLevel; each flush lands one level higher.
+    for (int flush = 0; flush <= leveldb::config::kMaxMemCompactLevel && !FilesAtLevelZero(db); ++flush) {
+        if (!db.Put(synced, key, value).ok() || !impl.TEST_CompactMemTable().ok()) return false;
+    }
+    for (int level = 0; level + 1 < leveldb::config::kNumLevels; ++level) impl.TEST_CompactRange(level, nullptr, nullptr);
+    return true;
+}
+
 // Deletes the keys in one synced write and compacts the whole key range: every
 // table holding one of them is rewritten without it, the deletion markers are
 // dropped, and the log that held them goes.
@@ -110,6 +147,7 @@ bool DeleteAndCompact(leveldb::DB& db, const std::vector<std::string>& keys) {
     synced.sync = true;
     if (!db.Write(synced, &batch).ok()) return false;
     db.CompactRange(nullptr, nullptr);
+    if (!ResetCompactPointers(db)) return false;
     // LevelDB keeps a failed compaction's error for the next write and offers
     // no other way to read it; an empty batch adds no key to the log.
     leveldb::WriteBatch empty;

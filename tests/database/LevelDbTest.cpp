@@ -46,7 +46,9 @@ struct Planted {
     std::vector<std::string> erased;          // erased keys (less their first bytes) and every value they had
 };
 
-// Keys beginning with 'E' are to be erased, those with 'K' kept. Four rounds
+// Keys beginning with 'Z' are to be erased, those with 'K' kept: the erased
+// keys are the largest, so each compaction ends on one of them (LevelDB keeps
+// where a level's last compaction ended in its MANIFEST). Four rounds
 // of writes, each overwriting keys of the round before; the first three end
 // with a compaction of an empty key range, which writes the memory table into
 // a table file (at level 2, then 1, then 0: LevelDB puts it as low as it
@@ -59,7 +61,7 @@ Planted Fill(leveldb::DB& db) {
         leveldb::WriteBatch batch;
         std::vector<std::string> written(keys.end() - std::min<std::size_t>(keys.size(), 6), keys.end());
         for (int i = 0; i < 30; ++i) {
-            std::string key = std::string(i % 3 == 0 ? "E" : "K") + RandomBytes(random, 24);
+            std::string key = std::string(i % 3 == 0 ? "Z" : "K") + RandomBytes(random, 24);
             keys.push_back(key);
             written.push_back(key);
         }
@@ -97,7 +99,7 @@ int Count(const Files& files, const std::string& suffix) {
     return count;
 }
 
-bool ErasesE(std::string_view key, std::string_view) { return key.starts_with("E"); }
+bool ErasesZ(std::string_view key, std::string_view) { return key.starts_with("Z"); }
 
 TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
     Fixtures::TempFolder temp;
@@ -114,7 +116,7 @@ TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
     ASSERT_EQ(Count(before, "LOG"), 1);  // LevelDB's diagnostics, which Chromium's folders have too
     for (const std::string& text : planted.erased) ASSERT_FALSE(Holding(before, text).empty());
 
-    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesE), LevelDb::Outcome::Changed);
+    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ), LevelDb::Outcome::Changed);
 
     const Files after = FileTree::Contents(folder);
     for (const std::string& text : planted.erased) EXPECT_EQ(Holding(after, text), std::set<std::string>{});
@@ -123,7 +125,7 @@ TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
     ASSERT_TRUE(read);
     const std::map<std::string, std::string> entries(read->begin(), read->end());
     EXPECT_EQ(entries, planted.kept);
-    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesE), LevelDb::Outcome::Unchanged);
+    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ), LevelDb::Outcome::Unchanged);
 }
 
 // Flips a byte of every file whose name holds `part`.

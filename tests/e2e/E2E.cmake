@@ -52,7 +52,7 @@ endif()
 
 set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
     clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program
-    cache_on_a_drive_root cleaning_boxes_survive_restart chrome_and_edge_pass)
+    cache_on_a_drive_root cleaning_boxes_survive_restart no_trace_pass)
 if(VORLANE_MAKENSIS)
   list(APPEND e2e_scenarios installer)
 endif()
@@ -70,7 +70,8 @@ foreach(area app system cleaning firefox schedule)
     set_property(TEST ${area} APPEND PROPERTY RESOURCE_LOCK e2e_display)
   endif()
 endforeach()
-# The Chrome and Edge scenario copies the profile that Debian's chromium made.
-if(TEST e2e_chrome_and_edge_pass AND TEST chromium_profile)
-  set_property(TEST e2e_chrome_and_edge_pass APPEND PROPERTY FIXTURES_REQUIRED chromium_profile)
+# The no-trace scenario copies the profiles that firefox-esr and Debian's
+# chromium made, and starts both browsers on them afterwards.
+if(TEST e2e_no_trace_pass AND TEST chromium_profile AND TEST firefox_profile)
+  set_property(TEST e2e_no_trace_pass APPEND PROPERTY FIXTURES_REQUIRED "chromium_profile;firefox_profile")
 endif()

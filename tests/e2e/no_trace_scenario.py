@@ -1,0 +1,128 @@
+"""No trace left: the real profiles that firefox-esr and Debian's chromium made
+(their visits to made-up sites, tabs, icons, site storage, a bookmark and an
+add-on's data) planted as the user's Firefox and Google Chrome; every box
+ticked, one "Delete Now (Test)". Afterwards no file or folder of either
+browser names a visited site (tests/support/no_trace.py), what the user keeps
+is there, and both browsers take their cleaned profile back whole
+(scripts/reopen-profiles.sh)."""
+import json
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+from pathlib import Path
+
+from driver import BUILD, SOURCE, check, check_equal, install_program, start_program
+
+VISITED = ("alpha-visit.test", "bravo-visit.test", "charlie-visit.test")
+KEPT_PAGE = "http://kept-bookmark.test/"
+SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
+NO_TRACE = SOURCE / "tests" / "support" / "no_trace.py"
+
+
+def traces(*folders, listing=False):
+    """Every place under the folders that names a visited site, one line each."""
+    words = [arg for host in VISITED for arg in ("-n", host)]
+    result = subprocess.run([sys.executable, "-B", str(NO_TRACE), *(["--list"] if listing else []), *words,
+                             *map(str, folders)], capture_output=True, text=True, timeout=300)
+    check(result.returncode in (0, 1), f"no_trace.py failed: {result.stderr}")
+    return [line for line in result.stdout.splitlines() if line]
+
+
+def settings_without_engagement(preferences):
+    settings = json.loads(preferences.read_text(encoding="utf-8"))
+    exceptions = settings["profile"]["content_settings"]["exceptions"]
+    for name in ("site_engagement", "media_engagement"):
+        exceptions[name] = {}
+    return settings
+
+
+def rows(database, sql):
+    with sqlite3.connect(f"file:{database}?mode=ro", uri=True) as db:
+        return db.execute(sql).fetchall()
+
+
+def tree_bytes(folder):
+    return {str(p.relative_to(folder)): p.read_bytes() for p in sorted(folder.rglob("*")) if p.is_file()}
+
+
+class RealProfiles:
+    """The two made profiles, planted under the prefix's shell folders."""
+
+    def __init__(self, prefix):
+        shell = prefix.reg_values(SHELL_FOLDERS)
+        firefox = prefix.unix(shell["AppData"][1] + "\\Mozilla\\Firefox")
+        self.firefox = firefox / "Profiles" / "real.default-release"
+        self.chrome = prefix.unix(shell["Local AppData"][1] + "\\Google\\Chrome\\User Data")
+        made_firefox = BUILD / "firefox-profile" / "profile"
+        made_chrome = BUILD / "chromium-profile" / "user-data"
+        check((made_firefox / "places.sqlite").exists(), "the Firefox profile is missing (test firefox_profile)")
+        check((made_chrome / "Default" / "History").exists(), "the Chromium profile is missing (test chromium_profile)")
+        shutil.copytree(made_firefox, self.firefox, symlinks=True)
+        (firefox / "profiles.ini").write_text(
+            "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/real.default-release\r\n"
+            "Default=1\r\n\r\n[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n")
+        shutil.copytree(made_chrome, self.chrome, symlinks=True)
+        self.kept = self.what_is_kept()
+
+    def what_is_kept(self):
+        """Files and folders that must come out of the pass byte for byte."""
+        default = self.chrome / "Default"
+        files = [default / name for name in ("Bookmarks", "Login Data", "Secure Preferences")]
+        # Firefox keeps its passwords in key4.db with logins.json (logins.db in newer versions).
+        files += [self.firefox / name for name in ("logins.json", "logins.db", "key4.db", "prefs.js")
+                  if (self.firefox / name).exists()]
+        addons = [p for p in (self.firefox / "storage" / "default").iterdir() if p.name.startswith("moz-extension")]
+        check(addons, "the Firefox profile holds no add-on storage")
+        check(any((default / "Local Extension Settings").iterdir()), "the Chromium profile holds no extension settings")
+        return {path: tree_bytes(path) if path.is_dir() else path.read_bytes()
+                for path in files + addons + [default / "Local Extension Settings"]}
+
+    def verify_kept(self):
+        for path, before in self.kept.items():
+            check((tree_bytes(path) if path.is_dir() else path.read_bytes()) == before, f"{path} changed")
+        made = BUILD / "chromium-profile" / "user-data" / "Default" / "Preferences"
+        check(settings_without_engagement(self.chrome / "Default" / "Preferences") ==
+              settings_without_engagement(made), "a Preferences entry other than the engagement lists changed")
+        # The bookmarked page keeps its icon in both browsers.
+        check(rows(self.chrome / "Default" / "Favicons",
+                   f"SELECT count(*) FROM icon_mapping m JOIN favicon_bitmaps b ON b.icon_id = m.icon_id"
+                   f" WHERE m.page_url = '{KEPT_PAGE}'")[0][0] > 0, "the bookmark's icon is gone from Favicons")
+        check(rows(self.firefox / "favicons.sqlite",
+                   f"SELECT count(*) FROM moz_pages_w_icons p JOIN moz_icons_to_pages l ON l.page_id = p.id"
+                   f" JOIN moz_icons i ON i.id = l.icon_id WHERE p.page_url = '{KEPT_PAGE}'")[0][0] > 0,
+              "the bookmark's icon is gone from favicons.sqlite")
+
+
+def no_trace_pass(prefix, boxes, wait_for_pass_end):
+    install_program(prefix)
+    profiles = RealProfiles(prefix)
+    before = traces(profiles.firefox, profiles.chrome, listing=True)
+    print(f"places naming a visited site before the pass ({len(before)}):")
+    for line in before:
+        print(f"  {line}")
+    check(len(before) > 20, "the made profiles name too few visited sites to prove anything")
+
+    main = start_program(prefix)
+    check_equal(main.text("Label1"), "Google Chrome: 1 profile", "what the Chrome and Edge frame found")
+    for name in boxes:
+        main.click(name)
+        main.wait(f"{name} to be ticked", lambda n=name: main.control(n)["checked"] == 1)
+    main.click("PushButton12")
+    wait_for_pass_end(main)
+    main.close_box()
+    main.wait_until_ended()
+
+    after = traces(profiles.firefox, profiles.chrome)
+    print(f"places naming a visited site after the pass ({len(after)}):")
+    for line in after:
+        print(f"  {line}")
+    check(not after, f"{len(after)} places still name a visited site")
+    profiles.verify_kept()
+
+    reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
+                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome)],
+                            capture_output=True, text=True, timeout=600)
+    print(reopen.stdout + reopen.stderr)
+    check_equal(reopen.returncode, 0, "exit code of reopening the cleaned profiles in both browsers")
