@@ -242,15 +242,19 @@ void Chromium::Delete_Cookies(StatusLine& status) const {
 }
 
 // The cache folders, what the network service learnt of each server, and the
-// reports and error-logging rules that servers asked for.
+// reports and error-logging rules that servers asked for: in the Network
+// folder on Windows, in the profile itself in older versions.
 void Chromium::Delete_Cache(StatusLine& status) const {
     InEachProfile(status, [&](const FolderFileDeleter& profile) {
         for (const char* cache : ChromiumNames::CacheFolders)
             BrowserFiles::EmptyCacheFolder(Path::Join(profile.Folder(), cache), profile.ResolvedFolder(), status, true);
-        if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status)) {
-            for (const char* name : ChromiumNames::NetworkStateFiles) network->Delete(name);
+        const std::optional<FolderFileDeleter> network =
+            BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status);
+        for (const FolderFileDeleter* folder : {&profile, network ? &*network : nullptr}) {
+            if (!folder) continue;
+            for (const char* name : ChromiumNames::NetworkStateFiles) folder->Delete(name);
+            Erase(*folder, ChromiumNames::ReportingAndNel, status, ChromiumDatabase::EraseAllRows);
         }
-        Erase(profile, ChromiumNames::ReportingAndNel, status, ChromiumDatabase::EraseAllRows);
     });
 }
 

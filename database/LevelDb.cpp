@@ -145,7 +145,7 @@ bool DeleteAndCompact(leveldb::DB& db, const std::vector<std::string>& keys) {
     for (const std::string& key : keys) batch.Delete(key);
     leveldb::WriteOptions synced;
     synced.sync = true;
-    if (!db.Write(synced, &batch).ok()) return false;
+    if (!keys.empty() && !db.Write(synced, &batch).ok()) return false;
     db.CompactRange(nullptr, nullptr);
     if (!ResetCompactPointers(db)) return false;
     // LevelDB keeps a failed compaction's error for the next write and offers
@@ -172,6 +172,7 @@ std::optional<Entries> ReadAll(const std::string& folder) {
 Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
     const std::string path = Path::WithoutBackslash(folder);
     if (!HasDatabase(path)) return Outcome::Missing;
+    std::vector<std::string> keys;
     {
         const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
         if (!db) return Outcome::Failed;
@@ -180,8 +181,9 @@ Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
             entries.emplace_back(key.ToString(), value.ToString());
         });
         if (!whole) return Outcome::Failed;
-        const std::vector<std::string> keys = choose(entries);
-        if (keys.empty()) return Outcome::Unchanged;
+        keys = choose(entries);
+        // With nothing to erase the tables are still rewritten: records the
+        // browser deleted itself stay in its log and older tables until then.
         if (!DeleteAndCompact(*db, keys)) return Outcome::Failed;
     }
     // Every opening writes a fresh MANIFEST and removes the old one, which
@@ -193,7 +195,7 @@ Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
         const std::string log = Path::Join(path, name);
         if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
     }
-    return Outcome::Changed;
+    return keys.empty() ? Outcome::Unchanged : Outcome::Changed;
 }
 
 Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {

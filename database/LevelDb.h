@@ -15,7 +15,7 @@ namespace LevelDb {
 
 enum class Outcome {
     Changed,    // keys erased, and no file of the folder holds them any more
-    Unchanged,  // no key was to be erased
+    Unchanged,  // no key was to be erased (the files were rewritten all the same)
     Missing,    // no database in that folder (none is ever created)
     Failed,     // damaged or locked by a running browser: left as it was; or a
                 // disk error part way, after which the keys may still be in its files
@@ -31,8 +31,9 @@ std::optional<Entries> ReadAll(const std::string& folder);
 
 // Deletes every key for which `erase(key, value)` is true in one synced write,
 // then compacts the whole key range and opens the database once more, so that
-// no table, log or MANIFEST keeps an erased key or value. LevelDB's LOG and
-// LOG.old (diagnostics, which can name keys) go too when keys were erased.
+// no table, log or MANIFEST keeps an erased key or value, nor a record the
+// browser itself deleted earlier (this happens with nothing to erase too).
+// LevelDB's LOG and LOG.old (diagnostics, which can name keys) go as well.
 Outcome EraseKeys(const std::string& folder, const EraseFilter& erase);
 
 // The same, for keys that can only be chosen from the whole database (an entry

@@ -2,7 +2,8 @@
 # Makes a real Chromium profile once per build tree (BUILD_DIR/chromium-profile),
 # with Debian's chromium driven headless inside a network namespace that has
 # only loopback, then plants a copy of its User Data folder (Local State and
-# the Default profile) in the test prefix's drive C as
+# the Default profile, and the per-address metrics kept beside it) in the test
+# prefix's drive C as
 # C:\vorlane-chromium-profile\ (replaced on every run).
 # HOME and the XDG folders point into the build tree: the user's own
 # ~/.config/chromium is never read or written.
@@ -37,7 +38,7 @@ if [ -n "$prefix" ]; then
   rm -rf "$target"
   mkdir -p "$target"
   cp "$user_data/Local State" "$target/"
-  cp -r "$user_data/Default" "$target/"
+  cp -r "$user_data/Default" "$user_data/segmentation_platform" "$target/"
 fi
 
 # Links that no cleaner may follow, in C:\vorlane-chromium-links\ (Wine

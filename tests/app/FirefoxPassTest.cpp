@@ -25,12 +25,17 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
 
     EXPECT_TRUE(platform->Reports().empty());
     EXPECT_EQ(form.Status(), "");
-    const std::set<std::string> survivors = {
+    std::set<std::string> survivors = {
         "bookmarkbackups\\", "bookmarkbackups\\bookmarks-2026-12-01.json",
         "cache\\", "cache\\Cache\\", "cache\\Cache\\inner.cache", "cache\\0\\", "cache\\0\\1A\\", "cache\\0\\1A\\deep",
         "old.cache\\", "old.cache\\inside.cache", "startupCache\\", "startupCache\\startupCache.4.little",
         "prefs.js", "permissions.sqlite", "content-prefs.sqlite", "signons.sqlite", "places.sqlite.bak",
-        "cookies.sqlite.corrupt", "search.json.cache.bak", "cache.txt", "sessionstore.js",
+        "cookies.sqlite.corrupt", "search.json.cache.bak", "cache.txt", "sessionCheckpoints.json",
+        "sessionstore-backups\\", "storage\\", "storage\\default\\", "storage\\temporary\\", "storage\\permanent\\",
+        "storage\\permanent\\chrome\\", "storage\\permanent\\chrome\\idb\\", "storage\\permanent\\chrome\\idb\\x.sqlite",
+        "storage\\default\\httpsnot+++x\\", "storage\\default\\httpsnot+++x\\y",
     };
+    const std::string addon = "storage\\default\\moz-extension+++6a1b6e2e-4c83-4f3c-9bd6-7e8a4b1f5d20^userContextId=4294967295\\";
+    survivors.insert({addon, addon + "idb\\", addon + "idb\\3647222921wleabcEoxlt-eengsairo.sqlite"});
     EXPECT_EQ(ProfileFiles::Tree(profile), survivors);
 }

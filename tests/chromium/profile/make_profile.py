@@ -248,10 +248,12 @@ def fill_gaps(profile):
 
 
 def windows_layout(profile):
-    """The browser on Windows keeps cookies in the Network folder."""
+    """The browser on Windows keeps cookies and what it learnt of servers in
+    the Network folder."""
     network = os.path.join(profile, "Network")
     os.makedirs(network, exist_ok=True)
-    for name in ("Cookies", "Cookies-journal"):
+    for name in ("Cookies", "Cookies-journal", "Network Persistent State", "TransportSecurity", "Reporting and NEL",
+                 "Reporting and NEL-journal", "Trust Tokens", "Trust Tokens-journal", "SCT Auditing Pending Reports"):
         if os.path.exists(os.path.join(profile, name)):
             shutil.move(os.path.join(profile, name), os.path.join(network, name))
 
