@@ -9,7 +9,8 @@ namespace ChromiumPreferences {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Sorted keys, as the browser writes them itself.
+using Json = nlohmann::json;
 
 // Preferences of a few hundred kilobytes are usual; a file far larger than
 // this is not one.

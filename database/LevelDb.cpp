@@ -4,6 +4,9 @@
 
 #include <db/db_impl.h>
 #include <db/dbformat.h>
+#include <db/filename.h>
+#include <db/table_cache.h>
+#include <db/version_set.h>
 #include <leveldb/db.h>
 #include <leveldb/env.h>
 #include <leveldb/iterator.h>
@@ -14,6 +17,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace LevelDb {
@@ -49,13 +53,6 @@ leveldb::ReadOptions CheckedReads() {
 // its LOCK file before it noticed.
 bool HasDatabase(const std::string& folder) { return Path::IsFile(Path::Join(folder, "CURRENT")); }
 
-bool IsTable(const std::string& name) {
-    const auto endsWith = [&](const char* suffix) {
-        return name.size() > 4 && name.compare(name.size() - 4, 4, suffix) == 0;
-    };
-    return endsWith(".ldb") || endsWith(".sst");
-}
-
 // Reads every block of the table file with its checksum checked.
 bool TableIntact(leveldb::Env& env, const std::string& path) {
     std::uint64_t size = 0;
@@ -72,14 +69,33 @@ bool TableIntact(leveldb::Env& env, const std::string& path) {
     return it->status().ok();
 }
 
-// Opening a database already rewrites its log and MANIFEST, so its tables are
-// checked before: a damaged one leaves the folder byte for byte as it was.
+// The numbers of the table files that the database's MANIFEST lists, read
+// without opening the database; nullopt when the MANIFEST cannot be read.
+// Other table files are leftovers (a compaction cut short by a crash leaves
+// one half written), which LevelDB removes unread at its next opening.
+std::optional<std::set<std::uint64_t>> ListedTables(const std::string& folder) {
+    const leveldb::Options options = DatabaseOptions();
+    const leveldb::InternalKeyComparator comparator(options.comparator);
+    leveldb::TableCache tables(folder, options, 1);
+    leveldb::VersionSet versions(folder, &options, &tables, &comparator);
+    bool saveManifest = false;
+    if (!versions.Recover(&saveManifest).ok()) return std::nullopt;
+    std::set<std::uint64_t> listed;
+    versions.AddLiveFiles(&listed);
+    return listed;
+}
+
+// Opening a database already rewrites its log and MANIFEST, so the tables it
+// lists are checked before: a damaged one leaves the folder byte for byte as
+// it was.
 bool TablesIntact(const std::string& folder) {
+    const std::optional<std::set<std::uint64_t>> listed = ListedTables(folder);
+    if (!listed) return false;
     leveldb::Env& env = *leveldb::Env::Default();
-    std::vector<std::string> names;
-    if (!env.GetChildren(folder, &names).ok()) return false;
-    for (const std::string& name : names) {
-        if (IsTable(name) && !TableIntact(env, Path::Join(folder, name))) return false;
+    for (const std::uint64_t number : *listed) {
+        const std::string ldb = leveldb::TableFileName(folder, number);
+        const std::string sst = leveldb::SSTTableFileName(folder, number);
+        if (!TableIntact(env, Path::IsFile(ldb) ? ldb : sst)) return false;
     }
     return true;
 }
