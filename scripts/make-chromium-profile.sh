@@ -50,6 +50,10 @@ fi
 #       Cache\Cache_Data\ -> outside\Cache_Data (holds cache files)
 #       GPUCache\data_0                          (a plain cache file: it goes)
 #     Profile 9\      -> outside\profile        (a whole profile elsewhere)
+#       IndexedDB\http_linked.test_0.indexeddb.leveldb\ -> outside\indexeddb
+#       IndexedDB\http_holds-link.test_0.indexeddb.leveldb\
+#         000003.log           (a site's data: it goes)
+#         inner\ -> outside\inner  (a link inside a site's folder)
 #   Local\Microsoft\Edge\User Data\ -> outside\userdata (a whole User Data elsewhere)
 #   outside\                  must survive every box
 if [ -n "$prefix" ]; then
@@ -69,4 +73,11 @@ if [ -n "$prefix" ]; then
   ln -s ../../../../../outside/Cache_Data "$user/Default/Cache/Cache_Data"
   ln -s ../../../outside/profile "$user/Profile 9"
   ln -s ../../../outside/userdata "$links/Local/Microsoft/Edge/User Data"
+  indexeddb=$user/Default/IndexedDB
+  mkdir -p "$indexeddb/http_holds-link.test_0.indexeddb.leveldb" "$links/outside/indexeddb" "$links/outside/inner"
+  echo site >"$indexeddb/http_holds-link.test_0.indexeddb.leveldb/000003.log"
+  echo canary >"$links/outside/indexeddb/000003.log"
+  echo canary >"$links/outside/inner/canary.txt"
+  ln -s ../../../../../outside/indexeddb "$indexeddb/http_linked.test_0.indexeddb.leveldb"
+  ln -s ../../../../../../outside/inner "$indexeddb/http_holds-link.test_0.indexeddb.leveldb/inner"
 fi

@@ -122,7 +122,8 @@ TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataCleansNothingWhereItLe
 }
 
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network
-// folder and its Cache_Data folder lead outside the User Data folder.
+// folder, its Cache_Data folder, a site's IndexedDB folder and a folder inside
+// another lead outside the User Data folder.
 class ChromiumLookupTestLinks : public ::testing::Test {
 protected:
     ChromiumLookupTestLinks() : override_("Local AppData", std::string(Root) + "\\Local") {}
@@ -141,10 +142,14 @@ TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
 
     EXPECT_EQ(Contents(outside), before);
     EXPECT_FALSE(Fixtures::FileExists(userData + "\\Default\\GPUCache\\data_0"));
+    const std::string holdsLink = userData + "\\Default\\IndexedDB\\http_holds-link.test_0.indexeddb.leveldb";
+    EXPECT_FALSE(Fixtures::FileExists(holdsLink + "\\000003.log"));
+    EXPECT_TRUE(Fixtures::FolderExists(holdsLink + "\\inner"));
     EXPECT_TRUE(Fixtures::FileExists(userData + "\\Default\\Preferences"));
     const std::set<std::string> notices(status.notices.begin(), status.notices.end());
     const std::string suffix = " was left alone: not a browser folder";
     EXPECT_EQ(notices, (std::set<std::string>{std::string(Root) + "\\Local\\Microsoft\\Edge\\User Data" + suffix,
                                               userData + "\\Profile 9" + suffix,
-                                              userData + "\\Default\\Network" + suffix}));
+                                              userData + "\\Default\\Network" + suffix,
+                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix}));
 }
