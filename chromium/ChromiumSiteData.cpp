@@ -5,7 +5,6 @@
 #include "cleaning/BrowserFiles.h"
 #include "system/Failure.h"
 #include "system/Path.h"
-#include "system/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -34,19 +33,6 @@ std::string_view NamespaceOrigin(std::string_view key) {
     const std::size_t origin = NamespacePrefix.size() + NamespaceIdLength + 1;
     if (!StartsWith(key, NamespacePrefix) || key.size() <= origin || key[origin - 1] != '-') return {};
     return key.substr(origin);
-}
-
-// The names of the subfolders of `folder`, but "." and "..".
-std::vector<std::string> Subfolders(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA(Path::Join(folder, "*").c_str(), &data));
-    if (!find) return names;
-    do {
-        const std::string name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find.Get(), &data));
-    return names;
 }
 
 // The LevelDB database in the folder `name` below the profile.
@@ -78,7 +64,7 @@ void EraseSessionStorage(const FolderFileDeleter& profile, StatusLine& status) {
 void DeleteIndexedDb(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, IndexedDB, status);
     if (!folder) return;
-    for (const std::string& name : Subfolders(folder->Folder())) {
+    for (const std::string& name : Path::Subfolders(folder->Folder())) {
         if (IsWebOriginFolder(name))
             BrowserFiles::DeleteFolderTree(Path::Join(folder->Folder(), name), folder->ResolvedFolder(), status);
     }
@@ -167,7 +153,7 @@ void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
         Say(LevelDb::EraseChosenKeys(database->Folder(), WebServiceWorkerKeys), *database, status);
     const std::optional<FolderFileDeleter> caches = BrowserFiles::Subfolder(*serviceWorker, CacheStorage, status);
     if (!caches) return;
-    for (const std::string& name : Subfolders(caches->Folder())) {
+    for (const std::string& name : Path::Subfolders(caches->Folder())) {
         const std::string folder = Path::Join(caches->Folder(), name);
         if (IsWebCacheStorage(folder)) BrowserFiles::DeleteFolderTree(folder, caches->ResolvedFolder(), status);
     }

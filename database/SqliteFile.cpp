@@ -49,7 +49,11 @@ std::string Utf8Path(const std::string& ansi) {
     return utf8;
 }
 
-Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change) {
+namespace {
+
+// Opens the file at `path` when it is SQLite, sets `pragmas` and runs `use`,
+// which answers false when the database is not the one it expects.
+Outcome Use(const std::string& path, const char* pragmas, const std::function<bool(SqliteDatabase&)>& use) {
     switch (KindOf(path)) {
     case Kind::Missing: return Outcome::Missing;
     case Kind::Other: return Outcome::NotDatabase;
@@ -58,38 +62,38 @@ Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&
     }
     try {
         SqliteDatabase db(Utf8Path(path));
-        db.Execute("PRAGMA busy_timeout = 1000");
-        // Deleted rows are overwritten with zeros, in the tables, their indexes
-        // and the pages that become free.
-        db.Execute("PRAGMA secure_delete = ON; PRAGMA temp_store = MEMORY; PRAGMA foreign_keys = OFF");
-        {
-            SqliteTransaction transaction(db);
-            if (!change(db)) return Outcome::NotDatabase;
-            transaction.Commit();
-        }
-        Checkpoint(db);
-        return Outcome::Changed;
+        db.Execute(pragmas);
+        return use(db) ? Outcome::Changed : Outcome::NotDatabase;
     } catch (const SqliteError& e) {
         // A file that only looks like SQLite: SQLite rejects it before anything changed.
         return e.Code() == SQLITE_NOTADB ? Outcome::NotDatabase : Outcome::Failed;
     }
 }
 
+}  // namespace
+
+// Deleted rows are overwritten with zeros, in the tables, their indexes and
+// the pages that become free.
+Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change) {
+    return Use(path,
+               "PRAGMA busy_timeout = 1000; PRAGMA secure_delete = ON; PRAGMA temp_store = MEMORY;"
+               " PRAGMA foreign_keys = OFF",
+               [&](SqliteDatabase& db) {
+                   {
+                       SqliteTransaction transaction(db);
+                       if (!change(db)) return false;
+                       transaction.Commit();
+                   }
+                   Checkpoint(db);
+                   return true;
+               });
+}
+
 Outcome Read(const std::string& path, const std::function<void(SqliteDatabase&)>& read) {
-    switch (KindOf(path)) {
-    case Kind::Missing: return Outcome::Missing;
-    case Kind::Other: return Outcome::NotDatabase;
-    case Kind::Unreadable: return Outcome::Failed;
-    case Kind::Sqlite: break;
-    }
-    try {
-        SqliteDatabase db(Utf8Path(path));
-        db.Execute("PRAGMA busy_timeout = 1000; PRAGMA query_only = ON");
+    return Use(path, "PRAGMA busy_timeout = 1000; PRAGMA query_only = ON", [&](SqliteDatabase& db) {
         read(db);
-        return Outcome::Changed;
-    } catch (const SqliteError& e) {
-        return e.Code() == SQLITE_NOTADB ? Outcome::NotDatabase : Outcome::Failed;
-    }
+        return true;
+    });
 }
 
 }  // namespace SqliteFile

@@ -4,7 +4,6 @@
 #include "database/SqliteFile.h"
 #include "system/Failure.h"
 #include "system/Path.h"
-#include "system/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -19,19 +18,6 @@ namespace {
 
 // Firefox names an origin's folder after the origin with ":" and "/" as "+".
 constexpr const char* WebSchemeFolders[] = {"http+++", "https+++", "file+++"};
-
-// The subfolders of `folder` (no links) whose names are web origins.
-std::vector<std::string> WebOriginFolders(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA(Path::Join(folder, "*").c_str(), &data));
-    if (!find) return names;
-    do {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsWebOriginFolder(data.cFileName))
-            names.push_back(data.cFileName);
-    } while (::FindNextFileA(find.Get(), &data));
-    return names;
-}
 
 // A local-storage row's originKey is the reversed host, then the scheme and
 // the port: "tset.elpmaxe.:https:443". The scheme is what follows the first colon.
@@ -141,8 +127,10 @@ void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status) {
     for (const char* kind : OriginFolders) {
         const std::optional<FolderFileDeleter> origins = BrowserFiles::Subfolder(*storage, kind, status);
         if (!origins) continue;
-        for (const std::string& name : WebOriginFolders(origins->Folder()))
-            BrowserFiles::DeleteFolderTree(Path::Join(origins->Folder(), name), origins->ResolvedFolder(), status);
+        for (const std::string& name : Path::Subfolders(origins->Folder())) {
+            if (IsWebOriginFolder(name))
+                BrowserFiles::DeleteFolderTree(Path::Join(origins->Folder(), name), origins->ResolvedFolder(), status);
+        }
     }
     EraseWebOriginRows(*storage, LocalStorageArchive, status);
 }

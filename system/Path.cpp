@@ -50,6 +50,18 @@ bool IsLink(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+std::vector<std::string> Subfolders(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    const UniqueFind find(::FindFirstFileA(Join(folder, "*").c_str(), &data));
+    if (!find) return names;
+    do {
+        const std::string name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find.Get(), &data));
+    return names;
+}
+
 bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 std::size_t ReadAll(const std::string& path, const std::function<char*(std::size_t length)>& place) {

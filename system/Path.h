@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace Path {
 
@@ -32,6 +33,10 @@ bool IsFile(const std::string& path);
 // A reparse point (junction, symbolic link, mount point), asked without the
 // trailing backslash.
 bool IsLink(const std::string& path);
+
+// The names of the folders (links too) directly in `folder`, but "." and "..";
+// none when it cannot be listed.
+std::vector<std::string> Subfolders(const std::string& folder);
 
 // True for the errors that say the file or its folder is not there.
 bool IsGone(DWORD error);
