@@ -27,5 +27,5 @@ add_test(NAME sandbox
           ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/e2e/template)
 set_tests_properties(sandbox PROPERTIES TIMEOUT 180)
 
-# The database tests also read the Local Storage of that Chromium profile.
-set(VORLANE_TEST_FIXTURES_database chromium_profile)
+# The app tests run each box on copies of both browsers' real profiles.
+list(APPEND VORLANE_TEST_FIXTURES_app firefox_profile chromium_profile)

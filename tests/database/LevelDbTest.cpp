@@ -210,27 +210,4 @@ TEST_P(LevelDbLeftAloneTest, IsLeftByteForByte) {
 INSTANTIATE_TEST_SUITE_P(Cases, LevelDbLeftAloneTest, ::testing::ValuesIn(LeftAloneCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The Local Storage that Debian's chromium made for the test profile: LevelDB
-// of this program reads it (Chromium names its comparator
-// "leveldb.BytewiseComparator", as LevelDB does) and erases from it.
-TEST(LevelDbTest, ChromiumLocalStorageReadsAndErases) {
-    const std::string planted = "C:\\vorlane-chromium-profile\\Default\\Local Storage\\leveldb";
-    if (!Fixtures::FileExists(planted + "\\CURRENT")) GTEST_SKIP() << "no Chromium profile planted";
-    Fixtures::TempFolder temp;
-    const std::string folder = temp / "leveldb";
-    Fixtures::CopyTree(planted, folder);
-
-    const auto before = LevelDb::ReadAll(folder);
-    ASSERT_TRUE(before);
-    const std::map<std::string, std::string> entries(before->begin(), before->end());
-    ASSERT_EQ(entries.count("VERSION"), 1u);  // the version of Chromium's Local Storage layout
-
-    const auto others = [](std::string_view key, std::string_view) { return key != "VERSION"; };
-    EXPECT_EQ(LevelDb::EraseKeys(folder, others),
-              entries.size() > 1 ? LevelDb::Outcome::Changed : LevelDb::Outcome::Unchanged);
-    const auto after = LevelDb::ReadAll(folder);
-    ASSERT_TRUE(after);
-    EXPECT_EQ(*after, (LevelDb::Entries{{"VERSION", entries.at("VERSION")}}));
-}
-
 }  // namespace
