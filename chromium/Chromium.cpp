@@ -184,8 +184,10 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
 // omnibox's), Network Action Predictor (what was typed before choosing an
 // address), Visited Links and Top Sites (the last two go as files); and also
 // in the session files (the open and recently closed tabs), the icons of the
-// visited pages, the engagement scores of Preferences and the metrics the
-// browser keeps per address at the User Data level.
+// visited pages, the engagement scores of Preferences, the bounce-tracking
+// records, the media history of older versions, what the browser learnt of
+// each site's behaviour, and the metrics it keeps per address at the User Data
+// level.
 void Chromium::Delete_History(StatusLine& status) const {
     InEachProfile(
         status,
@@ -199,6 +201,7 @@ void Chromium::Delete_History(StatusLine& status) const {
             EraseUnbookmarkedIcons(profile, status);
             EraseEngagement(profile, status);
             Erase(profile, ChromiumNames::Dips, status, ChromiumDatabase::EraseBounces);
+            Erase(profile, ChromiumNames::MediaHistory, status, ChromiumDatabase::EraseAllRows);
             EraseEntries(profile, ChromiumNames::SiteCharacteristics, status,
                          [](std::string_view key, std::string_view) {
                              return key != ChromiumNames::SiteCharacteristicsVersion;

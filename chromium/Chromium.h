@@ -56,6 +56,8 @@ inline constexpr const char* OldSessionFiles[] = {"Current Session", "Last Sessi
 // learnt of each site's behaviour in the background (LevelDB, keyed by a hash
 // of the origin).
 inline constexpr char Dips[] = "DIPS";
+// What was played on each site, in versions before 2023.
+inline constexpr char MediaHistory[] = "Media History";
 inline constexpr char SiteCharacteristics[] = "Site Characteristics Database";
 inline constexpr char SiteCharacteristicsVersion[] = "database_metadata";
 // A LevelDB database shared by several features, each key prefixed by its
