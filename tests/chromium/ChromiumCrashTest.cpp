@@ -32,8 +32,8 @@ namespace {
 // Set for the child process: it then runs the pass instead of skipping.
 constexpr char WorkerVariable[] = "VORLANE_CRASH_WORKER";
 constexpr int Sites = 10000;        // engagement entries in Preferences
-constexpr int StoredValues = 2000;  // web values of 3 KB in Local Storage
-constexpr int Kills = 3;  // spread over the pass, besides those at chosen steps
+constexpr int StoredValues = 1000;  // web values of 3 KB in Local Storage
+constexpr int Kills = 2;  // spread over the pass, besides those at chosen steps
 constexpr DWORD KilledCode = 9;
 
 // Thousands of sites in the engagement list, and a Local Storage of web
