@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 namespace {
 
 enum Role : UINT_PTR { MainWindow = 1, GroupBox = 2 };
@@ -86,13 +88,13 @@ void BuiltInSkinEngine::DrawPushButton(const DRAWITEMSTRUCT& item) {
     ::FillRect(dc, &r, brushes_.Brush(skin_->buttonText));
     ::InflateRect(&r, -1, -1);
     ::FillRect(dc, &r, brushes_.Brush(pressed ? skin_->face : skin_->button));
-    char caption[128] = {};
-    ::GetWindowTextA(item.hwndItem, caption, sizeof(caption));
+    wchar_t caption[128] = {};
+    ::GetWindowTextW(item.hwndItem, caption, static_cast<int>(std::size(caption)));
     HGDIOBJ oldFont = ::SelectObject(dc, font_.Get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, (item.itemState & ODS_DISABLED) ? ::GetSysColor(COLOR_GRAYTEXT) : skin_->buttonText);
     if (pressed) ::OffsetRect(&r, 1, 1);
-    ::DrawTextA(dc, caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ::DrawTextW(dc, caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::SelectObject(dc, oldFont);
     if (item.itemState & ODS_FOCUS) {
         ::InflateRect(&r, -3, -3);

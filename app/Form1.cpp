@@ -556,7 +556,7 @@ void Form1::PushButton1_Click() {
     }
 }
 
-// The log goes on the clipboard straight from the file, as one CF_TEXT block
+// The log goes on the clipboard straight from the file, as one Unicode block
 // owned by this window: no text box in between, so a log of any size copies in
 // about the time it takes to read.
 void Form1::PushButton2_Click() {
@@ -584,7 +584,10 @@ void Form1::PushButton3_Click() {
     if (steps.If(100, [] {
             return Seams::Current().ShowMessage(Form1Texts::ClearQuestion, Main::AppTitle(), MB_YESNO) == IDYES;
         })) {
-        steps.Run(102, [] { FileRoutines::RemoveFile(HistoryLog::LogPath()); });
+        steps.Run(102, [&] {
+            if (HistoryLog::DeleteHistoryLog() == HistoryLog::Deleted::NotOwnFile)
+                SetStatus(HistoryLog::LogPath() + HistoryLog::NotOwnFile);
+        });
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/MakerInfo.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
+#include "system/Path.h"
 #include "system/Seams.h"
 
 #include <windows.h>
@@ -43,7 +44,7 @@ void VisitWebSiteAtRandom() {
 bool PathExists(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     return !path.empty() &&
-           ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
+           ::GetFileAttributesExW(Path::ForSystem(path).c_str(), GetFileExInfoStandard, &data) != FALSE;
 }
 
 void PauseSeconds(double seconds) { MessagePump::WaitWhileMessagesRun(seconds); }

@@ -26,16 +26,12 @@
 namespace {
 
 // Local State is a few hundred kilobytes; anything far larger is not one.
-constexpr DWORD LargestLocalState = 16 * 1024 * 1024;
+constexpr std::size_t LargestLocalState = 16 * 1024 * 1024;
 
 // The whole file, or "" when it is missing, unreadable or too large.
 std::string ReadLocalState(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
-        data.nFileSizeLow > LargestLocalState)
-        return "";
     try {
-        return Path::ReadAll(path);
+        return Path::ReadAll(path, LargestLocalState);
     } catch (const Failure&) {
         return "";
     }
@@ -54,15 +50,10 @@ bool IsUsualProfileName(const std::string& name) {
 // each with its Preferences.
 std::vector<std::string> UsualProfiles(const std::string& userData) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((userData + "\\*").c_str(), &data));
-    if (!find) return names;
-    do {
-        const std::string name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsUsualProfileName(name) &&
-            Path::IsFile(userData + "\\" + name + "\\" + ChromiumNames::Preferences))
+    for (const std::string& name : Path::Subfolders(userData)) {
+        if (IsUsualProfileName(name) && Path::IsFile(Path::Join(Path::Join(userData, name), ChromiumNames::Preferences)))
             names.push_back(name);
-    } while (::FindNextFileA(find.Get(), &data));
+    }
     return names;
 }
 
@@ -83,8 +74,8 @@ std::vector<std::string> ProfileFolders(const std::string& userData) {
 // (and deletes it when it closes); a missing or openable lockfile means it is
 // not running.
 bool IsRunning(const std::string& userData) {
-    UniqueFile lock(::CreateFileA((userData + "\\" + ChromiumNames::Lockfile).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile lock(::CreateFileW(Path::ForSystem(Path::Join(userData, ChromiumNames::Lockfile)).c_str(), GENERIC_WRITE,
+                                  0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
@@ -165,7 +156,7 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
             status.LeaveAlone(browser.name + ChromiumNames::Running);
             continue;
         }
-        if (userDataDeletions) userDataDeletions(BrowserFiles::ProfileDeleter(browser.userData, userData));
+        if (userDataDeletions) userDataDeletions(BrowserFiles::ProfileDeleter(browser.userData, userData, status));
         for (const std::string& profile : browser.profiles) {
             std::string resolved;
             const TargetCheck::Verdict verdict = TargetCheck::CheckFolder(profile, &resolved);
@@ -175,7 +166,7 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
                 status.LeaveAlone(TargetCheck::NotABrowserFolder(profile));
                 continue;
             }
-            deletions(BrowserFiles::ProfileDeleter(profile, resolved));
+            deletions(BrowserFiles::ProfileDeleter(profile, resolved, status));
         }
     }
 }
@@ -195,8 +186,8 @@ void Chromium::Delete_History(StatusLine& status) const {
             Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseHistory);
             Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
             Erase(profile, ChromiumNames::NetworkActionPredictor, status, ChromiumDatabase::EraseAllRows);
-            BrowserFiles::DeleteDatabase(profile, ChromiumNames::VisitedLinks);
-            BrowserFiles::DeleteDatabase(profile, ChromiumNames::TopSites);
+            BrowserFiles::DeleteDatabase(profile, ChromiumNames::VisitedLinks, status);
+            BrowserFiles::DeleteDatabase(profile, ChromiumNames::TopSites, status);
             DeleteSessions(profile, status);
             EraseUnbookmarkedIcons(profile, status);
             EraseEngagement(profile, status);

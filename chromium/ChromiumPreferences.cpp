@@ -50,12 +50,7 @@ std::optional<std::string> WithoutEngagement(const std::string& json) {
 Outcome EraseEngagement(const std::string& path) {
     try {
         if (!Path::Exists(path)) return Outcome::Missing;
-        std::string json;
-        json.resize(Path::ReadAll(path, [&](std::size_t length) {
-            if (length > LargestPreferences) throw Failure::FromWin32(ERROR_FILE_TOO_LARGE);
-            json.resize(length);
-            return json.data();
-        }));
+        const std::string json = Path::ReadAll(path, LargestPreferences);
         const std::optional<std::string> erased = WithoutEngagement(json);
         if (!erased) return Outcome::Failed;
         if (*erased == json) return Outcome::Unchanged;

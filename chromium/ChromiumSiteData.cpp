@@ -126,15 +126,10 @@ void EraseStorageBuckets(const FolderFileDeleter& profile, StatusLine& status) {
 // index record); a folder without a readable index is left.
 bool IsWebCacheStorage(const std::string& folder) {
     const std::string index = Path::Join(folder, CacheStorageIndex);
-    constexpr DWORD LargestIndex = 4u << 20;
-    const DWORD attributes = Path::Attributes(index);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(index.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
-        data.nFileSizeLow > LargestIndex)
-        return false;
+    constexpr std::size_t LargestIndex = 4u << 20;
+    if (!Path::IsFile(index)) return false;
     try {
-        const std::string record = Path::ReadAll(index);
+        const std::string record = Path::ReadAll(index, LargestIndex);
         for (const std::uint32_t field : {2u, 3u}) {
             for (const std::string& origin : ProtoFields::Strings(record, field)) {
                 if (IsWebOrigin(origin)) return true;

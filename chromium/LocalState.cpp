@@ -8,12 +8,14 @@ namespace LocalState {
 
 namespace {
 
-// The name in the ANSI code page, or "" when a character has no exact
-// spelling there: a best-fit stand-in could name another folder.
+// The name in the program's code page, or "" when it is no valid UTF-8 or
+// a character has no exact spelling there (a Windows without the UTF-8 code
+// page): a best-fit stand-in could name another folder.
 std::string Utf8ToAnsi(const std::string& utf8) {
     const int wideLength = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
                                                  static_cast<int>(utf8.size()), nullptr, 0);
     if (wideLength <= 0) return "";
+    if (::GetACP() == CP_UTF8) return utf8;
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
                           wideLength);

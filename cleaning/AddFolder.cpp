@@ -15,37 +15,40 @@
 namespace AddFolder {
 namespace {
 
-// Paths and names this long are not walked: every path handed on stays within
-// the ANSI functions' limit.
-constexpr std::size_t PathLimit = MAX_PATH;  // 260
 constexpr DWORD HiddenSystemFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;  // 22
 constexpr int InitialCapacity = 100;
 constexpr int CapacityStep = 50;
 
-// One directory search, closed when the object goes. The first entry is
-// already in Data() after a successful start.
+// One directory search, closed when the object goes, through the wide
+// functions (every name, every length). The first entry is already there
+// after a successful start.
 class DirectorySearch {
 public:
     DirectorySearch(const std::string& pattern, FINDEX_SEARCH_OPS op)
-        : find_(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data_, op, nullptr,
+        : find_(::FindFirstFileExW(Path::ForSystem(pattern).c_str(), FindExInfoBasic, &data_, op, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH)),
           error_(find_ ? ERROR_SUCCESS : ::GetLastError()) {}
 
     // False when the search found nothing or could not start (see Error()).
     bool Started() const { return find_.Valid(); }
     DWORD Error() const { return error_; }
-    const WIN32_FIND_DATAA& Data() const { return data_; }
+    std::string Name() const { return Path::FromSystem(data_.cFileName); }
+    DWORD Attributes() const { return data_.dwFileAttributes; }
+    bool IsDotName() const {
+        const std::wstring_view name = data_.cFileName;
+        return name == L"." || name == L"..";
+    }
 
     // Moves to the next entry; false at the end. Raises on any other failure.
     bool Next() {
-        if (::FindNextFileA(find_.Get(), &data_)) return true;
+        if (::FindNextFileW(find_.Get(), &data_)) return true;
         const DWORD error = ::GetLastError();
         if (error == ERROR_NO_MORE_FILES) return false;
         throw Failure::FromWin32(error);
     }
 
 private:
-    WIN32_FIND_DATAA data_{};
+    WIN32_FIND_DATAW data_{};
     UniqueFind find_;
     DWORD error_;
 };
@@ -53,19 +56,12 @@ private:
 // An empty folder (a drive root has no "." entry) is no failure.
 bool IsEmptyResult(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES; }
 
-bool IsDotName(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 // Whether a subfolder found in a listing joins the walk: a folder with an
-// ordinary name whose path stays within the limit, that is neither a link nor
-// hidden-and-system.
-bool QualifiesAsSubfolder(const std::string& parent, const WIN32_FIND_DATAA& data) {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const std::string_view name(data.cFileName);
-    if (IsDotName(data.cFileName) || HasUnusualChars(data.cFileName)) return false;  // also catches "?"
-    if (parent.size() + name.size() + 1 >= PathLimit) return false;
-    return MayEnter(parent + data.cFileName, data.dwFileAttributes);
+// ordinary name that is neither a link nor hidden-and-system.
+bool QualifiesAsSubfolder(const std::string& parent, const DirectorySearch& search) {
+    if (!(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY) || search.IsDotName()) return false;
+    const std::string name = search.Name();
+    return !HasUnusualChars(name) && MayEnter(parent + name, search.Attributes());  // also catches "?"
 }
 
 // Lists the subfolders of `item` into `found`. Raises when the folder cannot be
@@ -78,7 +74,7 @@ void ListSubfolders(const std::string& item, FolderCollection& found) {
     }
     do {
         MessagePump::LetPendingMessagesRunThrottled();
-        if (QualifiesAsSubfolder(item, search.Data())) found.push_back(item + search.Data().cFileName + "\\");
+        if (QualifiesAsSubfolder(item, search)) found.push_back(item + search.Name() + "\\");
     } while (search.Next());
 }
 
@@ -93,15 +89,12 @@ void RemoveFirst(FolderCollection& folders, const std::string& item) {
 void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
     const DWORD attributes = Path::Attributes(Path::WithoutBackslash(item));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    if (item.size() >= PathLimit) return;
     MessagePump::LetPendingMessagesRunThrottled();
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDriveRoot(item)) {
         RemoveFirst(folders, item);
         return;
     }
     if (!MayEnter(item, attributes)) return;
-    // No subfolder path could stay within the limit: nothing to list.
-    if (item.size() + 2 >= PathLimit) return;
     try {
         ListSubfolders(item, found);
     } catch (...) {
@@ -178,15 +171,7 @@ FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
     if (search.Started()) {
         try {
             do {
-                const WIN32_FIND_DATAA& data = search.Data();
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                const std::string_view name(data.cFileName);
-                // The names a probe with CreateFileA could not open: unmappable
-                // characters (read back as "?"), trailing dots or spaces (stripped
-                // by the system, so another path), paths beyond the limit.
-                if (name.find('?') != std::string_view::npos || name.back() == '.' || name.back() == ' ') continue;
-                if (base.size() + name.size() >= PathLimit) continue;
-                names.Add(data.cFileName, data.dwFileAttributes);
+                if (!(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY)) names.Add(search.Name(), search.Attributes());
             } while (search.Next());
         } catch (const Failure&) {
             // A failing search ends the list.
@@ -197,17 +182,19 @@ FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
 }
 
 bool IsExistingFile(const std::string& path) {
-    UniqueFile file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    UniqueFile file(::CreateFileW(Path::ForSystem(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     return file.Valid();
 }
 
 bool HasUnusualChars(const std::string& name) {
-    for (const char c : name) {
-        const unsigned char code = static_cast<unsigned char>(c);
-        if (code < 32 || code == '?' || (code >= 127 && code <= 159)) return true;
-    }
-    return false;
+    if (name.find('?') != std::string::npos) return true;
+    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
+                                           nullptr, 0);
+    if (size <= 0) return !name.empty();  // bytes that spell no character
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
+    return std::any_of(wide.begin(), wide.end(), [](wchar_t c) { return c < 32 || (c >= 127 && c <= 159); });
 }
 
 }  // namespace AddFolder

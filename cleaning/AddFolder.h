@@ -37,7 +37,8 @@ private:
 // lack of access or because they are gone leave the collection, and so do
 // entries that are directory links: nothing is ever reached through a link.
 // Subfolders that are hidden and system at once, links, or whose names hold
-// unusual characters are neither returned nor entered.
+// unusual characters are neither returned nor entered. Names and paths of any
+// length are walked.
 void GetSubDirectories2016(FolderCollection& folders, bool recurse);
 
 // True for "C:\" or "\\server\share\" (with or without the final backslash).
@@ -48,14 +49,16 @@ bool IsDriveRoot(const std::string& folder);
 // else (22), nor when it is a reparse point (a junction, link or mount point).
 bool MayEnter(const std::string& folder, DWORD attributes);
 
-// Normal, hidden and system files directly in `folder` that match `pattern`.
+// Normal, hidden and system files directly in `folder` that match `pattern`,
+// whatever their names (also those that end in a dot or a space) and length.
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern);
 
 // True when the path names a file that can be opened for attribute queries.
 bool IsExistingFile(const std::string& path);
 
-// True when the name holds a control character, "?", a character the ANSI code
-// page cannot express, or a code from 127 to 159.
+// True when the name holds a control character (below 32, or 127 to 159), a
+// "?" (what a character the program's code page cannot spell becomes), or bytes
+// that spell no character in it.
 bool HasUnusualChars(const std::string& name);
 
 }  // namespace AddFolder

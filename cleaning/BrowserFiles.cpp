@@ -11,8 +11,12 @@ namespace BrowserFiles {
 
 namespace {
 
+// The patterns are ASCII: upper-casing the ASCII letters is enough to match
+// them without regard to case, whatever other characters a name holds.
 std::string Upper(std::string text) {
-    if (!text.empty()) ::CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
     return text;
 }
 
@@ -48,13 +52,15 @@ bool IsDeletedOrGone(FolderFileDeleter::Outcome outcome) {
 
 }  // namespace
 
-FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved) {
-    return FolderFileDeleter(folder, resolved, FolderFileDeleter::Attributes::KeepReadOnly);
+FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved, StatusLine& status) {
+    return FolderFileDeleter(folder, resolved, FolderFileDeleter::Attributes::KeepReadOnly, status);
 }
 
-void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name) {
+void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status) {
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        if (!IsDeletedOrGone(folder.Delete(name + suffix))) return;
+        if (IsDeletedOrGone(folder.Delete(name + suffix))) continue;
+        if (Path::Exists(Path::Join(folder.Folder(), name))) status.LeaveAlone(Path::Join(folder.Folder(), name) + NotChanged);
+        return;
     }
     folder.Delete(name);
 }
@@ -69,13 +75,14 @@ bool ChangeFile(const FolderFileDeleter& folder, const std::string& name, Status
 }
 
 void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((folder.Folder() + "\\*").c_str(), &data));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(Path::ForSystem(Path::Join(folder.Folder(), "*")).c_str(), &data));
     if (!find) return;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (NameMatches(data.cFileName, pattern)) folder.Delete(data.cFileName, data.dwFileAttributes);
-    } while (::FindNextFileA(find.Get(), &data));
+        const std::string name = Path::FromSystem(data.cFileName);
+        if (NameMatches(name, pattern)) folder.Delete(name, data.dwFileAttributes);
+    } while (::FindNextFileW(find.Get(), &data));
 }
 
 namespace {
@@ -123,7 +130,7 @@ std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& parent, cons
     case TargetCheck::Verdict::Missing: return std::nullopt;
     case TargetCheck::Verdict::Refused: break;
     case TargetCheck::Verdict::Target:
-        if (TargetCheck::IsInside(resolved, parent.ResolvedFolder())) return ProfileDeleter(folder, resolved);
+        if (TargetCheck::IsInside(resolved, parent.ResolvedFolder())) return ProfileDeleter(folder, resolved, status);
         break;
     }
     status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
@@ -132,16 +139,17 @@ std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& parent, cons
 
 void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse) {
     for (const CheckedFolder& found : CheckedTree(folder, within, status, recurse))
-        DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved), AllFiles);
+        DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
 }
 
 void DeleteFolderTree(const std::string& folder, const std::string& within, StatusLine& status) {
     const std::vector<CheckedFolder> tree = CheckedTree(folder, within, status, true);
-    for (const CheckedFolder& found : tree) DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved), AllFiles);
+    for (const CheckedFolder& found : tree)
+        DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
     // The walk lists parents first: removing from the end takes children first.
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
         if (TargetCheck::SamePath(TargetCheck::ResolvedPath(it->path), it->resolved) && !Path::IsLink(it->path))
-            ::RemoveDirectoryA(it->path.c_str());
+            ::RemoveDirectoryW(Path::ForSystem(it->path).c_str());
     }
 }
 

@@ -17,13 +17,15 @@ inline constexpr char AllFiles[] = "*.*";
 inline constexpr char NotChanged[] = " was left alone: it could not be changed";
 
 // Profile files go as files; a read-only one stays, as it would on Windows.
-FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved);
+// A file that stays although it was to go is said on `status`.
+FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& resolved, StatusLine& status);
 
 // An SQLite database with its write-ahead log, shared-memory index and
 // rollback journal: a stale log left beside a fresh database corrupts it, so
 // the companions go first and the database only once they are gone (or were
-// never there).
-void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name);
+// never there). A database that stays because a companion could not be
+// deleted (held open by a program) is said on `status`.
+void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status);
 
 // Runs `change` on the file `name` of `folder` (its full path) when the file
 // is there. One that is no plain file of the folder (a link, a folder), or

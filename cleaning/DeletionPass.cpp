@@ -1,6 +1,8 @@
 #include "cleaning/DeletionPass.h"
 
 #include "cleaning/HistoryLog.h"
+#include "system/Failure.h"
+#include "system/MessagePump.h"
 #include "system/StepRunner.h"
 
 #include <algorithm>
@@ -10,8 +12,9 @@
 namespace DeletionPass {
 namespace {
 
-// What the cleaners of one pass write: forwarded to the window, and the
-// notices of what was left alone kept (once each) for the history log.
+// What the cleaners of one pass write: forwarded to the window; the notices of
+// what was left alone kept (once each) for the history log; the files that
+// could not be deleted counted, the first named.
 class PassStatus : public StatusLine {
 public:
     explicit PassStatus(PassWindow& window) : window_(window) {}
@@ -21,12 +24,54 @@ public:
         window_.SetStatus(notice);
         if (std::find(notices_.begin(), notices_.end(), notice) == notices_.end()) notices_.push_back(notice);
     }
-    const std::vector<std::string>& Notices() const { return notices_; }
+    // Shown at the screen's pace: a folder of thousands of held files must not
+    // repaint the window once per file.
+    void CouldNotDelete(const std::string& path) override {
+        if (failures_++ == 0) first_ = path;
+        const double now = MessagePump::MonotonicSeconds();
+        if (failures_ > 1 && now - shownAt_ < FrameSeconds) return;
+        window_.SetStatus(PassTexts::CouldNotDelete(failures_, first_));
+        shownAt_ = now;
+    }
+
+    // The lines the log gets after the pass's own.
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        if (failures_ > 0) lines.push_back(PassTexts::CouldNotDelete(failures_, first_));
+        lines.insert(lines.end(), notices_.begin(), notices_.end());
+        return lines;
+    }
 
 private:
+    static constexpr double FrameSeconds = 0.020;
     PassWindow& window_;
     std::vector<std::string> notices_;
+    int failures_ = 0;
+    std::string first_;
+    double shownAt_ = 0.0;
 };
+
+// The last failure to write the log that was reported: automatic deletion
+// must not pile up the same error box pass after pass.
+std::string& LastLogFailure() {
+    static std::string last;
+    return last;
+}
+
+// Appends the pass's lines; what the status line says after the pass: ""
+// or why the log was left alone.
+std::string WriteLog(const std::vector<std::string>& lines) {
+    try {
+        const HistoryLog::Written written = HistoryLog::AppendHistoryLog(lines);
+        LastLogFailure().clear();
+        return written == HistoryLog::Written::NotOwnFile ? HistoryLog::LogPath() + HistoryLog::NotOwnFile : "";
+    } catch (const Failure& failure) {
+        const std::string seen = HistoryLog::LogPath() + "\n" + failure.Description();
+        if (seen == LastLogFailure()) return "";
+        LastLogFailure() = seen;
+        throw;
+    }
+}
 
 }  // namespace
 
@@ -66,12 +111,15 @@ void DeleteAll(PassWindow& window, const Cleaners& cleaners) {
             });
         }
     }
-    // The pass's own line, then one line for each thing that was left alone.
+    // The pass's own line, then the count of what stayed and what was left alone.
+    std::string afterPass;
     steps.Run(154, [&] {
-        HistoryLog::AppendHistoryLog(PassTexts::LogLinePrefix + HistoryLog::GeneralDateNow());
-        for (const std::string& notice : status.Notices()) HistoryLog::AppendHistoryLog(notice);
+        std::vector<std::string> lines{PassTexts::LogLinePrefix + HistoryLog::GeneralDateNow()};
+        const std::vector<std::string> more = status.LogLines();
+        lines.insert(lines.end(), more.begin(), more.end());
+        afterPass = WriteLog(lines);
     });
-    steps.Run(156, [&] { window.SetStatus(""); });
+    steps.Run(156, [&] { window.SetStatus(afterPass); });
 }
 
 }  // namespace DeletionPass

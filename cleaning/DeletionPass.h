@@ -5,6 +5,7 @@
 #include "cleaning/StatusLine.h"
 
 #include <functional>
+#include <string>
 
 enum class CleaningBox {
     IEHist,
@@ -55,6 +56,11 @@ inline constexpr char CrCookies[] = "Deleting Chrome and Edge Cookies...";
 inline constexpr char CrCache[] = "Deleting Chrome and Edge Cache...";
 inline constexpr char CrFormHistory[] = "Deleting Chrome and Edge Form History...";
 inline constexpr char LogLinePrefix[] = "Internet History was deleted at ";
+inline constexpr char CouldNotDeleteMiddle[] = " file(s) could not be deleted, the first: ";
+// "<count> file(s) could not be deleted, the first: <path>"
+inline std::string CouldNotDelete(int count, const std::string& first) {
+    return std::to_string(count) + CouldNotDeleteMiddle + first;
+}
 }  // namespace PassTexts
 
 // Where the pass says a failure happened.
@@ -64,5 +70,9 @@ inline constexpr char DeleteAll[] = "in Tarvenny2021/08/31.Form1.DeleteAll ";
 
 namespace DeletionPass {
 // Runs the pass; every failing statement is reported and the pass goes on.
+// After the pass's own line the history log gets one line for the files that
+// could not be deleted (their count and the first), then one for each thing
+// that was left alone. A log that cannot be written is reported once for the
+// same failure, not at every pass, and the pass still cleans.
 void DeleteAll(PassWindow& window, const Cleaners& cleaners);
 }  // namespace DeletionPass

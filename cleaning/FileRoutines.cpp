@@ -39,14 +39,14 @@ void ForceDeleteFile(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure::FromLastError();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure::FromWin32(ERROR_ACCESS_DENIED);
     if ((attributes & FILE_ATTRIBUTE_READONLY) &&
-        !::SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        !::SetFileAttributesW(Path::ForSystem(path).c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
         throw Failure::FromLastError();
-    if (!::DeleteFileA(path.c_str())) throw Failure::FromLastError();
+    if (!::DeleteFileW(Path::ForSystem(path).c_str())) throw Failure::FromLastError();
 }
 
 void RemoveFile(const std::string& path) {
     MessagePump::LetPendingMessagesRunThrottled();
-    if (::DeleteFileA(path.c_str())) return;
+    if (::DeleteFileW(Path::ForSystem(path).c_str())) return;
     // A file that is not there needs no second attempt.
     if (Path::IsGone(::GetLastError())) return;
     try {

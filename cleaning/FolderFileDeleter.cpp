@@ -3,25 +3,35 @@
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
+#include <vector>
+
 namespace {
 
 constexpr DWORD OpenAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return L"";
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
 // "C:\a\b" -> "\a\b\", "\\server\share\a" -> "\server\share\a\": the form in
 // which the file system names a file below its volume root.
 std::wstring BelowVolumeRoot(const std::string& resolvedFolder) {
-    if (resolvedFolder.size() >= 2 && resolvedFolder[1] == ':') return Widen(resolvedFolder.substr(2)) + L"\\";
+    if (resolvedFolder.size() >= 2 && resolvedFolder[1] == ':')
+        return Path::ForSystem(resolvedFolder.substr(2)) + L"\\";
     if (resolvedFolder.size() > 2 && resolvedFolder[0] == '\\' && resolvedFolder[1] == '\\')
-        return Widen(resolvedFolder.substr(1)) + L"\\";
+        return Path::ForSystem(resolvedFolder.substr(1)) + L"\\";
+    return L"";
+}
+
+// The name the file system gives the opened file, below its volume root; ""
+// when it cannot tell.
+std::wstring OpenedName(HANDLE file) {
+    // A name of any length: the first call tells how much room it needs.
+    std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + 512 * sizeof(WCHAR));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+        if (::GetFileInformationByHandleEx(file, FileNameInfo, info, static_cast<DWORD>(buffer.size())))
+            return std::wstring(info->FileName, info->FileNameLength / sizeof(WCHAR));
+        if (::GetLastError() != ERROR_MORE_DATA) return L"";
+        buffer.resize(sizeof(FILE_NAME_INFO) + info->FileNameLength + sizeof(WCHAR));
+    }
     return L"";
 }
 
@@ -39,31 +49,37 @@ bool MarkForDeletion(HANDLE file) {
 
 }  // namespace
 
-FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes)
+FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes,
+                                     StatusLine& failures)
     : folder_(std::move(folder)),
       resolvedFolder_(resolvedFolder),
       expectedPrefix_(BelowVolumeRoot(resolvedFolder)),
-      attributes_(attributes) {}
+      attributes_(attributes),
+      failures_(&failures) {}
 
 // Under Wine a file link reads as a plain file and opens as its target, so the
 // name the opened file really has is the guard: it must be this folder's name
 // plus the listed name, nothing else.
 bool FolderFileDeleter::IsDirectlyInFolder(HANDLE file, const std::string& name) const {
     if (expectedPrefix_.empty()) return false;
-    alignas(FILE_NAME_INFO) BYTE buffer[sizeof(FILE_NAME_INFO) + MAX_PATH * 4 * sizeof(WCHAR)];
-    if (!::GetFileInformationByHandleEx(file, FileNameInfo, buffer, sizeof(buffer))) return false;
-    const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer);
-    const std::wstring expected = expectedPrefix_ + Widen(name);
-    return ::CompareStringOrdinal(info->FileName, static_cast<int>(info->FileNameLength / sizeof(WCHAR)),
-                                  expected.c_str(), static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+    const std::wstring opened = OpenedName(file);
+    const std::wstring expected = expectedPrefix_ + Path::ForSystem(name);
+    return !opened.empty() && ::CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), expected.c_str(),
+                                                     static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
 }
 
 FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes) const {
+    const Outcome outcome = TryDelete(name, listedAttributes);
+    if (outcome == Outcome::Failed) failures_->CouldNotDelete(Path::Join(folder_, name));
+    return outcome;
+}
+
+FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name, DWORD listedAttributes) const {
     if (listedAttributes != INVALID_FILE_ATTRIBUTES &&
         (listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
         return Outcome::Refused;
-    UniqueFile file(::CreateFileA((folder_ + "\\" + name).c_str(), OpenAccess, ShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    UniqueFile file(::CreateFileW(Path::ForSystem(Path::Join(folder_, name)).c_str(), OpenAccess, ShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return Path::IsGone(::GetLastError()) ? Outcome::Gone : Outcome::Failed;
     if (!IsDirectlyInFolder(file.Get(), name)) return Outcome::Refused;
 
@@ -82,11 +98,25 @@ FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DW
     return MarkForDeletion(file.Get()) ? Outcome::Deleted : Outcome::Failed;
 }
 
-bool FolderFileDeleter::IsPlainFileHere(const std::string& name) const {
-    UniqueFile file(::CreateFileA((folder_ + "\\" + name).c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file || !IsDirectlyInFolder(file.Get(), name)) return false;
+UniqueFile FolderFileDeleter::OpenHere(const std::string& name, DWORD access, bool create) const {
+    const std::wstring path = Path::ForSystem(Path::Join(folder_, name));
+    constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    UniqueFile file(::CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING, flags,
+                                  nullptr));
+    // A new file only where nothing is, not even a link to nowhere (which
+    // CREATE_NEW refuses, where opening it "always" would create its target).
+    if (!file && create && Path::IsGone(::GetLastError()))
+        file.Reset(::CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, ShareAll, nullptr, CREATE_NEW, flags,
+                                 nullptr));
+    if (!file) return file;
     FILE_BASIC_INFO basic{};
-    return ::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic)) &&
-           !(basic.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+    if (!IsDirectlyInFolder(file.Get(), name) ||
+        !::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic)) ||
+        (basic.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return UniqueFile();
+    }
+    return file;
 }
+
+bool FolderFileDeleter::IsPlainFileHere(const std::string& name) const { return OpenHere(name, 0, false).Valid(); }

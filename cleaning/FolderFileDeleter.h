@@ -3,6 +3,9 @@
 // swapped for a link between the check and the deletion cannot be followed.
 #pragma once
 
+#include "cleaning/StatusLine.h"
+#include "system/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -18,26 +21,38 @@ public:
 
     // `folder`: the folder as the caller names it, `resolvedFolder`: where the
     // file system really has it (TargetCheck::ResolvedPath). Both without a
-    // trailing backslash.
-    FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes);
+    // trailing backslash. A file that stays although it was to go is said on
+    // `failures` (StatusLine::CouldNotDelete).
+    FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes,
+                      StatusLine& failures);
 
     // Deletes `folder\name`. `listedAttributes` are those the directory search
     // reported, or INVALID_FILE_ATTRIBUTES when unknown (they are then read on
-    // the handle). Gone: the file was not there.
+    // the handle). Gone: the file was not there. Failed: it is there and stays
+    // (said on the failures' status line); Refused: it is not a plain file of
+    // this folder and stays on purpose.
     Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES) const;
 
     // True when `folder\name` is a file that really is directly in the folder
     // (not a link to a file elsewhere): for callers that must open it by name.
     bool IsPlainFileHere(const std::string& name) const;
 
+    // Opens `folder\name` for `access` on one handle that is checked as Delete
+    // checks it (a plain file directly in the folder), creating the file when
+    // `create` and it is missing; an empty handle when it is no such file or
+    // cannot be opened (GetLastError tells why).
+    UniqueFile OpenHere(const std::string& name, DWORD access, bool create) const;
+
     const std::string& Folder() const { return folder_; }
     const std::string& ResolvedFolder() const { return resolvedFolder_; }
 
 private:
     bool IsDirectlyInFolder(HANDLE file, const std::string& name) const;
+    Outcome TryDelete(const std::string& name, DWORD listedAttributes) const;
 
     std::string folder_;
     std::string resolvedFolder_;
     std::wstring expectedPrefix_;  // the folder's path below its volume root, with a final backslash
     Attributes attributes_;
+    StatusLine* failures_;
 };

@@ -44,7 +44,7 @@ std::string ShellFolder(const char* valueName, StatusLine& status) {
 // Leaves only the archive attribute on a folder. A link is left alone:
 // changing its attributes could reach whatever it points at.
 void MakeArchiveOnly(const std::string& path) {
-    if (!Path::IsLink(path)) ::SetFileAttributesA(path.c_str(), ArchiveOnly);
+    if (!Path::IsLink(path)) ::SetFileAttributesW(Path::ForSystem(path).c_str(), ArchiveOnly);
 }
 
 AddFolder::FolderCollection WalkTree(const std::string& top) {
@@ -89,12 +89,13 @@ private:
     double shownAt_ = -1.0;
 };
 
-void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFolder, PacedStatus& status) {
+void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFolder, StatusLine& status,
+                   PacedStatus& paced) {
     const std::string folder = Path::WithoutBackslash(walkFolder);
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
-    const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly);
+    const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
     for (int i = 1; i <= names.UBound(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name[0] == '~') continue;
@@ -103,7 +104,7 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
         if (attributes == HiddenArchive) continue;
         MessagePump::LetPendingMessagesRunThrottled();
         if (deleter.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
-            status.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
+            paced.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
     }
 }
 
@@ -121,7 +122,7 @@ void RemoveEmptyFolders(const std::string& top) {
         foldersToRemove.push_back(FileRoutines::NormalizePath(folder));
     }
     for (auto it = foldersToRemove.rbegin(); it != foldersToRemove.rend(); ++it) {
-        if (!Path::IsLink(*it)) ::RemoveDirectoryA(it->c_str());
+        if (!Path::IsLink(*it)) ::RemoveDirectoryW(Path::ForSystem(*it).c_str());
     }
 }
 
@@ -153,7 +154,9 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     steps.Run(102, [&] { folders = WalkTree(top); });
     PacedStatus paced(status);
     for (const std::string& folder : folders) {
-        steps.Run(104, [&] { DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, top, folder), paced); });
+        steps.Run(104, [&] {
+            DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, top, folder), status, paced);
+        });
     }
     steps.Run(104, [&] { paced.Flush(); });
     steps.Run(106, [&] { RemoveEmptyFolders(top); });

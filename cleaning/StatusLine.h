@@ -13,4 +13,9 @@ public:
     // notice shows on the status line; during a pass it also goes into the
     // history log after the pass's own line.
     virtual void LeaveAlone(const std::string& notice) { SetStatus(notice); }
+
+    // Says that `path`, a file a ticked box names, is still there: the system
+    // refused to delete it (held open by another program, access denied, a
+    // name or length it refuses). A pass counts these and names the first.
+    virtual void CouldNotDelete(const std::string& path) {}
 };

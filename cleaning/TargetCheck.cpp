@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace TargetCheck {
 namespace {
@@ -19,9 +20,12 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
+// As the file system compares names: letters of every script without regard to case.
 bool EqualNoCase(const std::string& a, const std::string& b) {
-    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                            static_cast<int>(b.size())) == CSTR_EQUAL;
+    if (a == b) return true;
+    const std::wstring wideA = Path::ForSystem(a), wideB = Path::ForSystem(b);
+    return ::CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
+                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool IsDriveLetterPrefix(const std::string& path) {
@@ -66,34 +70,34 @@ bool SplitRoot(const std::string& path, std::string* below) {
     return true;
 }
 
-std::string Narrow(const wchar_t* text) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return "";
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(size - 1));
-    return out;
-}
-
 std::string KnownFolder(REFKNOWNFOLDERID id) {
     PWSTR path = nullptr;
     std::string result;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) result = Narrow(path);
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) result = Path::FromSystem(path);
     ::CoTaskMemFree(path);
     return result;
 }
 
+// A path the system gives through a buffer, of any length: `get` answers the
+// length it wrote, or the room it needs when the buffer was too small.
+std::string SystemPath(const std::function<DWORD(wchar_t* buffer, DWORD room)>& get) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = get(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return "";
+        if (length < buffer.size()) return Path::FromSystem(std::wstring_view(buffer.data(), length));
+        buffer.resize(std::max<std::size_t>(length + 1, buffer.size() * 2));
+    }
+    return "";
+}
+
 std::string TempFolder() {
-    char buffer[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathA(sizeof(buffer), buffer);
-    return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : "";
+    return SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); });
 }
 
 std::string ProgramFolder() {
-    char buffer[MAX_PATH + 1];
-    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    if (length == 0 || length >= sizeof(buffer)) return "";
-    const std::string path(buffer, length);
+    const std::string path =
+        SystemPath([](wchar_t* buffer, DWORD room) { return ::GetModuleFileNameW(nullptr, buffer, room); });
     const std::size_t slash = path.rfind('\\');
     return slash == std::string::npos ? "" : path.substr(0, slash);
 }
@@ -101,14 +105,13 @@ std::string ProgramFolder() {
 }  // namespace
 
 std::string ResolvedPath(const std::string& path) {
-    UniqueFile handle(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+    UniqueFile handle(::CreateFileW(Path::ForSystem(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) return "";
-    char buffer[MAX_PATH * 4];
-    const DWORD length = ::GetFinalPathNameByHandleA(handle.Get(), buffer, sizeof(buffer), VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof(buffer)) return "";
-    const std::string final(buffer, length);
+    const std::string final = SystemPath([&](wchar_t* buffer, DWORD room) {
+        return ::GetFinalPathNameByHandleW(handle.Get(), buffer, room, VOLUME_NAME_DOS);
+    });
     if (!StartsWith(final, "\\\\?\\")) return "";
     const std::string rest = final.substr(4);
     if (StartsWith(rest, "UNC\\")) return Path::WithoutBackslash("\\\\" + rest.substr(4));

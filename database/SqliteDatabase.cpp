@@ -49,7 +49,8 @@ std::string SqliteStatement::Text(int column) const {
 
 SqliteDatabase::SqliteDatabase(const std::string& utf8Path) {
     sqlite3* raw = nullptr;
-    const int code = sqlite3_open_v2(utf8Path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // SQLite's Windows file layer for paths of any length ("\\?\" paths).
+    const int code = sqlite3_open_v2(utf8Path.c_str(), &raw, SQLITE_OPEN_READWRITE, "win32-longpath");
     db_.reset(raw);
     ThrowOnSqliteError(raw, code);
     sqlite3_extended_result_codes(raw, 1);

@@ -20,8 +20,9 @@ enum class Kind { Sqlite, Missing, Other, Unreadable };
 // be one.
 Kind KindOf(const std::string& path) {
     static constexpr char Header[] = "SQLite format 3";  // and its terminating NUL: 16 bytes
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileW(Path::ForSystem(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Path::IsGone(::GetLastError()) ? Kind::Missing : Kind::Unreadable;
     char start[sizeof(Header)] = {};
     DWORD read = 0;
@@ -38,14 +39,14 @@ void Checkpoint(SqliteDatabase& db) {
 
 }  // namespace
 
-std::string Utf8Path(const std::string& ansi) {
-    if (ansi.empty()) return ansi;
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), wideLength);
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+std::string Utf8Path(const std::string& path) {
+    const std::wstring wide = Path::ForSystem(path);
+    if (wide.empty()) return "";
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                             nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
+                          nullptr);
     return utf8;
 }
 

@@ -27,7 +27,8 @@ Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&
 // not change anything. Changed means it ran.
 Outcome Read(const std::string& path, const std::function<void(SqliteDatabase&)>& read);
 
-// The file name as SQLite takes it (UTF-8), from the program's ANSI path.
+// The file name as SQLite takes it: UTF-8, in the "\\?\" form that reaches
+// every length (the databases are opened through SQLite's long-path layer).
 std::string Utf8Path(const std::string& ansiPath);
 
 }  // namespace SqliteFile

@@ -36,8 +36,8 @@ bool IsFullyQualified(const std::string& path) {
 // Firefox keeps parent.lock open without sharing while it runs; a missing
 // lock (profiles made elsewhere) means nobody holds the profile.
 bool IsInUse(const std::string& profile) {
-    UniqueFile lock(::CreateFileA((profile + FirefoxNames::ParentLock).c_str(), GENERIC_READ, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile lock(::CreateFileW(Path::ForSystem(profile + FirefoxNames::ParentLock).c_str(), GENERIC_READ, 0,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
@@ -144,7 +144,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
 void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) const {
     for (const FirefoxProfile& profile : profiles_) {
         const std::optional<std::string> resolved = CheckProfile(profile, status);
-        if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved));
+        if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved, status));
     }
 }
 
@@ -172,7 +172,7 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
         if (folder.IsPlainFileHere(name)) {
             switch (PlacesDatabase::EraseHistory(folder.Folder() + FirefoxNames::PlacesSqlite)) {
             case PlacesOutcome::Erased: break;
-            case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name); break;
+            case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name, status); break;
             case PlacesOutcome::Failed:
                 status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
                 break;
@@ -183,9 +183,9 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
 }
 
 void Firefox::Delete_History(StatusLine& status) const {
-    InEachProfile(status, [](const FirefoxProfile&, const FolderFileDeleter& folder) {
+    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
         folder.Delete(FirefoxNames::HistoryDat + 1);
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::FormHistorySqlite + 1);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::FormHistorySqlite + 1, status);
     });
 }
 
@@ -193,7 +193,7 @@ void Firefox::Delete_History(StatusLine& status) const {
 // downloads.sqlite goes as a file.
 void Firefox::Delete_Downloads(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1, status);
         if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite + 1)) return;
         if (PlacesDatabase::EraseDownloads(folder.Folder() + FirefoxNames::PlacesSqlite) == PlacesOutcome::Failed)
             status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
@@ -205,7 +205,7 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
 void Firefox::Delete_Cookies(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
         folder.Delete(FirefoxNames::CookiesTxt + 1);
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1, status);
         SiteStorage::EraseWebSites(folder, status);
     });
 }

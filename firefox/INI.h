@@ -7,8 +7,8 @@
 
 class INI {
 public:
-    // Longest value read, terminator included; longer values come back cut.
-    static constexpr unsigned BufferChars = 255;
+    // Longest value read, terminator included: the longest path Windows holds.
+    static constexpr unsigned BufferChars = 32768;
 
     // The value of `key` in `section` of the file, or nothing when the file,
     // the section or the key is missing or the value is empty.

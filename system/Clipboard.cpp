@@ -3,7 +3,10 @@
 #include "system/Failure.h"
 #include "system/Path.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -25,16 +28,60 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The code page of the user's language for programs that are not Unicode:
+// what an older version of the program wrote its log in.
+UINT LegacyCodePage() {
+    DWORD codePage = 0;
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                         reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(wchar_t)) == 0 ||
+        codePage == 0)
+        return 1252;
+    return codePage;
+}
+
+// Appends `bytes` as UTF-16: UTF-8 when they are, else in `fallback`.
+void AppendDecoded(std::wstring& out, std::string_view bytes, UINT fallback) {
+    if (bytes.empty()) return;
+    const int count = static_cast<int>(bytes.size());
+    UINT codePage = CP_UTF8;
+    int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), count, nullptr, 0);
+    if (length <= 0) {
+        codePage = fallback;
+        length = ::MultiByteToWideChar(codePage, 0, bytes.data(), count, nullptr, 0);
+    }
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(std::max(length, 0)));
+    ::MultiByteToWideChar(codePage, 0, bytes.data(), count, out.data() + at, length);
+}
+
+std::wstring DecodeLog(const std::string& bytes) {
+    std::wstring text;
+    // The whole file at once when it is all UTF-8 (the usual case, and fast
+    // for a log of tens of megabytes); line by line when it is not.
+    if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                              0) > 0 || bytes.empty()) {
+        AppendDecoded(text, bytes, CP_UTF8);
+        return text;
+    }
+    const UINT fallback = LegacyCodePage();
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+        AppendDecoded(text, std::string_view(bytes).substr(start, end - start), fallback);
+        start = end;
+    }
+    return text;
+}
+
+}  // namespace
+
 UniqueGlobal Clipboard::ReadFileAsText(const std::string& path) {
-    UniqueGlobal block;
-    std::optional<LockedBytes> bytes;
-    const std::size_t read = Path::ReadAll(path, [&](std::size_t length) {
-        block.Reset(::GlobalAlloc(GMEM_MOVEABLE, length + 1));
-        if (!block) throw Failure::FromLastError();
-        bytes.emplace(block.Get());
-        return bytes->Get();
-    });
-    bytes->Get()[read] = '\0';
+    const std::wstring text = DecodeLog(Path::ReadAll(path));
+    UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+    if (!block) throw Failure::FromLastError();
+    const LockedBytes bytes(block.Get());
+    std::memcpy(bytes.Get(), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     return block;
 }
 
@@ -50,6 +97,6 @@ void Clipboard::Empty() {
 
 void Clipboard::PutText(UniqueGlobal text) {
     if (!text) return;
-    if (::SetClipboardData(CF_TEXT, text.Get()) == nullptr) throw Failure::FromLastError();
+    if (::SetClipboardData(CF_UNICODETEXT, text.Get()) == nullptr) throw Failure::FromLastError();
     text.Release();  // the clipboard owns it now
 }

@@ -1,7 +1,8 @@
-// The advance widths of one font's single-byte characters and its height,
-// measured once on a screen DC. A string's width is then a sum, with no device
+// The advance widths of one font's ASCII characters and its height, measured
+// once on a screen DC. An ASCII string's width is then a sum, with no device
 // context: the countdown asks for one every second, and selecting a font into a
-// fresh DC each time costs more than the repaint it serves.
+// fresh DC each time costs more than the repaint it serves. Text with other
+// characters (a path in Cyrillic, say) is measured on a DC as it is drawn.
 #pragma once
 
 #include <windows.h>
@@ -17,11 +18,13 @@ public:
     // True when these are the measures of `font` (a default-made one measures none).
     bool Measures(HFONT font) const noexcept { return font_ != nullptr && font == font_; }
 
-    // Width in pixels of `text` drawn in the font, as GetTextExtentPoint32A gives it.
+    // Width in pixels of `text` (UTF-8) drawn in the font.
     int TextWidth(const std::string& text) const noexcept;
     int Height() const noexcept { return height_; }
 
 private:
+    int MeasuredWidth(const std::string& text) const noexcept;
+
     HFONT font_ = nullptr;
     std::array<int, 256> widths_{};
     int height_ = 0;

@@ -15,7 +15,56 @@ bool IsDriveRootForm(const std::string& path) {
            path[2] == '\\';
 }
 
+bool IsDriveForm(const std::string& path) {
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
+}
+
+// "\\server\share...", not the device forms "\\?\" and "\\.\".
+bool IsShareForm(const std::string& path) {
+    return path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '?' && path[2] != '.' &&
+           path[2] != '\\';
+}
+
+// No "/", and no component "." or ".." or empty one (but a final backslash):
+// the "\\?\" form takes a path exactly as written, so it must be the path meant.
+bool HasPlainComponents(const std::string& below) {
+    if (below.find('/') != std::string::npos) return false;
+    std::size_t start = 0;
+    while (start < below.size()) {
+        const std::size_t end = std::min(below.find('\\', start), below.size());
+        const std::string_view part(below.data() + start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return L"";
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
 }  // namespace
+
+std::wstring ForSystem(const std::string& path) {
+    if (IsDriveForm(path) && HasPlainComponents(path.substr(3))) return L"\\\\?\\" + Widen(path);
+    if (IsShareForm(path) && HasPlainComponents(path.substr(2))) return L"\\\\?\\UNC\\" + Widen(path.substr(2));
+    return Widen(path);
+}
+
+std::string FromSystem(std::wstring_view text) {
+    if (text.empty()) return "";
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr,
+                          nullptr);
+    return narrow;
+}
 
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
@@ -36,7 +85,7 @@ std::string WithoutBackslash(std::string path) {
     return path;
 }
 
-DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(ForSystem(path).c_str()); }
 
 bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
@@ -52,20 +101,21 @@ bool IsLink(const std::string& path) {
 
 std::vector<std::string> Subfolders(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    const UniqueFind find(::FindFirstFileA(Join(folder, "*").c_str(), &data));
+    WIN32_FIND_DATAW data;
+    const UniqueFind find(::FindFirstFileW(ForSystem(Join(folder, "*")).c_str(), &data));
     if (!find) return names;
     do {
-        const std::string name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find.Get(), &data));
+        const std::wstring_view name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            names.push_back(FromSystem(name));
+    } while (::FindNextFileW(find.Get(), &data));
     return names;
 }
 
 bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 std::size_t ReadAll(const std::string& path, const std::function<char*(std::size_t length)>& place) {
-    const UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ,
+    const UniqueFile file(::CreateFileW(ForSystem(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) throw Failure::FromLastError();
@@ -85,6 +135,16 @@ std::size_t ReadAll(const std::string& path, const std::function<char*(std::size
         done += read;
     }
     return done;
+}
+
+std::string ReadAll(const std::string& path, std::size_t largest) {
+    std::string text;
+    text.resize(ReadAll(path, [&](std::size_t length) {
+        if (length > largest) throw Failure::FromWin32(ERROR_FILE_TOO_LARGE);
+        text.resize(length);
+        return text.data();
+    }));
+    return text;
 }
 
 std::string ReadAll(const std::string& path) {
@@ -120,15 +180,16 @@ void ReplaceAll(const std::string& path, const std::string& contents) {
     try {
         // A replacement left by an earlier run that was cut short is overwritten.
         {
-            const UniqueFile file(::CreateFileA(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+            const UniqueFile file(::CreateFileW(ForSystem(replacement).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) throw Failure::FromLastError();
             WriteAllAndFlush(file.Get(), contents);
         }
-        if (!::MoveFileExA(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (!::MoveFileExW(ForSystem(replacement).c_str(), ForSystem(path).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             throw Failure::FromLastError();
     } catch (const Failure&) {
-        ::DeleteFileA(replacement.c_str());
+        ::DeleteFileW(ForSystem(replacement).c_str());
         throw;
     }
 }

@@ -1,5 +1,10 @@
 // Paths and files: joining and trimming backslashes the one way, asking the
 // file system whether something is there, reading a whole file.
+//
+// The program keeps paths in its narrow encoding: the process code page, which
+// the manifest makes UTF-8 (Windows 10 1903 and later), so every name Windows
+// can hold fits. The file system is asked through the wide ("W") functions,
+// with paths converted at one place (ForSystem): they reach every length.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +12,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Path {
@@ -23,6 +29,17 @@ std::string WithBackslash(std::string path);
 // entry itself: with one it answers for a link's target. A drive root keeps
 // its backslash ("C:" would name the drive's current folder).
 std::string WithoutBackslash(std::string path);
+
+// The path as the wide file functions take it: UTF-16, and for a fully
+// qualified path of plain components ("X:\..." or "\\server\share\...") the
+// "\\?\" form, which reaches paths of any length and names that end in a dot
+// or a space. Any other path (relative, with "." or "..", with "/") goes as it is.
+std::wstring ForSystem(const std::string& path);
+
+// A name or path the system gave in UTF-16, in the program's narrow encoding.
+// On a Windows without the UTF-8 code page a character that code page cannot
+// spell comes back as "?", and the name then opens nothing.
+std::string FromSystem(std::wstring_view text);
 
 // The file system's attributes for the path; INVALID_FILE_ATTRIBUTES when it
 // is not there or cannot be asked.
@@ -47,6 +64,9 @@ bool IsGone(DWORD error);
 // cannot be opened or read.
 std::size_t ReadAll(const std::string& path, const std::function<char*(std::size_t length)>& place);
 std::string ReadAll(const std::string& path);
+// The same for a file that must not be larger than `largest` bytes (a Failure
+// says "file too large" for one that is).
+std::string ReadAll(const std::string& path, std::size_t largest);
 
 // The name beside `path` that ReplaceAll writes first.
 inline constexpr char ReplacementSuffix[] = ".vorlane-new";

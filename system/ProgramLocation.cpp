@@ -1,13 +1,20 @@
 #include "system/ProgramLocation.h"
 
+#include "system/Path.h"
+
 #include <windows.h>
 
 namespace ProgramLocation {
 
 std::string ExePath() {
-    char path[MAX_PATH * 2] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof(path));
-    return std::string(path, length);
+    // A path of any length: the buffer grows until the whole of it fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return "";
+        if (length < path.size()) return Path::FromSystem(std::wstring_view(path.data(), length));
+        path.resize(path.size() * 2);
+    }
 }
 
 std::string ExeName() {

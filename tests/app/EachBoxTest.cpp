@@ -191,7 +191,9 @@ TEST_F(EachBoxTest, EachBoxTakesTheTracesOfItsRowAndLeavesEverythingElse) {
     for (const Browser browser : {Firefox, Chrome}) {
         const Copies fresh = Plant(browser);
         for (const Trace& trace : Traces()) {
-            if (trace.browser == browser) ASSERT_TRUE(trace.present(fresh)) << "the profile has no " << trace.what;
+            if (trace.browser == browser) {
+                ASSERT_TRUE(trace.present(fresh)) << "the profile has no " << trace.what;
+            }
         }
     }
 
@@ -203,8 +205,9 @@ TEST_F(EachBoxTest, EachBoxTakesTheTracesOfItsRowAndLeavesEverythingElse) {
         box.clean(status);
         EXPECT_EQ(status.notices, std::vector<std::string>{});
         for (const Trace& trace : Traces()) {
-            if (trace.browser == box.browser)
+            if (trace.browser == box.browser) {
                 EXPECT_EQ(trace.present(copies), !trace.removedBy.count(box.box)) << trace.what;
+            }
         }
     }
 }

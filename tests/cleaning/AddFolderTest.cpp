@@ -3,6 +3,7 @@
 
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
+#include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -100,12 +101,12 @@ TEST(AddFolderTest, HiddenSystemFoldersAreSkippedWithEverythingBelowThem) {
     for (const char* folder : {"hs", "h", "s"}) ::SetFileAttributesA((t / folder).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// Folders whose names the ANSI functions cannot express; removed with the wide
-// functions, since the test fixtures cannot name them.
-class UnusualNames {
+// Folders made and removed with the wide functions, as the test fixtures
+// take only names of the program's code page.
+class WideNames {
 public:
-    explicit UnusualNames(std::wstring base) : base_(std::move(base)) { Remove(); }
-    ~UnusualNames() { Remove(); }
+    explicit WideNames(std::wstring base) : base_(std::move(base)) { Remove(); }
+    ~WideNames() { Remove(); }
     void Remove() {
         for (const wchar_t* name : {L"snow\x2603\\below", L"snow\x2603", L"what\xF03F", L"ctl\x0001"})
             ::RemoveDirectoryW((base_ + name).c_str());
@@ -115,36 +116,37 @@ private:
     std::wstring base_;
 };
 
-TEST(AddFolderTest, FoldersWithUnusualNamesAreNeitherReturnedNorEntered) {
+TEST(AddFolderTest, EveryNameIsWalkedButOnesWithControlCharacters) {
     TempFolder t;
     const std::wstring base = Wide(t.Path()) + L"\\";
-    UnusualNames cleanup(base);
-    MakeFolderW(base + L"snow\x2603");        // outside the ANSI code page: reads back with "?"
+    WideNames cleanup(base);
+    MakeFolderW(base + L"snow\x2603");
     MakeFolderW(base + L"snow\x2603\\below");
     MakeFolderW(base + L"plain");
-    // "?" and control characters are refused by Windows but not by every file
-    // system Wine sits on; when the platform lets such a name exist, it is skipped.
+    // Control characters are refused by Windows but not by every file system
+    // Wine sits on; when the platform lets such a name exist, it is skipped.
     ::CreateDirectoryW((base + L"what\xF03F").c_str(), nullptr);  // Wine's form of a Unix "?"
     ::CreateDirectoryW((base + L"ctl\x0001").c_str(), nullptr);
     const std::string start = t.Path() + "\\";
+    const std::string snow = start + "snow\xE2\x98\x83\\";
 
-    const FolderCollection folders = Walk(start);
+    FolderCollection folders = Walk(start);
 
-    EXPECT_EQ(folders, (FolderCollection{start, start + "plain\\"}));
+    std::sort(folders.begin(), folders.end());
+    FolderCollection expected{start, start + "plain\\", snow, snow + "below\\"};
+    if (Fixtures::FolderExists(start + "what\xEF\x80\xBF")) expected.push_back(start + "what\xEF\x80\xBF\\");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folders, expected);
 }
 
-TEST(AddFolderTest, UnusualCharactersAreControlCodesQuestionMarksAnd127To159) {
+// Names are UTF-8, the program's code page: characters are judged, not bytes.
+TEST(AddFolderTest, UnusualCharactersAreControlCodesQuestionMarksAndBytesOfNoCharacter) {
     using AddFolder::HasUnusualChars;
-    EXPECT_FALSE(HasUnusualChars(""));
-    EXPECT_FALSE(HasUnusualChars("Temporary Internet Files"));
-    EXPECT_FALSE(HasUnusualChars("caf\xE9 ~$x {1}"));  // 233 and ordinary punctuation
-    EXPECT_FALSE(HasUnusualChars("\xA0\xFF"));
-    EXPECT_TRUE(HasUnusualChars("a?b"));
-    EXPECT_TRUE(HasUnusualChars("tab\there"));
-    EXPECT_TRUE(HasUnusualChars(std::string("\x1F", 1)));
-    EXPECT_TRUE(HasUnusualChars("del\x7F"));
-    EXPECT_TRUE(HasUnusualChars("euro\x80"));
-    EXPECT_TRUE(HasUnusualChars("\x9F"));
+    for (const char* usual : {"", "Temporary Internet Files", "caf\xC3\xA9 ~$x {1}", "\xD0\x9A\xD1\x8D\xD1\x88",
+                              "\xE6\x97\xA5\xE6\x9C\xAC", "emoji-\xF0\x9F\x98\x80", "\xC2\xA0\xC3\xBF"})
+        EXPECT_FALSE(HasUnusualChars(usual)) << usual;
+    for (const char* unusual : {"a?b", "tab\there", "\x1F", "del\x7F", "c1-\xC2\x80", "\xC2\x9F", "caf\xE9", "\xFF"})
+        EXPECT_TRUE(HasUnusualChars(unusual)) << unusual;
 }
 
 TEST(AddFolderTest, ADriveRootIsEnteredWhateverItsAttributes) {
@@ -166,22 +168,20 @@ TEST(AddFolderTest, ADriveRootIsEnteredWhateverItsAttributes) {
     EXPECT_TRUE(Contains(folders, "C:\\windows\\")) << folders.size();
 }
 
-TEST(AddFolderTest, MissingStartFolderAndLongPathsAreNotWalked) {
+TEST(AddFolderTest, AMissingStartFolderIsNotWalkedAndPathsOfAnyLengthAre) {
     TempFolder t;
     const std::string missing = t.Path() + "\\missing\\";
     EXPECT_EQ(Walk(missing), FolderCollection{missing});
 
-    // A subfolder whose path would reach 260 characters is neither returned nor
-    // entered; the one just below the limit is.
+    // Two levels that take the path past 260, then past 400 characters.
     const std::string start = t.Path() + "\\";
-    const std::size_t room = 259 - start.size() - 1;  // longest name whose path is 259 with its "\"
-    const std::string fits(room, 'f');
-    const std::string tooLong(room + 1, 'g');
-    ASSERT_TRUE(::CreateDirectoryA((start + fits).c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryW((Wide(start) + Wide(tooLong)).c_str(), nullptr));
-    const FolderCollection folders = Walk(start);
-    EXPECT_EQ(folders, (FolderCollection{start, start + fits + "\\"}));
-    ::RemoveDirectoryW((Wide(start) + Wide(tooLong)).c_str());
+    const std::string first = start + std::string(200, 'f') + "\\";
+    const std::string second = first + std::string(200, 'g') + "\\";
+    ASSERT_TRUE(::CreateDirectoryW(Path::ForSystem(first).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(Path::ForSystem(second).c_str(), nullptr));
+    EXPECT_EQ(Walk(start), (FolderCollection{start, first, second}));
+    ::RemoveDirectoryW(Path::ForSystem(second).c_str());
+    ::RemoveDirectoryW(Path::ForSystem(first).c_str());
 }
 
 TEST(AddFolderTest, AFolderThatCannotBeListedLeavesTheCollectionWithoutAReport) {

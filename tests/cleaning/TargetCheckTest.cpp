@@ -172,8 +172,9 @@ TEST_F(TargetCheckTest, TheOneHandleDeletionRefusesAFileLinkHandedToItDirectly) 
     const std::string tree = "C:\\vorlane-filelink\\tree";
     ASSERT_EQ(Fixtures::ReadFile("C:\\vorlane-filelink\\outside\\precious.txt"), "precious");
     Fixtures::WriteFile(tree + "\\plain.txt", "plain", FILE_ATTRIBUTE_READONLY);
+    RecordingStatus status;
     const FolderFileDeleter deleter(tree, TargetCheck::ResolvedPath(tree),
-                                    FolderFileDeleter::Attributes::MakeArchiveOnly);
+                                    FolderFileDeleter::Attributes::MakeArchiveOnly, status);
 
     EXPECT_EQ(deleter.Delete("file-link.txt"), FolderFileDeleter::Outcome::Refused);
     EXPECT_EQ(deleter.Delete("file-link.txt", FILE_ATTRIBUTE_ARCHIVE), FolderFileDeleter::Outcome::Refused);
@@ -185,21 +186,27 @@ TEST_F(TargetCheckTest, TheOneHandleDeletionRefusesAFileLinkHandedToItDirectly) 
 
     // A deleter told the folder is elsewhere deletes nothing here.
     Fixtures::WriteFile(tree + "\\plain.txt", "plain");
-    const FolderFileDeleter wrong(tree, "C:\\vorlane-filelink\\outside", FolderFileDeleter::Attributes::MakeArchiveOnly);
+    const FolderFileDeleter wrong(tree, "C:\\vorlane-filelink\\outside", FolderFileDeleter::Attributes::MakeArchiveOnly,
+                                  status);
     EXPECT_EQ(wrong.Delete("plain.txt"), FolderFileDeleter::Outcome::Refused);
     EXPECT_TRUE(Fixtures::FileExists(tree + "\\plain.txt"));
     Fixtures::DeleteTree(tree + "\\plain.txt");
+    // What stays on purpose is not a file that could not be deleted.
+    EXPECT_EQ(status.failures, std::vector<std::string>{});
 }
 
-// Profile files keep a read-only file, as Windows would refuse to delete it.
+// Profile files keep a read-only file, as Windows would refuse to delete it,
+// and say so.
 TEST_F(TargetCheckTest, KeepReadOnlyLeavesReadOnlyFilesAndArchiveOnlyClearsThem) {
     Fixtures::TempFolder folder;
     Fixtures::WriteFile(folder / "locked.sqlite", "x", FILE_ATTRIBUTE_READONLY);
     const std::string resolved = TargetCheck::ResolvedPath(folder.Path());
-    const FolderFileDeleter keep(folder.Path(), resolved, FolderFileDeleter::Attributes::KeepReadOnly);
+    RecordingStatus status;
+    const FolderFileDeleter keep(folder.Path(), resolved, FolderFileDeleter::Attributes::KeepReadOnly, status);
     EXPECT_EQ(keep.Delete("locked.sqlite"), FolderFileDeleter::Outcome::Failed);
     EXPECT_TRUE(Fixtures::FileExists(folder / "locked.sqlite"));
-    const FolderFileDeleter clear(folder.Path(), resolved, FolderFileDeleter::Attributes::MakeArchiveOnly);
+    EXPECT_EQ(status.failures, std::vector<std::string>{folder / "locked.sqlite"});
+    const FolderFileDeleter clear(folder.Path(), resolved, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
     EXPECT_EQ(clear.Delete("locked.sqlite", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE),
               FolderFileDeleter::Outcome::Deleted);
     EXPECT_FALSE(Fixtures::FileExists(folder / "locked.sqlite"));

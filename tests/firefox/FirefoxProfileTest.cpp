@@ -80,19 +80,23 @@ private:
 
 }  // namespace
 
+// Firefox writes profiles.ini in UTF-8; an absolute profile's path may be long.
 TEST(FirefoxProfileTestINI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty) {
     Fixtures::TempFolder folder;
     const std::string file = folder / "profiles.ini";
     const std::string longValue(300, 'v');
-    Fixtures::WriteFile(file, "[Profile0]\r\nPath=Profiles/abc.default\r\nEmpty=\r\nLong=" + longValue + "\r\n");
+    const std::string cyrillic = "Profiles/\xD0\x9F\xD1\x80\xD0\xBE\xD1\x84\xD0\xB8\xD0\xBB\xD1\x8C_\xF0\x9F\x98\x80";
+    Fixtures::WriteFile(file, "[Profile0]\r\nPath=Profiles/abc.default\r\nEmpty=\r\nLong=" + longValue +
+                                  "\r\n[Profile1]\r\nPath=" + cyrillic + "\r\n");
     const INI ini;
 
     EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Path"), "Profiles/abc.default");
     EXPECT_EQ(ini.GetFromINI(file, "profile0", "PATH"), "Profiles/abc.default");
-    EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Long"), longValue.substr(0, 254));
+    EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Long"), longValue);
+    EXPECT_EQ(ini.GetFromINI(file, "Profile1", "Path"), cyrillic);
     EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Empty"), std::nullopt);
     EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Missing"), std::nullopt);
-    EXPECT_EQ(ini.GetFromINI(file, "Profile1", "Path"), std::nullopt);
+    EXPECT_EQ(ini.GetFromINI(file, "Profile2", "Path"), std::nullopt);
     EXPECT_EQ(ini.GetFromINI(folder / "missing.ini", "Profile0", "Path"), std::nullopt);
 }
 

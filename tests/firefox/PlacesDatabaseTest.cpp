@@ -133,11 +133,11 @@ TEST_F(PlacesDatabaseTest, ADatabaseInUseIsLeftAsItWas) {
     EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
 }
 
-TEST_F(PlacesDatabaseTest, APathInTheAnsiCodePageIsFound) {
-    // "Profil\xE9" is "Profile" with an e-acute in code page 1252 (Wine's and
-    // Western Windows' ANSI code page); SQLite needs it as UTF-8.
-    ASSERT_EQ(::GetACP(), 1252u);
-    const std::string folder = folder_ / "Profil\xE9";
+TEST_F(PlacesDatabaseTest, APathOfAnyCharactersIsFound) {
+    // The program's code page is UTF-8 (its manifest says so): Cyrillic, CJK
+    // and an emoji reach SQLite as they are.
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+    const std::string folder = folder_ / "\xD0\x9F\xD1\x80\xD0\xBE\xD1\x84\xD0\xB8\xD0\xBB\xD1\x8C \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
     Fixtures::MakeFolders(folder);
     const std::string moved = folder + "\\places.sqlite";
     ASSERT_TRUE(::MoveFileA(places_.c_str(), moved.c_str()));

@@ -14,6 +14,8 @@ public:
         texts.push_back(notice);
         notices.push_back(notice);
     }
+    void CouldNotDelete(const std::string& path) override { failures.push_back(path); }
     std::vector<std::string> texts;
-    std::vector<std::string> notices;  // what was said to be left alone
+    std::vector<std::string> notices;   // what was said to be left alone
+    std::vector<std::string> failures;  // files that could not be deleted
 };
