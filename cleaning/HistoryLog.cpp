@@ -38,13 +38,6 @@ std::pair<std::string, std::string> LogFolder() {
     return {temp, resolved};
 }
 
-// Failures of single files are the pass's business, not the log's.
-class Silent : public StatusLine {
-public:
-    std::string Status() const override { return ""; }
-    void SetStatus(const std::string&) override {}
-};
-
 }  // namespace
 
 std::string LogPath() { return Temp() + "\\" + LogName; }
@@ -61,7 +54,7 @@ std::string GeneralDateNow() {
 
 Written AppendHistoryLog(const std::vector<std::string>& lines) {
     const auto [folder, resolved] = LogFolder();
-    Silent silent;
+    QuietStatus silent;
     const FolderFileDeleter here(folder, resolved, FolderFileDeleter::Attributes::KeepReadOnly, silent);
     const UniqueFile file = here.OpenHere(LogName, FILE_APPEND_DATA, true);
     if (!file) {
@@ -79,7 +72,7 @@ Written AppendHistoryLog(const std::vector<std::string>& lines) {
 
 Deleted DeleteHistoryLog() {
     const auto [folder, resolved] = LogFolder();
-    Silent silent;
+    QuietStatus silent;
     const FolderFileDeleter here(folder, resolved, FolderFileDeleter::Attributes::MakeArchiveOnly, silent);
     switch (here.Delete(LogName)) {
     case FolderFileDeleter::Outcome::Deleted: return Deleted::Deleted;

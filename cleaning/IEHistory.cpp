@@ -89,6 +89,14 @@ private:
     double shownAt_ = -1.0;
 };
 
+// WinINet's own index of a cache folder: WinINet keeps it open while any
+// program uses the URL cache (this one too), and what it indexes is erased
+// through WinINet. Its deletion is tried; that it stays is no news.
+bool IsUrlCacheIndex(const std::string& name) {
+    return name.size() == 9 && ::CompareStringOrdinal(Path::ForSystem(name).c_str(), 9, L"index.dat", 9, TRUE) ==
+                                   CSTR_EQUAL;
+}
+
 void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFolder, StatusLine& status,
                    PacedStatus& paced) {
     const std::string folder = Path::WithoutBackslash(walkFolder);
@@ -96,6 +104,9 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
     const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
+    QuietStatus unheard;
+    const FolderFileDeleter indexDeleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly,
+                                         unheard);
     for (int i = 1; i <= names.UBound(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name[0] == '~') continue;
@@ -103,7 +114,8 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
         const DWORD attributes = names.AttributesAt(i);
         if (attributes == HiddenArchive) continue;
         MessagePump::LetPendingMessagesRunThrottled();
-        if (deleter.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
+        const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
+        if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
             paced.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
     }
 }

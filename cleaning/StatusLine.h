@@ -19,3 +19,11 @@ public:
     // name or length it refuses). A pass counts these and names the first.
     virtual void CouldNotDelete(const std::string& path) {}
 };
+
+// A status line that takes no note of what it is told: for work whose
+// failures are no news (the log's own file, WinINet's index).
+class QuietStatus : public StatusLine {
+public:
+    std::string Status() const override { return ""; }
+    void SetStatus(const std::string&) override {}
+};

@@ -1,5 +1,6 @@
 #include "support/Fixtures.h"
 
+#include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -83,27 +84,30 @@ void CopyTree(const std::string& from, const std::string& to) {
     } while (::FindNextFileA(find.Get(), &data));
 }
 
+// Through the wide functions: a test may leave names and depths the narrow
+// ones cannot reach.
 void DeleteTree(const std::string& path) {
-    const DWORD a = Attributes(path);
+    const std::wstring wide = Path::ForSystem(path);
+    const DWORD a = ::GetFileAttributesW(wide.c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return;
     if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(path.c_str());
+        ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(wide.c_str());
         return;
     }
     if (a & FILE_ATTRIBUTE_REPARSE_POINT) return;  // a link: never enter or remove its target
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((path + "\\*").c_str(), &data));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(Path::ForSystem(path + "\\*").c_str(), &data));
     if (find) {
         do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            DeleteTree(path + "\\" + name);
-        } while (::FindNextFileA(find.Get(), &data));
+            const std::wstring_view name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            DeleteTree(path + "\\" + Path::FromSystem(name));
+        } while (::FindNextFileW(find.Get(), &data));
     }
     find.Reset();
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryA(path.c_str());
+    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(wide.c_str());
 }
 
 RegistryKeySnapshot::RegistryKeySnapshot(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey)) {
