@@ -83,6 +83,18 @@ void CopyTree(const std::string& from, const std::string& to) {
     } while (::FindNextFileA(find.Get(), &data));
 }
 
+std::string KnownFolderPath(REFKNOWNFOLDERID id) {
+    PWSTR wide = nullptr;
+    std::string path;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &wide))) {
+        char buffer[MAX_PATH * 2] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof(buffer), nullptr, nullptr);
+        path = buffer;
+    }
+    ::CoTaskMemFree(wide);
+    return path;
+}
+
 void DeleteTree(const std::string& path) {
     const DWORD a = Attributes(path);
     if (a == INVALID_FILE_ATTRIBUTES) return;
