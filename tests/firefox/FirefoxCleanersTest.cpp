@@ -2,12 +2,14 @@
 
 #include "firefox/Firefox.h"
 #include "firefox/FirefoxHistory.h"
+#include "support/LoadedModule.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -156,16 +158,29 @@ TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
     EXPECT_FALSE(Fixtures::FileExists(second + "\\places.sqlite"));
 }
 
-// A database goes only after its companions: a log that cannot go (held open)
-// keeps the database too, so no stale log is ever left beside a new database.
+// A database goes only after its companions: a log that cannot go keeps the
+// database too, so no stale log is ever left beside a new database. The log
+// is held open without sharing, or it opens for deletion but the system will
+// not delete it (a loaded DLL).
 TEST_F(FirefoxCleanersTest, ADatabaseStaysWhileItsLogCannotGo) {
     InstallProfile();
     const std::string p = Profile();
-    {
-        const UniqueFile log = HoldOpen(p + "\\formhistory.sqlite-wal");
-        FirefoxHistory::ClearFirefoxHistory(status);
+    const std::string log = p + "\\formhistory.sqlite-wal";
+    for (const bool loaded : {false, true}) {
+        SCOPED_TRACE(loaded ? "loaded" : "held open");
+        Fixtures::WriteFile(p + "\\formhistory.sqlite", "formhistory.sqlite");
+        Fixtures::WriteFile(p + "\\history.dat");
+        {
+            UniqueFile held;
+            std::optional<LoadedModule> module;
+            if (loaded)
+                module.emplace(log);
+            else
+                held = HoldOpen(log);
+            FirefoxHistory::ClearFirefoxHistory(status);
+        }
+        EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite"));
+        EXPECT_TRUE(Fixtures::FileExists(log));
+        EXPECT_FALSE(Fixtures::FileExists(p + "\\history.dat"));
     }
-    EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite"));
-    EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite-wal"));
-    EXPECT_FALSE(Fixtures::FileExists(p + "\\history.dat"));
 }
