@@ -111,6 +111,12 @@ TEST_F(FirefoxProfileTest, RelativePathBecomesAFolderBelowTheFirefoxFolderWithBa
     WriteProfilesIni(Profile0("Profiles/nested/x/y.default"));
     EXPECT_EQ(firefox.GetFireFoxPath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
     EXPECT_EQ(firefox.ProfilePath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
+
+    // An entry without IsRelative is relative too.
+    WriteProfilesIni("[Profile0]\r\nName=default\r\nPath=Profiles/abc.default\r\n");
+    EXPECT_EQ(firefox.GetFireFoxPath(), expected);
+    ASSERT_EQ(firefox.Profiles().size(), 1u);
+    EXPECT_TRUE(firefox.Profiles().front().relative);
 }
 
 // An absolute entry (IsRelative=0) is cleaned where it points, but only when
