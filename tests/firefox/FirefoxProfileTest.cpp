@@ -252,3 +252,26 @@ TEST_F(FirefoxProfileTest, ARelativeEntryThatLeavesTheFirefoxFolderIsLeftAlone) 
         EXPECT_EQ(status.notices, std::vector<std::string>(5, shown + " was left alone: not a Firefox profile"));
     }
 }
+
+// A Profiles folder that is a link out of the Firefox folder (planted by
+// scripts/plant-links.sh): its relative profiles are left alone, and nothing
+// is deleted through it.
+TEST_F(FirefoxProfileTest, AProfilesFolderThatLinksOutOfTheFirefoxFolderIsLeftAlone) {
+    const std::string appData = "C:\\vorlane-links\\firefox\\AppData";
+    const std::string firefox = appData + "\\Mozilla\\Firefox";
+    const std::string outside = "C:\\vorlane-links\\firefox\\outside";
+    ASSERT_EQ(Fixtures::Attributes(firefox + "\\Profiles") & 0x410u, 0x410u)
+        << "the link fixture is missing: run scripts/plant-links.sh build/wineprefix";
+    FillProfile(outside + "\\abc.default");
+    Fixtures::WriteFile(firefox + "\\profiles.ini", Profile0("Profiles/abc.default"));
+    const std::set<std::string> before = ProfileFiles::Tree(outside);
+
+    {
+        const Fixtures::ShellFolderOverride linked("AppData", appData);
+        ProfileFiles::ClearAll(status);
+    }
+
+    EXPECT_EQ(ProfileFiles::Tree(outside), before);
+    EXPECT_EQ(status.notices,
+              std::vector<std::string>(5, firefox + "\\Profiles\\abc.default was left alone: not a Firefox profile"));
+}
