@@ -2,6 +2,7 @@
 
 #include "firefox/Firefox.h"
 #include "firefox/FirefoxHistory.h"
+#include "support/DatabaseRows.h"
 #include "support/LoadedModule.h"
 #include "system/UniqueHandle.h"
 
@@ -183,4 +184,37 @@ TEST_F(FirefoxCleanersTest, ADatabaseStaysWhileItsLogCannotGo) {
         EXPECT_TRUE(Fixtures::FileExists(log));
         EXPECT_FALSE(Fixtures::FileExists(p + "\\history.dat"));
     }
+}
+
+// An SQL error half way through the erase of a real places.sqlite (a trigger
+// refuses the deletion of pages, which comes after the visits are deleted):
+// every row is still there, and the database is said to be left alone.
+TEST_F(FirefoxCleanersTest, AnErrorHalfWayThroughTheEraseUndoesItAllAndIsSaid) {
+    InstallProfile();
+    const std::string places = Profile() + "\\places.sqlite";
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        Fixtures::DeleteTree(places + suffix);
+        const std::string planted = std::string("C:\\vorlane-firefox-profile\\places.sqlite") + suffix;
+        if (Fixtures::FileExists(planted)) {
+            ASSERT_TRUE(::CopyFileA(planted.c_str(), (places + suffix).c_str(), FALSE));
+        }
+    }
+    {
+        SqliteDatabase db(places);
+        db.Execute("CREATE TRIGGER refuse BEFORE DELETE ON moz_places BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    }
+    // Every table with its row count.
+    const auto counts = [&] {
+        std::vector<std::string> tables = Rows(places, "SELECT name FROM sqlite_master WHERE type = 'table'");
+        for (std::string& table : tables) table += " " + std::to_string(Count(places, "SELECT count(*) FROM " + table));
+        return tables;
+    };
+    const std::vector<std::string> before = counts();
+    ASSERT_GT(Count(places, "SELECT count(*) FROM moz_historyvisits"), 0);
+
+    FirefoxHistory::ClearFirefoxTypedUrls(status);
+
+    ASSERT_TRUE(Fixtures::FileExists(places));
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(status.notices, std::vector<std::string>{places + " was left alone: it could not be changed"});
 }
