@@ -29,6 +29,13 @@
 #
 # Everything under targets\ must survive any walk-and-delete of tree\ or
 # start-link\. No file links are planted: Wine deletes a file link's target.
+#
+# Besides the sets, links out of browser folders, also rebuilt on every run:
+#   C:\vorlane-links\users-link\ -> C:\users   a shell folder through it reaches
+#                                              the user's own folders
+#   C:\vorlane-links\firefox\AppData\Mozilla\Firefox\Profiles\ -> ..\..\..\outside
+#                                              a Profiles folder that leads out of
+#                                              the Firefox folder (outside\ starts empty)
 set -euo pipefail
 prefix=${1:?usage: plant-links.sh WINEPREFIX [SET...]}
 shift
@@ -56,3 +63,10 @@ for set in "${sets[@]}"; do
   ln -s .. "$root/tree/sub/loop"
   ln -s targets/start "$root/start-link"
 done
+
+rm -f "$drive_c/vorlane-links/users-link"
+ln -s ../users "$drive_c/vorlane-links/users-link"
+firefox="$drive_c/vorlane-links/firefox"
+rm -rf "$firefox"
+mkdir -p "$firefox/AppData/Mozilla/Firefox" "$firefox/outside"
+ln -s ../../../outside "$firefox/AppData/Mozilla/Firefox/Profiles"

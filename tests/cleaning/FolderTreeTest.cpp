@@ -3,6 +3,7 @@
 #include "cleaning/IEHistory.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
+#include "support/LoadedModule.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,20 @@ TEST_F(FolderTreeTest, EmptyFoldersGoInOnePassAndTheTopEndsArchiveOnly) {
     Fixtures::WriteFile(bare + "\\x\\y.txt");
     IEHistory::DeleteFolderTree(bare, status);
     EXPECT_FALSE(Fixtures::FolderExists(bare));
+}
+
+// A file that opens for deletion but that the system will not delete (a
+// loaded DLL) stays and is never shown as deleted.
+TEST_F(FolderTreeTest, AFileTheSystemWillNotDeleteIsNotShownAsDeleted) {
+    const std::string top = root_ / "Cache";
+    Fixtures::WriteFile(top + "\\plain.txt");
+    const LoadedModule loaded(top + "\\loaded.dll");
+
+    IEHistory::DeleteFolderTree(top, status);
+
+    EXPECT_FALSE(Fixtures::FileExists(top + "\\plain.txt"));
+    EXPECT_TRUE(Fixtures::FileExists(top + "\\loaded.dll"));
+    EXPECT_EQ(status.texts, std::vector<std::string>{top + "\\plain.txt-->"});
 }
 
 // A missing or empty shell-folder value must not turn into the root of the

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <knownfolders.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,6 +66,32 @@ TEST_P(IECleanersCanaryTest, DeletesTheTreeButNothingBesideItOrBehindItsLinks) {
     EXPECT_EQ(Fixtures::ReadFile(Sibling + "\\sibling.txt"), "x");
     EXPECT_EQ(Fixtures::ReadFile(Sibling + "\\deeper\\sibling.txt"), "x");
     for (const auto& text : status.texts) EXPECT_EQ(text.find("canary"), std::string::npos) << text;
+}
+
+// A shell folder that runs through a link (C:\vorlane-links\users-link ->
+// C:\users, planted by scripts/plant-links.sh) into the user's Documents: only
+// where it really leads shows it is one of the user's own folders.
+TEST_P(IECleanersCanaryTest, AShellFolderThroughALinkIntoTheUsersDocumentsIsLeftAlone) {
+    const std::string documents = Fixtures::KnownFolderPath(FOLDERID_Documents);
+    const std::string profile = Fixtures::KnownFolderPath(FOLDERID_Profile);
+    ASSERT_EQ(documents, profile + "\\Documents");
+    const std::string user = profile.substr(profile.rfind('\\') + 1);
+    const std::string throughLink = "C:\\vorlane-links\\users-link\\" + user + "\\Documents";
+    ASSERT_EQ(Fixtures::Attributes("C:\\vorlane-links\\users-link") & 0x410u, 0x410u)
+        << "the link fixture is missing: run scripts/plant-links.sh build/wineprefix";
+    Fixtures::WriteFile(documents + "\\vorlane-canary.txt", "canary");
+    Fixtures::WriteFile(documents + "\\vorlane-canary-sub\\deeper.txt", "canary");
+
+    {
+        Fixtures::ShellFolderOverride value(GetParam().shellFolder, throughLink);
+        GetParam().run(status);
+    }
+
+    EXPECT_EQ(Fixtures::ReadFile(documents + "\\vorlane-canary.txt"), "canary");
+    EXPECT_EQ(Fixtures::ReadFile(documents + "\\vorlane-canary-sub\\deeper.txt"), "canary");
+    EXPECT_EQ(status.notices, std::vector<std::string>{throughLink + " was left alone: not a browser folder"});
+    Fixtures::DeleteTree(documents + "\\vorlane-canary.txt");
+    Fixtures::DeleteTree(documents + "\\vorlane-canary-sub");
 }
 
 INSTANTIATE_TEST_SUITE_P(

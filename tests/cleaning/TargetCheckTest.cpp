@@ -49,18 +49,6 @@ private:
     std::map<std::string, std::string> files_;
 };
 
-std::string KnownFolderPath(REFKNOWNFOLDERID id) {
-    PWSTR wide = nullptr;
-    std::string path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &wide))) {
-        char buffer[MAX_PATH * 2] = {};
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof(buffer), nullptr, nullptr);
-        path = buffer;
-    }
-    ::CoTaskMemFree(wide);
-    return path;
-}
-
 std::string Parent(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
 // The Linux path of a Windows path inside the test prefix, as Wine's
@@ -88,7 +76,7 @@ protected:
 
 TEST_F(TargetCheckTest, HostileFolderValuesDeleteNothingAndAreSaidToBeLeftAlone) {
     Fixtures::TempFolder work;
-    const std::string localAppData = KnownFolderPath(FOLDERID_LocalAppData);
+    const std::string localAppData = Fixtures::KnownFolderPath(FOLDERID_LocalAppData);
     ASSERT_FALSE(localAppData.empty());
     const Canaries driveCanaries(DriveRoot);
     Fixtures::MakeFolders(DriveRoot + "\\sub");
@@ -145,7 +133,7 @@ TEST_F(TargetCheckTest, HostileFolderValuesDeleteNothingAndAreSaidToBeLeftAlone)
 }
 
 TEST_F(TargetCheckTest, OrdinaryBrowserFoldersPassBelowKnownFolders) {
-    const std::string cache = KnownFolderPath(FOLDERID_LocalAppData) + "\\Microsoft\\Windows\\INetCache";
+    const std::string cache = Fixtures::KnownFolderPath(FOLDERID_LocalAppData) + "\\Microsoft\\Windows\\INetCache";
     Fixtures::MakeFolders(cache);
     std::string resolved;
     EXPECT_EQ(TargetCheck::CheckFolder(cache, &resolved), TargetCheck::Verdict::Target);

@@ -2,12 +2,15 @@
 
 #include "firefox/Firefox.h"
 #include "firefox/FirefoxHistory.h"
+#include "support/DatabaseRows.h"
+#include "support/LoadedModule.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -156,16 +159,62 @@ TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
     EXPECT_FALSE(Fixtures::FileExists(second + "\\places.sqlite"));
 }
 
-// A database goes only after its companions: a log that cannot go (held open)
-// keeps the database too, so no stale log is ever left beside a new database.
+// A database goes only after its companions: a log that cannot go keeps the
+// database too, so no stale log is ever left beside a new database. The log
+// is held open without sharing, or it opens for deletion but the system will
+// not delete it (a loaded DLL).
 TEST_F(FirefoxCleanersTest, ADatabaseStaysWhileItsLogCannotGo) {
     InstallProfile();
     const std::string p = Profile();
-    {
-        const UniqueFile log = HoldOpen(p + "\\formhistory.sqlite-wal");
-        FirefoxHistory::ClearFirefoxHistory(status);
+    const std::string log = p + "\\formhistory.sqlite-wal";
+    for (const bool loaded : {false, true}) {
+        SCOPED_TRACE(loaded ? "loaded" : "held open");
+        Fixtures::WriteFile(p + "\\formhistory.sqlite", "formhistory.sqlite");
+        Fixtures::WriteFile(p + "\\history.dat");
+        {
+            UniqueFile held;
+            std::optional<LoadedModule> module;
+            if (loaded)
+                module.emplace(log);
+            else
+                held = HoldOpen(log);
+            FirefoxHistory::ClearFirefoxHistory(status);
+        }
+        EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite"));
+        EXPECT_TRUE(Fixtures::FileExists(log));
+        EXPECT_FALSE(Fixtures::FileExists(p + "\\history.dat"));
     }
-    EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite"));
-    EXPECT_TRUE(Fixtures::FileExists(p + "\\formhistory.sqlite-wal"));
-    EXPECT_FALSE(Fixtures::FileExists(p + "\\history.dat"));
+}
+
+// An SQL error half way through the erase of a real places.sqlite (a trigger
+// refuses the deletion of pages, which comes after the visits are deleted):
+// every row is still there, and the database is said to be left alone.
+TEST_F(FirefoxCleanersTest, AnErrorHalfWayThroughTheEraseUndoesItAllAndIsSaid) {
+    InstallProfile();
+    const std::string places = Profile() + "\\places.sqlite";
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        Fixtures::DeleteTree(places + suffix);
+        const std::string planted = std::string("C:\\vorlane-firefox-profile\\places.sqlite") + suffix;
+        if (Fixtures::FileExists(planted)) {
+            ASSERT_TRUE(::CopyFileA(planted.c_str(), (places + suffix).c_str(), FALSE));
+        }
+    }
+    {
+        SqliteDatabase db(places);
+        db.Execute("CREATE TRIGGER refuse BEFORE DELETE ON moz_places BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    }
+    // Every table with its row count.
+    const auto counts = [&] {
+        std::vector<std::string> tables = Rows(places, "SELECT name FROM sqlite_master WHERE type = 'table'");
+        for (std::string& table : tables) table += " " + std::to_string(Count(places, "SELECT count(*) FROM " + table));
+        return tables;
+    };
+    const std::vector<std::string> before = counts();
+    ASSERT_GT(Count(places, "SELECT count(*) FROM moz_historyvisits"), 0);
+
+    FirefoxHistory::ClearFirefoxTypedUrls(status);
+
+    ASSERT_TRUE(Fixtures::FileExists(places));
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(status.notices, std::vector<std::string>{places + " was left alone: it could not be changed"});
 }

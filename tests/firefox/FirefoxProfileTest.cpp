@@ -115,6 +115,12 @@ TEST_F(FirefoxProfileTest, RelativePathBecomesAFolderBelowTheFirefoxFolderWithBa
     WriteProfilesIni(Profile0("Profiles/nested/x/y.default"));
     EXPECT_EQ(firefox.GetFireFoxPath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
     EXPECT_EQ(firefox.ProfilePath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
+
+    // An entry without IsRelative is relative too.
+    WriteProfilesIni("[Profile0]\r\nName=default\r\nPath=Profiles/abc.default\r\n");
+    EXPECT_EQ(firefox.GetFireFoxPath(), expected);
+    ASSERT_EQ(firefox.Profiles().size(), 1u);
+    EXPECT_TRUE(firefox.Profiles().front().relative);
 }
 
 // An absolute entry (IsRelative=0) is cleaned where it points, but only when
@@ -249,4 +255,27 @@ TEST_F(FirefoxProfileTest, ARelativeEntryThatLeavesTheFirefoxFolderIsLeftAlone) 
         std::replace(shown.begin(), shown.end(), '/', '\\');
         EXPECT_EQ(status.notices, std::vector<std::string>(5, shown + " was left alone: not a Firefox profile"));
     }
+}
+
+// A Profiles folder that is a link out of the Firefox folder (planted by
+// scripts/plant-links.sh): its relative profiles are left alone, and nothing
+// is deleted through it.
+TEST_F(FirefoxProfileTest, AProfilesFolderThatLinksOutOfTheFirefoxFolderIsLeftAlone) {
+    const std::string appData = "C:\\vorlane-links\\firefox\\AppData";
+    const std::string firefox = appData + "\\Mozilla\\Firefox";
+    const std::string outside = "C:\\vorlane-links\\firefox\\outside";
+    ASSERT_EQ(Fixtures::Attributes(firefox + "\\Profiles") & 0x410u, 0x410u)
+        << "the link fixture is missing: run scripts/plant-links.sh build/wineprefix";
+    FillProfile(outside + "\\abc.default");
+    Fixtures::WriteFile(firefox + "\\profiles.ini", Profile0("Profiles/abc.default"));
+    const std::set<std::string> before = ProfileFiles::Tree(outside);
+
+    {
+        const Fixtures::ShellFolderOverride linked("AppData", appData);
+        ProfileFiles::ClearAll(status);
+    }
+
+    EXPECT_EQ(ProfileFiles::Tree(outside), before);
+    EXPECT_EQ(status.notices,
+              std::vector<std::string>(5, firefox + "\\Profiles\\abc.default was left alone: not a Firefox profile"));
 }

@@ -100,6 +100,19 @@ TEST_F(PlacesDatabaseTest, EraseHistoryLeavesNoVisitAndEveryBookmark) {
     EXPECT_TRUE(::CopyFileA(places_.c_str(), ErasedForFirefox, FALSE));
 }
 
+// foreign_count is Firefox's own count of a page's bookmarks and keywords: a
+// count that is wrongly 0 must not cost a bookmark.
+TEST_F(PlacesDatabaseTest, ABookmarkedPageWhoseCountIsWronglyZeroKeepsItsBookmark) {
+    {
+        SqliteDatabase db(places_);
+        db.Execute("UPDATE moz_places SET foreign_count = 0");
+    }
+
+    ASSERT_EQ(PlacesDatabase::EraseHistory(places_), PlacesOutcome::Erased);
+
+    EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
+}
+
 TEST_F(PlacesDatabaseTest, EraseDownloadsLeavesTheRestOfTheHistory) {
     const std::string otherVisits = "SELECT count(*) FROM moz_historyvisits WHERE visit_type <> 7";
     const std::int64_t visitsBefore = Count(places_, otherVisits);

@@ -84,6 +84,16 @@ void CopyTree(const std::string& from, const std::string& to) {
     } while (::FindNextFileA(find.Get(), &data));
 }
 
+std::string KnownFolderPath(REFKNOWNFOLDERID id) {
+    PWSTR wide = nullptr;
+    std::string path;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &wide))) {
+        path = Path::FromSystem(wide);
+    }
+    ::CoTaskMemFree(wide);
+    return path;
+}
+
 // Through the wide functions: a test may leave names and depths the narrow
 // ones cannot reach.
 void DeleteTree(const std::string& path) {

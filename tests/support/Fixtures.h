@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ DWORD Attributes(const std::string& path);
 void CopyTree(const std::string& from, const std::string& to);
 // Deletes a tree, clearing attributes first; never follows directory links.
 void DeleteTree(const std::string& path);
+// A known folder of the user or machine as the shell gives it ("" when unknown).
+std::string KnownFolderPath(REFKNOWNFOLDERID id);
 
 // Saves a registry key's values on construction and puts them back on destruction.
 class RegistryKeySnapshot {
