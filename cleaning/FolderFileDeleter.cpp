@@ -47,6 +47,11 @@ bool MarkForDeletion(HANDLE file) {
     return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
 }
 
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace
 
 FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes,
@@ -63,9 +68,13 @@ FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& reso
 bool FolderFileDeleter::IsDirectlyInFolder(HANDLE file, const std::string& name) const {
     if (expectedPrefix_.empty()) return false;
     const std::wstring opened = OpenedName(file);
-    const std::wstring expected = expectedPrefix_ + Path::ForSystem(name);
-    return !opened.empty() && ::CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), expected.c_str(),
-                                                     static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+    std::wstring expected = expectedPrefix_ + Path::ForSystem(name);
+    if (opened.empty()) return false;
+    if (SameName(opened, expected)) return true;
+    // Wine gives the name of a file that ends in dots or spaces without them;
+    // the name is still this folder's own.
+    while (!expected.empty() && (expected.back() == L'.' || expected.back() == L' ')) expected.pop_back();
+    return expected.size() > expectedPrefix_.size() && SameName(opened, expected);
 }
 
 FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes) const {

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace TargetCheck {
 namespace {
@@ -104,6 +106,34 @@ std::string ProgramFolder() {
 
 }  // namespace
 
+namespace {
+
+// The volume's serial number: whether two handles are on one volume.
+std::optional<DWORD> VolumeSerial(HANDLE handle) {
+    DWORD serial = 0;
+    if (!::GetVolumeInformationByHandleW(handle, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) return std::nullopt;
+    return serial;
+}
+
+// Where an opened folder or file really is, from its name below the volume
+// root and the drive of `path`, when both are on the same volume. Wine gives no
+// final path longer than MAX_PATH, this name it gives whole.
+std::string ResolvedBelowVolumeRoot(HANDLE handle, const std::string& path) {
+    if (!IsDriveLetterPrefix(path)) return "";
+    const UniqueFile root(::CreateFileW(Path::ForSystem(path.substr(0, 3)).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::optional<DWORD> serial = VolumeSerial(handle);
+    if (!root || !serial || VolumeSerial(root.Get()) != serial) return "";
+    std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (!::GetFileInformationByHandleEx(handle, FileNameInfo, info, static_cast<DWORD>(buffer.size()))) return "";
+    return Path::WithoutBackslash(path.substr(0, 2) +
+                                  Path::FromSystem(std::wstring_view(info->FileName, info->FileNameLength / 2)));
+}
+
+}  // namespace
+
 std::string ResolvedPath(const std::string& path) {
     UniqueFile handle(::CreateFileW(Path::ForSystem(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -112,6 +142,7 @@ std::string ResolvedPath(const std::string& path) {
     const std::string final = SystemPath([&](wchar_t* buffer, DWORD room) {
         return ::GetFinalPathNameByHandleW(handle.Get(), buffer, room, VOLUME_NAME_DOS);
     });
+    if (final.empty()) return ResolvedBelowVolumeRoot(handle.Get(), path);
     if (!StartsWith(final, "\\\\?\\")) return "";
     const std::string rest = final.substr(4);
     if (StartsWith(rest, "UNC\\")) return Path::WithoutBackslash("\\\\" + rest.substr(4));

@@ -5,6 +5,8 @@
 #   drive V:  -> C:\vorlane-drive      a drive whose root is a throwaway folder
 #                                       (Wine keeps drive letters as symlinks in
 #                                       dosdevices\)
+#   drive U:  -> C:\vorlane-диск 日本 😀   the same, its folder named in Cyrillic,
+#                                       CJK and an emoji
 #   C:\vorlane-filelink\
 #     tree\file-link.txt -> ..\outside\precious.txt   a file link in a cleaned folder
 #     outside\precious.txt                            must survive any cleaning of tree\
@@ -19,6 +21,10 @@ drive_c="$prefix/drive_c"
 rm -rf "$drive_c/vorlane-drive"
 mkdir -p "$drive_c/vorlane-drive"
 ln -sfn ../drive_c/vorlane-drive "$prefix/dosdevices/v:"
+unicode_drive="vorlane-диск 日本 😀"
+rm -rf "$drive_c/$unicode_drive"
+mkdir -p "$drive_c/$unicode_drive"
+ln -sfn "../drive_c/$unicode_drive" "$prefix/dosdevices/u:"
 
 # rm -rf removes links without following them.
 rm -rf "$drive_c/vorlane-filelink"

@@ -101,24 +101,29 @@ TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataCleansNothingWhereItLe
     const std::string driveRoot = "C:\\vorlane-drive";  // drive V:
     char documents[MAX_PATH] = {};
     ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
+    // Drive U:'s folder, "vorlane-диск 日本 😀" (scripts/plant-cleaner-fixtures.sh).
+    const std::string unicodeRoot = "C:\\vorlane-\xD0\xB4\xD0\xB8\xD1\x81\xD0\xBA \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
     CopyProfile(driveRoot + "\\Google\\Chrome\\User Data", "Default");
+    CopyProfile(unicodeRoot + "\\Google\\Chrome\\User Data", "Default");
     CopyProfile(UserData("Google\\Chrome"), "Default");
     Fixtures::MakeFolders(LocalAppData() + "\\sub");
     const std::string canary = std::string(documents) + "\\vorlane-canary";
     Fixtures::CopyTree(std::string(PlantedUserData) + "\\Default", canary);  // a profile's files, not in User Data
     const std::map<std::string, std::string> drive = Contents(driveRoot), local = Contents(LocalAppData()),
-                                             known = Contents(documents);
-    for (const std::string& value : {std::string("V:\\"), std::string("V:\\\\"), std::string("V:"),
+                                             known = Contents(documents), unicodeDrive = Contents(unicodeRoot);
+    for (const std::string& value : {std::string("V:\\"), std::string("V:\\\\"), std::string("V:"), std::string("U:\\"),
                                      LocalAppData() + "\\sub\\..", std::string(documents)}) {
         const Fixtures::ShellFolderOverride hostile("Local AppData", value);
         ClearAll(status);
         EXPECT_EQ(Contents(driveRoot), drive) << value;
+        EXPECT_EQ(Contents(unicodeRoot), unicodeDrive) << value;
         EXPECT_EQ(Contents(LocalAppData()), local) << value;
         EXPECT_EQ(Contents(documents), known) << value;
     }
     EXPECT_TRUE(status.notices.empty());
     Fixtures::DeleteTree(canary);
     Fixtures::DeleteTree(driveRoot + "\\Google");
+    Fixtures::DeleteTree(unicodeRoot + "\\Google");
 }
 
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network

@@ -62,6 +62,10 @@ std::string UnixForm(const std::string& windowsPath) {
 }
 
 const std::string DriveRoot = "C:\\vorlane-drive";  // drive V: (scripts/plant-cleaner-fixtures.sh)
+// Drive U:'s folder, "vorlane-диск 日本 😀" in UTF-8, the program's code page.
+const std::string UnicodeDriveRoot = "C:\\vorlane-\xD0\xB4\xD0\xB8\xD1\x81\xD0\xBA \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+// "Кэш 日本 Ωmega"
+const std::string UnicodeName = "\xD0\x9A\xD1\x8D\xD1\x88 \xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9mega";
 
 }  // namespace
 
@@ -85,6 +89,10 @@ TEST_F(TargetCheckTest, HostileFolderValuesDeleteNothingAndAreSaidToBeLeftAlone)
     const Canaries workCanaries(work.Path());
     Fixtures::MakeFolders(work / "cache");
     const Canaries cacheCanaries(work / "cache");
+    ASSERT_TRUE(Fixtures::FolderExists("U:\\")) << "drive U: is missing: run scripts/plant-cleaner-fixtures.sh";
+    const Canaries unicodeDriveCanaries(UnicodeDriveRoot);
+    Fixtures::MakeFolders(work / UnicodeName);
+    const Canaries unicodeCanaries(work / UnicodeName);
 
     // The relative value is resolved against the working folder.
     char previous[MAX_PATH];
@@ -115,6 +123,11 @@ TEST_F(TargetCheckTest, HostileFolderValuesDeleteNothingAndAreSaidToBeLeftAlone)
         {"\\\\?\\" + work / "cache", true},
         {"\\\\.\\" + work / "cache", true},
         {"\\\\localhost\\share", true},
+        {"U:\\", true},
+        {work / (UnicodeName + " "), true},
+        {work / (UnicodeName + "\\..\\" + UnicodeName), true},
+        {UnixForm(work / UnicodeName), true},
+        {"\\\\?\\" + work / UnicodeName, true},
         {work / "missing", false},
     };
     for (const Case& c : cases) {
@@ -128,7 +141,8 @@ TEST_F(TargetCheckTest, HostileFolderValuesDeleteNothingAndAreSaidToBeLeftAlone)
     }
     ::SetCurrentDirectoryA(previous);
 
-    for (const Canaries* canaries : {&driveCanaries, &driveSubCanaries, &knownCanaries, &workCanaries, &cacheCanaries})
+    for (const Canaries* canaries : {&driveCanaries, &driveSubCanaries, &knownCanaries, &workCanaries, &cacheCanaries,
+                                     &unicodeDriveCanaries, &unicodeCanaries})
         canaries->ExpectIntact("after every hostile value");
 }
 
