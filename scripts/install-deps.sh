@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386
   xvfb xauth x11-utils xdotool imagemagick
   googletest
-  fonts-liberation fonts-wine
+  fonts-liberation fonts-wine fonts-wqy-microhei
   nsis
   python3
   tcl dpkg-dev          # SQLite's amalgamation from Debian's source package

@@ -325,10 +325,20 @@ def no_trace_pass(prefix):
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
 
 
-def cache_on_a_drive_root(prefix):
+FONT_LINKS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink"
+UNICODE_CACHE = "\u041a\u044d\u0448 \u65e5\u672c \u03a9mega"  # Кэш 日本 Ωmega
+
+
+def cache_folders(prefix):
     """Shell Folders "Cache" names the root of a drive full of someone's files:
-    a pass from the real window deletes none of them and the log says why."""
+    a pass from the real window deletes none of them and the log says why.
+    Then it names a folder in Cyrillic, CJK and Greek full of files named so:
+    a pass deletes them all, the status line showing their paths legibly."""
     install_program(prefix)
+    # Windows draws Chinese and Japanese that the window's font lacks with a
+    # linked font; here the one fonts-wqy-microhei brings (Wine's Arial then
+    # draws Latin letters with it too).
+    prefix.reg_add(FONT_LINKS, "Arial", "wqy-microhei.ttc,WenQuanYi Micro Hei", "REG_MULTI_SZ")
     drive = prefix.drive_c / "vorlane-mapped"
     canaries = {drive / "report.doc": b"quarterly figures",
                 drive / "photos" / "holiday.jpg": b"\xff\xd8 holiday",
@@ -352,12 +362,28 @@ def cache_on_a_drive_root(prefix):
     check_equal(len(lines), 3, "log lines (the pass, what was left alone, the final line break)")
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
     check_equal(lines[1], b"M:\\ was left alone: not a browser folder", "second log line")
+
+    cache = prefix.drive_c / "users" / "root" / UNICODE_CACHE
+    names = ["\u0444\u0430\u0439\u043b", "\u65e5\u672c\u8a9e", "caf\u00e9"]
+    files = [cache / f"{i // 100:03d}" / f"{names[i % 3]} {i}.dat" for i in range(15000)]
+    for path in files:
+        fixtures.write(path)
+    for key in (fixtures.SHELL_FOLDERS, fixtures.USER_SHELL_FOLDERS):
+        prefix.reg_add(key, "Cache", "C:\\users\\root\\" + UNICODE_CACHE)
+    main.click("PushButton12")
+    shown = main.wait_for_text("Frame3", lambda t: UNICODE_CACHE in t, "the status line to show a deleted path")
+    main.screenshot("unicode-status.png")
+    print(f"status line while the pass ran: {shown}")
+    main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
+    check_equal([p for p in files if p.exists()], [], "files left in the folder named in Cyrillic and CJK")
+    lines = log_path(prefix).read_bytes().split(b"\r\n")
+    check_equal(len(lines), 4, "log lines (two passes, what was left alone, the final line break)")
     close_and_wait(main)
 
 
 SCENARIOS = {f.__name__: f for f in (
     first_start, interval_and_auto_delete_survive_restart, full_pass, clear_history_log,
-    startup_entry, minimize_to_tray_and_restore, close_ends_program, cache_on_a_drive_root,
+    startup_entry, minimize_to_tray_and_restore, close_ends_program, cache_folders,
     cleaning_boxes_survive_restart, no_trace_pass,
     installer_scenario.installer)}
 

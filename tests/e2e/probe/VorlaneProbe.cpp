@@ -27,19 +27,25 @@ namespace {
 
 constexpr char MainWindowClass[] = "VorlaneForm1";
 
+// A JSON string of UTF-8 text: every character beyond ASCII as its UTF-16 code
+// units ("\\u0416", a pair for one beyond the first 65,536).
 std::string Json(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(std::max(
+        0, ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                 static_cast<int>(wide.size())))));
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (const wchar_t c : wide) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
+        case L'"': out += "\\\""; break;
+        case L'\\': out += "\\\\"; break;
+        case L'\r': out += "\\r"; break;
+        case L'\n': out += "\\n"; break;
+        case L'\t': out += "\\t"; break;
         default:
             if (c < 0x20 || c >= 0x80) {
                 char escaped[8];
-                std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+                std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
                 out += escaped;
             } else {
                 out += static_cast<char>(c);
@@ -83,9 +89,13 @@ LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 // The text the window manager keeps for the window (its caption), read without
 // a message, so it works for windows of a busy program too.
 std::string TextOf(HWND hwnd) {
-    char text[1024] = {};
-    ::GetWindowTextA(hwnd, text, sizeof(text));
-    return text;
+    wchar_t text[1024] = {};
+    const int length = ::GetWindowTextW(hwnd, text, 1024);
+    std::string utf8(static_cast<std::size_t>(length) * 4, '\0');
+    utf8.resize(static_cast<std::size_t>(
+        std::max(0, ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), static_cast<int>(utf8.size()),
+                                          nullptr, nullptr))));
+    return utf8;
 }
 
 // Memory inside the window's own process, for list-view messages that carry
