@@ -56,15 +56,9 @@ void AppendDecoded(std::wstring& out, std::string_view bytes, UINT fallback) {
     ::MultiByteToWideChar(codePage, 0, bytes.data(), count, out.data() + at, length);
 }
 
-std::wstring DecodeLog(const std::string& bytes) {
+// A log with lines that are not UTF-8: each line as it was written.
+std::wstring DecodeByLine(const std::string& bytes) {
     std::wstring text;
-    // The whole file at once when it is all UTF-8 (the usual case, and fast
-    // for a log of tens of megabytes); line by line when it is not.
-    if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                              0) > 0 || bytes.empty()) {
-        AppendDecoded(text, bytes, CP_UTF8);
-        return text;
-    }
     const UINT fallback = LegacyCodePage();
     for (std::size_t start = 0; start < bytes.size();) {
         const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
@@ -77,11 +71,22 @@ std::wstring DecodeLog(const std::string& bytes) {
 }  // namespace
 
 UniqueGlobal Clipboard::ReadFileAsText(const std::string& path) {
-    const std::wstring text = DecodeLog(Path::ReadAll(path));
-    UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+    const std::string bytes = Path::ReadAll(path);
+    const int count = static_cast<int>(bytes.size());
+    // UTF-16 never takes more code units than UTF-8 takes bytes: the whole file
+    // is converted straight into the block when it is all UTF-8 (the usual
+    // case, one pass over a log of tens of megabytes), line by line when not.
+    UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, (bytes.size() + 1) * sizeof(wchar_t)));
     if (!block) throw Failure::FromLastError();
-    const LockedBytes bytes(block.Get());
-    std::memcpy(bytes.Get(), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    const LockedBytes locked(block.Get());
+    auto* text = reinterpret_cast<wchar_t*>(locked.Get());
+    int length = count == 0 ? 0 : ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), count, text, count);
+    if (length == 0 && count > 0) {
+        const std::wstring decoded = DecodeByLine(bytes);
+        std::memcpy(text, decoded.data(), decoded.size() * sizeof(wchar_t));
+        length = static_cast<int>(decoded.size());
+    }
+    text[length] = L'\0';
     return block;
 }
 
