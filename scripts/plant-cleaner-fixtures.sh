@@ -10,6 +10,8 @@
 #   C:\vorlane-filelink\
 #     tree\file-link.txt -> ..\outside\precious.txt   a file link in a cleaned folder
 #     outside\precious.txt                            must survive any cleaning of tree\
+#     temp\history.txt -> ..\outside\diary.txt      a history log that is a link
+#     outside\diary.txt                               must survive passes and "Clear History Log"
 #
 # Rebuilt from scratch on every run.
 # Usage: scripts/plant-cleaner-fixtures.sh WINEPREFIX
@@ -31,3 +33,6 @@ rm -rf "$drive_c/vorlane-filelink"
 mkdir -p "$drive_c/vorlane-filelink/tree" "$drive_c/vorlane-filelink/outside"
 printf 'precious' >"$drive_c/vorlane-filelink/outside/precious.txt"
 ln -s ../outside/precious.txt "$drive_c/vorlane-filelink/tree/file-link.txt"
+mkdir -p "$drive_c/vorlane-filelink/temp"
+printf 'dear diary' >"$drive_c/vorlane-filelink/outside/diary.txt"
+ln -s ../outside/diary.txt "$drive_c/vorlane-filelink/temp/history.txt"

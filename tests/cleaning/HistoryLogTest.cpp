@@ -29,7 +29,8 @@ private:
 
 class NoBoxTicked : public PassWindow {
 public:
-    bool IsTicked(CleaningBox) const override { return false; }
+    bool IsTicked(CleaningBox) const override { return ticked; }
+    bool ticked = false;
     std::string Status() const override { return status; }
     void SetStatus(const std::string& text) override { status = text; }
     std::string status;
@@ -66,4 +67,44 @@ TEST(HistoryLogTest, TheLogFollowsTempWhenItChangesAndAnUnsetTempMeansTheDriveRo
     }
     EXPECT_EQ(Fixtures::ReadFile(first / "history.txt"), "one\r\n");
     EXPECT_EQ(Fixtures::ReadFile(second / "history.txt"), "two\r\n");
+}
+
+// The log is the program's own file: a link in its place (planted from Linux
+// by scripts/plant-cleaner-fixtures.sh) is neither written through nor
+// deleted, and the status line says why.
+TEST(HistoryLogTest, ALinkInTheLogsPlaceIsLeftAloneAndWhatItLeadsToIsKept) {
+    ScopedFakePlatform platform;
+    const std::string diary = "C:\\vorlane-filelink\\outside\\diary.txt";
+    ASSERT_EQ(Fixtures::ReadFile(diary), "dear diary") << "run scripts/plant-cleaner-fixtures.sh";
+    TempVariable temp("C:\\vorlane-filelink\\temp");
+    NoBoxTicked window;
+
+    DeletionPass::DeleteAll(window, Cleaners{});
+    EXPECT_EQ(window.status, "C:\\vorlane-filelink\\temp\\history.txt was left alone: not the program's own file");
+    EXPECT_EQ(HistoryLog::DeleteHistoryLog(), HistoryLog::Deleted::NotOwnFile);
+
+    EXPECT_EQ(Fixtures::ReadFile(diary), "dear diary");
+    EXPECT_TRUE(platform->Reports().empty());
+}
+
+// A TEMP that cannot hold the log is reported once, not at every pass of an
+// automatic deletion, and the pass still runs its cleaners.
+TEST(HistoryLogTest, ATempThatCannotHoldTheLogIsReportedOnceAndThePassStillCleans) {
+    ScopedFakePlatform platform;
+    for (const char* value : {"relative-temp-of-this-test", "C:\\vorlane-missing-temp-of-this-test"}) {
+        SCOPED_TRACE(value);
+        platform->messages.clear();
+        TempVariable temp(value);
+        NoBoxTicked window;
+        int cleaned = 0;
+        Cleaners cleaners;
+        cleaners.ieTemp = [&](StatusLine&) { ++cleaned; };
+        window.ticked = true;
+
+        DeletionPass::DeleteAll(window, cleaners);
+        DeletionPass::DeleteAll(window, cleaners);
+
+        EXPECT_EQ(cleaned, 2);
+        EXPECT_EQ(platform->Reports().size(), 1u);
+    }
 }
