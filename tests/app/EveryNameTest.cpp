@@ -32,8 +32,8 @@ std::vector<std::string> Names() {
             "deep\\" + std::string(200, 'a') + "\\" + std::string(200, 'b') + "\\" + Cyrillic + ".long"};
 }
 
-// Written through the wide functions: the test's own helpers take only short names.
-void Write(const std::string& path) {
+// Written through the wide functions: the test's own helpers take only short paths.
+void Write(const std::string& path, const std::string& content = "trace") {
     const std::size_t slash = path.rfind('\\');
     for (std::size_t at = path.find('\\', 3); at != std::string::npos && at <= slash; at = path.find('\\', at + 1))
         ::CreateDirectoryW(Path::ForSystem(path.substr(0, at)).c_str(), nullptr);
@@ -41,7 +41,7 @@ void Write(const std::string& path) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file.Valid()) << path;
     DWORD written = 0;
-    ::WriteFile(file.Get(), "trace", 5, &written, nullptr);
+    ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
 }
 
 void Fill(const std::string& folder) {
@@ -56,9 +56,12 @@ protected:
         : root_("root"),
           user_(root_ / UserName),
           cacheOverride_("Cache", user_ + "\\" + CacheName),
-          cookiesOverride_("Cookies", user_ + "\\Cookies"),
+          cookiesOverride_("Cookies", user_ + "\\" + LongName + "\\Cookies"),
           appDataOverride_("AppData", user_ + "\\Roaming"),
-          localOverride_("Local AppData", user_ + "\\Local") {}
+          localOverride_("Local AppData", user_ + "\\" + LongName + "\\Local") {}
+
+    // Shell folders more than 300 characters long.
+    const std::string LongName = std::string(150, 'l') + "\\" + std::string(150, 'm');
 
     std::string Folder(const std::string& below) const { return user_ + "\\" + below; }
 
@@ -70,19 +73,19 @@ protected:
 TEST_F(EveryNameTest, EveryNameAndLengthGoesAndWhatIsHeldIsCountedAndNamed) {
     const std::string firefox = Folder("Roaming\\Mozilla\\Firefox");
     const std::string profile = firefox + "\\Profiles\\" + FirefoxProfile;
-    const std::string chrome = Folder("Local\\Google\\Chrome\\User Data");
-    const std::vector<std::string> emptied = {Folder(CacheName), Folder("Cookies"), profile + "\\cache2\\entries",
+    const std::string chrome = Folder(LongName + "\\Local\\Google\\Chrome\\User Data");
+    const std::vector<std::string> emptied = {Folder(CacheName), Folder(LongName + "\\Cookies"),
+                                              profile + "\\cache2\\entries",
                                               chrome + "\\Default\\Cache\\Cache_Data",
                                               chrome + "\\" + Japanese + " 2\\Cache\\Cache_Data"};
     for (const std::string& folder : emptied) Fill(folder);
     Write(profile + "\\prefs.js");
     Write(profile + "\\cookies.sqlite");
     Write(profile + "\\cookies.sqlite-wal");
-    Fixtures::WriteFile(firefox + "\\profiles.ini",
-                        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/" + FirefoxProfile + "\r\n");
+    Write(firefox + "\\profiles.ini",
+          "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/" + FirefoxProfile + "\r\n");
     for (const std::string& name : {std::string("Default"), Japanese + " 2"}) Write(chrome + "\\" + name + "\\Preferences");
-    Fixtures::WriteFile(chrome + "\\Local State",
-                        "{\"profile\":{\"info_cache\":{\"Default\":{},\"" + Japanese + " 2\":{}}}}");
+    Write(chrome + "\\Local State", "{\"profile\":{\"info_cache\":{\"Default\":{},\"" + Japanese + " 2\":{}}}}");
     // Canaries beside the emptied folders, named alike.
     const std::string canaries = Folder(CacheName + " canaries");
     Fill(canaries);
