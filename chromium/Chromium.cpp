@@ -22,6 +22,7 @@
 #include <cctype>
 #include <optional>
 #include <set>
+#include <unordered_set>
 
 namespace {
 
@@ -70,11 +71,12 @@ std::vector<std::string> ProfileFolders(const std::string& userData) {
     std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(userData + "\\" + ChromiumNames::LocalState));
     if (names.empty()) names = UsualProfiles(userData);
     std::vector<std::string> folders;
+    // A profile listed twice, in whatever case, is cleaned once.
+    std::unordered_set<std::wstring> listed;
     for (const std::string& name : names) {
         const std::string folder = userData + "\\" + name;
-        const bool listed = std::any_of(folders.begin(), folders.end(),
-                                        [&](const std::string& other) { return TargetCheck::SamePath(other, folder); });
-        if (!listed && FileRoutines::IsFolder(folder)) folders.push_back(folder);
+        if (listed.insert(TargetCheck::PathKey(folder)).second && FileRoutines::IsFolder(folder))
+            folders.push_back(folder);
     }
     return folders;
 }

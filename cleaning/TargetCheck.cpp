@@ -153,6 +153,17 @@ bool SamePath(const std::string& a, const std::string& b) {
     return EqualNoCase(Path::WithoutBackslash(a), Path::WithoutBackslash(b));
 }
 
+std::wstring PathKey(const std::string& path) {
+    const std::string text = Path::WithoutBackslash(path);
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    std::wstring key(wide.size(), L'\0');
+    ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, key.data(), length);
+    return key;
+}
+
 bool IsInside(const std::string& child, const std::string& parent) {
     const std::string p = Path::WithBackslash(Path::WithoutBackslash(parent));
     const std::string c = Path::WithoutBackslash(child);

@@ -52,6 +52,13 @@ std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top
 // Compares two paths without regard to case or one trailing backslash.
 bool SamePath(const std::string& a, const std::string& b);
 
+// A key for sets of paths: the path without its trailing backslash, each
+// UTF-16 character upper-cased as the file system does when it compares names
+// without regard to case. Two paths that name the same folder so have the same
+// key, and a set finds a path among n in constant time where comparing it
+// with each would take n.
+std::wstring PathKey(const std::string& path);
+
 // The status and log text for a refused folder.
 std::string NotABrowserFolder(const std::string& path);
 

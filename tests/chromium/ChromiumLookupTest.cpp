@@ -30,8 +30,8 @@ const LookupCase LookupCases[] = {
     {"NamesThatAreNotOneFolderAreSkipped",
      R"({"profile":{"info_cache":{"..":{},"Default\\..\\..":{},"C:\\Users":{},"a/b":{},"Profile 1":{},"":{}}}})",
      {"Default", "Profile 1"}, {"Profile 1"}},
-    {"ListedTwiceIsOneProfile", R"({"profile":{"info_cache":{"Default":{},"DEFAULT":{}}}})", {"Default"},
-     {"Default"}},
+    {"ListedTwiceIsOneProfile", R"({"profile":{"info_cache":{"Default":{},"Profile 1":{},"DEFAULT":{}}}})",
+     {"Default", "Profile 1"}, {"Default", "Profile 1"}},
     // Only the keys of profile.info_cache itself name profiles; where a key is
     // written twice, its last value counts.
     {"KeysElsewhereAreNoProfiles",
