@@ -156,6 +156,10 @@ Chromium::Chromium() {
 }
 
 void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions) const {
+    if (browsers_.empty()) return;
+    // Every folder of every profile is checked against the user's and
+    // machine's folders as they were when the box started, read once.
+    const TargetCheck::ProtectedFoldersScope protectedFolders;
     for (const ChromiumBrowser& browser : browsers_) {
         std::string userData;
         switch (TargetCheck::CheckFolder(browser.userData, &userData)) {

@@ -127,7 +127,12 @@ bool HasTargetShape(const std::string& path) {
     return std::all_of(parts.begin(), parts.end(), IsPlainComponent);
 }
 
-std::vector<std::string> ProtectedFolders() {
+namespace {
+
+// The list of the innermost ProtectedFoldersScope of this thread, if any.
+thread_local const std::vector<std::string>* heldFolders = nullptr;
+
+std::vector<std::string> ReadProtectedFolders() {
     const KNOWNFOLDERID* const ids[] = {
         &FOLDERID_Profile,      &FOLDERID_Desktop,       &FOLDERID_Documents,    &FOLDERID_Downloads,
         &FOLDERID_Pictures,     &FOLDERID_Music,         &FOLDERID_Videos,       &FOLDERID_Favorites,
@@ -148,6 +153,16 @@ std::vector<std::string> ProtectedFolders() {
     }
     return folders;
 }
+
+}  // namespace
+
+std::vector<std::string> ProtectedFolders() { return heldFolders ? *heldFolders : ReadProtectedFolders(); }
+
+ProtectedFoldersScope::ProtectedFoldersScope() : folders_(ProtectedFolders()), outer_(heldFolders) {
+    heldFolders = &folders_;
+}
+
+ProtectedFoldersScope::~ProtectedFoldersScope() { heldFolders = outer_; }
 
 bool SamePath(const std::string& a, const std::string& b) {
     return EqualNoCase(Path::WithoutBackslash(a), Path::WithoutBackslash(b));
