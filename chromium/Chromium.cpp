@@ -22,6 +22,7 @@
 #include <cctype>
 #include <optional>
 #include <set>
+#include <unordered_set>
 
 namespace {
 
@@ -61,11 +62,12 @@ std::vector<std::string> ProfileFolders(const std::string& userData) {
     std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(userData + "\\" + ChromiumNames::LocalState));
     if (names.empty()) names = UsualProfiles(userData);
     std::vector<std::string> folders;
+    // A profile listed twice, in whatever case, is cleaned once.
+    std::unordered_set<std::wstring> listed;
     for (const std::string& name : names) {
         const std::string folder = userData + "\\" + name;
-        const bool listed = std::any_of(folders.begin(), folders.end(),
-                                        [&](const std::string& other) { return TargetCheck::SamePath(other, folder); });
-        if (!listed && FileRoutines::IsFolder(folder)) folders.push_back(folder);
+        if (listed.insert(TargetCheck::PathKey(folder)).second && FileRoutines::IsFolder(folder))
+            folders.push_back(folder);
     }
     return folders;
 }
@@ -145,6 +147,10 @@ Chromium::Chromium() {
 }
 
 void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions) const {
+    if (browsers_.empty()) return;
+    // Every folder of every profile is checked against the user's and
+    // machine's folders as they were when the box started, read once.
+    const TargetCheck::ProtectedFoldersScope protectedFolders;
     for (const ChromiumBrowser& browser : browsers_) {
         std::string userData;
         switch (TargetCheck::CheckFolder(browser.userData, &userData)) {

@@ -38,19 +38,83 @@ bool IsPlainFolderName(const std::string& name) {
     return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
 }
 
+// Collects the keys of profile.info_cache, in file order, as the parser reads
+// them: no document is built, so the time follows the length of the file. (A
+// document that keeps file order would look every key up among the earlier
+// ones of its object: the square of the number of profiles.) Where a key
+// comes twice, its last value counts, as in a document.
+class InfoCacheKeys : public nlohmann::json::json_sax_t {
+public:
+    const std::vector<std::string>& Keys() const { return keys_; }
+
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
+    bool number_integer(number_integer_t) override { return Value(); }
+    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    bool number_float(number_float_t, const string_t&) override { return Value(); }
+    bool string(string_t&) override { return Value(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_object(std::size_t) override {
+        open_.push_back(open_.empty() ? Place::Top : next_);
+        next_ = Place::Other;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        open_.push_back(Place::Other);
+        next_ = Place::Other;
+        return true;
+    }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& key) override;
+    bool parse_error(std::size_t, const std::string&, const nlohmann::json::exception&) override { return false; }
+
+private:
+    // What an open object or array is.
+    enum class Place { Top, Profile, InfoCache, Other };
+
+    bool Value() {
+        next_ = Place::Other;
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        return true;
+    }
+
+    std::vector<Place> open_;
+    Place next_ = Place::Other;  // what the value after the last key is, when it is an object
+    std::vector<std::string> keys_;
+};
+
+bool InfoCacheKeys::key(string_t& key) {
+    next_ = Place::Other;
+    switch (open_.back()) {
+    case Place::Top:
+        if (key != "profile") break;
+        next_ = Place::Profile;
+        keys_.clear();
+        break;
+    case Place::Profile:
+        if (key != "info_cache") break;
+        next_ = Place::InfoCache;
+        keys_.clear();
+        break;
+    case Place::InfoCache: keys_.push_back(key); break;
+    case Place::Other: break;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> ProfileNames(const std::string& json) {
-    const nlohmann::ordered_json state = nlohmann::ordered_json::parse(json, nullptr, false);
+    InfoCacheKeys reader;
     std::vector<std::string> names;
-    if (!state.is_object()) return names;
-    const auto profile = state.find("profile");
-    if (profile == state.end() || !profile->is_object()) return names;
-    const auto cache = profile->find("info_cache");
-    if (cache == profile->end() || !cache->is_object()) return names;
-    for (const auto& entry : cache->items()) {
-        const std::string name = Utf8ToAnsi(entry.key());
-        if (IsPlainFolderName(name)) names.push_back(name);
+    if (!nlohmann::json::sax_parse(json, &reader)) return names;
+    for (const std::string& key : reader.Keys()) {
+        std::string name = Utf8ToAnsi(key);
+        if (IsPlainFolderName(name)) names.push_back(std::move(name));
     }
     return names;
 }

@@ -5,8 +5,8 @@
 #include "system/MessagePump.h"
 #include "system/StepRunner.h"
 
-#include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace DeletionPass {
@@ -20,9 +20,11 @@ public:
     explicit PassStatus(PassWindow& window) : window_(window) {}
     std::string Status() const override { return window_.Status(); }
     void SetStatus(const std::string& text) override { window_.SetStatus(text); }
+    // A pass over many profiles may leave something alone in each: the set
+    // finds a notice already kept without going through all of them.
     void LeaveAlone(const std::string& notice) override {
         window_.SetStatus(notice);
-        if (std::find(notices_.begin(), notices_.end(), notice) == notices_.end()) notices_.push_back(notice);
+        if (kept_.insert(notice).second) notices_.push_back(notice);
     }
     // Shown at the screen's pace: a folder of thousands of held files must not
     // repaint the window once per file.
@@ -45,7 +47,8 @@ public:
 private:
     static constexpr double FrameSeconds = 0.020;
     PassWindow& window_;
-    std::vector<std::string> notices_;
+    std::vector<std::string> notices_;  // in the order they came
+    std::unordered_set<std::string> kept_;
     int failures_ = 0;
     std::string first_;
     double shownAt_ = 0.0;

@@ -161,7 +161,12 @@ bool HasTargetShape(const std::string& path) {
     return std::all_of(parts.begin(), parts.end(), IsPlainComponent);
 }
 
-std::vector<std::string> ProtectedFolders() {
+namespace {
+
+// The list of the innermost ProtectedFoldersScope of this thread, if any.
+thread_local const std::vector<std::string>* heldFolders = nullptr;
+
+std::vector<std::string> ReadProtectedFolders() {
     const KNOWNFOLDERID* const ids[] = {
         &FOLDERID_Profile,      &FOLDERID_Desktop,       &FOLDERID_Documents,    &FOLDERID_Downloads,
         &FOLDERID_Pictures,     &FOLDERID_Music,         &FOLDERID_Videos,       &FOLDERID_Favorites,
@@ -183,8 +188,29 @@ std::vector<std::string> ProtectedFolders() {
     return folders;
 }
 
+}  // namespace
+
+std::vector<std::string> ProtectedFolders() { return heldFolders ? *heldFolders : ReadProtectedFolders(); }
+
+ProtectedFoldersScope::ProtectedFoldersScope() : folders_(ProtectedFolders()), outer_(heldFolders) {
+    heldFolders = &folders_;
+}
+
+ProtectedFoldersScope::~ProtectedFoldersScope() { heldFolders = outer_; }
+
 bool SamePath(const std::string& a, const std::string& b) {
     return EqualNoCase(Path::WithoutBackslash(a), Path::WithoutBackslash(b));
+}
+
+std::wstring PathKey(const std::string& path) {
+    const std::string text = Path::WithoutBackslash(path);
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    std::wstring key(wide.size(), L'\0');
+    ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, key.data(), length);
+    return key;
 }
 
 bool IsInside(const std::string& child, const std::string& parent) {

@@ -33,6 +33,22 @@ bool HasTargetShape(const std::string& path);
 // and as resolved. Folders the shell does not know are left out.
 std::vector<std::string> ProtectedFolders();
 
+// While one lives, ProtectedFolders() and CheckFolder() on this thread use the
+// list read when it was made instead of asking the shell again: reading it
+// costs about 5 ms under Wine, more than the rest of a profile's check, so a
+// cleaner that checks many folders holds one for its whole run. They nest.
+class ProtectedFoldersScope {
+public:
+    ProtectedFoldersScope();
+    ~ProtectedFoldersScope();
+    ProtectedFoldersScope(const ProtectedFoldersScope&) = delete;
+    ProtectedFoldersScope& operator=(const ProtectedFoldersScope&) = delete;
+
+private:
+    const std::vector<std::string> folders_;
+    const std::vector<std::string>* const outer_;
+};
+
 // True when `path` equals, or is an ancestor of, one of `protectedFolders`.
 bool CoversProtectedFolder(const std::string& path, const std::vector<std::string>& protectedFolders);
 
@@ -51,6 +67,13 @@ std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top
 
 // Compares two paths without regard to case or one trailing backslash.
 bool SamePath(const std::string& a, const std::string& b);
+
+// A key for sets of paths: the path without its trailing backslash, each
+// UTF-16 character upper-cased as the file system does when it compares names
+// without regard to case. Two paths that name the same folder so have the same
+// key, and a set finds a path among n in constant time where comparing it
+// with each would take n.
+std::wstring PathKey(const std::string& path);
 
 // The status and log text for a refused folder.
 std::string NotABrowserFolder(const std::string& path);

@@ -40,6 +40,14 @@ echo "plain DELETE with the Linux sqlite3 tool (secure_delete $(sqlite3 :memory:
 awk -v c="$cleaner" -v l="$linux" 'BEGIN { printf "cleaner / sqlite3 tool: %.2f\n", c / l }'
 rm -rf "$history_bench"
 
+echo "== Chrome profiles: a Local State listing 10,000 profiles against one listing 1"
+profiles_bench="$WINEPREFIX/drive_c/vorlane-bench-profiles"
+bash "$root/scripts/make-chromium-profile.sh" "$build" >/dev/null
+python3 "$root/scripts/make-profiles-bench.py" "$build/chromium-profile/user-data" "$profiles_bench" 10000
+sync
+wine "$build/ChromiumProfilesBench.exe" 'C:\vorlane-bench-profiles' 10000
+rm -rf "$profiles_bench"
+
 echo "== Folder deletion: the real pass against the plain loop"
 wine "$build/FolderDeleteBench.exe" build "$@"
 # Let the disk finish writing the new files, so neither deletion pays for it.

@@ -30,14 +30,25 @@ const LookupCase LookupCases[] = {
     {"NamesThatAreNotOneFolderAreSkipped",
      R"({"profile":{"info_cache":{"..":{},"Default\\..\\..":{},"C:\\Users":{},"a/b":{},"Profile 1":{},"":{}}}})",
      {"Default", "Profile 1"}, {"Profile 1"}},
-    {"ListedTwiceIsOneProfile", R"({"profile":{"info_cache":{"Default":{},"DEFAULT":{}}}})", {"Default"},
+    {"ListedTwiceIsOneProfile", R"({"profile":{"info_cache":{"Default":{},"Profile 1":{},"DEFAULT":{}}}})",
+     {"Default", "Profile 1"}, {"Default", "Profile 1"}},
+    // Only the keys of profile.info_cache itself name profiles; where a key is
+    // written twice, its last value counts.
+    {"KeysElsewhereAreNoProfiles",
+     R"({"x":{"profile":{"info_cache":{"Profile 1":{}}}},"profile":{"info_cache":{"Default":)"
+     R"({"profile":{"info_cache":{"Profile 2":{}}}}}}})",
+     {"Default", "Profile 1", "Profile 2"}, {"Default"}},
+    {"TheLastOfAKeyWrittenTwiceCounts", R"({"profile":{"info_cache":{"Profile 1":{}},"info_cache":{"Default":{}}}})",
+     {"Default", "Profile 1"}, {"Default"}},
+    {"AProfileWrittenAgainWithoutInfoCacheFallsBack",
+     R"({"profile":{"info_cache":{"Profile 1":{}}},"profile":{"last_used":"Profile 1"}})", {"Default+", "Profile 1"},
      {"Default"}},
     {"BrokenJsonFallsBackToUsualFolders", R"({"profile":{"info_cache":{"Default":)",
      {"Default+", "Profile 2+", "Profile 5", "Guest Profile+", "Profile x+"}, {"Default", "Profile 2"}},
     {"NoLocalStateFallsBackToUsualFolders", nullptr, {"Profile 1+", "System Profile+"}, {"Profile 1"}},
     {"WithoutInfoCacheFallsBack", R"({"profile":{"last_used":"Default"}})", {"Default+"}, {"Default"}},
-    {"InfoCacheOfAnotherTypeFallsBack", R"({"profile":{"info_cache":["Profile 1"]}})", {"Default+", "Profile 1+"},
-     {"Default", "Profile 1"}},
+    {"InfoCacheOfAnotherTypeFallsBack", R"({"profile":{"info_cache":[{"Profile 1":{}}]}})",
+     {"Default+", "Profile 1+"}, {"Default", "Profile 1"}},
 };
 
 class ChromiumLookupTest : public ChromiumFixture, public ::testing::WithParamInterface<LookupCase> {};
