@@ -27,7 +27,7 @@ void ApplySkin(Form1& form) {
     if (skin.empty()) return;
     const COLORREF buttonFace = ::GetSysColor(COLOR_BTNFACE);
     form.SetBackColor(buttonFace);
-    for (const ControlLayout& layout : Form1Layout::Controls)
+    for (const ControlLayout& layout : Form1Layout::Controls())
         if (layout.kind == ControlKind::Frame || layout.kind == ControlKind::CheckBox ||
             layout.kind == ControlKind::Label)
             form.SetControlBackColor(layout.id, buttonFace);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/Form1Layout.h"
-#include "app/RealCleaners.h"
+#include "app/CleaningBoxes.h"
 #include "cleaning/DeletionPass.h"
 #include "schedule/AutoDelete.h"
 #include "system/BrushCache.h"
@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Form1Texts {
 inline constexpr char Caption[] = "Vorlane";
@@ -25,16 +26,13 @@ inline constexpr char AutoDeleteOff[] = "Auto Delete is Turned Off.";
 inline constexpr char PassRunning[] = "Deleting history is running...";
 inline constexpr char PassDone[] = "Deleting history is running...Done.";
 inline constexpr char HelpPrefix[] = "Questions? Please contact Team Pendrake at ";
-inline constexpr char NoHistory[] =
-    "There isn't a history to view because actions have not been performed yet.";
-inline constexpr char ClearQuestion[] =
-    "Are you sure you want to delete the history log and start over?";
 inline constexpr char BalloonTip[] =
     "has been minimized to the system tray.\r\n"
     "Click on the blue 'P' icon (P for Pendrake) to bring the software back.";
 inline constexpr char TrayTip[] = "Vorlane";
-inline constexpr char SkinFile[] = "\\x\\o.cjs";
-inline constexpr char CursorFile[] = "\\HAND-M.CUR";
+// Beside the program.
+inline constexpr char SkinFile[] = "x\\o.cjs";
+inline constexpr char CursorFile[] = "HAND-M.CUR";
 }  // namespace Form1Texts
 
 // Mouse pointer codes of the main window.
@@ -54,9 +52,33 @@ public:
     // unless start-up hid it in the notification area.
     void Create(bool show = true);
 
-    // True while the window is hidden in the notification area.
-    bool HiddenInTray() const { return hiddenInTray_; }
+    // The deletion pass over the ticked boxes.
+    void DeleteAll();
 
+    // --- what the handlers and the skin read and write ---
+    HWND Control(ControlId id) const;
+    std::string Text(ControlId id) const;
+    bool IsChecked(ControlId id) const;
+    std::string Status() const override;
+    void SetStatus(const std::string& text) override;
+    bool IsTicked(std::size_t box) const override;
+    int ProgressMaximum() const;
+    int ProgressValue() const;
+
+    // Colours: the window's background and each control's own.
+    void SetBackColor(COLORREF color);
+    COLORREF ControlBackColor(ControlId id) const;
+    void SetControlBackColor(ControlId id, COLORREF color);
+
+    // The skin engine drawing the window (none without a skin file).
+    SkinEngine* SkinFramework1() const { return skinFramework1_.get(); }
+    void SetSkinFramework1(std::unique_ptr<SkinEngine> engine);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnUnhandledFailure() override;
+
+private:
     // --- event handlers ---
     void Form_Load();
     void Form_Resize();
@@ -75,86 +97,44 @@ public:
     void PushButton3_Click();
     void Check4_Click();
     void Check8_Click();
+    void CleaningBox_Click(ControlId id);
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
     void Form_MouseMove();
     void PushButton_MouseMove();
 
-    // The deletion pass over the ticked boxes.
-    void DeleteAll();
-
-    // Which pass is running: a manual one ("Delete Now (Test)", with its pause)
-    // or a timed one. Only one runs at a time.
-    enum class PassKind { None, Manual, Timed };
-    PassKind RunningPass() const { return pass_; }
-
-    // --- what the handlers read and write ---
-    HWND Control(ControlId id) const;
-    std::string Text(ControlId id) const;
-    void SetText(ControlId id, const std::string& text);
-    bool IsChecked(ControlId id) const;
-    void SetChecked(ControlId id, bool checked);  // runs the box's click handler on a change
-
-    std::string Status() const override;
-    void SetStatus(const std::string& text) override;
-    bool IsTicked(CleaningBox box) const override;
-
-    // 1-based position of the selected interval, 0 when none is selected.
-    int SelectedPosition() const;
-    void SelectPosition(int position);  // raises when out of range; no click event
-    std::string SelectedItemText() const;
-    std::int32_t GetIntervalSeconds() const;
-    void ShowProgress(std::int32_t maximum, std::int32_t value);
-    int ProgressMaximum() const;
-    int ProgressValue() const;
-
-    std::int32_t IntervalSeconds() const { return autoDelete_.IntervalSeconds(); }
-    std::int32_t ElapsedSeconds() const { return autoDelete_.ElapsedSeconds(); }
-    void SetElapsedSeconds(std::int32_t value) { autoDelete_.SetElapsedSeconds(value); }
-    UINT TimerInterval() const { return timerInterval_; }
-    bool TimerEnabled() const { return timerEnabled_; }
-    void SetTimerInterval(UINT milliseconds);
-    void SetTimerEnabled(bool enabled);
-
-    int MousePointer() const { return mousePointer_; }
-    void SetMousePointer(int code);
-    HCURSOR MouseIcon() const { return mouseIcon_.Get(); }
-
-    // Colours: the window's background and each control's own.
-    COLORREF BackColor() const { return backColor_; }
-    void SetBackColor(COLORREF color);
-    COLORREF ControlBackColor(ControlId id) const;
-    void SetControlBackColor(ControlId id, COLORREF color);
-
-    // The skin engine drawing the window (none without a skin file).
-    SkinEngine* SkinFramework1() const { return skinFramework1_.get(); }
-    void SetSkinFramework1(std::unique_ptr<SkinEngine> engine);
-
-    cSysTray& Tray() { return tray_; }
-    int Dpi() const { return dpi_; }
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnUnhandledFailure() override;
-
-private:
+    // --- start-up and close ---
     void CreateControls();
     void CreateFonts();
     HFONT FontFor(const ControlLayout& layout) const;
     void LayOutControls();
-    void CloseProgram();
-    void AddListColumnAndItems(class StepRunner& steps);
+    void FillIntervalList(class StepRunner& steps);
     void RestoreStartupBoxes();
     void RestoreCleaningBoxes();
     void ShowFoundBrowsers();
-    void CleaningBox_Click(ControlId id);
+    void CloseProgram();
+
+    // --- controls ---
+    void SetText(ControlId id, const std::string& text);
+    void SetChecked(ControlId id, bool checked);  // runs the box's click handler on a change
+    // 1-based position of the selected interval, 0 when none is selected.
+    int SelectedPosition() const;
+    void SelectPosition(int position);  // raises when out of range; no click event
+    void ShowProgress(std::int32_t maximum, std::int32_t value);
+    void SetMousePointer(int code);
+    void UpdateCursor();
+
+    // --- auto delete ---
+    void ShowAutoDeleteState();
     void ApplyTimer();
     void RunTimedPass();
-    void RunDeferredTimedPass();
-    void UpdateCursor();
+
     // Runs a handler that has no reporting handler of its own.
     template <class Handler>
-    void Unguarded(const char* name, Handler&& handler);
-
+    void Unguarded(const char* name, Handler&& handler) {
+        handlerName_ = name;
+        handler();
+        handlerName_ = "WindowProc";
+    }
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(LPARAM lParam);
     LRESULT OnControlColor(HDC dc, HWND control);
@@ -162,10 +142,12 @@ private:
     static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR subclassId, DWORD_PTR refData);
 
-    Cleaners cleaners_;
+    std::vector<DeletionPass::Step> passSteps_;
+    AutoDelete autoDelete_;
     std::map<int, HWND> controls_;
     std::map<int, COLORREF> controlBackColors_;
     COLORREF backColor_;
+    std::string status_;  // whole, where the frame may show a long path shortened
     BrushCache brushes_;
     FontMetrics statusFont_;  // the status frame's font, for the countdown's repaint strip
     UniqueFont boldFont_;
@@ -175,16 +157,7 @@ private:
     int dpi_ = 96;
     int mousePointer_ = PointerDefault;
     std::string savedStatus_;
-    PassKind pass_ = PassKind::None;
-    bool timedPassDue_ = false;  // a tick came due during a manual pass
-    AutoDelete autoDelete_;
-    std::int16_t oftenIndex_ = 0;
-    // The interval of the selected entry, 0 until the list is read again after
-    // its selection or items changed.
-    mutable std::int32_t selectedInterval_ = 0;
     bool hiddenInTray_ = false;
-    UINT timerInterval_ = 0;
-    bool timerEnabled_ = true;
     cSysTray tray_;
     std::unique_ptr<SkinEngine> skinFramework1_;
     std::string handlerName_ = "WindowProc";

@@ -17,7 +17,7 @@
 #include "QuietPlatform.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
-#include "app/RealCleaners.h"
+#include "app/CleaningBoxes.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/Registry1.h"
@@ -37,20 +37,14 @@ namespace {
 constexpr int OneProfileCopies = 5;
 constexpr char UserData[] = "Local\\Google\\Chrome\\User Data";
 constexpr int WindowRounds = 3;
-constexpr ControlId ChromeBoxes[] = {IdChkCrHist,    IdChkCrTyped, IdChkCrDownloads,
-                                     IdChkCrCookies, IdChkCrCache, IdChkCrForms};
 
-// The real cleaners of the Chrome boxes only: boxes of the other frames that
-// earlier runs left ticked in the settings clean nothing here.
+// The real cleaners of the Chrome and Edge boxes only: boxes of the other
+// frames that earlier runs left ticked in the settings clean nothing here.
 Cleaners ChromeCleaners() {
     const Cleaners real = RealCleaners();
     Cleaners chrome;
-    chrome.crHistory = real.crHistory;
-    chrome.crTypedUrls = real.crTypedUrls;
-    chrome.crDownloads = real.crDownloads;
-    chrome.crCookies = real.crCookies;
-    chrome.crCache = real.crCache;
-    chrome.crFormHistory = real.crFormHistory;
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
+        if (CleaningBoxes::Rows[i].frame == IdFrame5) chrome[i] = real[i];
     return chrome;
 }
 
@@ -84,13 +78,15 @@ double PassSeconds() {
     Form1 form(ChromeCleaners());
     form.Create(true);
     RestPointerOffWindow(form.Handle());
-    for (const ControlId box : ChromeBoxes) form.SetChecked(box, true);
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
+        if (CleaningBoxes::Rows[i].frame == IdFrame5) SetTicked(form.Control(CleaningBoxes::IdAt(i)), true);
     MessagePump::LetPendingMessagesRun();
     const double start = MessagePump::MonotonicSeconds();
     form.DeleteAll();
     const double seconds = MessagePump::MonotonicSeconds() - start;
     // The boxes are remembered: later benchmarks of this prefix start without them.
-    for (const ControlId box : ChromeBoxes) form.SetChecked(box, false);
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
+        if (CleaningBoxes::Rows[i].frame == IdFrame5) SetTicked(form.Control(CleaningBoxes::IdAt(i)), false);
     return seconds;
 }
 

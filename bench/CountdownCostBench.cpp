@@ -45,23 +45,25 @@ int main(int argc, char** argv) {
 
     Form1 form(Cleaners{});
     form.Create(true);
-    form.SelectPosition(2);  // every 10 minutes: the bar moves at nearly every tick
-    form.SetTimerInterval(0);
+    // Every 10 minutes (the bar moves at nearly every tick), and auto delete off.
+    ListView_SetItemState(form.Control(IdListView2), 1, LVIS_SELECTED, LVIS_SELECTED);
+    HWND onOff = form.Control(IdPushButton13);
+    if (form.Text(IdPushButton13) == Form1Texts::TurnOff) ::SendMessageA(onOff, BM_CLICK, 0, 0);
     RestPointerOffWindow(form.Handle());
     MessagePump::WaitWhileMessagesRun(1.0);  // let start-up's painting settle
 
     const double idle = ProcessorSecondsOver(seconds);
-    form.SetTimerInterval(1000);
+    ::SendMessageA(onOff, BM_CLICK, 0, 0);  // on
     const double counting = ProcessorSecondsOver(seconds);
     ::KillTimer(form.Handle(), Form1::Timer1Id);
     constexpr int BackToBack = 300;  // still short of the 10 minutes' pass
     const double before = ProcessorSeconds();
     for (int i = 0; i < BackToBack; ++i) {
-        form.Timer1_Timer();
+        ::SendMessageA(form.Handle(), WM_TIMER, Form1::Timer1Id, 0);
         MessagePump::LetPendingMessagesRun();
     }
     const double ownWork = (ProcessorSeconds() - before) * 1000.0 / BackToBack;
-    form.SetTimerInterval(0);
+    ::SendMessageA(onOff, BM_CLICK, 0, 0);  // off again, as the bench found it
 
     const double budget = 0.005 * seconds;  // half a percent of one core
     std::printf("over %.0f s: idle %.3f s, auto delete on %.3f s of processor time\n", seconds, idle, counting);

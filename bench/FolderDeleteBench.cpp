@@ -28,7 +28,7 @@
 #include "QuietPlatform.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
-#include "app/RealCleaners.h"
+#include "app/CleaningBoxes.h"
 #include "cleaning/AddFolder.h"
 #include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
@@ -121,7 +121,7 @@ public:
     RealPass() : form_(RealCleaners()) {
         form_.Create(true);
         RestPointerOffWindow(form_.Handle());
-        form_.SetChecked(IdChkIETemp, true);
+        SetTicked(form_.Control(CleaningBoxes::Id("chkIETemp")), true);
         MessagePump::LetPendingMessagesRun();
     }
     void Run(const std::string& folder) {

@@ -40,3 +40,8 @@ inline void RestPointerOffWindow(HWND window) {
         std::fprintf(stderr, "the window covers the screen's corner: the pointer rests on it\n");
     ::SetCursorPos(x, y);
 }
+
+// Ticks or unticks a check box as a click of the user does.
+inline void SetTicked(HWND box, bool ticked) {
+    if ((::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != ticked) ::SendMessageA(box, BM_CLICK, 0, 0);
+}

@@ -78,51 +78,27 @@ std::string WriteLog(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-void DeleteAll(PassWindow& window, const Cleaners& cleaners) {
-    StepRunner steps(Location::DeleteAll);
+void DeleteAll(PassWindow& window, const std::vector<Step>& steps) {
+    StepRunner runner(Location::DeleteAll);
     PassStatus status(window);
-
-    struct Step {
-        int line;
-        CleaningBox box;
-        const char* text;
-        const Cleaners::Cleaner& cleaner;
-    };
-    const Step order[] = {
-        {100, CleaningBox::IEHist, PassTexts::IEHistory, cleaners.ieHistory},
-        {106, CleaningBox::IETemp, PassTexts::IETemp, cleaners.ieTemp},
-        {112, CleaningBox::IETyped, PassTexts::IETyped, cleaners.ieTyped},
-        {118, CleaningBox::IECookies, PassTexts::IECookies, cleaners.ieCookies},
-        {124, CleaningBox::FFHist, PassTexts::FFHistory, cleaners.ffHistory},
-        {130, CleaningBox::FFDownloads, PassTexts::FFDownloads, cleaners.ffDownloads},
-        {136, CleaningBox::TypedUrls, PassTexts::FFTypedUrls, cleaners.ffTypedUrls},
-        {142, CleaningBox::Cookies, PassTexts::FFCookies, cleaners.ffCookies},
-        {148, CleaningBox::FFCache, PassTexts::FFCache, cleaners.ffCache},
-        {200, CleaningBox::CrHist, PassTexts::CrHistory, cleaners.crHistory},
-        {206, CleaningBox::CrTyped, PassTexts::CrTypedUrls, cleaners.crTypedUrls},
-        {212, CleaningBox::CrDownloads, PassTexts::CrDownloads, cleaners.crDownloads},
-        {218, CleaningBox::CrCookies, PassTexts::CrCookies, cleaners.crCookies},
-        {224, CleaningBox::CrCache, PassTexts::CrCache, cleaners.crCache},
-        {230, CleaningBox::CrForms, PassTexts::CrFormHistory, cleaners.crFormHistory},
-    };
-
-    for (const Step& step : order) {
-        if (steps.If(step.line, [&] { return window.IsTicked(step.box); })) {
-            steps.Run(step.line + 2, [&] { window.SetStatus(step.text); });
-            steps.Run(step.line + 4, [&] {
+    for (std::size_t box = 0; box < steps.size(); ++box) {
+        const Step& step = steps[box];
+        if (runner.If(step.line, [&] { return window.IsTicked(box); })) {
+            runner.Run(step.line + 2, [&] { window.SetStatus(step.statusText); });
+            runner.Run(step.line + 4, [&] {
                 if (step.cleaner) step.cleaner(status);
             });
         }
     }
     // The pass's own line, then the count of what stayed and what was left alone.
     std::string afterPass;
-    steps.Run(154, [&] {
+    runner.Run(154, [&] {
         std::vector<std::string> lines{PassTexts::LogLinePrefix + HistoryLog::GeneralDateNow()};
         const std::vector<std::string> more = status.LogLines();
         lines.insert(lines.end(), more.begin(), more.end());
         afterPass = WriteLog(lines);
     });
-    steps.Run(156, [&] { window.SetStatus(afterPass); });
+    runner.Run(156, [&] { window.SetStatus(afterPass); });
 }
 
 }  // namespace DeletionPass

@@ -2,11 +2,12 @@
 #include "app/BuiltInSkinEngine.h"
 #include "app/Location.h"
 #include "app/SkinFile.h"
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
 #include "system/Path.h"
 #include "system/ProgramLocation.h"
+#include "system/ScreenDpi.h"
 
 #include <commctrl.h>
 
@@ -131,14 +132,14 @@ protected:
     static COLORREF CheckBoxBack(Form1& form) {
         HDC dc = ::CreateCompatibleDC(nullptr);
         ::SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                       reinterpret_cast<LPARAM>(form.Control(IdChkIEHist)));
+                       reinterpret_cast<LPARAM>(form.Control(CleaningBoxes::Id("chkIEHist"))));
         const COLORREF colour = ::GetBkColor(dc);
         ::DeleteDC(dc);
         return colour;
     }
     // A point inside Frame1 below its check boxes, in the frame's client pixels.
-    static POINT InsideFrame1(Form1& form) {
-        return {::MulDiv(3500, form.Dpi(), 1440), ::MulDiv(2100, form.Dpi(), 1440)};
+    static POINT InsideFrame1() {
+        return {::MulDiv(3500, ScreenDpi(), 1440), ::MulDiv(2100, ScreenDpi(), 1440)};
     }
 
     RecordingComponent recording_;
@@ -152,7 +153,7 @@ private:
 TEST_F(AppearanceTest, WithoutASkinTheFramesAndBoxesAreWhiteOnButtonFace) {
     Form1& form = CreateForm();
     EXPECT_EQ(form.SkinFramework1(), nullptr);
-    const POINT inside = InsideFrame1(form);
+    const POINT inside = InsideFrame1();
     EXPECT_EQ(ErasedColour(form.Control(IdFrame1), inside.x, inside.y), RGB(255, 255, 255));
     EXPECT_EQ(ErasedColour(form.Handle(), 2, 2), ::GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(CheckBoxBack(form), RGB(255, 255, 255));
@@ -182,7 +183,7 @@ TEST_F(AppearanceTest, TheSkinComponentGetsItsSixCallsInOrder) {
                                     "10 put True",
                                     "3 call " + window,
                                 }));
-    EXPECT_EQ(form.BackColor(), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ErasedColour(form.Handle(), 2, 2), ::GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(form.ControlBackColor(IdFrame1), ::GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(form.ControlBackColor(IdCheck8), ::GetSysColor(COLOR_BTNFACE));
     EXPECT_TRUE(platform->Reports().empty());
@@ -198,7 +199,7 @@ TEST_F(AppearanceTest, AFailingSkinCallIsReportedAtStep100AndStartUpGoesOn) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text, ErrorReport::BuildText("The skin could not be loaded", Location::Form_Load, 100));
     EXPECT_EQ(form.Text(IdPushButton13), "Turn On Auto Delete");
-    EXPECT_EQ(form.SelectedPosition(), 2);
+    EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(form.ControlBackColor(IdFrame1), ::GetSysColor(COLOR_BTNFACE));
 }
 
@@ -207,7 +208,7 @@ TEST_F(AppearanceTest, TheBuiltInEnginePaintsTheWindowInTheSkinsColours) {
     Form1& form = CreateForm();
     ASSERT_NE(dynamic_cast<BuiltInSkinEngine*>(form.SkinFramework1()), nullptr);
     EXPECT_TRUE(platform->Reports().empty());
-    const POINT inside = InsideFrame1(form);
+    const POINT inside = InsideFrame1();
     EXPECT_EQ(ErasedColour(form.Control(IdFrame1), inside.x, inside.y), RGB(0xDD, 0xEE, 0xFF));
     EXPECT_EQ(ErasedColour(form.Handle(), 2, 2), RGB(0x20, 0x30, 0x40));
     EXPECT_EQ(CheckBoxBack(form), RGB(0xDD, 0xEE, 0xFF));
@@ -259,49 +260,67 @@ TEST(AppearanceTestSkinFile, ReadsColoursAndFontAndNamesTheFaultyLine) {
 class AppearanceTestPointer : public FormFixture {
 protected:
     void MoveOver(HWND window) { ::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)); }
-    // The pointer Windows shows over a control once the pointer rests on it.
-    HCURSOR CursorOver(Form1& form, ControlId id) {
-        RECT r;
-        ::GetWindowRect(form.Control(id), &r);
-        ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        ::SendMessageA(form.Control(id), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Control(id)),
-                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        return ::GetCursor();
-    }
+    static HCURSOR Arrow() { return ::LoadCursor(nullptr, IDC_ARROW); }
 };
 
 TEST_F(AppearanceTestPointer, TheHandShowsOverThePushButtonsAndTheArrowElsewhere) {
     Form1& form = CreateForm();
-    ASSERT_NE(form.MouseIcon(), nullptr);  // HAND-M.CUR beside the program
     for (ControlId button : {IdPushButton1, IdPushButton2, IdPushButton3, IdPushButton11, IdPushButton12,
                              IdPushButton13}) {
-        form.SetMousePointer(PointerDefault);
+        MoveOver(form.Handle());
         MoveOver(form.Control(button));
-        EXPECT_EQ(form.MousePointer(), PointerCustom) << button;
+        const HCURSOR hand = CursorOver(button);  // HAND-M.CUR beside the program
+        EXPECT_NE(hand, nullptr) << button;
+        EXPECT_NE(hand, Arrow()) << button;
     }
-    EXPECT_EQ(CursorOver(form, IdPushButton12), form.MouseIcon());
 
     MoveOver(form.Control(IdListView2));
-    EXPECT_EQ(form.MousePointer(), PointerDefault);
+    EXPECT_EQ(CursorOver(IdPushButton12), Arrow());
     MoveOver(form.Control(IdPushButton1));
     MoveOver(form.Handle());
-    EXPECT_EQ(form.MousePointer(), PointerDefault);
-    EXPECT_EQ(CursorOver(form, IdPushButton12), ::LoadCursor(nullptr, IDC_ARROW));
+    EXPECT_EQ(CursorOver(IdPushButton12), Arrow());
 
     // Check boxes have no hover rule: the pointer stays what it was.
     MoveOver(form.Control(IdPushButton1));
-    MoveOver(form.Control(IdChkIEHist));
-    EXPECT_EQ(form.MousePointer(), PointerCustom);
+    const HCURSOR hand = CursorOver(IdPushButton1);
+    MoveOver(form.Control(CleaningBoxes::Id("chkIEHist")));
+    EXPECT_EQ(CursorOver(CleaningBoxes::Id("chkIEHist")), hand);
 }
 
-TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOver) {
-    Form1& form = CreateForm();
-    form.SetMousePointer(PointerHourglass);
-    for (HWND over : {form.Control(IdPushButton12), form.Control(IdListView2), form.Handle()}) MoveOver(over);
-    EXPECT_EQ(form.MousePointer(), PointerHourglass);
-    EXPECT_EQ(CursorOver(form, IdPushButton13), ::LoadCursor(nullptr, IDC_WAIT));
+TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOverDuringAPass) {
+    Cleaners cleaners;
+    std::vector<HCURSOR> seen;
+    cleaners[CleaningBoxes::Index("chkIEHist")] = [&](StatusLine&) {
+        for (HWND over : {Form().Control(IdPushButton12), Form().Control(IdListView2), Form().Handle()}) {
+            MoveOver(over);
+            seen.push_back(CursorOver(IdPushButton13));
+        }
+    };
+    Form1& form = CreateForm(cleaners);
+    Click(CleaningBoxes::Id("chkIEHist"));
+    Click(IdPushButton12);
+    EXPECT_EQ(seen, std::vector<HCURSOR>(3, Hourglass()));
 
-    form.SetMousePointer(PointerDefault);  // the pass has ended
-    MoveOver(form.Control(IdPushButton13));
-    EXPECT_EQ(form.MousePointer(), PointerCustom);
+    MoveOver(form.Control(IdPushButton13));  // the pass has ended
+    EXPECT_NE(CursorOver(IdPushButton13), Hourglass());
+    EXPECT_NE(CursorOver(IdPushButton13), Arrow());
+}
+
+// The chosen interval must stay plain to see once the focus leaves the list:
+// its row is drawn in the system's highlight colour either way.
+TEST_F(AppearanceTest, TheChosenIntervalIsDrawnHighlightedWithAndWithoutTheFocus) {
+    Form1& form = CreateForm();
+    HWND list = form.Control(IdListView2);
+    RECT row;
+    ListView_GetItemRect(list, 1, &row, LVIR_LABEL);
+    for (ControlId focus : {IdListView2, IdPushButton12}) {
+        ::SetFocus(form.Control(focus));
+        ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC dc = ::GetDC(list);
+        int highlighted = 0;
+        for (int x = row.left + 2; x < row.right - 2; ++x)
+            highlighted += ::GetPixel(dc, x, (row.top + row.bottom) / 2) == ::GetSysColor(COLOR_HIGHLIGHT);
+        ::ReleaseDC(list, dc);
+        EXPECT_GT(highlighted, (row.right - row.left) / 2) << "focus on " << focus;
+    }
 }

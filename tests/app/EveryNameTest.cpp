@@ -6,7 +6,7 @@
 // counted and named in the log line after the pass's own, and a Firefox
 // database whose write-ahead log is held is said to be left alone.
 #include "chromium/ChromiumHistory.h"
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
@@ -100,7 +100,7 @@ TEST_F(EveryNameTest, EveryNameAndLengthGoesAndWhatIsHeldIsCountedAndNamed) {
     EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Google Chrome: 2 profiles");
 
     Form1& form = CreateForm();
-    for (ControlId box : {IdChkIETemp, IdChkIECookies, IdChkCookies, IdChkFFCache, IdChkCrCache}) Click(box);
+    for (ControlId box : {CleaningBoxes::Id("chkIETemp"), CleaningBoxes::Id("chkIECookies"), CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkFFCache"), CleaningBoxes::Id("chkCrCache")}) Click(box);
     form.DeleteAll();
 
     for (const std::string& folder : emptied) {

@@ -1,5 +1,5 @@
 #include "firefox/ProfileFixture.h"
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
     for (const char* file : ProfileFiles::Files) Fixtures::WriteFile(profile + "\\" + file);
 
     Form1& form = CreateForm();
-    for (ControlId box : {IdChkFFHist, IdChkFFDownloads, IdChkTypedUrls, IdChkCookies, IdChkFFCache}) {
+    for (ControlId box : {CleaningBoxes::Id("chkFFHist"), CleaningBoxes::Id("chkFFDownloads"), CleaningBoxes::Id("chkTypedUrls"), CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkFFCache")}) {
         Click(box);
         ASSERT_TRUE(form.IsChecked(box));
     }

@@ -1,8 +1,9 @@
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 #include "support/TrayRecorder.h"
 
-#include "schedule/Scheduler.h"
+#include "schedule/Intervals.h"
 #include "system/Failure.h"
+#include "system/ScreenDpi.h"
 
 #include <commctrl.h>
 
@@ -14,31 +15,22 @@
 namespace {
 
 struct CleanerCall {
-    std::string cleaner;
+    std::string box;
     std::string statusAtCall;
-    int pointerAtCall;
 };
 
-// Cleaners that record their order, what the status line showed when each ran,
-// and the mouse pointer; `failing` names one that raises.
-Cleaners RecordingCleaners(std::vector<CleanerCall>& calls, Form1*& form, const std::string& failing = "") {
-    auto make = [&calls, &form, failing](const std::string& name) {
-        return [&calls, &form, failing, name](StatusLine& status) {
-            calls.push_back({name, status.Status(), form ? form->MousePointer() : -1});
+// Cleaners that record their order and what the status line showed when each
+// ran; the box named `failing` raises.
+Cleaners RecordingCleaners(std::vector<CleanerCall>& calls, const std::string& failing = "") {
+    Cleaners cleaners;
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) {
+        const std::string name = CleaningBoxes::Rows[i].name;
+        cleaners[i] = [&calls, failing, name](StatusLine& status) {
+            calls.push_back({name, status.Status()});
             if (name == failing) throw Failure(57, "Device I/O error");
         };
-    };
-    Cleaners c;
-    c.ieHistory = make("ieHistory");
-    c.ieTemp = make("ieTemp");
-    c.ieTyped = make("ieTyped");
-    c.ieCookies = make("ieCookies");
-    c.ffHistory = make("ffHistory");
-    c.ffDownloads = make("ffDownloads");
-    c.ffTypedUrls = make("ffTypedUrls");
-    c.ffCookies = make("ffCookies");
-    c.ffCache = make("ffCache");
-    return c;
+    }
+    return cleaners;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -62,7 +54,7 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     EXPECT_STREQ(caption, "Vorlane");
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
 
-    for (const ControlLayout& layout : Form1Layout::Controls) {
+    for (const ControlLayout& layout : Form1Layout::Controls()) {
         HWND control = form.Control(layout.id);
         ASSERT_NE(control, nullptr) << layout.name;
         if (layout.kind != ControlKind::ListView && layout.kind != ControlKind::RichText &&
@@ -78,7 +70,7 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
         RECT actual;
         ::GetWindowRect(control, &actual);
         ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&actual), 2);
-        const RECT expected = Form1Layout::PixelRect(layout, form.Dpi());
+        const RECT expected = Form1Layout::PixelRect(layout, ScreenDpi());
         EXPECT_EQ(actual.left, expected.left) << layout.name;
         EXPECT_EQ(actual.top, expected.top) << layout.name;
         EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << layout.name;
@@ -86,8 +78,8 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
 
     RECT client;
     ::GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, ::MulDiv(12060, form.Dpi(), 1440));
-    EXPECT_EQ(client.bottom, ::MulDiv(7710, form.Dpi(), 1440));
+    EXPECT_EQ(client.right, ::MulDiv(12060, ScreenDpi(), 1440));
+    EXPECT_EQ(client.bottom, ::MulDiv(7710, ScreenDpi(), 1440));
     const LONG style = ::GetWindowLongA(form.Handle(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -106,7 +98,7 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     for (int i = 0; i < 11; ++i) {
         char text[64] = {};
         ListView_GetItemText(list, i, 0, text, sizeof(text));
-        EXPECT_STREQ(text, Scheduler::IntervalItems[i].text);
+        EXPECT_STREQ(text, Intervals::Items[i].text);
     }
     char header[64] = {};
     LVCOLUMNA column{};
@@ -115,13 +107,15 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     column.cchTextMax = sizeof(header);
     ::SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     EXPECT_STREQ(header, "How often would you like to delete history?");
-    EXPECT_EQ(column.cx, ::MulDiv(6400, form.Dpi(), 1440));
+    EXPECT_EQ(column.cx, ::MulDiv(6400, ScreenDpi(), 1440));
 
-    EXPECT_EQ(form.SelectedPosition(), 2);
-    EXPECT_EQ(form.SelectedItemText(), "Delete every 10 minutes");
+    ASSERT_EQ(SelectedRow(), 1);
+    char selected[64] = {};
+    ListView_GetItemText(list, 1, 0, selected, sizeof(selected));
+    EXPECT_STREQ(selected, "Delete every 10 minutes");
     EXPECT_EQ(form.Text(IdPushButton13), "Turn On Auto Delete");
     EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
-    EXPECT_EQ(form.TimerInterval(), 0u);
+    EXPECT_FALSE(TimerRuns());
     // Selecting at start-up is not a click: nothing is saved.
     EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
 }
@@ -143,30 +137,26 @@ TEST_F(Form1Test, TabGoesThroughTheControlsInTabIndexOrderFromTheList) {
 
 TEST_F(Form1Test, DeleteNowRunsTickedCleanersInOrderThenLogsAndRestoresTheStatus) {
     std::vector<CleanerCall> calls;
-    Form1* formPtr = nullptr;
-    Form1& form = CreateForm(RecordingCleaners(calls, formPtr));
-    formPtr = &form;
+    Form1& form = CreateForm(RecordingCleaners(calls));
     // Ticked in an order different from the pass order.
-    Click(IdChkFFCache);
-    Click(IdChkTypedUrls);
-    Click(IdChkIEHist);
-    Click(IdChkIECookies);
-    form.ShowProgress(600, 300);
+    Click(CleaningBoxes::Id("chkFFCache"));
+    Click(CleaningBoxes::Id("chkTypedUrls"));
+    Click(CleaningBoxes::Id("chkIEHist"));
+    Click(CleaningBoxes::Id("chkIECookies"));
 
     const double start = ::GetTickCount64() / 1000.0;
     Click(IdPushButton12);
     const double elapsed = ::GetTickCount64() / 1000.0 - start;
 
     ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[0].cleaner, "ieHistory");
+    EXPECT_EQ(calls[0].box, "chkIEHist");
     EXPECT_EQ(calls[0].statusAtCall, "Deleting IE History...");
-    EXPECT_EQ(calls[1].cleaner, "ieCookies");
+    EXPECT_EQ(calls[1].box, "chkIECookies");
     EXPECT_EQ(calls[1].statusAtCall, "Deleting IE Cookies...");
-    EXPECT_EQ(calls[2].cleaner, "ffTypedUrls");
+    EXPECT_EQ(calls[2].box, "chkTypedUrls");
     EXPECT_EQ(calls[2].statusAtCall, "Deleting Firefox Typed URLs...");
-    EXPECT_EQ(calls[3].cleaner, "ffCache");
+    EXPECT_EQ(calls[3].box, "chkFFCache");
     EXPECT_EQ(calls[3].statusAtCall, "Deleting Firefox Cache...");
-    for (const CleanerCall& call : calls) EXPECT_EQ(call.pointerAtCall, PointerHourglass);
 
     const auto lines = Lines(Fixtures::ReadFile(LogPath()));
     ASSERT_EQ(lines.size(), 1u);
@@ -175,22 +165,19 @@ TEST_F(Form1Test, DeleteNowRunsTickedCleanersInOrderThenLogsAndRestoresTheStatus
 
     EXPECT_GE(elapsed, 4.9);
     EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
-    EXPECT_EQ(form.MousePointer(), PointerDefault);
-    EXPECT_EQ(form.ProgressValue(), 0);
     EXPECT_TRUE(platform->Reports().empty());
 }
 
 TEST_F(Form1Test, AFailingCleanerIsReportedOnceAndThePassGoesOn) {
     std::vector<CleanerCall> calls;
-    Form1* formPtr = nullptr;
-    Form1& form = CreateForm(RecordingCleaners(calls, formPtr, "ieTemp"));
-    Click(IdChkIETemp);
-    Click(IdChkFFHist);
+    Form1& form = CreateForm(RecordingCleaners(calls, "chkIETemp"));
+    Click(CleaningBoxes::Id("chkIETemp"));
+    Click(CleaningBoxes::Id("chkFFHist"));
 
     form.DeleteAll();
 
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].cleaner, "ffHistory");
+    EXPECT_EQ(calls[1].box, "chkFFHist");
     const auto reports = platform->Reports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text,
@@ -202,8 +189,7 @@ TEST_F(Form1Test, AFailingCleanerIsReportedOnceAndThePassGoesOn) {
 
 TEST_F(Form1Test, APassWithNoBoxTickedStillLogsAndClearsTheStatus) {
     std::vector<CleanerCall> calls;
-    Form1* formPtr = nullptr;
-    Form1& form = CreateForm(RecordingCleaners(calls, formPtr));
+    Form1& form = CreateForm(RecordingCleaners(calls));
     form.DeleteAll();
     form.DeleteAll();
     EXPECT_TRUE(calls.empty());
@@ -234,18 +220,6 @@ TEST_F(Form1Test, HelpShowsTheContactPageUnderTheApplicationTitle) {
     EXPECT_EQ(platform->messages[0].type, static_cast<UINT>(MB_OK));
 }
 
-TEST_F(Form1Test, MinimizeHidesTheWindowAndATrayReleaseBringsItBack) {
-    Form1& form = CreateForm();
-    ::ShowWindow(form.Handle(), SW_MINIMIZE);
-    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(form.HiddenInTray());
-
-    form.cSysTray1_MouseUp(2, 0);
-    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
-    EXPECT_FALSE(::IsIconic(form.Handle()));
-    EXPECT_FALSE(form.HiddenInTray());
-}
-
 TEST_F(Form1Test, ClosingEndsTheProgramWithoutAsking) {
     Form1& form = CreateForm();
     HWND window = form.Handle();
@@ -253,15 +227,6 @@ TEST_F(Form1Test, ClosingEndsTheProgramWithoutAsking) {
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(platform->exitCodes, std::vector<int>{0});
     EXPECT_TRUE(platform->messages.empty());
-}
-
-TEST_F(Form1Test, ListClickWithNoItemSelectedChangesNothing) {
-    Form1& form = CreateForm();
-    ListView_SetItemState(form.Control(IdListView2), -1, 0, LVIS_SELECTED);
-    form.SetElapsedSeconds(42);
-    form.ListView2_Click();
-    EXPECT_EQ(form.ElapsedSeconds(), 42);
-    EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
 }
 
 TEST_F(Form1Test, TheEndOfTheSessionClosesAsTheCloseBoxDoesAndTheQuestionBeforeClosesNothing) {
@@ -276,7 +241,7 @@ TEST_F(Form1Test, TheEndOfTheSessionClosesAsTheCloseBoxDoesAndTheQuestionBeforeC
         EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, how), TRUE);
         ::SendMessageA(window, WM_ENDSESSION, FALSE, how);
         EXPECT_TRUE(::IsWindow(window));
-        EXPECT_TRUE(form.Tray().InTray());
+        EXPECT_TRUE(recorder.Find(NIM_DELETE).empty());
         EXPECT_TRUE(platform->exitCodes.empty());
 
         ::SendMessageA(window, WM_ENDSESSION, TRUE, how);
@@ -289,18 +254,17 @@ TEST_F(Form1Test, TheEndOfTheSessionClosesAsTheCloseBoxDoesAndTheQuestionBeforeC
 
 TEST_F(Form1Test, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAtThatScale) {
     Form1& form = CreateForm();
-    const int dpi = form.Dpi() * 3 / 2;
+    const int dpi = ScreenDpi() * 3 / 2;
     // The rectangle Windows suggests: the same client area at the new scale.
     RECT suggested = {0, 0, ::MulDiv(Form1Layout::ClientWidthTwips, dpi, 1440), ::MulDiv(7710, dpi, 1440)};
     ::AdjustWindowRectEx(&suggested, static_cast<DWORD>(::GetWindowLongA(form.Handle(), GWL_STYLE)), FALSE, 0);
     ::OffsetRect(&suggested, 40 - suggested.left, 30 - suggested.top);
     ::SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 
-    EXPECT_EQ(form.Dpi(), dpi);
     RECT window;
     ::GetWindowRect(form.Handle(), &window);
     EXPECT_TRUE(::EqualRect(&window, &suggested));
-    for (const ControlLayout& layout : Form1Layout::Controls) {
+    for (const ControlLayout& layout : Form1Layout::Controls()) {
         RECT actual;
         ::GetWindowRect(form.Control(layout.id), &actual);
         ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&actual), 2);
@@ -309,7 +273,7 @@ TEST_F(Form1Test, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAtThatScale) {
     }
     EXPECT_EQ(ListView_GetColumnWidth(form.Control(IdListView2), 0), ::MulDiv(6400, dpi, 1440));
     LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(form.Control(IdChkIEHist), WM_GETFONT, 0, 0)),
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(form.Control(CleaningBoxes::Id("chkIEHist")), WM_GETFONT, 0, 0)),
                  sizeof(font), &font);
     EXPECT_EQ(font.lfHeight, -::MulDiv(9, dpi, 72));
     EXPECT_TRUE(platform->Reports().empty());

@@ -1,4 +1,4 @@
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 
 #include "system/ErrorReport.h"
 #include "system/UniqueHandle.h"

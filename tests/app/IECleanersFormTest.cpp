@@ -1,6 +1,6 @@
 // The three Internet Explorer boxes from the real window: tick, "Delete Now
 // (Test)", and the files, folders and URL-cache entries are gone.
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 
 #include "cleaning/IEHistory.h"
 #include "support/UrlCacheHelpers.h"
@@ -38,9 +38,9 @@ TEST_F(IECleanersFormTest, TheThreeIEBoxesEmptyTheirFoldersAndPurgeTheStartUpCac
 
     Form1& form = CreateForm();  // start-up lists the URL cache
     ASSERT_TRUE(UrlCache::Exists(cookie));
-    Click(IdChkIEHist);
-    Click(IdChkIETemp);
-    Click(IdChkIECookies);
+    Click(CleaningBoxes::Id("chkIEHist"));
+    Click(CleaningBoxes::Id("chkIETemp"));
+    Click(CleaningBoxes::Id("chkIECookies"));
     Click(IdPushButton12);
 
     EXPECT_TRUE(platform->Reports().empty());
@@ -69,9 +69,9 @@ TEST_F(IECleanersFormTest, APassLeavesRefusedFoldersWholeAndLogsWhy) {
     Fixtures::WriteFile(folders_ / "Mozilla\\places.sqlite", "canary");
 
     Form1& form = CreateForm();
-    Click(IdChkIETemp);
-    Click(IdChkIECookies);
-    Click(IdChkTypedUrls);
+    Click(CleaningBoxes::Id("chkIETemp"));
+    Click(CleaningBoxes::Id("chkIECookies"));
+    Click(CleaningBoxes::Id("chkTypedUrls"));
     form.DeleteAll();
 
     EXPECT_EQ(Fixtures::ReadFile("V:\\canary.txt"), "canary");

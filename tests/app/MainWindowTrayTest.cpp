@@ -1,4 +1,4 @@
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 #include "support/TrayRecorder.h"
 
 #include <gtest/gtest.h>
@@ -9,18 +9,21 @@ class MainWindowTrayTest : public FormFixture {
 protected:
     TrayRecorder recorder;
 
+    // The window the icon reports to.
+    HWND TrayWindow() { return recorder.Find(NIM_ADD).at(0).record.hWnd; }
+
     // Minimizes the window the way the minimize box does. A balloon notification
     // queued first ends the balloon's wait as soon as it starts.
     void Minimize(Form1& form) {
-        ::PostMessageA(form.Tray().Handle(), cSysTray::CallbackMessage, 0, NIN_BALLOONTIMEOUT);
+        ::PostMessageA(TrayWindow(), cSysTray::CallbackMessage, 0, NIN_BALLOONTIMEOUT);
         ::ShowWindow(form.Handle(), SW_MINIMIZE);
         MSG msg;  // drop the notification when no balloon consumed it
-        while (::PeekMessageA(&msg, form.Tray().Handle(), 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        while (::PeekMessageA(&msg, TrayWindow(), 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     }
 
     // A button release over the icon, as the shell reports it.
     void ReleaseOverIcon(Form1& form, LPARAM button) {
-        ::SendMessageA(form.Tray().Handle(), cSysTray::CallbackMessage, 0, button);
+        ::SendMessageA(TrayWindow(), cSysTray::CallbackMessage, 0, button);
     }
 };
 
@@ -41,7 +44,7 @@ TEST_F(MainWindowTrayTest, TheIconIsInTheTrayFromStartUpUntilTheWindowCloses) {
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
 
-    HWND tray = form.Tray().Handle();
+    HWND tray = TrayWindow();
     ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
     const auto deletes = recorder.Find(NIM_DELETE);
     ASSERT_EQ(deletes.size(), 1u);
@@ -53,7 +56,6 @@ TEST_F(MainWindowTrayTest, MinimizingHidesTheWindowWithTheBalloonOnlyTheFirstTim
     Form1& form = CreateForm();
     Minimize(form);
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(form.HiddenInTray());
     auto balloons = recorder.Find(NIM_MODIFY, NIF_INFO);
     ASSERT_EQ(balloons.size(), 1u);  // shown, and ended by the shell: no hide record
     EXPECT_STREQ(balloons[0].record.szInfoTitle, "Vorlane");
@@ -67,7 +69,6 @@ TEST_F(MainWindowTrayTest, MinimizingHidesTheWindowWithTheBalloonOnlyTheFirstTim
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
     EXPECT_FALSE(::IsIconic(form.Handle()));
     EXPECT_EQ(::GetActiveWindow(), form.Handle());
-    EXPECT_FALSE(form.HiddenInTray());
 
     Minimize(form);
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
@@ -83,7 +84,6 @@ TEST_F(MainWindowTrayTest, BothStartupBoxesTickedStartsHiddenInTheTray) {
     Settings::SaveSetting(Settings::Minimized, "On");
     Form1& form = CreateForm();
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-    EXPECT_TRUE(form.HiddenInTray());
     EXPECT_EQ(recorder.Find(NIM_ADD).size(), 1u);
     // No balloon at start-up: the icon was not there yet, and the one-time
     // balloon is kept for the user's first minimize.
@@ -115,8 +115,7 @@ TEST_F(MainWindowTrayTest, AnyOtherStartupChoiceOpensTheWindowWithTheMinimizedBo
         Form1& form = CreateForm();
         EXPECT_TRUE(::IsWindowVisible(form.Handle()));
         EXPECT_FALSE(::IsIconic(form.Handle()));
-        EXPECT_FALSE(form.HiddenInTray());
-        EXPECT_EQ(form.IsChecked(IdCheck4), std::string(c.startup) == "On");
+            EXPECT_EQ(form.IsChecked(IdCheck4), std::string(c.startup) == "On");
         EXPECT_FALSE(form.IsChecked(IdCheck8));
         EXPECT_EQ(::IsWindowVisible(form.Control(IdCheck8)) != FALSE, c.minimizedBoxShown);
         // Restoring the boxes ran no handler: nothing was entered in the Run keys

@@ -1,6 +1,6 @@
 // The cleaning boxes are remembered in the settings, so that a program
 // that starts with Windows and deletes automatically cleans what was chosen.
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 
 #include "support/Fixtures.h"
 
@@ -11,9 +11,9 @@
 
 namespace {
 
-const ControlId Boxes[] = {IdChkIEHist,    IdChkIETemp,      IdChkIETyped,   IdChkIECookies, IdChkFFHist,
-                           IdChkFFDownloads, IdChkTypedUrls, IdChkCookies,   IdChkFFCache,   IdChkCrHist,
-                           IdChkCrTyped,   IdChkCrDownloads, IdChkCrCookies, IdChkCrCache,   IdChkCrForms};
+const ControlId Boxes[] = {CleaningBoxes::Id("chkIEHist"),    CleaningBoxes::Id("chkIETemp"),      CleaningBoxes::Id("chkIETyped"),   CleaningBoxes::Id("chkIECookies"), CleaningBoxes::Id("chkFFHist"),
+                           CleaningBoxes::Id("chkFFDownloads"), CleaningBoxes::Id("chkTypedUrls"), CleaningBoxes::Id("chkCookies"),   CleaningBoxes::Id("chkFFCache"),   CleaningBoxes::Id("chkCrHist"),
+                           CleaningBoxes::Id("chkCrTyped"),   CleaningBoxes::Id("chkCrDownloads"), CleaningBoxes::Id("chkCrCookies"), CleaningBoxes::Id("chkCrCache"),   CleaningBoxes::Id("chkCrForms")};
 
 std::string Saved(const char* name) {
     return Fixtures::GetString(HKEY_CURRENT_USER, Settings::KeyPath, name);
@@ -25,11 +25,11 @@ class RememberedBoxesTest : public FormFixture {};
 
 TEST_F(RememberedBoxesTest, EachBoxIsSavedWhenClickedAndComesBackAtTheNextStart) {
     CreateForm();
-    Click(IdChkIETemp);
-    Click(IdChkCookies);
-    Click(IdChkFFHist);
-    Click(IdChkFFHist);
-    Click(IdChkCrCookies);
+    Click(CleaningBoxes::Id("chkIETemp"));
+    Click(CleaningBoxes::Id("chkCookies"));
+    Click(CleaningBoxes::Id("chkFFHist"));
+    Click(CleaningBoxes::Id("chkFFHist"));
+    Click(CleaningBoxes::Id("chkCrCookies"));
     EXPECT_EQ(Saved("chkIETemp"), "On");
     EXPECT_EQ(Saved("chkCookies"), "On");
     EXPECT_EQ(Saved("chkFFHist"), "Off");
@@ -41,7 +41,7 @@ TEST_F(RememberedBoxesTest, EachBoxIsSavedWhenClickedAndComesBackAtTheNextStart)
     Fixtures::SetString(HKEY_CURRENT_USER, Settings::KeyPath, "chkIETyped", "On", REG_BINARY);
     Form1& restarted = CreateForm();
     for (const ControlId box : Boxes) {
-        const bool expected = box == IdChkIETemp || box == IdChkCookies || box == IdChkCrCookies;
+        const bool expected = box == CleaningBoxes::Id("chkIETemp") || box == CleaningBoxes::Id("chkCookies") || box == CleaningBoxes::Id("chkCrCookies");
         EXPECT_EQ(restarted.IsChecked(box), expected) << Form1Layout::Find(box).name;
     }
     EXPECT_EQ(Saved("chkIEHist"), "ON") << "restoring runs no click handler";
@@ -66,9 +66,9 @@ TEST_F(RememberedBoxesTest, AnUnattendedPassAfterAStartCleansTheSavedBoxes) {
                                       std::pair{"OftenIndex", "1"}})
         Fixtures::SetString(HKEY_CURRENT_USER, Settings::KeyPath, name, value);
 
-    Form1& form = CreateForm();
-    ::KillTimer(form.Handle(), Form1::Timer1Id);  // only the ticks driven here
-    for (int second = 0; second < 5 * 60; ++second) form.Timer1_Timer();
+    CreateForm();
+    ASSERT_TRUE(TimerRuns());  // and from here on only the ticks driven here
+    for (int second = 0; second < 5 * 60; ++second) Tick();
 
     EXPECT_FALSE(Fixtures::FileExists(folders / "Cache\\page.html"));
     EXPECT_FALSE(Fixtures::FileExists(profile + "\\cookies.sqlite"));

@@ -1,4 +1,4 @@
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 #include "system/ProgramLocation.h"
 #include "system/RegStuff.h"
 

@@ -1,4 +1,4 @@
-#include "support/FormFixture.h"
+#include "FormFixture.h"
 
 #include "system/UniqueHandle.h"
 
@@ -35,9 +35,10 @@ protected:
         for (const auto& [key, value] : settings) Store(key, value);
         platform->messages.clear();
         Form1& form = CreateForm();
-        ::KillTimer(form.Handle(), Form1::Timer1Id);  // ticks are driven by hand
+        timerRunsAfterStart = TimerRuns();  // from here on, ticks are driven by hand
         return form;
     }
+    bool timerRunsAfterStart = false;
 
     std::vector<std::string> ReportedLines() {
         std::vector<std::string> lines;
@@ -59,14 +60,13 @@ TEST_F(StartupSettingsTest, OnlyExactlyOnOrOffRestoresTheAutoDeleteState) {
         SCOPED_TRACE(c.stored ? c.stored : "(missing)");
         Form1& form = c.stored ? StartWith({{Settings::StartStopState, c.stored}}) : StartWith({});
         EXPECT_EQ(form.Text(IdPushButton13), c.on ? Form1Texts::TurnOff : Form1Texts::TurnOn);
-        EXPECT_EQ(form.TimerInterval(), c.on ? 1000u : 0u);
+        EXPECT_EQ(timerRunsAfterStart, c.on);
         // "On" leaves the initial status text for the first tick to replace.
         EXPECT_EQ(form.Status(), Form1Texts::AutoDeleteOff);
-        EXPECT_EQ(form.SelectedPosition(), 2);
+        EXPECT_EQ(SelectedRow(), 1);
         EXPECT_TRUE(platform->Reports().empty());
 
-        form.Timer1_Timer();
-        EXPECT_EQ(form.ElapsedSeconds(), c.on ? 1 : 0);
+        Tick();
         EXPECT_EQ(form.Status(), c.on ? std::string(AutoDelete::CountdownPrefix) + "00:09:59"
                                       : std::string(Form1Texts::AutoDeleteOff));
         if (c.stored) {
@@ -88,46 +88,43 @@ TEST_F(StartupSettingsTest, OftenIndexSelectsItsPositionOrIsReportedAndLeftAsSto
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("OftenIndex \"") + c.stored + "\"");
-        Form1& form = StartWith({{Settings::OftenIndex, c.stored}, {Settings::StartStopState, "On"}});
-        EXPECT_EQ(form.SelectedPosition(), c.position);
+        StartWith({{Settings::OftenIndex, c.stored}, {Settings::StartStopState, "On"}});
+        EXPECT_EQ(SelectedRow(), c.position - 1);
         EXPECT_EQ(ReportedLines(), c.reportedLines);
         EXPECT_EQ(Stored(Settings::OftenIndex), c.stored);
         // The rest of the start-up still ran.
-        EXPECT_EQ(form.TimerInterval(), 1000u);
+        EXPECT_TRUE(timerRunsAfterStart);
     }
     // Without a selection the countdown runs against ten minutes.
     Form1& form = StartWith({{Settings::OftenIndex, "abc"}, {Settings::StartStopState, "On"}});
-    form.Timer1_Timer();
+    Tick();
     EXPECT_EQ(form.Status(), std::string(AutoDelete::CountdownPrefix) + "00:09:59");
 }
 
 TEST_F(StartupSettingsTest, ARestartKeepsTheOnOffStateAndTheInterval) {
-    Form1& first = StartWith({});
-    first.SelectPosition(7);
-    first.ListView2_Click();
+    StartWith({});
+    ClickListAt(7);
     Click(IdPushButton13);
     EXPECT_EQ(Stored(Settings::OftenIndex), "7");
     EXPECT_EQ(Stored(Settings::StartStopState), "On");
     EXPECT_EQ(StoredType(Settings::OftenIndex), static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(StoredType(Settings::StartStopState), static_cast<DWORD>(REG_SZ));
-    first.SetElapsedSeconds(1234);
+    for (int i = 0; i < 5; ++i) Tick();
 
     // The count itself is not kept: the new run starts a fresh cycle.
     Form1& second = CreateForm();
-    ::KillTimer(second.Handle(), Form1::Timer1Id);
-    EXPECT_EQ(second.SelectedPosition(), 7);
+    EXPECT_TRUE(TimerRuns());
+    EXPECT_EQ(SelectedRow(), 6);
     EXPECT_EQ(second.Text(IdPushButton13), Form1Texts::TurnOff);
-    EXPECT_EQ(second.TimerInterval(), 1000u);
-    EXPECT_EQ(second.ElapsedSeconds(), 0);
-    second.Timer1_Timer();
+    Tick();
     EXPECT_EQ(second.Status(), std::string(AutoDelete::CountdownPrefix) + "01:59:59");
 
     Click(IdPushButton13);
     EXPECT_EQ(Stored(Settings::StartStopState), "Off");
     Form1& third = CreateForm();
-    EXPECT_EQ(third.SelectedPosition(), 7);
+    EXPECT_EQ(SelectedRow(), 6);
     EXPECT_EQ(third.Text(IdPushButton13), Form1Texts::TurnOn);
-    EXPECT_EQ(third.TimerInterval(), 0u);
+    EXPECT_FALSE(TimerRuns());
     EXPECT_TRUE(platform->Reports().empty());
 }
 

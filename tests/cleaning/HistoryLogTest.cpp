@@ -29,7 +29,7 @@ private:
 
 class NoBoxTicked : public PassWindow {
 public:
-    bool IsTicked(CleaningBox) const override { return ticked; }
+    bool IsTicked(std::size_t) const override { return ticked; }
     bool ticked = false;
     std::string Status() const override { return status; }
     void SetStatus(const std::string& text) override { status = text; }
@@ -44,8 +44,8 @@ TEST(HistoryLogTest, TwoPassesLeaveExactlyTwoDatedLinesEndedByCrLf) {
     TempVariable temp(t.Path());
     NoBoxTicked window;
 
-    DeletionPass::DeleteAll(window, Cleaners{});
-    DeletionPass::DeleteAll(window, Cleaners{});
+    DeletionPass::DeleteAll(window, {});
+    DeletionPass::DeleteAll(window, {});
 
     const std::string text = Fixtures::ReadFile(t / "history.txt");
     const std::regex twoLines("(Internet History was deleted at [^\r\n]+\r\n){2}");
@@ -79,7 +79,7 @@ TEST(HistoryLogTest, ALinkInTheLogsPlaceIsLeftAloneAndWhatItLeadsToIsKept) {
     TempVariable temp("C:\\vorlane-filelink\\temp");
     NoBoxTicked window;
 
-    DeletionPass::DeleteAll(window, Cleaners{});
+    DeletionPass::DeleteAll(window, {});
     EXPECT_EQ(window.status, "C:\\vorlane-filelink\\temp\\history.txt was left alone: not the program's own file");
     EXPECT_EQ(HistoryLog::DeleteHistoryLog(), HistoryLog::Deleted::NotOwnFile);
 
@@ -97,8 +97,7 @@ TEST(HistoryLogTest, ATempThatCannotHoldTheLogIsReportedOnceAndThePassStillClean
         TempVariable temp(value);
         NoBoxTicked window;
         int cleaned = 0;
-        Cleaners cleaners;
-        cleaners.ieTemp = [&](StatusLine&) { ++cleaned; };
+        const std::vector<DeletionPass::Step> cleaners{{100, "Cleaning", [&](StatusLine&) { ++cleaned; }}};
         window.ticked = true;
 
         DeletionPass::DeleteAll(window, cleaners);

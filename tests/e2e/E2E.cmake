@@ -6,10 +6,10 @@ if(NOT VORLANE_TESTS)
 endif()
 
 # Looks at windows, processes and the URL cache from inside the test prefix.
-# It reads the main window's control table from app/Form1Layout.h.
+# It reads the main window's control table from app/Form1Layout.h, whose
+# cleaning boxes come from the app layer's box table.
 add_executable(vorlane_probe tests/e2e/probe/VorlaneProbe.cpp)
-target_include_directories(vorlane_probe PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(vorlane_probe PRIVATE user32 gdi32)
+target_link_libraries(vorlane_probe PRIVATE vorlane_app)
 
 # The installer, when NSIS is there (scripts/installer.sh names it in the README).
 find_program(VORLANE_MAKENSIS makensis)

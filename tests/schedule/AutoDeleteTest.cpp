@@ -1,6 +1,6 @@
 #include "schedule/AutoDelete.h"
 
-#include "schedule/Scheduler.h"
+#include "schedule/Intervals.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ struct Interval {
 
 // Every entry of the list, written out: a changed number or text in the
 // program's table shows here.
-constexpr Interval Intervals[] = {
+constexpr Interval Expected[] = {
     {"Delete every 5 minutes", 300, "00:04:59"},      {"Delete every 10 minutes", 600, "00:09:59"},
     {"Delete every 15 minutes", 900, "00:14:59"},     {"Delete every 20 minutes", 1200, "00:19:59"},
     {"Delete every 30 minutes", 1800, "00:29:59"},    {"Delete every 1 hour", 3600, "00:59:59"},
@@ -29,23 +29,16 @@ std::string Countdown(const char* time) { return std::string(AutoDelete::Countdo
 
 }  // namespace
 
-TEST(AutoDeleteTest, CountdownShowsHoursOfTheDayMinutesAndSeconds) {
-    EXPECT_EQ(Scheduler::FormatCountdown(0), "00:00:00");
-    EXPECT_EQ(Scheduler::FormatCountdown(600), "00:10:00");
-    EXPECT_EQ(Scheduler::FormatCountdown(86399), "23:59:59");
-    EXPECT_EQ(Scheduler::FormatCountdown(86400 + 3661), "01:01:01");
-}
-
-TEST(AutoDeleteTest, EveryIntervalCountsDownToItsPassAndStartsOver) {
-    ASSERT_EQ(Scheduler::IntervalCount, 11);
-    for (int i = 0; i < Scheduler::IntervalCount; ++i) {
-        const Interval& expected = Intervals[i];
+TEST(AutoDeleteTest, EveryListPositionCountsDownToItsPassAndStartsOver) {
+    ASSERT_EQ(Intervals::Count, 11);
+    for (int position = 1; position <= Intervals::Count; ++position) {
+        const Interval& expected = Expected[position - 1];
         SCOPED_TRACE(expected.text);
-        EXPECT_STREQ(Scheduler::IntervalItems[i].text, expected.text);
-        ASSERT_EQ(Scheduler::IntervalSecondsForText(expected.text), expected.seconds);
+        EXPECT_STREQ(Intervals::Items[position - 1].text, expected.text);
 
         AutoDelete count;
-        count.SetIntervalSeconds(Scheduler::IntervalSecondsForText(expected.text));
+        count.ChooseInterval(position);
+        EXPECT_EQ(count.IntervalSeconds(), expected.seconds);
         count.Tick();
         EXPECT_EQ(count.CountdownText(), Countdown(expected.afterFirstTick));
         int ticks = 1;
@@ -61,19 +54,84 @@ TEST(AutoDeleteTest, EveryIntervalCountsDownToItsPassAndStartsOver) {
         count.Tick();
         EXPECT_EQ(count.CountdownText(), Countdown(expected.afterFirstTick));
     }
-    EXPECT_EQ(Scheduler::IntervalSecondsForText("delete every 5 minutes"), 0);
-    EXPECT_EQ(Scheduler::IntervalSecondsForText(""), 0);
+    // No entry chosen, or one the list does not have: the default entry.
+    for (int position : {0, -1, 12}) {
+        AutoDelete count;
+        count.ChooseInterval(position);
+        EXPECT_EQ(count.IntervalSeconds(), 600) << position;
+    }
 }
 
 TEST(AutoDeleteTest, ACountPastAShorterIntervalIsDueAndShowsNoTimeLeft) {
     AutoDelete count;
-    count.SetIntervalSeconds(600);
+    count.ChooseInterval(2);
     for (int i = 0; i < 400; ++i) count.Tick();
     EXPECT_EQ(count.CountdownText(), Countdown("00:03:20"));
     EXPECT_FALSE(count.PassDue());
 
-    count.SetIntervalSeconds(300);  // the selection changed without a click
+    count.ChooseInterval(1);  // the selection changed without a click
     EXPECT_TRUE(count.PassDue());
     EXPECT_EQ(count.SecondsLeft(), 0);
     EXPECT_EQ(count.CountdownText(), Countdown("00:00:00"));
+}
+
+TEST(AutoDeleteTest, TheTimerRunsWhileOnExceptDuringItsOwnPassAndOffAndOnKeepsTheCount) {
+    AutoDelete schedule;
+    EXPECT_FALSE(schedule.IsOn());
+    EXPECT_FALSE(schedule.TimerRuns());
+    schedule.TurnOn();
+    EXPECT_TRUE(schedule.TimerRuns());
+    for (int i = 0; i < 348; ++i) schedule.Tick();
+    schedule.TurnOff();
+    schedule.TurnOn();
+    EXPECT_EQ(schedule.ElapsedSeconds(), 348);
+    {
+        const AutoDelete::RunningPass manual(schedule, AutoDelete::Pass::Manual);
+        EXPECT_EQ(schedule.Running(), AutoDelete::Pass::Manual);
+        EXPECT_TRUE(schedule.TimerRuns());
+    }
+    {
+        const AutoDelete::RunningPass timed(schedule, AutoDelete::Pass::Timed);
+        EXPECT_FALSE(schedule.TimerRuns());
+    }
+    EXPECT_EQ(schedule.Running(), AutoDelete::Pass::None);
+    EXPECT_TRUE(schedule.TimerRuns());
+}
+
+// A pass that comes due during a manual pass runs right after it, once; not
+// when auto delete was turned off meanwhile, but then the count stays due.
+TEST(AutoDeleteTest, APassDueDuringAManualPassIsKeptForRightAfterIt) {
+    for (const bool offMeanwhile : {false, true}) {
+        SCOPED_TRACE(offMeanwhile ? "turned off meanwhile" : "left on");
+        AutoDelete schedule;
+        schedule.TurnOn();
+        schedule.ChooseInterval(1);
+        for (int i = 0; i < 299; ++i) schedule.Tick();
+        EXPECT_FALSE(schedule.TimedPassStartsNow());
+        {
+            const AutoDelete::RunningPass manual(schedule, AutoDelete::Pass::Manual);
+            schedule.Tick();
+            EXPECT_FALSE(schedule.TimedPassStartsNow());
+            if (offMeanwhile) schedule.TurnOff();
+        }
+        EXPECT_EQ(schedule.TakeKeptPass(), !offMeanwhile);
+        EXPECT_FALSE(schedule.TakeKeptPass());
+        EXPECT_TRUE(schedule.PassDue());
+        schedule.TurnOn();
+        EXPECT_TRUE(schedule.TimedPassStartsNow());
+        const AutoDelete::RunningPass timed(schedule, AutoDelete::Pass::Timed);
+        EXPECT_FALSE(schedule.TimedPassStartsNow());
+    }
+}
+
+TEST(AutoDeleteTest, TwentyFourHoursRunTheirPassAtTick86400) {
+    AutoDelete schedule;
+    schedule.ChooseInterval(11);
+    schedule.Tick();
+    EXPECT_EQ(schedule.CountdownText(), Countdown("23:59:59"));
+    for (int i = 1; i < 86399; ++i) schedule.Tick();
+    EXPECT_EQ(schedule.CountdownText(), Countdown("00:00:01"));
+    EXPECT_FALSE(schedule.PassDue());
+    schedule.Tick();
+    EXPECT_TRUE(schedule.PassDue());
 }

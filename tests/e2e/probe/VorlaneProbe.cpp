@@ -182,7 +182,7 @@ std::string ListViewDetails(HWND list) {
 
 // The name the main window's control table gives this control id, or null.
 std::string ControlName(int id) {
-    for (const ControlLayout& layout : Form1Layout::Controls) {
+    for (const ControlLayout& layout : Form1Layout::Controls()) {
         if (layout.id == id) return Json(layout.name);
     }
     return "null";
@@ -307,7 +307,7 @@ int PrintLayout() {
                       std::to_string(Form1Layout::ClientHeightTwips) +
                       "], \"twips_per_inch\": " + std::to_string(Form1Layout::TwipsPerInch) + ",\n \"controls\": [";
     bool first = true;
-    for (const ControlLayout& c : Form1Layout::Controls) {
+    for (const ControlLayout& c : Form1Layout::Controls()) {
         char twips[96];
         std::snprintf(twips, sizeof(twips), "[%d, %d, %d, %d]", c.left, c.top, c.width, c.height);
         out += std::string(first ? "" : ",\n  ") + "{\"name\": " + Json(c.name) + ", \"kind\": \"" + KindName(c.kind) +
