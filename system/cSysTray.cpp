@@ -108,12 +108,6 @@ void cSysTray::ReadProperties(const PropertyBag& bag) {
     SetTrayTip(bag.Read<std::string>("TrayTip", DefaultTip));
 }
 
-void cSysTray::WriteProperties(PropertyBag& bag) const {
-    bag.WriteProperty("InTray", inTray_);
-    bag.WriteProperty("TrayIcon", icon_);
-    bag.WriteProperty("TrayTip", tip_);
-}
-
 void cSysTray::Resize() {
     // The window procedure turns any size into 510 twips.
     ::SetWindowPos(Handle(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

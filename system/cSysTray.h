@@ -36,12 +36,9 @@ public:
     cSysTray(const cSysTray&) = delete;
     cSysTray& operator=(const cSysTray&) = delete;
 
-    const Picture& TrayIcon() const { return icon_; }
     // Anything but an icon leaves the icon unchanged.
     void SetTrayIcon(const Picture& icon);
-    const std::string& TrayTip() const { return tip_; }
     void SetTrayTip(const std::string& tip);
-    bool InTray() const { return inTray_; }
     void SetInTray(bool show);
 
     // Shows a balloon over the icon. ShowOnce: only the first such balloon of the
@@ -50,15 +47,12 @@ public:
     void ShowBalloon(const std::string& tip, const std::string& title, std::int32_t showTimer,
                      bool showOnce);
 
-    // Saved properties, always "InTray", "TrayIcon", "TrayTip" in that order.
+    // The properties the control was placed with: "InTray", "TrayIcon", "TrayTip".
     void ReadProperties(const PropertyBag& bag);
-    void WriteProperties(PropertyBag& bag) const;
     // Keeps the control's window at 510 x 510 twips.
     void Resize();
 
     HWND Handle() const;
-    bool BalloonVisible() const { return balloonVisible_; }
-    std::int32_t BalloonsShown() const { return balloonsShown_; }
 
     MoveEvent onMouseMove;
     ButtonEvent onMouseDown;
