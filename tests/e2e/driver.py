@@ -70,6 +70,10 @@ class Layout:
     def client_size(self, dpi):
         return [self.pixels(t, dpi) for t in self.client_twips]
 
+    def cleaning_boxes(self):
+        """The cleaning boxes in table order: every check box but the startup ones."""
+        return [name for name, c in self.controls.items() if c["kind"] == "CheckBox" and c["container"] != "Frame4"]
+
     def client_rect(self, name, dpi):
         """The control's rectangle in client pixels (frame children offset by their frame)."""
         control = self.controls[name]

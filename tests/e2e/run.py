@@ -36,9 +36,10 @@ INTERVALS = ["Delete every 5 minutes", "Delete every 10 minutes", "Delete every 
              "Delete every 20 minutes", "Delete every 30 minutes", "Delete every 1 hour",
              "Delete every 2 hours", "Delete every 4 hours", "Delete every 8 hours",
              "Delete every 16 hours", "Delete every 24 hours"]
-CLEANING_BOXES = ["chkIEHist", "chkIETemp", "chkIETyped", "chkIECookies", "chkFFHist",
-                  "chkFFDownloads", "chkTypedUrls", "chkCookies", "chkFFCache",
-                  "chkCrHist", "chkCrTyped", "chkCrDownloads", "chkCrCookies", "chkCrCache", "chkCrForms"]
+
+
+def cleaning_boxes(prefix):
+    return Layout(prefix.probe("layout")).cleaning_boxes()
 
 
 def close_and_wait(main):
@@ -140,10 +141,11 @@ def full_pass(prefix):
     world.plant()
     main = start_program(prefix)
 
-    for name in CLEANING_BOXES:
+    boxes = cleaning_boxes(prefix)
+    for name in boxes:
         main.click(name)
     details = main.details()
-    for name in CLEANING_BOXES:
+    for name in boxes:
         check_equal(main.control(name, details)["checked"], 1, f"{name} after its click")
 
     window_rect = main.details()["window"]["rect"]
@@ -299,7 +301,7 @@ def close_ends_program(prefix):
 
 
 def cleaning_boxes_survive_restart(prefix):
-    """Two ticked boxes come back ticked after a restart, the other thirteen not."""
+    """Two ticked boxes come back ticked after a restart, the others not."""
     install_program(prefix)
     main = start_program(prefix)
     chosen = ("chkIETemp", "chkCookies")
@@ -310,7 +312,7 @@ def cleaning_boxes_survive_restart(prefix):
 
     main = start_program(prefix)
     details = main.details()
-    for name in CLEANING_BOXES:
+    for name in cleaning_boxes(prefix):
         check_equal(main.control(name, details)["checked"], 1 if name in chosen else 0, f"{name} after a restart")
     close_and_wait(main)
 
@@ -320,7 +322,7 @@ def no_trace_pass(prefix):
         main.wait("the log line", lambda: log_path(prefix).exists())
         main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
 
-    no_trace_scenario.no_trace_pass(prefix, CLEANING_BOXES, wait_for_pass_end)
+    no_trace_scenario.no_trace_pass(prefix, cleaning_boxes(prefix), wait_for_pass_end)
     lines = log_path(prefix).read_bytes().split(b"\r\n")
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
 
