@@ -138,20 +138,16 @@ TEST_F(AutoDeleteWindowTest, EachTickLeavesTheStatusFrameAsAWholeRepaintWould) {
     EXPECT_EQ(f.Status(), Countdown("00:03:54"));
 }
 
+// Each position's countdown is the schedule's own (tests/schedule); here, that
+// each list row reaches it.
 TEST_F(AutoDeleteWindowTest, EachListPositionCountsAgainstItsOwnInterval) {
     Form1& f = CreateCountingForm();
     TurnOnOrOff();
     for (int position = 1; position <= Intervals::Count; ++position) {
-        const Intervals::Item& item = Intervals::Items[position - 1];
-        SCOPED_TRACE(item.text);
         ClickListAt(position);
         Tick(1);
-        AutoDelete expected;
-        expected.ChooseInterval(position);
-        expected.Tick();
-        EXPECT_EQ(f.Status(), expected.CountdownText());
-        EXPECT_EQ(f.ProgressMaximum(), item.seconds);
-        EXPECT_EQ(f.ProgressValue(), 1);
+        EXPECT_EQ(f.ProgressMaximum(), Intervals::Items[position - 1].seconds) << position;
+        EXPECT_EQ(f.ProgressValue(), 1) << position;
     }
     EXPECT_TRUE(passes.empty());
 }

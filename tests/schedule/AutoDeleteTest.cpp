@@ -123,15 +123,3 @@ TEST(AutoDeleteTest, APassDueDuringAManualPassIsKeptForRightAfterIt) {
         EXPECT_FALSE(schedule.TimedPassStartsNow());
     }
 }
-
-TEST(AutoDeleteTest, TwentyFourHoursRunTheirPassAtTick86400) {
-    AutoDelete schedule;
-    schedule.ChooseInterval(11);
-    schedule.Tick();
-    EXPECT_EQ(schedule.CountdownText(), Countdown("23:59:59"));
-    for (int i = 1; i < 86399; ++i) schedule.Tick();
-    EXPECT_EQ(schedule.CountdownText(), Countdown("00:00:01"));
-    EXPECT_FALSE(schedule.PassDue());
-    schedule.Tick();
-    EXPECT_TRUE(schedule.PassDue());
-}
