@@ -1,3 +1,5 @@
+// The main window's behaviour: start-up and close, the event handlers, the
+// deletion pass and automatic deletion. Its controls are in Form1Controls.cpp.
 #include "app/Form1.h"
 
 #include "app/Appearance.h"
