@@ -5,6 +5,7 @@
 #include "app/Appearance.h"
 #include "app/HistoryLogCommands.h"
 #include "app/Location.h"
+#include "app/PreviewDialog.h"
 #include "app/Main.h"
 #include "app/MakerInfo.h"
 #include "app/Settings.h"
@@ -37,7 +38,9 @@ constexpr COLORREF White = RGB(255, 255, 255);
 std::vector<DeletionPass::Step> PassSteps(const Cleaners& cleaners) {
     std::vector<DeletionPass::Step> steps;
     for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        steps.push_back({CleaningBoxes::Rows[i].step, CleaningBoxes::Rows[i].statusText, cleaners[i]});
+        steps.push_back({CleaningBoxes::Rows[i].step, CleaningBoxes::Rows[i].caption,
+                         Form1Layout::Find(CleaningBoxes::Rows[i].frame).caption, CleaningBoxes::Rows[i].statusText,
+                         cleaners[i]});
     return steps;
 }
 
@@ -303,6 +306,30 @@ void Form1::PushButton12_Click() {
     if (autoDelete_.TakeKeptPass()) RunTimedPass();
 }
 
+// Looks at what a pass over the ticked boxes would delete and shows it; the
+// dialog's "Delete Now" runs that pass. A timed pass that comes due meanwhile
+// waits for the dialog to close.
+void Form1::PushButton14_Click() {
+    if (autoDelete_.Running() != AutoDelete::Pass::None) return;
+    bool deleteNow = false;
+    {
+        const AutoDelete::RunningPass running(autoDelete_, AutoDelete::Pass::Preview);
+        StepRunner steps(Location::PushButton14_Click);
+        const std::string saved = Status();
+        PassTally tally;
+        steps.Run(100, [&] { SetMousePointer(PointerHourglass); });
+        steps.Run(102, [&] { tally = DeletionPass::Preview(*this, passSteps_); });
+        steps.Run(104, [&] { SetMousePointer(PointerDefault); });
+        steps.Run(106, [&] { SetStatus(saved); });
+        steps.Run(108, [&] { deleteNow = PreviewDialog::Show(hwnd_, PreviewDialog::Lines(tally, passSteps_)); });
+    }
+    if (deleteNow) {
+        PushButton12_Click();
+    } else if (autoDelete_.TakeKeptPass()) {
+        RunTimedPass();
+    }
+}
+
 // ---------------------------------------------------------------- auto delete
 
 void Form1::PushButton13_Click() {
@@ -453,6 +480,7 @@ LRESULT Form1::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IdPushButton2: PushButton2_Click(); break;
     case IdPushButton11: PushButton11_Click(); break;
     case IdPushButton3: PushButton3_Click(); break;
+    case IdPushButton14: PushButton14_Click(); break;
     case IdCheck4: Unguarded("Check4_Click", [&] { Check4_Click(); }); break;
     case IdCheck8: Unguarded("Check8_Click", [&] { Check8_Click(); }); break;
     default:

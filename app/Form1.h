@@ -91,6 +91,7 @@ private:
     void PushButton11_Click();
     void PushButton12_Click();
     void PushButton13_Click();
+    void PushButton14_Click();
     void Timer1_Timer();
     void PushButton1_Click();
     void PushButton2_Click();

@@ -27,6 +27,7 @@ enum ControlId : int {
     IdRichTextBox1,
     IdFrame5,
     IdLabel1,
+    IdPushButton14,
     // The cleaning boxes (app/CleaningBoxes.h) take the ids from here on.
     IdFirstBox = 1101,
 };

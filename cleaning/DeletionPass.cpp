@@ -17,13 +17,14 @@ namespace {
 // could not be deleted counted, the first named.
 class PassStatus : public StatusLine {
 public:
-    explicit PassStatus(PassWindow& window) : window_(window) {}
+    PassStatus(PassWindow& window, bool previewing) : window_(window), previewing_(previewing) {}
     std::string Status() const override { return window_.Status(); }
     void SetStatus(const std::string& text) override { window_.SetStatus(text); }
     // A pass over many profiles may leave something alone in each: the set
     // finds a notice already kept without going through all of them.
     void LeaveAlone(const std::string& notice) override {
         window_.SetStatus(notice);
+        tally_.LeftAlone(notice);
         if (kept_.insert(notice).second) notices_.push_back(notice);
     }
     // Shown at the screen's pace: a folder of thousands of held files must not
@@ -36,6 +37,11 @@ public:
         shownAt_ = now;
     }
 
+    bool Previewing() const override { return previewing_; }
+    void InBrowser(const std::string& browser) override { tally_.InBrowser(browser); }
+    void Deleted(TraceKind kind, std::int64_t count, std::int64_t bytes) override { tally_.Add(kind, count, bytes); }
+    PassTally& Tally() { return tally_; }
+
     // The lines the log gets after the pass's own.
     std::vector<std::string> LogLines() const {
         std::vector<std::string> lines;
@@ -47,6 +53,8 @@ public:
 private:
     static constexpr double FrameSeconds = 0.020;
     PassWindow& window_;
+    const bool previewing_;
+    PassTally tally_;
     std::vector<std::string> notices_;  // in the order they came
     std::unordered_set<std::string> kept_;
     int failures_ = 0;
@@ -76,20 +84,26 @@ std::string WriteLog(const std::vector<std::string>& lines) {
     }
 }
 
-}  // namespace
-
-void DeleteAll(PassWindow& window, const std::vector<Step>& steps) {
-    StepRunner runner(Location::DeleteAll);
-    PassStatus status(window);
+// Runs the cleaner of every ticked step on `status`.
+void RunTickedSteps(PassWindow& window, const std::vector<Step>& steps, StepRunner& runner, PassStatus& status) {
     for (std::size_t box = 0; box < steps.size(); ++box) {
         const Step& step = steps[box];
         if (runner.If(step.line, [&] { return window.IsTicked(box); })) {
             runner.Run(step.line + 2, [&] { window.SetStatus(step.statusText); });
+            status.Tally().Begin(box, step.browser);
             runner.Run(step.line + 4, [&] {
                 if (step.cleaner) step.cleaner(status);
             });
         }
     }
+}
+
+}  // namespace
+
+PassTally DeleteAll(PassWindow& window, const std::vector<Step>& steps) {
+    StepRunner runner(Location::DeleteAll);
+    PassStatus status(window, false);
+    RunTickedSteps(window, steps, runner, status);
     // The pass's own line, then the count of what stayed and what was left alone.
     std::string afterPass;
     runner.Run(154, [&] {
@@ -99,6 +113,15 @@ void DeleteAll(PassWindow& window, const std::vector<Step>& steps) {
         afterPass = WriteLog(lines);
     });
     runner.Run(156, [&] { window.SetStatus(afterPass); });
+    return status.Tally();
+}
+
+PassTally Preview(PassWindow& window, const std::vector<Step>& steps) {
+    StepRunner runner(Location::Preview);
+    PassStatus status(window, true);
+    RunTickedSteps(window, steps, runner, status);
+    window.SetStatus("");
+    return status.Tally();
 }
 
 }  // namespace DeletionPass

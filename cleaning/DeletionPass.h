@@ -2,6 +2,7 @@
 // announced on the status line, then one dated line in the history log.
 #pragma once
 
+#include "cleaning/PassTally.h"
 #include "cleaning/StatusLine.h"
 
 #include <cstddef>
@@ -13,10 +14,13 @@ namespace DeletionPass {
 using Cleaner = std::function<void(StatusLine&)>;
 
 // One box of the pass: the step number its failures are reported at (the
-// tick at `line`, the status text at +2, the cleaner at +4), what the status
-// line says while it runs, and its cleaner (none cleans nothing).
+// tick at `line`, the status text at +2, the cleaner at +4), the box's caption
+// and the browser (or family) its frame names, what the status line says
+// while it runs, and its cleaner (none cleans nothing).
 struct Step {
     int line;
+    const char* box;
+    const char* browser;
     const char* statusText;
     Cleaner cleaner;
 };
@@ -41,6 +45,7 @@ inline std::string CouldNotDelete(int count, const std::string& first) {
 // Where the pass says a failure happened.
 namespace Location {
 inline constexpr char DeleteAll[] = "in Tarvenny2021/08/31.Form1.DeleteAll ";
+inline constexpr char Preview[] = "in Tarvenny2021/08/31.Form1.Preview ";
 }  // namespace Location
 
 namespace DeletionPass {
@@ -49,5 +54,10 @@ namespace DeletionPass {
 // could not be deleted (their count and the first), then one for each thing
 // that was left alone. A log that cannot be written is reported once for the
 // same failure, not at every pass, and the pass still cleans.
-void DeleteAll(PassWindow& window, const std::vector<Step>& steps);
+// Answers what the cleaners deleted.
+PassTally DeleteAll(PassWindow& window, const std::vector<Step>& steps);
+
+// The same walk over the ticked steps, with the same lookups and checks, that
+// deletes and changes nothing and writes no log: what a pass would delete.
+PassTally Preview(PassWindow& window, const std::vector<Step>& steps);
 }  // namespace DeletionPass

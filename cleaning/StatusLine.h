@@ -1,7 +1,16 @@
 // The status line of the main window, as the cleaners see it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// The kinds of trace a cleaner deletes.
+enum class TraceKind {
+    File,           // counted with its bytes
+    Row,            // a database row or entry: a visit, a cookie, a site's stored key...
+    RegistryValue,  // a typed address
+    CacheEntry,     // an entry of the URL cache
+};
 
 class StatusLine {
 public:
@@ -18,6 +27,15 @@ public:
     // refused to delete it (held open by another program, access denied, a
     // name or length it refuses). A pass counts these and names the first.
     virtual void CouldNotDelete(const std::string& path) {}
+
+    // A preview: every cleaner looks, checks and counts exactly as in a pass,
+    // and changes nothing.
+    virtual bool Previewing() const { return false; }
+    // What the cleaner deletes from here on belongs to this browser.
+    virtual void InBrowser(const std::string& browser) {}
+    // `count` traces of `kind` deleted (in a preview: that a pass would
+    // delete); `bytes` is the files' size.
+    virtual void Deleted(TraceKind kind, std::int64_t count, std::int64_t bytes = 0) {}
 };
 
 // A status line that takes no note of what it is told: for work whose

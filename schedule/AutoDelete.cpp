@@ -27,7 +27,7 @@ std::string AutoDelete::CountdownText() const { return CountdownPrefix + FormatC
 
 bool AutoDelete::TimedPassStartsNow() {
     if (!PassDue()) return false;
-    if (running_ == Pass::Manual) {
+    if (running_ == Pass::Manual || running_ == Pass::Preview) {
         passKept_ = true;
         return false;
     }

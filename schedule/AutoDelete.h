@@ -37,9 +37,9 @@ public:
     // "On. Next delete will occur in: hh:mm:ss".
     std::string CountdownText() const;
 
-    // Which pass runs: a manual one ("Delete Now (Test)", with its pause) or a
-    // timed one. Only one runs at a time.
-    enum class Pass { None, Manual, Timed };
+    // Which pass runs: a manual one ("Delete Now (Test)", with its pause), a
+    // timed one, or a preview (with its dialog). Only one runs at a time.
+    enum class Pass { None, Manual, Timed, Preview };
     Pass Running() const { return running_; }
     // Marks a pass as running for as long as the object lives.
     class RunningPass {
@@ -58,9 +58,10 @@ public:
     bool TimerRuns() const { return on_ && running_ != Pass::Timed; }
 
     // Whether the timed pass starts now: the count is due and no pass runs. A
-    // pass that comes due during a manual pass is kept for right after it.
+    // pass that comes due during a manual pass or a preview is kept for right
+    // after it.
     bool TimedPassStartsNow();
-    // After a manual pass: whether the pass kept during it runs now. Not once
+    // After a manual pass or a preview: whether the pass kept during it runs now. Not once
     // auto delete was turned off since; the count then stays due and the first
     // tick after turning it on again runs the pass.
     bool TakeKeptPass();

@@ -97,7 +97,7 @@ TEST(HistoryLogTest, ATempThatCannotHoldTheLogIsReportedOnceAndThePassStillClean
         TempVariable temp(value);
         NoBoxTicked window;
         int cleaned = 0;
-        const std::vector<DeletionPass::Step> cleaners{{100, "Cleaning", [&](StatusLine&) { ++cleaned; }}};
+        const std::vector<DeletionPass::Step> cleaners{{100, "Clear", "Browser", "Cleaning", [&](StatusLine&) { ++cleaned; }}};
         window.ticked = true;
 
         DeletionPass::DeleteAll(window, cleaners);

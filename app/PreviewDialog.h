@@ -1,0 +1,38 @@
+// The dialog that shows what a pass would delete: one row per ticked box and
+// browser (items and size, or why something would be left alone), then the
+// total. "Delete Now" runs the pass; "Close" and Escape close it.
+#pragma once
+
+#include "cleaning/DeletionPass.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace PreviewTexts {
+inline constexpr char Caption[] = "Vorlane Preview";
+inline constexpr char DeleteNow[] = "Delete Now";
+inline constexpr char Close[] = "Close";
+inline constexpr char NoBoxTicked[] = "No box is ticked: a pass would delete nothing.";
+inline constexpr char Total[] = "Total";
+}  // namespace PreviewTexts
+
+namespace PreviewDialog {
+
+// The texts of one row: browser, box, items, size.
+struct Line {
+    std::string browser;
+    std::string box;
+    std::string items;
+    std::string size;
+};
+
+// The rows the dialog shows for a preview of `steps`, the total last.
+std::vector<Line> Lines(const PassTally& tally, const std::vector<DeletionPass::Step>& steps);
+
+// Shows the dialog over `owner` until it is closed; true when "Delete Now"
+// closed it.
+bool Show(HWND owner, const std::vector<Line>& lines);
+
+}  // namespace PreviewDialog

@@ -1,0 +1,84 @@
+#include "cleaning/PassTally.h"
+
+#include <algorithm>
+
+namespace {
+constexpr char LeftAloneMark[] = " was left alone: ";
+}  // namespace
+
+void PassTally::Begin(std::size_t box, const std::string& browser) {
+    box_ = box;
+    browser_ = browser;
+    Current();
+    placeholders_.push_back(rows_.size() - 1);
+}
+
+void PassTally::InBrowser(const std::string& browser) {
+    browser_ = browser;
+    Current();
+}
+
+void PassTally::Add(TraceKind kind, std::int64_t count, std::int64_t bytes) {
+    TallyRow& row = Current();
+    switch (kind) {
+    case TraceKind::File:
+        row.files += count;
+        row.bytes += bytes;
+        break;
+    case TraceKind::Row: row.rows += count; break;
+    case TraceKind::RegistryValue: row.registryValues += count; break;
+    case TraceKind::CacheEntry: row.cacheEntries += count; break;
+    }
+}
+
+void PassTally::LeftAlone(const std::string& notice) {
+    const std::size_t mark = notice.find(LeftAloneMark);
+    TallyRow row;
+    row.box = box_;
+    row.browser = browser_;
+    if (mark == std::string::npos) {
+        row.leftAlone = notice;
+    } else {
+        const std::string what = notice.substr(0, mark);
+        if (what != browser_) row.browser += " (" + what + ")";
+        row.leftAlone = notice.substr(mark + 5);  // from "left alone: "
+    }
+    const bool seen = std::any_of(rows_.begin(), rows_.end(), [&](const TallyRow& r) {
+        return r.box == row.box && r.browser == row.browser && r.leftAlone == row.leftAlone;
+    });
+    if (!seen) rows_.push_back(row);
+}
+
+TallyRow& PassTally::Current() {
+    for (TallyRow& row : rows_)
+        if (row.box == box_ && row.browser == browser_ && row.leftAlone.empty()) return row;
+    TallyRow row;
+    row.box = box_;
+    row.browser = browser_;
+    rows_.push_back(row);
+    return rows_.back();
+}
+
+std::vector<TallyRow> PassTally::Rows() const {
+    std::vector<TallyRow> shown;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const TallyRow& row = rows_[i];
+        const bool placeholder =
+            std::find(placeholders_.begin(), placeholders_.end(), i) != placeholders_.end() && row.Items() == 0 &&
+            std::count_if(rows_.begin(), rows_.end(), [&](const TallyRow& r) { return r.box == row.box; }) > 1;
+        if (!placeholder) shown.push_back(row);
+    }
+    return shown;
+}
+
+TallyRow PassTally::Total() const {
+    TallyRow total;
+    for (const TallyRow& row : rows_) {
+        total.files += row.files;
+        total.bytes += row.bytes;
+        total.rows += row.rows;
+        total.registryValues += row.registryValues;
+        total.cacheEntries += row.cacheEntries;
+    }
+    return total;
+}

@@ -1,0 +1,48 @@
+// What a pass deleted, or what a preview found a pass would delete: for each
+// ticked box and browser, how many traces of each kind and the files' bytes,
+// and, in rows of their own, what was left alone and why.
+#pragma once
+
+#include "cleaning/StatusLine.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TallyRow {
+    std::size_t box = 0;  // the step's index
+    std::string browser;
+    std::int64_t files = 0;
+    std::int64_t bytes = 0;
+    std::int64_t rows = 0;
+    std::int64_t registryValues = 0;
+    std::int64_t cacheEntries = 0;
+    std::string leftAlone;  // "left alone: <why>" in a row of what stays, else ""
+
+    std::int64_t Items() const { return files + rows + registryValues + cacheEntries; }
+};
+
+class PassTally {
+public:
+    // A step begins: what follows is its box's, and of `browser` until a
+    // cleaner names another.
+    void Begin(std::size_t box, const std::string& browser);
+    void InBrowser(const std::string& browser);
+    void Add(TraceKind kind, std::int64_t count, std::int64_t bytes);
+    // "<what> was left alone: <why>": a row of its own, once per notice.
+    void LeftAlone(const std::string& notice);
+
+    // In the order they came. The row a box began with, under its frame's
+    // name, stays only when it counted something or the box has no other row.
+    std::vector<TallyRow> Rows() const;
+    TallyRow Total() const;
+
+private:
+    TallyRow& Current();
+
+    std::vector<TallyRow> rows_;
+    std::size_t box_ = 0;
+    std::string browser_;
+    std::vector<std::size_t> placeholders_;  // each step's row under the browser it began with
+};
