@@ -9,7 +9,6 @@ namespace PreviewDialog {
 namespace {
 
 constexpr int IdList = 100;
-constexpr int IdDeleteNow = 101;
 
 // "3 files" / "1 file": the count and its noun.
 std::string Counted(std::int64_t count, const char* one, const char* many) {
@@ -119,8 +118,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         ::SetFocus(::GetDlgItem(dialog, IDCANCEL));
         return FALSE;  // the focus is set
     case WM_COMMAND:
-        if (LOWORD(wParam) == IdDeleteNow || LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, LOWORD(wParam) == IdDeleteNow ? IdDeleteNow : IDCANCEL);
+        if (LOWORD(wParam) == DeleteNowId || LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(dialog, LOWORD(wParam) == DeleteNowId ? DeleteNowId : IDCANCEL);
             return TRUE;
         }
         return FALSE;
@@ -146,11 +145,11 @@ bool Show(HWND owner, const std::vector<Line>& lines) {
     Template dialog(PreviewTexts::Caption, 380, 200);
     dialog.Add(WC_LISTVIEWA, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER |
                                      LVS_SHOWSELALWAYS, IdList, 7, 7, 366, 162);
-    dialog.Add("BUTTON", PreviewTexts::DeleteNow, WS_TABSTOP | BS_PUSHBUTTON, IdDeleteNow, 216, 177, 75, 16);
+    dialog.Add("BUTTON", PreviewTexts::DeleteNow, WS_TABSTOP | BS_PUSHBUTTON, DeleteNowId, 216, 177, 75, 16);
     dialog.Add("BUTTON", PreviewTexts::Close, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, 298, 177, 75, 16);
     const INT_PTR answer = ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), dialog.Get(), owner, DialogProc,
                                                      reinterpret_cast<LPARAM>(&lines));
-    return answer == IdDeleteNow;
+    return answer == DeleteNowId;
 }
 
 }  // namespace PreviewDialog

@@ -20,6 +20,9 @@ inline constexpr char Total[] = "Total";
 
 namespace PreviewDialog {
 
+// The "Delete Now" button's control id.
+inline constexpr int DeleteNowId = 101;
+
 // The texts of one row: browser, box, items, size.
 struct Line {
     std::string browser;

@@ -1,6 +1,11 @@
 #include "database/LevelDb.h"
 
+#include "system/Failure.h"
 #include "system/Path.h"
+#include "system/ScratchCopy.h"
+#include "system/UniqueHandle.h"
+
+#include <windows.h>
 
 #include <db/db_impl.h>
 #include <db/dbformat.h>
@@ -185,9 +190,9 @@ std::optional<Entries> ReadAll(const std::string& folder) {
     return entries;
 }
 
-Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
-    const std::string path = Path::WithoutBackslash(folder);
-    if (!HasDatabase(path)) return Outcome::Missing;
+namespace {
+
+Outcome EraseHere(const std::string& path, const KeyChooser& choose, StoreChange& run) {
     std::vector<std::string> keys;
     {
         const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
@@ -211,17 +216,55 @@ Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
         const std::string log = Path::Join(path, name);
         if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
     }
+    run.erased += static_cast<std::int64_t>(keys.size());
     return keys.empty() ? Outcome::Unchanged : Outcome::Changed;
 }
 
-Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
+// Whether the browser's lock on the database could be taken now, as opening
+// it takes it; a missing LOCK file is not made.
+bool LockFree(const std::string& folder) {
+    const std::string lock = Path::Join(folder, "LOCK");
+    if (!Path::Exists(lock)) return true;
+    UniqueFile file(::CreateFileW(Path::ForSystem(lock).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !::LockFile(file.Get(), 0, 0, 1, 0)) return false;
+    ::UnlockFile(file.Get(), 0, 0, 1, 0);
+    return true;
+}
+
+}  // namespace
+
+Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, StoreChange& run) {
+    const std::string path = Path::WithoutBackslash(folder);
+    if (!HasDatabase(path)) return Outcome::Missing;
+    if (!run.preview) return EraseHere(path, choose, run);
+    if (!LockFree(path)) return Outcome::Failed;
+    try {
+        const ScratchCopy copy(path, {});
+        return EraseHere(copy.Folder(), choose, run);
+    } catch (const Failure&) {
+        return Outcome::Failed;
+    }
+}
+
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase, StoreChange& run) {
     return EraseChosenKeys(folder, [&](const Entries& entries) {
         std::vector<std::string> keys;
         for (const auto& [key, value] : entries) {
             if (erase(key, value)) keys.push_back(key);
         }
         return keys;
-    });
+    }, run);
+}
+
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
+    StoreChange run;
+    return EraseKeys(folder, erase, run);
+}
+
+Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
+    StoreChange run;
+    return EraseChosenKeys(folder, choose, run);
 }
 
 }  // namespace LevelDb

@@ -4,6 +4,8 @@
 // everywhere in the program (LevelDB opens its files with the A entry points).
 #pragma once
 
+#include "system/StoreChange.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,11 +36,18 @@ std::optional<Entries> ReadAll(const std::string& folder);
 // no table, log or MANIFEST keeps an erased key or value, nor a record the
 // browser itself deleted earlier (this happens with nothing to erase too).
 // LevelDB's LOG and LOG.old (diagnostics, which can name keys) go as well.
-Outcome EraseKeys(const std::string& folder, const EraseFilter& erase);
+// `run.erased` grows by the keys erased. A preview does all of it on a copy of
+// the folder's files, once the browser's lock on the folder could be taken,
+// and leaves the folder as it was.
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase, StoreChange& run);
 
 // The same, for keys that can only be chosen from the whole database (an entry
 // naming others): `choose` gets every entry and answers the keys to erase.
 using KeyChooser = std::function<std::vector<std::string>(const Entries& entries)>;
+Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, StoreChange& run);
+
+// The same two, for real, where nobody asks what they erased.
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase);
 Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose);
 
 }  // namespace LevelDb

@@ -1,6 +1,8 @@
 #include "database/SqliteFile.h"
 
+#include "system/Failure.h"
 #include "system/Path.h"
+#include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -73,21 +75,68 @@ Outcome Use(const std::string& path, const char* pragmas, const std::function<bo
 
 }  // namespace
 
+namespace {
+
+// The rows of every table the database stores itself (a virtual table's rows
+// live in tables of their own, counted there).
+std::int64_t RowCount(SqliteDatabase& db) {
+    std::int64_t rows = 0;
+    SqliteStatement tables = db.Prepare(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND sql NOT LIKE 'CREATE VIRTUAL%'");
+    while (tables.Step()) {
+        std::string name = tables.Text(0);
+        for (std::size_t at = 0; (at = name.find('"', at)) != std::string::npos; at += 2) name.insert(at, 1, '"');
+        rows += db.Scalar("SELECT COUNT(*) FROM \"" + name + "\"");
+    }
+    return rows;
+}
+
 // Deleted rows are overwritten with zeros, in the tables, their indexes and
 // the pages that become free.
-Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change) {
+Outcome ChangeHere(const std::string& path, const std::function<bool(SqliteDatabase&)>& change, StoreChange& run) {
     return Use(path,
                "PRAGMA busy_timeout = 1000; PRAGMA secure_delete = ON; PRAGMA temp_store = MEMORY;"
                " PRAGMA foreign_keys = OFF",
                [&](SqliteDatabase& db) {
+                   std::int64_t erased = 0;
                    {
                        SqliteTransaction transaction(db);
+                       const std::int64_t before = RowCount(db);
                        if (!change(db)) return false;
+                       erased = before - RowCount(db);
                        transaction.Commit();
                    }
                    Checkpoint(db);
+                   run.erased += erased;
                    return true;
                });
+}
+
+}  // namespace
+
+Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change, StoreChange& run) {
+    if (!run.preview) return ChangeHere(path, change, run);
+    // What the copy says about the file itself, before anything is copied.
+    switch (KindOf(path)) {
+    case Kind::Missing: return Outcome::Missing;
+    case Kind::Other: return Outcome::NotDatabase;
+    case Kind::Unreadable: return Outcome::Failed;
+    case Kind::Sqlite: break;
+    }
+    const std::size_t slash = path.rfind('\\');
+    const std::string folder = path.substr(0, slash);
+    const std::string name = path.substr(slash + 1);
+    try {
+        const ScratchCopy copy(folder, {name, name + "-wal", name + "-journal"});
+        return ChangeHere(Path::Join(copy.Folder(), name), change, run);
+    } catch (const Failure&) {
+        return Outcome::Failed;
+    }
+}
+
+Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change) {
+    StoreChange run;
+    return Change(path, change, run);
 }
 
 Outcome Read(const std::string& path, const std::function<void(SqliteDatabase&)>& read) {

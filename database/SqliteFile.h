@@ -5,6 +5,7 @@
 #pragma once
 
 #include "database/SqliteDatabase.h"
+#include "system/StoreChange.h"
 
 #include <functional>
 #include <string>
@@ -20,7 +21,12 @@ enum class Outcome {
 
 // Opens the file at `path` (ANSI code page) and runs `change` in one
 // transaction with secure_delete on; `change` returns false, before changing
-// anything, when the database is not the one it expects.
+// anything, when the database is not the one it expects. `run.erased` grows
+// by the rows the change took away (all tables counted before and after). A
+// preview runs the same on a copy of the database and its log or journal and
+// leaves the file as it was.
+Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change, StoreChange& run);
+// The same, for real, where nobody asks what it erased.
 Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change);
 
 // Opens the file at `path` the same careful way and runs `read`, which must

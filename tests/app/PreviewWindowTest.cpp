@@ -51,13 +51,57 @@ private:
 
 }  // namespace
 
-class PreviewWindowTest : public FormFixture {};
+class PreviewWindowTest : public FormFixture {
+protected:
+    // A window whose Chrome history box reports two files and a folder it
+    // leaves alone, and records whether each run was a preview.
+    Form1& CreateReportingForm() {
+        Cleaners cleaners;
+        cleaners[CleaningBoxes::Index("chkCrHist")] = [this](StatusLine& status) {
+            runs.push_back(status.Previewing());
+            status.InBrowser("Google Chrome");
+            status.Deleted(TraceKind::File, 2, 3072);
+            status.Deleted(TraceKind::Row, 40);
+            status.LeaveAlone("C:\\x was left alone: not a browser folder");
+        };
+        Form1& form = CreateForm(std::move(cleaners));
+        Click(CleaningBoxes::Id("chkCrHist"));
+        Click(CleaningBoxes::Id("chkIETyped"));  // ticked, finds nothing
+        return form;
+    }
+    std::vector<bool> runs;
+};
+
+TEST_F(PreviewWindowTest, TheDialogShowsEachBoxAndBrowserThenTheTotalAndDeletesNothing) {
+    Form1& form = CreateReportingForm();
+    DialogAnswer answer(IDCANCEL);
+    Click(IdPushButton14);
+    const Rows expected = {
+        {"Internet Explorer", "Clear Typed Urls In IE", "0", "-"},
+        {"Google Chrome", "Clear History", "2 files, 40 rows", "3.00 KB"},
+        {"Google Chrome (C:\\x)", "Clear History", "left alone: not a browser folder", "-"},
+        {"Total", "", "2 files, 40 rows", "3.00 KB"},
+    };
+    EXPECT_EQ(answer.rows, expected);
+    EXPECT_EQ(runs, std::vector<bool>{true});
+    EXPECT_FALSE(Fixtures::FileExists(LogPath()));
+    EXPECT_EQ(form.Status(), Form1Texts::AutoDeleteOff);
+    EXPECT_TRUE(platform->Reports().empty());
+}
+
+TEST_F(PreviewWindowTest, DeleteNowRunsThePassOfDeleteNowTest) {
+    CreateReportingForm();
+    {
+        DialogAnswer answer(PreviewDialog::DeleteNowId);
+        Click(IdPushButton14);
+    }
+    EXPECT_EQ(runs, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Fixtures::ReadFile(LogPath()).rfind("Internet History was deleted at ", 0), 0u);
+}
 
 TEST_F(PreviewWindowTest, WithNoBoxTickedTheDialogSaysSoInOneRow) {
     CreateForm();
-    {
-        DialogAnswer answer(IDCANCEL);
-        Click(IdPushButton14);
-        EXPECT_TRUE(answer.seen);
-    }
+    DialogAnswer answer(IDCANCEL);
+    Click(IdPushButton14);
+    EXPECT_EQ(answer.rows, (Rows{{"No box is ticked: a pass would delete nothing.", "", "", ""}}));
 }

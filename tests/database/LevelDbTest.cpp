@@ -116,7 +116,14 @@ TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
     ASSERT_EQ(Count(before, "LOG"), 1);  // LevelDB's diagnostics, which Chromium's folders have too
     for (const std::string& text : planted.erased) ASSERT_FALSE(Holding(before, text).empty());
 
-    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ), LevelDb::Outcome::Changed);
+    // A preview erases the same keys from a copy and leaves the folder as it was.
+    StoreChange preview{true};
+    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, preview), LevelDb::Outcome::Changed);
+    EXPECT_EQ(FileTree::Contents(folder), before);
+    StoreChange real;
+    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Changed);
+    EXPECT_GT(real.erased, 0);
+    EXPECT_EQ(preview.erased, real.erased);
 
     const Files after = FileTree::Contents(folder);
     for (const std::string& text : planted.erased) EXPECT_EQ(Holding(after, text), std::set<std::string>{});
@@ -125,7 +132,7 @@ TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
     ASSERT_TRUE(read);
     const std::map<std::string, std::string> entries(read->begin(), read->end());
     EXPECT_EQ(entries, planted.kept);
-    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ), LevelDb::Outcome::Unchanged);
+    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Unchanged);
 }
 
 // Flips a byte of every file whose name holds `part`.
@@ -200,10 +207,13 @@ TEST_P(LevelDbLeftAloneTest, IsLeftByteForByte) {
     const UniqueFile holder = GetParam().make(folder);
     const Files before = FileTree::Contents(temp.Path());
 
-    EXPECT_EQ(LevelDb::EraseKeys(folder, [](std::string_view, std::string_view) { return true; }),
-              GetParam().outcome);
-
-    EXPECT_EQ(FileTree::Contents(temp.Path()), before);
+    for (const bool preview : {true, false}) {
+        StoreChange run{preview};
+        EXPECT_EQ(LevelDb::EraseKeys(folder, [](std::string_view, std::string_view) { return true; }, run),
+                  GetParam().outcome)
+            << (preview ? "preview" : "pass");
+        EXPECT_EQ(FileTree::Contents(temp.Path()), before);
+    }
     EXPECT_FALSE(LevelDb::ReadAll(folder));
 }
 
