@@ -389,7 +389,8 @@ def start_program(prefix, expect_visible=True):
 
 
 class MessageBox:
-    """A message box on screen: its title, its text and its buttons."""
+    """A message box or dialog on screen: its title, its text, its buttons and
+    the rows of its list."""
 
     def __init__(self, prefix, hwnd):
         self.prefix = prefix
@@ -400,6 +401,8 @@ class MessageBox:
         self.text = "\n".join(c["text"] for c in details["controls"] if c["class"] == "Static" and c["text"])
         self.buttons = {c["text"].replace("&", ""): c["rect"] for c in details["controls"]
                         if c["class"] == "Button" and c["visible"]}
+        # A dialog's list (the preview's): every column of every row.
+        self.rows = next((c["rows"] for c in details["controls"] if c["class"] == "SysListView32"), [])
 
     def click(self, button):
         check(button in self.buttons, f"the message box has no {button} button: {sorted(self.buttons)}")

@@ -133,9 +133,9 @@ private:
 
 constexpr SIZE_T TextSize = 512;
 
-std::string ListItemText(HWND list, RemoteBuffer& remote, int index) {
+std::string ListItemText(HWND list, RemoteBuffer& remote, int index, int column = 0) {
     LVITEMA item{};
-    item.iSubItem = 0;
+    item.iSubItem = column;
     item.cchTextMax = TextSize;
     item.pszText = remote.Address() + sizeof(LVITEMA);
     remote.Write(0, &item, sizeof(item));
@@ -164,6 +164,15 @@ std::string ListViewDetails(HWND list) {
     std::string out = ", \"selected\": " + std::to_string(selected) + ", \"items\": [";
     if (remote.Ok()) {
         for (int i = 0; i < count; ++i) out += (i ? ", " : "") + Json(ListItemText(list, remote, i));
+    }
+    // Every column of every row, for lists of more than one column.
+    const HWND header = reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(Ask(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    out += "], \"rows\": [";
+    for (int i = 0; i < count && remote.Ok(); ++i) {
+        out += i ? ", [" : "[";
+        for (int c = 0; c < columns; ++c) out += (c ? ", " : "") + Json(ListItemText(list, remote, i, c));
+        out += "]";
     }
     out += "], \"header\": " + Json(remote.Ok() ? ListHeaderText(list, remote) : "");
     // Item rectangles in screen pixels, so the driver can click an item where it is drawn.
