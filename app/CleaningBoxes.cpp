@@ -5,3 +5,13 @@ Cleaners RealCleaners() {
     for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) cleaners[i] = CleaningBoxes::Rows[i].cleaner;
     return cleaners;
 }
+
+namespace CleaningBoxes {
+std::vector<DeletionPass::Step> PassSteps(const Cleaners& cleaners) {
+    std::vector<DeletionPass::Step> steps;
+    for (std::size_t i = 0; i < Count; ++i)
+        steps.push_back({Rows[i].step, Rows[i].caption, Form1Layout::Find(Rows[i].frame).caption, Rows[i].statusText,
+                         cleaners[i]});
+    return steps;
+}
+}  // namespace CleaningBoxes

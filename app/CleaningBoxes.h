@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 struct CleaningBox {
     const char* name;     // the control's name, and the setting that remembers its tick
@@ -83,3 +84,8 @@ using Cleaners = std::array<DeletionPass::Cleaner, CleaningBoxes::Count>;
 
 // The program's own: each row's cleaner.
 Cleaners RealCleaners();
+
+namespace CleaningBoxes {
+// The pass's steps: each row with its frame's name and the cleaner given for it.
+std::vector<DeletionPass::Step> PassSteps(const Cleaners& cleaners);
+}  // namespace CleaningBoxes

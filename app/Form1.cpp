@@ -34,20 +34,10 @@ namespace {
 
 constexpr COLORREF White = RGB(255, 255, 255);
 
-// The steps of the pass: each box's row with the cleaner the window was given.
-std::vector<DeletionPass::Step> PassSteps(const Cleaners& cleaners) {
-    std::vector<DeletionPass::Step> steps;
-    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        steps.push_back({CleaningBoxes::Rows[i].step, CleaningBoxes::Rows[i].caption,
-                         Form1Layout::Find(CleaningBoxes::Rows[i].frame).caption, CleaningBoxes::Rows[i].statusText,
-                         cleaners[i]});
-    return steps;
-}
-
 }  // namespace
 
 Form1::Form1(Cleaners cleaners)
-    : passSteps_(PassSteps(cleaners)),
+    : passSteps_(CleaningBoxes::PassSteps(cleaners)),
       backColor_(::GetSysColor(COLOR_BTNFACE)),
       status_(Form1Layout::Find(IdFrame3).caption) {
     for (const ControlLayout& layout : Form1Layout::Controls())

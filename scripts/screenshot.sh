@@ -5,6 +5,7 @@
 #          docs/main-window.png       the main window without a skin
 #          docs/main-window-skin.png  the same with resources/skins/Harbour.cjs as its skin
 #          docs/tray-balloon.png      after minimizing: Wine's tray window and the balloon
+#          docs/preview.png           "Preview" with three boxes ticked: the dialog
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
@@ -92,3 +93,28 @@ cp "$root/resources/skins/Harbour.cjs" "$skin_dir/o.cjs"
 wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
 shoot_window "$docs/main-window-skin.png"
 stop_program
+rm -rf "$skin_dir"
+
+# Three boxes ticked (as remembered from an earlier run), then "Preview", the
+# button at the right end of the last row.
+for box in chkIETemp chkIETyped chkCrHist; do
+  wine reg add 'HKCU\Software\Pendrake\Vorlane' /v "$box" /d On /f >/dev/null 2>&1 </dev/null
+done
+wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+read -r x y w h < <(geometry "$(main_window)")
+xdotool mousemove $((x + w - w / 6)) $((y + h - 20)) click 1
+dialog=""
+for _ in $(seq 1 300); do
+  dialog=$(xdotool search --onlyvisible --name '^Vorlane Preview$' 2>/dev/null | head -n 1 || true)
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "$dialog" ] || { echo "The preview dialog did not appear." >&2; exit 1; }
+rest_pointer
+sleep 1
+read -r x y w h < <(geometry "$dialog")
+import -window root -crop "${w}x${h}+${x}+${y}" "$docs/preview.png"
+echo "Saved $docs/preview.png"
+xdotool key --window "$dialog" Escape
+stop_program
+wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
