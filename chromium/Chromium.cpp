@@ -6,7 +6,6 @@
 #include "chromium/ChromiumSiteData.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
-#include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "database/LevelDb.h"
@@ -66,7 +65,7 @@ std::vector<std::string> ProfileFolders(const std::string& userData) {
     std::unordered_set<std::wstring> listed;
     for (const std::string& name : names) {
         const std::string folder = userData + "\\" + name;
-        if (listed.insert(TargetCheck::PathKey(folder)).second && FileRoutines::IsFolder(folder))
+        if (listed.insert(TargetCheck::PathKey(folder)).second && Path::IsFolder(folder))
             folders.push_back(folder);
     }
     return folders;
@@ -141,7 +140,7 @@ Chromium::Chromium() {
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {
         const std::string userData = localAppData + "\\" + place.userData;
-        if (!FileRoutines::IsFolder(userData)) continue;
+        if (!Path::IsFolder(userData)) continue;
         browsers_.push_back(ChromiumBrowser{place.name, userData, ProfileFolders(userData)});
     }
 }

@@ -8,7 +8,6 @@
 #include "system/UniqueHandle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 #include <string_view>
 
@@ -90,7 +89,7 @@ void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollect
     const DWORD attributes = Path::Attributes(Path::WithoutBackslash(item));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     MessagePump::LetPendingMessagesRunThrottled();
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDriveRoot(item)) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !Path::IsDriveRoot(item)) {
         RemoveFirst(folders, item);
         return;
     }
@@ -130,20 +129,8 @@ void FileNameArray::Trim() {
     attributes_.shrink_to_fit();
 }
 
-bool IsDriveRoot(const std::string& folder) {
-    const std::string path = Path::WithoutBackslash(folder);  // "C:\" keeps its backslash
-    if ((path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&
-        std::isalpha(static_cast<unsigned char>(path[0])))
-        return true;
-    // \\server\share
-    if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
-    const std::size_t slash = path.find('\\', 2);
-    return slash != std::string::npos && slash > 2 && slash + 1 < path.size() &&
-           path.find('\\', slash + 1) == std::string::npos;
-}
-
 bool MayEnter(const std::string& folder, DWORD attributes) {
-    if (IsDriveRoot(folder)) return true;
+    if (Path::IsDriveRoot(folder)) return true;
     return attributes != HiddenSystemFolder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -179,12 +166,6 @@ FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
     }
     names.Trim();
     return names;
-}
-
-bool IsExistingFile(const std::string& path) {
-    UniqueFile file(::CreateFileW(Path::ForSystem(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    return file.Valid();
 }
 
 bool HasUnusualChars(const std::string& name) {

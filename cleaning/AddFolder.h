@@ -41,9 +41,6 @@ private:
 // length are walked.
 void GetSubDirectories2016(FolderCollection& folders, bool recurse);
 
-// True for "C:\" or "\\server\share\" (with or without the final backslash).
-bool IsDriveRoot(const std::string& folder);
-
 // Whether the walk lists the subfolders of a folder with these attributes: a
 // drive root always; otherwise not when it is hidden and system and nothing
 // else (22), nor when it is a reparse point (a junction, link or mount point).
@@ -52,9 +49,6 @@ bool MayEnter(const std::string& folder, DWORD attributes);
 // Normal, hidden and system files directly in `folder` that match `pattern`,
 // whatever their names (also those that end in a dot or a space) and length.
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern);
-
-// True when the path names a file that can be opened for attribute queries.
-bool IsExistingFile(const std::string& path);
 
 // True when the name holds a control character (below 32, or 127 to 159), a
 // "?" (what a character the program's code page cannot spell becomes), or bytes

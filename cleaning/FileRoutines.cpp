@@ -8,11 +8,6 @@
 
 namespace FileRoutines {
 
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = Path::Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 namespace {
 std::string FoldDoubleBackslashes(const std::string& text) {
     std::string out;

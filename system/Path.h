@@ -30,6 +30,10 @@ std::string WithBackslash(std::string path);
 // its backslash ("C:" would name the drive's current folder).
 std::string WithoutBackslash(std::string path);
 
+// True for the root of a drive ("C:", "C:\") or of a share ("\\server\share"),
+// with or without one final backslash.
+bool IsDriveRoot(const std::string& path);
+
 // The path as the wide file functions take it: UTF-16, and for a fully
 // qualified path of plain components ("X:\..." or "\\server\share\...") the
 // "\\?\" form, which reaches paths of any length and names that end in a dot
@@ -47,6 +51,8 @@ DWORD Attributes(const std::string& path);
 bool Exists(const std::string& path);
 // There, and not a folder.
 bool IsFile(const std::string& path);
+// There, and a folder (or a link to one).
+bool IsFolder(const std::string& path);
 // A reparse point (junction, symbolic link, mount point), asked without the
 // trailing backslash.
 bool IsLink(const std::string& path);

@@ -68,21 +68,6 @@ TEST(FileRoutinesTestListFiles, FoldersAreOmittedAndHiddenAndSystemFilesIncluded
         ::SetFileAttributesA((t / name).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(FileRoutinesTest, IsExistingFileIsTrueForEveryKindOfFileButNotForFoldersOrMissingPaths) {
-    TempFolder t;
-    Fixtures::WriteFile(t / "ro.txt", "x", FILE_ATTRIBUTE_READONLY);
-    Fixtures::WriteFile(t / "hs.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    EXPECT_TRUE(AddFolder::IsExistingFile(t / "ro.txt"));
-    EXPECT_TRUE(AddFolder::IsExistingFile(t / "hs.txt"));
-    EXPECT_FALSE(AddFolder::IsExistingFile(t.Path()));
-    EXPECT_FALSE(AddFolder::IsExistingFile(t / "missing.txt"));
-    EXPECT_TRUE(FileRoutines::IsFolder(t.Path()));
-    EXPECT_FALSE(FileRoutines::IsFolder(t / "ro.txt"));
-    EXPECT_FALSE(FileRoutines::IsFolder(t / "missing"));
-    ::SetFileAttributesA((t / "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::SetFileAttributesA((t / "hs.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
 TEST(FileRoutinesTest, NormalizePathFoldsDoubledBackslashesAndKeepsTwoInFrontOfAShare) {
     using FileRoutines::NormalizePath;
     EXPECT_EQ(NormalizePath("C:\\a\\\\b\\\\\\c"), "C:\\a\\b\\\\c");
