@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     const std::string plain = folder + "\\wine-plain\\History";
     const std::int64_t visits = Visits(cleaned);
 
-    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", "");
+    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFolders::Key, ShellFolders::LocalAppData, "");
     SetShellFolder("Local AppData", folder + "\\Local");
     NoStatus status;
     const double cleaner = Seconds([&] { ChromiumHistory::ClearChromiumHistory(status); });

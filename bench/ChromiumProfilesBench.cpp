@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
     ::InitCommonControlsEx(&controls);
     QuietPlatform quiet;
     Seams::Install(&quiet);
-    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", "");
+    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFolders::Key, ShellFolders::LocalAppData, "");
 
     const Bench bench(argv[1], std::atoi(argv[2]));
     if (part != "pass") bench.MeasureWindow();

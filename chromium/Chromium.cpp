@@ -12,7 +12,7 @@
 #include "database/SqliteFile.h"
 #include "system/Failure.h"
 #include "system/Path.h"
-#include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -133,9 +133,7 @@ void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
 }  // namespace
 
 Chromium::Chromium() {
-    // A value written with a trailing backslash names the same folder.
-    const std::string localAppData = Path::WithoutBackslash(
-        Registry1::ReadRegString(HKEY_CURRENT_USER, ChromiumNames::ShellFoldersKey, ChromiumNames::LocalAppDataValue, ""));
+    const std::string localAppData = ShellFolders::Read(ShellFolders::LocalAppData).value_or("");
     // A relative or root folder would make the look-up land wherever the program runs.
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {

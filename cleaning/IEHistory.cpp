@@ -7,7 +7,7 @@
 #include "cleaning/IEUrlCache.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
-#include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
 
@@ -34,10 +34,9 @@ constexpr char NotAPath[] = " is not a folder path: nothing was deleted there";
 // The shell folder's path; "" when there is none. A value of another type
 // than a string names no folder, and the status line says so.
 std::string ShellFolder(const char* valueName, StatusLine& status) {
-    const std::optional<std::string> value = Registry1::ReadRegStringValue(HKEY_CURRENT_USER, ShellFoldersKey, valueName);
+    const std::optional<std::string> value = ShellFolders::Read(valueName);
     if (value) return *value;
-    if (Registry1::ValueExists(HKEY_CURRENT_USER, ShellFoldersKey, valueName))
-        status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
+    if (ShellFolders::HasValue(valueName)) status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
     return "";
 }
 
@@ -176,12 +175,12 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
 
 void DeleteIECookies(StatusLine& status) {
     StepRunner steps(Location::DeleteIECookies);
-    PurgeThenEmptyFolder(steps, PurgeCookieEntries, "Cookies", status);
+    PurgeThenEmptyFolder(steps, PurgeCookieEntries, ShellFolders::Cookies, status);
 }
 
 void DeleteIETemp(StatusLine& status) {
     StepRunner steps("", StepRunner::Mode::Silent);
-    PurgeThenEmptyFolder(steps, PurgeCacheEntries, "Cache", status);
+    PurgeThenEmptyFolder(steps, PurgeCacheEntries, ShellFolders::Cache, status);
 }
 
 void DeleteIEHistory(StatusLine& status) {
@@ -194,7 +193,7 @@ void DeleteIEHistory(StatusLine& status) {
             history->ClearHistory();  // Wine answers E_NOTIMPL; the folder is cleaned anyway
     });
     std::string path;
-    steps.Run(102, [&] { path = ShellFolder("History", status); });
+    steps.Run(102, [&] { path = ShellFolder(ShellFolders::History, status); });
     steps.Run(104, [&] { DeleteFolderTree(path, status); });
     steps.Run(106, [&] { history.Reset(); });
 }

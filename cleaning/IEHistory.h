@@ -9,8 +9,6 @@
 
 namespace IEHistory {
 
-inline constexpr char ShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr char TypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs\\";
 
 // Reads the URL cache once at start-up into the cookie and cache entry lists.

@@ -8,7 +8,7 @@
 #include "firefox/PlacesDatabase.h"
 #include "firefox/SiteStorage.h"
 #include "system/Path.h"
-#include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -69,10 +69,6 @@ void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
                                    status, true);
 }
 
-std::string ShellFolder(const char* value) {
-    return Registry1::ReadRegString(HKEY_CURRENT_USER, FirefoxNames::ShellFoldersKey, value, "");
-}
-
 }  // namespace
 
 Firefox::Firefox() { GetFireFoxPath(); }
@@ -81,10 +77,10 @@ std::string Firefox::GetFireFoxPath() {
     profiles_.clear();
     firefoxFolder_.clear();
     localFirefoxFolder_.clear();
-    const std::string appData = ShellFolder(FirefoxNames::AppDataValue);
+    const std::string appData = ShellFolders::Read(ShellFolders::AppData).value_or("");
     if (!IsFullyQualified(appData)) return "";
     firefoxFolder_ = appData + FirefoxNames::FirefoxFolder;
-    const std::string localAppData = ShellFolder(FirefoxNames::LocalAppDataValue);
+    const std::string localAppData = ShellFolders::Read(ShellFolders::LocalAppData).value_or("");
     if (IsFullyQualified(localAppData)) localFirefoxFolder_ = localAppData + FirefoxNames::FirefoxFolder;
 
     const std::string ini = firefoxFolder_ + FirefoxNames::ProfilesIni;

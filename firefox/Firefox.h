@@ -12,9 +12,6 @@
 class FolderFileDeleter;
 
 namespace FirefoxNames {
-inline constexpr char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr char AppDataValue[] = "AppData";
-inline constexpr char LocalAppDataValue[] = "Local AppData";
 inline constexpr char FirefoxFolder[] = "\\Mozilla\\Firefox";
 inline constexpr char ProfilesIni[] = "\\profiles.ini";
 inline constexpr char ProfileSectionPrefix[] = "Profile";

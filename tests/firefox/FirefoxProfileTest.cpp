@@ -2,6 +2,7 @@
 
 #include "firefox/Firefox.h"
 #include "firefox/INI.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 void DeleteValue(const char* subKey, const char* name) {
@@ -219,10 +219,10 @@ TEST_F(FirefoxProfileTest, WithoutAFullAppDataPathNothingOnTheCurrentDriveIsDele
     for (const char* appData : {"(missing)", "", ".", "C:", "C:.", "\\."}) {
         SCOPED_TRACE(appData);
         if (std::string(appData) == "(missing)") {
-            DeleteValue(ShellFolders, "AppData");
+            DeleteValue(ShellFolders::Key, "AppData");
             DeleteValue(UserShellFolders, "AppData");
         } else {
-            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders, "AppData", appData);
+            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, "AppData", appData);
         }
 
         const Firefox firefox;
