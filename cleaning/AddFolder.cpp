@@ -15,8 +15,6 @@ namespace AddFolder {
 namespace {
 
 constexpr DWORD HiddenSystemFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;  // 22
-constexpr int InitialCapacity = 100;
-constexpr int CapacityStep = 50;
 
 // One directory search, closed when the object goes, through the wide
 // functions (every name, every length). The first entry is already there
@@ -118,15 +116,8 @@ DWORD FileNameArray::AttributesAt(int index) const {
 }
 
 void FileNameArray::Add(std::string name, DWORD attributes) {
-    if (UBound() + 1 > capacity_) capacity_ += CapacityStep;
     names_.push_back(std::move(name));
     attributes_.push_back(attributes);
-}
-
-void FileNameArray::Trim() {
-    if (UBound() < capacity_) capacity_ = std::max(UBound(), 1);
-    names_.shrink_to_fit();
-    attributes_.shrink_to_fit();
 }
 
 bool MayEnter(const std::string& folder, DWORD attributes) {
@@ -164,7 +155,6 @@ FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
             // A failing search ends the list.
         }
     }
-    names.Trim();
     return names;
 }
 

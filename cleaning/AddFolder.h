@@ -16,20 +16,16 @@ using FolderCollection = std::vector<std::string>;
 // nothing). Each name carries the attributes the directory search reported.
 class FileNameArray {
 public:
-    int LBound() const { return names_.empty() ? 0 : 1; }
     int UBound() const { return static_cast<int>(names_.size()); }
     // Index 0 of an empty array is the empty string.
     const std::string& operator[](int index) const;
     DWORD AttributesAt(int index) const;
-    int Capacity() const { return capacity_; }
 
-    void Add(std::string name, DWORD attributes);  // grows the capacity by 50 when full
-    void Trim();                                    // capacity := count
+    void Add(std::string name, DWORD attributes);
 
 private:
     std::vector<std::string> names_;
     std::vector<DWORD> attributes_;
-    int capacity_ = 100;
 };
 
 // Appends to `folders` every qualifying subfolder of its entries, level by level

@@ -137,8 +137,8 @@ void RemoveEmptyFolders(const std::string& top) {
     }
 }
 
-// The cookie and cache cleaners: the once-per-run purge (steps 100-112), then
-// the shell folder (114-116).
+// The cookie and cache cleaners: the purge (steps 102-108), then the shell
+// folder (114-116).
 void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLine&),
                           const char* shellFolder, StatusLine& status) {
     purge(steps, status);

@@ -71,12 +71,8 @@ public:
     void Delete_Cookies(StatusLine& status) const;
 
     bool Resolved() const { return !profiles_.empty(); }
-    const std::vector<FirefoxProfile>& Profiles() const { return profiles_; }
-    // The first profile's folder and the paths built from it ("" without one).
+    // The first profile's folder ("" without one).
     std::string ProfilePath() const { return Resolved() ? profiles_.front().path : ""; }
-    std::string CachePath() const { return Resolved() ? ProfilePath() + FirefoxNames::Cache : ""; }
-    std::string HistoryDatPath() const { return Resolved() ? ProfilePath() + FirefoxNames::HistoryDat : ""; }
-    std::string CookiesTxtPath() const { return Resolved() ? ProfilePath() + FirefoxNames::CookiesTxt : ""; }
 
 private:
     using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;

