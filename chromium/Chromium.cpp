@@ -58,13 +58,13 @@ std::vector<std::string> UsualProfiles(const std::string& userData) {
 }
 
 std::vector<std::string> ProfileFolders(const std::string& userData) {
-    std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(userData + "\\" + ChromiumNames::LocalState));
+    std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(Path::Join(userData, ChromiumNames::LocalState)));
     if (names.empty()) names = UsualProfiles(userData);
     std::vector<std::string> folders;
     // A profile listed twice, in whatever case, is cleaned once.
     std::unordered_set<std::wstring> listed;
     for (const std::string& name : names) {
-        const std::string folder = userData + "\\" + name;
+        const std::string folder = Path::Join(userData, name);
         if (listed.insert(TargetCheck::PathKey(folder)).second && Path::IsFolder(folder))
             folders.push_back(folder);
     }
@@ -137,7 +137,7 @@ Chromium::Chromium() {
     // A relative or root folder would make the look-up land wherever the program runs.
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {
-        const std::string userData = localAppData + "\\" + place.userData;
+        const std::string userData = Path::Join(localAppData, place.userData);
         if (!Path::IsFolder(userData)) continue;
         browsers_.push_back(ChromiumBrowser{place.name, userData, ProfileFolders(userData)});
     }

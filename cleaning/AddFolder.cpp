@@ -58,20 +58,20 @@ bool IsEmptyResult(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error 
 bool QualifiesAsSubfolder(const std::string& parent, const DirectorySearch& search) {
     if (!(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY) || search.IsDotName()) return false;
     const std::string name = search.Name();
-    return !HasUnusualChars(name) && MayEnter(parent + name, search.Attributes());  // also catches "?"
+    return !HasUnusualChars(name) && MayEnter(Path::Join(parent, name), search.Attributes());  // also catches "?"
 }
 
 // Lists the subfolders of `item` into `found`. Raises when the folder cannot be
 // listed; subfolders found before a failure stay in `found`.
 void ListSubfolders(const std::string& item, FolderCollection& found) {
-    DirectorySearch search(item + "*", FindExSearchLimitToDirectories);
+    DirectorySearch search(Path::Join(item, "*"), FindExSearchLimitToDirectories);
     if (!search.Started()) {
         if (IsEmptyResult(search.Error())) return;
         throw Failure::FromWin32(search.Error());
     }
     do {
         MessagePump::LetPendingMessagesRunThrottled();
-        if (QualifiesAsSubfolder(item, search)) found.push_back(item + search.Name() + "\\");
+        if (QualifiesAsSubfolder(item, search)) found.push_back(Path::WithBackslash(Path::Join(item, search.Name())));
     } while (search.Next());
 }
 
@@ -143,9 +143,8 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
 }
 
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
-    const std::string base = Path::WithBackslash(folder);
     FileNameArray names;
-    DirectorySearch search(base + pattern, FindExSearchNameMatch);
+    DirectorySearch search(Path::Join(folder, pattern), FindExSearchNameMatch);
     if (search.Started()) {
         try {
             do {

@@ -1,7 +1,6 @@
 #include "cleaning/IEHistory.h"
 
 #include "cleaning/AddFolder.h"
-#include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
@@ -47,7 +46,7 @@ void MakeArchiveOnly(const std::string& path) {
 }
 
 AddFolder::FolderCollection WalkTree(const std::string& top) {
-    AddFolder::FolderCollection folders{FileRoutines::NormalizePath(top)};
+    AddFolder::FolderCollection folders{top};
     AddFolder::GetSubDirectories2016(folders, true);
     return folders;
 }
@@ -115,7 +114,7 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
         if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
-            paced.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
+            paced.Show(Path::Join(folder, name) + "-->");
     }
 }
 
@@ -130,7 +129,7 @@ void RemoveEmptyFolders(const std::string& top) {
     foldersToRemove.reserve(folders.size());
     for (const std::string& folder : folders) {
         MakeArchiveOnly(folder);
-        foldersToRemove.push_back(FileRoutines::NormalizePath(folder));
+        foldersToRemove.push_back(folder);
     }
     for (auto it = foldersToRemove.rbegin(); it != foldersToRemove.rend(); ++it) {
         if (!Path::IsLink(*it)) ::RemoveDirectoryW(Path::ForSystem(*it).c_str());

@@ -12,21 +12,21 @@
 class FolderFileDeleter;
 
 namespace FirefoxNames {
-inline constexpr char FirefoxFolder[] = "\\Mozilla\\Firefox";
-inline constexpr char ProfilesIni[] = "\\profiles.ini";
+inline constexpr char FirefoxFolder[] = "Mozilla\\Firefox";
+inline constexpr char ProfilesIni[] = "profiles.ini";
 inline constexpr char ProfileSectionPrefix[] = "Profile";
 inline constexpr char PathKey[] = "Path";
 inline constexpr char IsRelativeKey[] = "IsRelative";
 
-inline constexpr char Cache[] = "\\cache";
-inline constexpr char Cache2[] = "\\cache2";
-inline constexpr char HistoryDat[] = "\\history.dat";
-inline constexpr char CookiesTxt[] = "\\cookies.txt";
-inline constexpr char PlacesSqlite[] = "\\places.sqlite";
-inline constexpr char FormHistorySqlite[] = "\\formhistory.sqlite";
-inline constexpr char DownloadsSqlite[] = "\\downloads.sqlite";
-inline constexpr char CookiesSqlite[] = "\\cookies.sqlite";
-inline constexpr char ParentLock[] = "\\parent.lock";
+inline constexpr char Cache[] = "cache";
+inline constexpr char Cache2[] = "cache2";
+inline constexpr char HistoryDat[] = "history.dat";
+inline constexpr char CookiesTxt[] = "cookies.txt";
+inline constexpr char PlacesSqlite[] = "places.sqlite";
+inline constexpr char FormHistorySqlite[] = "formhistory.sqlite";
+inline constexpr char DownloadsSqlite[] = "downloads.sqlite";
+inline constexpr char CookiesSqlite[] = "cookies.sqlite";
+inline constexpr char ParentLock[] = "parent.lock";
 inline constexpr char CacheFiles[] = "*.cache";
 
 // The open windows and tabs with their back and forward lists, and the

@@ -62,11 +62,7 @@ std::string FromSystem(std::wstring_view text) {
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    const bool folderEnds = folder.back() == '\\';
-    const bool nameBegins = !name.empty() && name.front() == '\\';
-    if (folderEnds && nameBegins) return folder + name.substr(1);
-    if (folderEnds || nameBegins) return folder + name;
+    if (folder.empty() || folder.back() == '\\') return folder + name;
     return folder + '\\' + name;
 }
 

