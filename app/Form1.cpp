@@ -108,7 +108,7 @@ void Form1::Form_Load() {
         Main::SetAppTitle();
     });
     const std::string cursorPath = Path::Join(ProgramLocation::Folder(), Form1Texts::CursorFile);
-    if (steps.If(104, [&] { return Main::PathExists(cursorPath); })) {
+    if (steps.If(104, [&] { return Path::Exists(cursorPath); })) {
         steps.Run(106, [&] {
             HCURSOR cursor = ::LoadCursorFromFileA(cursorPath.c_str());
             if (cursor == nullptr) throw Failure::FromLastError();

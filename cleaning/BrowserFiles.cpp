@@ -59,7 +59,8 @@ FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& r
 void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status) {
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
         if (IsDeletedOrGone(folder.Delete(name + suffix))) continue;
-        if (Path::Exists(Path::Join(folder.Folder(), name))) status.LeaveAlone(Path::Join(folder.Folder(), name) + NotChanged);
+        const std::string path = Path::Join(folder.Folder(), name);
+        if (Path::Exists(path)) status.LeaveAlone(path + NotChanged);
         return;
     }
     folder.Delete(name);
@@ -109,7 +110,7 @@ std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::str
         status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
         return {};
     }
-    AddFolder::FolderCollection folders{folder + "\\"};
+    AddFolder::FolderCollection folders{Path::WithBackslash(folder)};
     if (recurse) AddFolder::GetSubDirectories2016(folders, true);
     std::vector<CheckedFolder> checked;
     for (const std::string& found : folders) {

@@ -40,7 +40,11 @@ std::pair<std::string, std::string> LogFolder() {
 
 }  // namespace
 
-std::string LogPath() { return Temp() + "\\" + LogName; }
+// An unset TEMP leaves the log in the root of the current drive.
+std::string LogPath() {
+    const std::string temp = Temp();
+    return Path::Join(temp.empty() ? "\\" : temp, LogName);
+}
 
 std::string GeneralDateNow() {
     SYSTEMTIME now;

@@ -1,13 +1,12 @@
 #include "cleaning/IEHistory.h"
 
 #include "cleaning/AddFolder.h"
-#include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
-#include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
 
@@ -34,10 +33,9 @@ constexpr char NotAPath[] = " is not a folder path: nothing was deleted there";
 // The shell folder's path; "" when there is none. A value of another type
 // than a string names no folder, and the status line says so.
 std::string ShellFolder(const char* valueName, StatusLine& status) {
-    const std::optional<std::string> value = Registry1::ReadRegStringValue(HKEY_CURRENT_USER, ShellFoldersKey, valueName);
+    const std::optional<std::string> value = ShellFolders::Read(valueName);
     if (value) return *value;
-    if (Registry1::ValueExists(HKEY_CURRENT_USER, ShellFoldersKey, valueName))
-        status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
+    if (ShellFolders::HasValue(valueName)) status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
     return "";
 }
 
@@ -48,7 +46,7 @@ void MakeArchiveOnly(const std::string& path) {
 }
 
 AddFolder::FolderCollection WalkTree(const std::string& top) {
-    AddFolder::FolderCollection folders{FileRoutines::NormalizePath(top)};
+    AddFolder::FolderCollection folders{top};
     AddFolder::GetSubDirectories2016(folders, true);
     return folders;
 }
@@ -116,7 +114,7 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
         if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
-            paced.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
+            paced.Show(Path::Join(folder, name) + "-->");
     }
 }
 
@@ -131,15 +129,15 @@ void RemoveEmptyFolders(const std::string& top) {
     foldersToRemove.reserve(folders.size());
     for (const std::string& folder : folders) {
         MakeArchiveOnly(folder);
-        foldersToRemove.push_back(FileRoutines::NormalizePath(folder));
+        foldersToRemove.push_back(folder);
     }
     for (auto it = foldersToRemove.rbegin(); it != foldersToRemove.rend(); ++it) {
         if (!Path::IsLink(*it)) ::RemoveDirectoryW(Path::ForSystem(*it).c_str());
     }
 }
 
-// The cookie and cache cleaners: the once-per-run purge (steps 100-112), then
-// the shell folder (114-116).
+// The cookie and cache cleaners: the purge (steps 102-108), then the shell
+// folder (114-116).
 void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLine&),
                           const char* shellFolder, StatusLine& status) {
     purge(steps, status);
@@ -176,12 +174,12 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
 
 void DeleteIECookies(StatusLine& status) {
     StepRunner steps(Location::DeleteIECookies);
-    PurgeThenEmptyFolder(steps, PurgeCookieEntries, "Cookies", status);
+    PurgeThenEmptyFolder(steps, PurgeCookieEntries, ShellFolders::Cookies, status);
 }
 
 void DeleteIETemp(StatusLine& status) {
     StepRunner steps("", StepRunner::Mode::Silent);
-    PurgeThenEmptyFolder(steps, PurgeCacheEntries, "Cache", status);
+    PurgeThenEmptyFolder(steps, PurgeCacheEntries, ShellFolders::Cache, status);
 }
 
 void DeleteIEHistory(StatusLine& status) {
@@ -194,7 +192,7 @@ void DeleteIEHistory(StatusLine& status) {
             history->ClearHistory();  // Wine answers E_NOTIMPL; the folder is cleaned anyway
     });
     std::string path;
-    steps.Run(102, [&] { path = ShellFolder("History", status); });
+    steps.Run(102, [&] { path = ShellFolder(ShellFolders::History, status); });
     steps.Run(104, [&] { DeleteFolderTree(path, status); });
     steps.Run(106, [&] { history.Reset(); });
 }

@@ -9,21 +9,15 @@
 
 namespace IEHistory {
 
-inline constexpr char ShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr char TypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs\\";
 
 // Reads the URL cache once at start-up into the cookie and cache entry lists.
-// It begins the run's record of the URL cache: nothing is purged yet.
 void LoadHistroy();
 
 // The names of the URL-cache entries found at start-up, in enumeration order:
 // those beginning with "Cookie", and all others. Each list ends in one empty name.
 const std::vector<std::string>& CookieEntries();
 const std::vector<std::string>& CacheEntries();
-// True once entries of the kind have been purged from the URL cache in this run.
-bool CookieEntriesDeleted();
-bool CacheEntriesDeleted();
 
 // Deletes one URL-cache entry; true when WinINet reports success.
 bool DeleteCacheEntry(const std::string& name);

@@ -1,5 +1,5 @@
 // The purges of the URL cache, run by the cookie and cache cleaners as their
-// steps 100-112 at every pass.
+// steps 102-108 at every pass.
 #pragma once
 
 #include "cleaning/StatusLine.h"
@@ -8,8 +8,7 @@
 namespace IEHistory {
 
 // Reads the URL cache afresh, deletes every entry of the kind (names beginning
-// with "Cookie", or all others), shows each name followed by "-->", and marks
-// the kind as purged in this run.
+// with "Cookie", or all others) and shows each name followed by "-->".
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status);
 void PurgeCacheEntries(StepRunner& steps, StatusLine& status);
 

@@ -1,6 +1,7 @@
 #include "cleaning/TargetCheck.h"
 
 #include "system/Path.h"
+#include "system/ProgramLocation.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -97,13 +98,6 @@ std::string TempFolder() {
     return SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); });
 }
 
-std::string ProgramFolder() {
-    const std::string path =
-        SystemPath([](wchar_t* buffer, DWORD room) { return ::GetModuleFileNameW(nullptr, buffer, room); });
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
 }  // namespace
 
 namespace {
@@ -176,7 +170,7 @@ std::vector<std::string> ReadProtectedFolders() {
     std::vector<std::string> given;
     for (const KNOWNFOLDERID* id : ids) given.push_back(KnownFolder(*id));
     given.push_back(TempFolder());
-    given.push_back(ProgramFolder());
+    given.push_back(ProgramLocation::Folder());
 
     std::vector<std::string> folders;
     for (const std::string& folder : given) {

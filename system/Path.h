@@ -17,9 +17,10 @@
 
 namespace Path {
 
-// The folder and the name with exactly one backslash between them, whether the
-// folder ends in one (a drive root "C:\") or the name begins with one. An empty
-// folder gives the name as it is.
+// The folder, one backslash and the name (a name or a relative path, never
+// beginning with a backslash). A folder that ends in one (a drive root "C:\",
+// or a folder of the walk) gets no second; an empty folder gives the name.
+// Every path the program builds is built here.
 std::string Join(const std::string& folder, const std::string& name);
 
 // The path ending in a backslash, as the folder walk keeps its folders.
@@ -29,6 +30,10 @@ std::string WithBackslash(std::string path);
 // entry itself: with one it answers for a link's target. A drive root keeps
 // its backslash ("C:" would name the drive's current folder).
 std::string WithoutBackslash(std::string path);
+
+// True for the root of a drive ("C:", "C:\") or of a share ("\\server\share"),
+// with or without one final backslash.
+bool IsDriveRoot(const std::string& path);
 
 // The path as the wide file functions take it: UTF-16, and for a fully
 // qualified path of plain components ("X:\..." or "\\server\share\...") the
@@ -47,6 +52,8 @@ DWORD Attributes(const std::string& path);
 bool Exists(const std::string& path);
 // There, and not a folder.
 bool IsFile(const std::string& path);
+// There, and a folder (or a link to one).
+bool IsFolder(const std::string& path);
 // A reparse point (junction, symbolic link, mount point), asked without the
 // trailing backslash.
 bool IsLink(const std::string& path);

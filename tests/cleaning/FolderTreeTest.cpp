@@ -4,6 +4,7 @@
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/LoadedModule.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -159,7 +160,7 @@ TEST_F(FolderTreeTest, LongShellFolderPathsAreCleanedAndValuesThatAreNotStringsN
         Fixtures::ShellFolderOverride cookies("Cookies", "");
         Fixtures::ShellFolderOverride cache("Cache", "");
         Fixtures::ShellFolderOverride history("History", "");
-        for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+        for (const char* key : {ShellFolders::Key,
                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"}) {
             UniqueRegKey shellFolders;
             ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, shellFolders.Put()), ERROR_SUCCESS);

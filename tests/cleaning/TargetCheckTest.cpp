@@ -8,6 +8,7 @@
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/RecordingStatus.h"
+#include "system/Path.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,8 @@ private:
     std::map<std::string, std::string> files_;
 };
 
-std::string Parent(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+// The folder of `path`; a drive root keeps its backslash.
+std::string Parent(const std::string& path) { return Path::WithoutBackslash(path.substr(0, path.rfind('\\') + 1)); }
 
 // The Linux path of a Windows path inside the test prefix, as Wine's
 // "\\?\unix\" form names it.
