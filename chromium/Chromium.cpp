@@ -120,13 +120,16 @@ void EraseUnbookmarkedIcons(const FolderFileDeleter& profile, StatusLine& status
 void EraseEntries(const FolderFileDeleter& profile, const std::string& name, StatusLine& status,
                   const LevelDb::EraseFilter& erase) {
     const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, name, status);
-    if (folder && LevelDb::EraseKeys(folder->Folder(), erase) == LevelDb::Outcome::Failed)
+    if (!folder) return;
+    StoreChange run{status.Previewing()};
+    if (LevelDb::EraseKeys(folder->Folder(), erase, run) == LevelDb::Outcome::Failed)
         status.LeaveAlone(folder->Folder() + BrowserFiles::NotChanged);
+    status.Deleted(TraceKind::Row, run.erased);
 }
 
 void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
-    BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [](const std::string& path) {
-        return ChromiumPreferences::EraseEngagement(path) != ChromiumPreferences::Outcome::Failed;
+    BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [](const std::string& path, StoreChange& run) {
+        return ChromiumPreferences::EraseEngagement(path, run.preview) != ChromiumPreferences::Outcome::Failed;
     });
 }
 
@@ -149,6 +152,7 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
     // machine's folders as they were when the box started, read once.
     const TargetCheck::ProtectedFoldersScope protectedFolders;
     for (const ChromiumBrowser& browser : browsers_) {
+        status.InBrowser(browser.name);
         std::string userData;
         switch (TargetCheck::CheckFolder(browser.userData, &userData)) {
         case TargetCheck::Verdict::Missing: continue;

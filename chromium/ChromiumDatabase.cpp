@@ -68,8 +68,8 @@ void DeleteListed(SqliteDatabase& db, const std::string& table, const std::strin
 
 bool Change(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
             const std::function<bool(SqliteDatabase&)>& change) {
-    return BrowserFiles::ChangeFile(folder, name, status, [&](const std::string& path) {
-        return SqliteFile::Change(path, change) == SqliteFile::Outcome::Changed;
+    return BrowserFiles::ChangeFile(folder, name, status, [&](const std::string& path, StoreChange& run) {
+        return SqliteFile::Change(path, change, run) == SqliteFile::Outcome::Changed;
     });
 }
 

@@ -47,14 +47,14 @@ std::optional<std::string> WithoutEngagement(const std::string& json) {
     return preferences.dump(-1, ' ', false, Json::error_handler_t::strict);
 }
 
-Outcome EraseEngagement(const std::string& path) {
+Outcome EraseEngagement(const std::string& path, bool preview) {
     try {
         if (!Path::Exists(path)) return Outcome::Missing;
         const std::string json = Path::ReadAll(path, LargestPreferences);
         const std::optional<std::string> erased = WithoutEngagement(json);
         if (!erased) return Outcome::Failed;
         if (*erased == json) return Outcome::Unchanged;
-        Path::ReplaceAll(path, *erased);
+        if (!preview) Path::ReplaceAll(path, *erased);
         return Outcome::Changed;
     } catch (const Failure&) {
         return Outcome::Failed;

@@ -28,7 +28,8 @@ enum class Outcome {
 
 // Erases the engagement entries of the Preferences file at `path`. The new
 // text is written beside it and replaces it in one step (Path::ReplaceAll):
-// a broken Preferences would cost the user every browser setting.
-Outcome EraseEngagement(const std::string& path);
+// a broken Preferences would cost the user every browser setting. A preview
+// reads and erases as the pass would and writes nothing.
+Outcome EraseEngagement(const std::string& path, bool preview = false);
 
 }  // namespace ChromiumPreferences

@@ -43,22 +43,33 @@ std::optional<FolderFileDeleter> DatabaseFolder(const FolderFileDeleter& profile
     return folder;
 }
 
-void Say(LevelDb::Outcome outcome, const FolderFileDeleter& folder, StatusLine& status) {
-    if (outcome == LevelDb::Outcome::Failed) status.LeaveAlone(folder.Folder() + BrowserFiles::NotChanged);
+// Erases the keys `choose` answers from the LevelDB database in `folder`, as
+// a preview when `status` previews, and counts them; a database that cannot be
+// changed is left whole and said.
+void EraseKeys(const FolderFileDeleter& folder, const LevelDb::KeyChooser& choose, StatusLine& status) {
+    StoreChange run{status.Previewing()};
+    if (LevelDb::EraseChosenKeys(folder.Folder(), choose, run) == LevelDb::Outcome::Failed)
+        status.LeaveAlone(folder.Folder() + BrowserFiles::NotChanged);
+    status.Deleted(TraceKind::Row, run.erased);
 }
 
 void EraseLocalStorage(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = DatabaseFolder(profile, LocalStorage, status);
     if (!folder) return;
-    Say(LevelDb::EraseKeys(folder->Folder(), [](std::string_view key, std::string_view) {
-            return IsWebLocalStorageKey(key);
-        }),
-        *folder, status);
+    EraseKeys(
+        *folder,
+        [](const LevelDb::Entries& entries) {
+            std::vector<std::string> keys;
+            for (const auto& entry : entries)
+                if (IsWebLocalStorageKey(entry.first)) keys.push_back(entry.first);
+            return keys;
+        },
+        status);
 }
 
 void EraseSessionStorage(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = DatabaseFolder(profile, SessionStorage, status);
-    if (folder) Say(LevelDb::EraseChosenKeys(folder->Folder(), WebSessionStorageKeys), *folder, status);
+    if (folder) EraseKeys(*folder, WebSessionStorageKeys, status);
 }
 
 void DeleteIndexedDb(const FolderFileDeleter& profile, StatusLine& status) {
@@ -83,7 +94,7 @@ void EraseFileSystems(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> origins = DatabaseFolder(*fileSystem, FileSystemOrigins, status);
     if (!origins) return;
     constexpr std::string_view OriginPrefix = "ORIGIN:";
-    Say(LevelDb::EraseChosenKeys(origins->Folder(),
+    EraseKeys(*origins,
                                  [&](const LevelDb::Entries& entries) {
                                      std::vector<std::string> erased;
                                      for (const auto& [key, folder] : entries) {
@@ -96,8 +107,8 @@ void EraseFileSystems(const FolderFileDeleter& profile, StatusLine& status) {
                                          erased.push_back(key);
                                      }
                                      return erased;
-                                 }),
-        *origins, status);
+                                 },
+              status);
 }
 
 // The quota manager's buckets of web origins, and their folders.
@@ -145,7 +156,7 @@ void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
     if (!serviceWorker) return;
     if (const std::optional<FolderFileDeleter> database =
             DatabaseFolder(*serviceWorker, ServiceWorkerDatabase, status))
-        Say(LevelDb::EraseChosenKeys(database->Folder(), WebServiceWorkerKeys), *database, status);
+        EraseKeys(*database, WebServiceWorkerKeys, status);
     const std::optional<FolderFileDeleter> caches = BrowserFiles::Subfolder(*serviceWorker, CacheStorage, status);
     if (!caches) return;
     for (const std::string& name : Path::Subfolders(caches->Folder())) {

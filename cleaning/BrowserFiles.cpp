@@ -67,10 +67,12 @@ void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name, St
 }
 
 bool ChangeFile(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
-                const std::function<bool(const std::string& path)>& change) {
+                const std::function<bool(const std::string& path, StoreChange& run)>& change) {
     const std::string path = Path::Join(folder.Folder(), name);
     if (!Path::Exists(path)) return false;
-    const bool changed = folder.IsPlainFileHere(name) && change(path);
+    StoreChange run{status.Previewing()};
+    const bool changed = folder.IsPlainFileHere(name) && change(path, run);
+    status.Deleted(TraceKind::Row, run.erased);
     if (!changed) status.LeaveAlone(path + NotChanged);
     return changed;
 }
@@ -149,7 +151,8 @@ void DeleteFolderTree(const std::string& folder, const std::string& within, Stat
         DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
     // The walk lists parents first: removing from the end takes children first.
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
-        if (TargetCheck::SamePath(TargetCheck::ResolvedPath(it->path), it->resolved) && !Path::IsLink(it->path))
+        if (!status.Previewing() && TargetCheck::SamePath(TargetCheck::ResolvedPath(it->path), it->resolved) &&
+            !Path::IsLink(it->path))
             ::RemoveDirectoryW(Path::ForSystem(it->path).c_str());
     }
 }

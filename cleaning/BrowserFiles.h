@@ -5,6 +5,7 @@
 
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/StatusLine.h"
+#include "system/StoreChange.h"
 
 #include <functional>
 #include <optional>
@@ -28,11 +29,12 @@ FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& r
 void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status);
 
 // Runs `change` on the file `name` of `folder` (its full path) when the file
-// is there. One that is no plain file of the folder (a link, a folder), or
-// that `change` answers false for, is left whole and said on `status`.
-// True when `change` ran and answered true.
+// is there, as a preview when `status` previews; the rows it says it erased
+// count on `status`. One that is no plain file of the folder (a link, a
+// folder), or that `change` answers false for, is left whole and said on
+// `status`. True when `change` ran and answered true.
 bool ChangeFile(const FolderFileDeleter& folder, const std::string& name, StatusLine& status,
-                const std::function<bool(const std::string& path)>& change);
+                const std::function<bool(const std::string& path, StoreChange& run)>& change);
 
 // Every file directly in the deleter's folder whose name matches `pattern`
 // ("*" any run of characters, "?" any one, case ignored; "*.*" every name);

@@ -55,12 +55,12 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes,
-                                     StatusLine& failures)
+                                     StatusLine& status)
     : folder_(std::move(folder)),
       resolvedFolder_(resolvedFolder),
       expectedPrefix_(BelowVolumeRoot(resolvedFolder)),
       attributes_(attributes),
-      failures_(&failures) {}
+      status_(&status) {}
 
 // Under Wine a file link reads as a plain file and opens as its target, so the
 // name the opened file really has is the guard: it must be this folder's name
@@ -79,7 +79,7 @@ bool FolderFileDeleter::IsDirectlyInFolder(HANDLE file, const std::string& name)
 
 FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes) const {
     const Outcome outcome = TryDelete(name, listedAttributes);
-    if (outcome == Outcome::Failed) failures_->CouldNotDelete(Path::Join(folder_, name));
+    if (outcome == Outcome::Failed) status_->CouldNotDelete(Path::Join(folder_, name));
     return outcome;
 }
 
@@ -102,9 +102,16 @@ FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name,
     // Windows refuses to delete a read-only file through a handle (Wine does
     // not), so it is cleared on the handle first, or the file is left.
     if (attributes_ == Attributes::KeepReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return Outcome::Failed;
-    if (attributes_ == Attributes::MakeArchiveOnly && attributes != FILE_ATTRIBUTE_ARCHIVE)
-        SetAttributes(file.Get(), FILE_ATTRIBUTE_ARCHIVE);
-    return MarkForDeletion(file.Get()) ? Outcome::Deleted : Outcome::Failed;
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file.Get(), &size);
+    // A preview has come as far as the deletion would: the file counts and stays.
+    if (!status_->Previewing()) {
+        if (attributes_ == Attributes::MakeArchiveOnly && attributes != FILE_ATTRIBUTE_ARCHIVE)
+            SetAttributes(file.Get(), FILE_ATTRIBUTE_ARCHIVE);
+        if (!MarkForDeletion(file.Get())) return Outcome::Failed;
+    }
+    status_->Deleted(TraceKind::File, 1, size.QuadPart);
+    return Outcome::Deleted;
 }
 
 UniqueFile FolderFileDeleter::OpenHere(const std::string& name, DWORD access, bool create) const {

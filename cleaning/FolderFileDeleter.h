@@ -21,10 +21,12 @@ public:
 
     // `folder`: the folder as the caller names it, `resolvedFolder`: where the
     // file system really has it (TargetCheck::ResolvedPath). Both without a
-    // trailing backslash. A file that stays although it was to go is said on
-    // `failures` (StatusLine::CouldNotDelete).
+    // trailing backslash. Each file deleted is counted on `status`, and one
+    // that stays although it was to go is said there (CouldNotDelete). In a
+    // preview (StatusLine::Previewing) a file is checked and opened as for its
+    // deletion, counted, and left as it is.
     FolderFileDeleter(std::string folder, const std::string& resolvedFolder, Attributes attributes,
-                      StatusLine& failures);
+                      StatusLine& status);
 
     // Deletes `folder\name`. `listedAttributes` are those the directory search
     // reported, or INVALID_FILE_ATTRIBUTES when unknown (they are then read on
@@ -54,5 +56,5 @@ private:
     std::string resolvedFolder_;
     std::wstring expectedPrefix_;  // the folder's path below its volume root, with a final backslash
     Attributes attributes_;
-    StatusLine* failures_;
+    StatusLine* status_;
 };

@@ -102,7 +102,7 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
     const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
-    QuietStatus unheard;
+    QuietStatus unheard(status.Previewing());
     const FolderFileDeleter indexDeleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly,
                                          unheard);
     for (int i = 1; i <= names.UBound(); ++i) {
@@ -159,7 +159,8 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     }
     StepRunner steps("", StepRunner::Mode::Silent);
     const std::string top = Path::WithBackslash(path);
-    steps.Run(100, [&] { MakeArchiveOnly(top); });
+    const bool previewing = status.Previewing();
+    if (!previewing) steps.Run(100, [&] { MakeArchiveOnly(top); });
     AddFolder::FolderCollection folders;
     steps.Run(102, [&] { folders = WalkTree(top); });
     PacedStatus paced(status);
@@ -169,7 +170,7 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
         });
     }
     steps.Run(104, [&] { paced.Flush(); });
-    steps.Run(106, [&] { RemoveEmptyFolders(top); });
+    if (!previewing) steps.Run(106, [&] { RemoveEmptyFolders(top); });
 }
 
 void DeleteIECookies(StatusLine& status) {
@@ -187,7 +188,8 @@ void DeleteIEHistory(StatusLine& status) {
     ComScope com;
     ComPtr<IUrlHistoryStg2> history;
     steps.Run(100, [&] {
-        if (SUCCEEDED(::CoCreateInstance(UrlHistoryClass, nullptr, CLSCTX_INPROC_SERVER,
+        if (!status.Previewing() &&
+            SUCCEEDED(::CoCreateInstance(UrlHistoryClass, nullptr, CLSCTX_INPROC_SERVER,
                                          UrlHistoryStg2Interface, history.PutVoid())))
             history->ClearHistory();  // Wine answers E_NOTIMPL; the folder is cleaned anyway
     });

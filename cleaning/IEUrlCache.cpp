@@ -115,7 +115,10 @@ void PurgeEntries(StepRunner& steps, bool cookies, StatusLine& status) {
     std::vector<std::string> names;
     steps.Run(102, [&] { names = EntriesNow(cookies); });
     for (const std::string& name : names) {
-        steps.Run(106, [&] { DeleteCacheEntry(name); });
+        steps.Run(106, [&] {
+            // A preview counts the entry the pass would delete; it has just been listed.
+            if (status.Previewing() || DeleteCacheEntry(name)) status.Deleted(TraceKind::CacheEntry, 1);
+        });
         steps.Run(108, [&] { status.SetStatus(name + "-->"); });
     }
 }

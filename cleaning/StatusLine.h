@@ -39,9 +39,15 @@ public:
 };
 
 // A status line that takes no note of what it is told: for work whose
-// failures are no news (the log's own file, WinINet's index).
+// failures are no news (the log's own file, WinINet's index). Work for a
+// preview is a preview too.
 class QuietStatus : public StatusLine {
 public:
+    explicit QuietStatus(bool previewing = false) : previewing_(previewing) {}
     std::string Status() const override { return ""; }
     void SetStatus(const std::string&) override {}
+    bool Previewing() const override { return previewing_; }
+
+private:
+    bool previewing_;
 };

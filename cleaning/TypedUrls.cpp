@@ -12,7 +12,8 @@ void DeleteIETypedURLs(StatusLine& status) {
         const std::string name = "url" + std::to_string(i);
         const std::string value = Registry1::ReadRegString(HKEY_CURRENT_USER, TypedUrlsKey, name, "");
         if (!value.empty()) status.SetStatus(value + "-->");
-        RegStuff::DeleteRegValue(HKEY_CURRENT_USER, TypedUrlsKey, name);
+        if (RegStuff::DeleteRegValue(HKEY_CURRENT_USER, TypedUrlsKey, name, status.Previewing()))
+            status.Deleted(TraceKind::RegistryValue, 1);
     }
 }
 

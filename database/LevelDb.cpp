@@ -257,14 +257,4 @@ Outcome EraseKeys(const std::string& folder, const EraseFilter& erase, StoreChan
     }, run);
 }
 
-Outcome EraseKeys(const std::string& folder, const EraseFilter& erase) {
-    StoreChange run;
-    return EraseKeys(folder, erase, run);
-}
-
-Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
-    StoreChange run;
-    return EraseChosenKeys(folder, choose, run);
-}
-
 }  // namespace LevelDb

@@ -46,8 +46,4 @@ Outcome EraseKeys(const std::string& folder, const EraseFilter& erase, StoreChan
 using KeyChooser = std::function<std::vector<std::string>(const Entries& entries)>;
 Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, StoreChange& run);
 
-// The same two, for real, where nobody asks what they erased.
-Outcome EraseKeys(const std::string& folder, const EraseFilter& erase);
-Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose);
-
 }  // namespace LevelDb

@@ -134,11 +134,6 @@ Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&
     }
 }
 
-Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change) {
-    StoreChange run;
-    return Change(path, change, run);
-}
-
 Outcome Read(const std::string& path, const std::function<void(SqliteDatabase&)>& read) {
     return Use(path, "PRAGMA busy_timeout = 1000; PRAGMA query_only = ON", [&](SqliteDatabase& db) {
         read(db);

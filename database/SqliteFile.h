@@ -26,8 +26,6 @@ enum class Outcome {
 // preview runs the same on a copy of the database and its log or journal and
 // leaves the file as it was.
 Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change, StoreChange& run);
-// The same, for real, where nobody asks what it erased.
-Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change);
 
 // Opens the file at `path` the same careful way and runs `read`, which must
 // not change anything. Changed means it ran.

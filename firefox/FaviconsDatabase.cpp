@@ -55,13 +55,17 @@ std::string SiteOf(const std::string& url) {
     return authority;
 }
 
-SqliteFile::Outcome EraseIconsExcept(const std::string& path, const std::set<std::string>& keptPages) {
-    return SqliteFile::Change(path, [&](SqliteDatabase& db) {
-        if (!db.HasTable("moz_icons") || !db.HasTable("moz_pages_w_icons") || !db.HasTable("moz_icons_to_pages"))
-            return false;
-        EraseRows(db, keptPages);
-        return true;
-    });
+SqliteFile::Outcome EraseIconsExcept(const std::string& path, const std::set<std::string>& keptPages,
+                                     StoreChange& run) {
+    return SqliteFile::Change(
+        path,
+        [&](SqliteDatabase& db) {
+            if (!db.HasTable("moz_icons") || !db.HasTable("moz_pages_w_icons") || !db.HasTable("moz_icons_to_pages"))
+                return false;
+            EraseRows(db, keptPages);
+            return true;
+        },
+        run);
 }
 
 }  // namespace FaviconsDatabase

@@ -15,7 +15,8 @@ namespace FaviconsDatabase {
 // with their links to icons, then every icon that no page uses any more. An
 // icon at a site's root ("/favicon.ico") serves every page of its site
 // without a link of its own: it stays while a kept page is on that site.
-SqliteFile::Outcome EraseIconsExcept(const std::string& path, const std::set<std::string>& keptPages);
+SqliteFile::Outcome EraseIconsExcept(const std::string& path, const std::set<std::string>& keptPages,
+                                     StoreChange& run);
 
 // The host of an address, lower case, without user name, port or a leading
 // "www.": "" when the address has none.

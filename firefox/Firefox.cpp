@@ -54,13 +54,15 @@ std::string WithBackslashes(std::string path) {
     return path;
 }
 
-// What favicons.sqlite keeps of pages that places.sqlite no longer holds.
-void EraseIconsOfErasedPages(const FolderFileDeleter& folder, StatusLine& status) {
-    BrowserFiles::ChangeFile(folder, FirefoxNames::FaviconsSqlite, status, [&](const std::string& favicons) {
-        const std::optional<std::set<std::string>> kept =
-            PlacesDatabase::PageUrls(Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite));
-        return kept && FaviconsDatabase::EraseIconsExcept(favicons, *kept) == SqliteFile::Outcome::Changed;
-    });
+// What favicons.sqlite keeps of pages that are not among `keptPages`, the
+// pages places.sqlite holds after its erasure; nothing when those are unknown.
+void EraseIconsExcept(const FolderFileDeleter& folder, const std::optional<std::set<std::string>>& keptPages,
+                      StatusLine& status) {
+    BrowserFiles::ChangeFile(folder, FirefoxNames::FaviconsSqlite, status,
+                             [&](const std::string& favicons, StoreChange& run) {
+                                 return keptPages && FaviconsDatabase::EraseIconsExcept(favicons, *keptPages, run) ==
+                                                         SqliteFile::Outcome::Changed;
+                             });
 }
 
 void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
@@ -164,14 +166,27 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
         DeleteSessionFiles(folder, status);
         EmptyLocalFolder(profile, folder, FirefoxNames::Thumbnails, status);
         const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
+        // The pages places.sqlite holds after the erasure: their icons stay.
+        std::optional<std::set<std::string>> kept;
         if (folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) {
-            switch (PlacesDatabase::EraseHistory(places)) {
-            case PlacesOutcome::Erased: break;
-            case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, FirefoxNames::PlacesSqlite, status); break;
-            case PlacesOutcome::Failed: status.LeaveAlone(places + BrowserFiles::NotChanged); break;
+            StoreChange run{status.Previewing()};
+            std::set<std::string> stay;
+            switch (PlacesDatabase::EraseHistory(places, run, stay)) {
+            case PlacesOutcome::Erased: kept = std::move(stay); break;
+            case PlacesOutcome::NotPlaces:
+                BrowserFiles::DeleteDatabase(folder, FirefoxNames::PlacesSqlite, status);
+                kept.emplace();
+                break;
+            case PlacesOutcome::Failed:
+                status.LeaveAlone(places + BrowserFiles::NotChanged);
+                kept = PlacesDatabase::PageUrls(places);
+                break;
             }
+            status.Deleted(TraceKind::Row, run.erased);
+        } else {
+            kept = PlacesDatabase::PageUrls(places);
         }
-        EraseIconsOfErasedPages(folder, status);
+        EraseIconsExcept(folder, kept, status);
     });
 }
 
@@ -189,8 +204,10 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
         BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite, status);
         if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) return;
         const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
-        if (PlacesDatabase::EraseDownloads(places) == PlacesOutcome::Failed)
+        StoreChange run{status.Previewing()};
+        if (PlacesDatabase::EraseDownloads(places, run) == PlacesOutcome::Failed)
             status.LeaveAlone(places + BrowserFiles::NotChanged);
+        status.Deleted(TraceKind::Row, run.erased);
     });
 }
 

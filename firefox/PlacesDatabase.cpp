@@ -159,13 +159,22 @@ void EraseDownloadRows(SqliteDatabase& db) {
     db.Execute("DROP TABLE downloaded_pages");
 }
 
-PlacesOutcome Erase(const std::string& path, const std::function<void(SqliteDatabase&)>& eraseRows) {
-    const SqliteFile::Outcome outcome = SqliteFile::Change(path, [&](SqliteDatabase& db) {
-        // Without bookmarks it is no places database.
-        if (!db.HasTable("moz_bookmarks")) return false;
-        eraseRows(db);
-        return true;
-    });
+void ReadPageUrls(SqliteDatabase& db, std::set<std::string>& urls) {
+    if (!db.HasTable("moz_places")) return;
+    SqliteStatement pages = db.Prepare("SELECT url FROM moz_places");
+    while (pages.Step()) urls.insert(pages.Text(0));
+}
+
+PlacesOutcome Erase(const std::string& path, const std::function<void(SqliteDatabase&)>& eraseRows, StoreChange& run) {
+    const SqliteFile::Outcome outcome = SqliteFile::Change(
+        path,
+        [&](SqliteDatabase& db) {
+            // Without bookmarks it is no places database.
+            if (!db.HasTable("moz_bookmarks")) return false;
+            eraseRows(db);
+            return true;
+        },
+        run);
     switch (outcome) {
     case SqliteFile::Outcome::Changed: return PlacesOutcome::Erased;
     case SqliteFile::Outcome::Missing:
@@ -177,17 +186,21 @@ PlacesOutcome Erase(const std::string& path, const std::function<void(SqliteData
 
 }  // namespace
 
-PlacesOutcome EraseHistory(const std::string& path) { return Erase(path, EraseHistoryRows); }
+PlacesOutcome EraseHistory(const std::string& path, StoreChange& run, std::set<std::string>& keptPages) {
+    return Erase(
+        path,
+        [&](SqliteDatabase& db) {
+            EraseHistoryRows(db);
+            ReadPageUrls(db, keptPages);
+        },
+        run);
+}
 
-PlacesOutcome EraseDownloads(const std::string& path) { return Erase(path, EraseDownloadRows); }
+PlacesOutcome EraseDownloads(const std::string& path, StoreChange& run) { return Erase(path, EraseDownloadRows, run); }
 
 std::optional<std::set<std::string>> PageUrls(const std::string& path) {
     std::set<std::string> urls;
-    const SqliteFile::Outcome outcome = SqliteFile::Read(path, [&](SqliteDatabase& db) {
-        if (!db.HasTable("moz_places")) return;
-        SqliteStatement pages = db.Prepare("SELECT url FROM moz_places");
-        while (pages.Step()) urls.insert(pages.Text(0));
-    });
+    const SqliteFile::Outcome outcome = SqliteFile::Read(path, [&](SqliteDatabase& db) { ReadPageUrls(db, urls); });
     if (outcome == SqliteFile::Outcome::Changed || outcome == SqliteFile::Outcome::Missing) return urls;
     return std::nullopt;
 }

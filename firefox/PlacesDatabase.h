@@ -4,6 +4,8 @@
 // database.
 #pragma once
 
+#include "system/StoreChange.h"
+
 #include <optional>
 #include <set>
 #include <string>
@@ -20,16 +22,16 @@ namespace PlacesDatabase {
 // Erases every visit, typed address, input history and page metadata; deletes
 // the pages nothing else refers to; the pages that stay (bookmarked, or named
 // by a keyword) keep their bookmarks and read as never visited. `path` is in
-// the ANSI code page.
-PlacesOutcome EraseHistory(const std::string& path);
+// the ANSI code page. `keptPages` gets the address of every page that stays.
+// A preview (`run`) does all of it on a copy.
+PlacesOutcome EraseHistory(const std::string& path, StoreChange& run, std::set<std::string>& keptPages);
 
 // Erases the downloads list: the download visits and the download annotations;
 // deletes a downloaded page only when nothing else (a visit of its own, a
 // bookmark, a keyword) keeps it. Other history stays.
-PlacesOutcome EraseDownloads(const std::string& path);
+PlacesOutcome EraseDownloads(const std::string& path, StoreChange& run);
 
-// The address of every page the database still holds (after EraseHistory:
-// the bookmarked ones and those a keyword names); an empty set without a
+// The address of every page the database holds; an empty set without a
 // database, nullopt when it cannot be read.
 std::optional<std::set<std::string>> PageUrls(const std::string& path);
 

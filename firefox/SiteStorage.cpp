@@ -36,13 +36,16 @@ bool IsWebOrigin(const std::string& origin) {
 
 // Erases the web origins' rows of a local-storage database in `folder`.
 void EraseWebOriginRows(const FolderFileDeleter& folder, const std::string& name, StatusLine& status) {
-    BrowserFiles::ChangeFile(folder, name, status, [](const std::string& path) {
-        return SqliteFile::Change(path, [](SqliteDatabase& db) {
-                   if (!db.HasTable("webappsstore2") || !db.HasColumn("webappsstore2", "originKey")) return false;
-                   db.Execute(std::string("DELETE FROM webappsstore2 WHERE lower(") + RowScheme +
-                              ") IN ('http', 'https', 'file')");
-                   return true;
-               }) == SqliteFile::Outcome::Changed;
+    BrowserFiles::ChangeFile(folder, name, status, [](const std::string& path, StoreChange& run) {
+        return SqliteFile::Change(
+                   path,
+                   [](SqliteDatabase& db) {
+                       if (!db.HasTable("webappsstore2") || !db.HasColumn("webappsstore2", "originKey")) return false;
+                       db.Execute(std::string("DELETE FROM webappsstore2 WHERE lower(") + RowScheme +
+                                  ") IN ('http', 'https', 'file')");
+                       return true;
+                   },
+                   run) == SqliteFile::Outcome::Changed;
     });
 }
 
@@ -50,25 +53,29 @@ void EraseWebOriginRows(const FolderFileDeleter& folder, const std::string& name
 // the usage of every origin there: it is marked out of date, so Firefox
 // counts the origin folders again at its next start.
 void EraseQuotaRows(const FolderFileDeleter& profile, StatusLine& status) {
-    BrowserFiles::ChangeFile(profile, QuotaDatabase, status, [](const std::string& path) {
-        return SqliteFile::Change(path, [](SqliteDatabase& db) {
-                   if (!db.HasTable("origin") || !db.HasColumn("origin", "origin")) return false;
-                   db.Execute(
-                       "DELETE FROM origin WHERE origin LIKE 'http://%' OR origin LIKE 'https://%'"
-                       " OR origin LIKE 'file://%'");
-                   if (db.HasTable("cache") && db.HasColumn("cache", "valid")) db.Execute("UPDATE cache SET valid = 0");
-                   return true;
-               }) == SqliteFile::Outcome::Changed;
+    BrowserFiles::ChangeFile(profile, QuotaDatabase, status, [](const std::string& path, StoreChange& run) {
+        return SqliteFile::Change(
+                   path,
+                   [](SqliteDatabase& db) {
+                       if (!db.HasTable("origin") || !db.HasColumn("origin", "origin")) return false;
+                       db.Execute(
+                           "DELETE FROM origin WHERE origin LIKE 'http://%' OR origin LIKE 'https://%'"
+                           " OR origin LIKE 'file://%'");
+                       if (db.HasTable("cache") && db.HasColumn("cache", "valid"))
+                           db.Execute("UPDATE cache SET valid = 0");
+                       return true;
+                   },
+                   run) == SqliteFile::Outcome::Changed;
     });
 }
 
 void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
-    BrowserFiles::ChangeFile(profile, ServiceWorkers, status, [](const std::string& path) {
+    BrowserFiles::ChangeFile(profile, ServiceWorkers, status, [](const std::string& path, StoreChange& run) {
         try {
             const std::string text = Path::ReadAll(path);
             const std::optional<std::string> kept = WithoutWebRegistrations(text);
             if (!kept) return false;
-            if (*kept != text) Path::ReplaceAll(path, *kept);
+            if (*kept != text && !run.preview) Path::ReplaceAll(path, *kept);
             return true;
         } catch (const Failure&) {
             return false;

@@ -4,10 +4,11 @@
 
 namespace RegStuff {
 
-void DeleteRegValue(HKEY root, const std::string& subKey, const std::string& valueName) {
+bool DeleteRegValue(HKEY root, const std::string& subKey, const std::string& valueName, bool preview) {
     UniqueRegKey key;
-    if (::RegOpenKeyExA(root, subKey.c_str(), 0, WriteAccess, key.Put()) != ERROR_SUCCESS) return;
-    ::RegDeleteValueA(key.Get(), valueName.c_str());
+    if (::RegOpenKeyExA(root, subKey.c_str(), 0, WriteAccess, key.Put()) != ERROR_SUCCESS) return false;
+    if (preview) return ::RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return ::RegDeleteValueA(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
 }
 
 LONG WriteRegValue(HKEY key, const std::string& valueName, DWORD type, const std::string& value) {

@@ -10,8 +10,10 @@ namespace RegStuff {
 inline constexpr REGSAM WriteAccess = 0x3F;
 inline constexpr char RunKey[] = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN\\";
 
-// Opens `subKey` for writing, deletes the value, closes the key; failures ignored.
-void DeleteRegValue(HKEY root, const std::string& subKey, const std::string& valueName);
+// Opens `subKey` for writing, deletes the value, closes the key. True when the
+// value was there and is gone; `preview` opens the key and looks for the
+// value the same way, deletes nothing, and says whether it would go.
+bool DeleteRegValue(HKEY root, const std::string& subKey, const std::string& valueName, bool preview = false);
 
 // Stores `value` as REG_SZ (ANSI bytes plus one NUL). Other types store nothing
 // and answer 0. Returns the registry result code.

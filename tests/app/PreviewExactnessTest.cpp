@@ -10,6 +10,7 @@
 #include "support/FileTree.h"
 #include "support/Fixtures.h"
 #include "support/UrlCacheHelpers.h"
+#include "system/Path.h"
 #include "system/ScratchCopy.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,16 @@ private:
     std::string status_;
 };
 
-bool IsSqlite(const std::string& bytes) { return bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0; }
+bool IsSqlite(const std::string& path) {
+    const std::string start = Fixtures::ReadFile(path).substr(0, 16);
+    return start == std::string("SQLite format 3\0", 16);
+}
+
+std::size_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(Path::ForSystem(path).c_str(), GetFileExInfoStandard, &data);
+    return data.nFileSizeLow;
+}
 
 std::string Folder(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 std::string Name(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
@@ -74,15 +84,21 @@ struct Snapshot {
     bool IsLevelDbFolder(const std::string& folder) const { return files.count(folder + "\\CURRENT") > 0; }
 };
 
-Snapshot Take(const std::vector<std::string>& roots) {
+// With `contents`, the files' bytes; else as many bytes as each file holds.
+Snapshot Take(const std::vector<std::string>& roots, bool contents) {
     Snapshot s;
     for (const std::string& root : roots) {
-        for (auto& [path, bytes] : FileTree::Contents(root))
-            if (path.back() != '\\') s.files[root + "\\" + path] = std::move(bytes);
+        std::map<std::string, std::string> found;
+        FileTree::List(root, "", contents, found);
+        for (auto& [path, bytes] : found) {
+            if (path.back() == '\\') continue;
+            if (!contents) bytes.assign(FileSize(root + "\\" + path), '\0');
+            s.files[root + "\\" + path] = std::move(bytes);
+        }
     }
     for (const auto& [path, bytes] : s.files) {
         if (Name(path) == "CURRENT") s.rows[Folder(path)] = LevelDbKeys(Folder(path));
-        else if (IsSqlite(bytes) && !s.IsLevelDbFolder(Folder(path))) s.rows[path] = SqliteRows(path);
+        else if (IsSqlite(path) && !s.IsLevelDbFolder(Folder(path))) s.rows[path] = SqliteRows(path);
     }
     HKEY key = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, TypedUrls, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
@@ -97,12 +113,23 @@ Snapshot Take(const std::vector<std::string>& roots) {
     return s;
 }
 
-// What disappeared from `before` to `after`, counted as the tally counts. Files
-// of a LevelDB folder that stays are its engine's own business (counted as keys).
+// The database whose log, index or journal the file at `path` is; "" for none.
+std::string DatabaseOf(const std::string& path) {
+    for (const std::string suffix : {"-wal", "-shm", "-journal"}) {
+        if (path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return path.substr(0, path.size() - suffix.size());
+    }
+    return "";
+}
+
+// What disappeared from `before` to `after`, counted as the tally counts. The
+// files of a LevelDB folder or an SQLite database that stays are the engine's
+// own business (its rows and keys count).
 TallyRow Gone(const Snapshot& before, const Snapshot& after) {
     TallyRow gone;
     for (const auto& [path, bytes] : before.files) {
-        if (after.files.count(path) || after.IsLevelDbFolder(Folder(path))) continue;
+        if (after.files.count(path) || after.IsLevelDbFolder(Folder(path)) || after.files.count(DatabaseOf(path)))
+            continue;
         ++gone.files;
         gone.bytes += static_cast<std::int64_t>(bytes.size());
     }
@@ -129,17 +156,37 @@ protected:
           localOverride_("Local AppData", local_.Path()),
           cacheOverride_("Cache", ie_ / "Cache"),
           cookiesOverride_("Cookies", ie_ / "Cookies"),
-          historyOverride_("History", ie_ / "History") {}
+          historyOverride_("History", ie_ / "History") {
+        // The pass's log and the preview's scratch copies go to a TEMP of the test's own.
+        char previous[MAX_PATH] = {};
+        ::GetEnvironmentVariableA("TEMP", previous, MAX_PATH);
+        previousTemp_ = previous;
+        ::SetEnvironmentVariableA("TEMP", temp_.Path().c_str());
+    }
+    ~PreviewExactnessTest() override { ::SetEnvironmentVariableA("TEMP", previousTemp_.c_str()); }
 
-    // Fresh copies of the real profiles where the shell folders lead, and
+    // Where a box of `frame` (none: every box) cleans, fresh: a copy of the
+    // real Firefox or Chromium profile where the shell folders lead, or
     // Internet Explorer's files, typed addresses and URL-cache entries, listed
-    // as a program start lists them.
-    void Plant() {
+    // as a program start lists them. Answers the folders planted.
+    std::vector<std::string> Plant(ControlId frame = Form1Layout::NoContainer) {
         for (const Fixtures::TempFolder* root : {&appData_, &local_, &ie_}) Fixtures::DeleteTree(root->Path());
-        Fixtures::WriteFile(appData_ / "Mozilla\\Firefox\\profiles.ini",
-                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
-        Fixtures::CopyTree(PlantedFirefox, appData_ / "Mozilla\\Firefox\\Profiles\\real.default");
-        Fixtures::CopyTree(PlantedChromium, local_ / "Google\\Chrome\\User Data");
+        std::vector<std::string> roots;
+        if (frame == Form1Layout::NoContainer || frame == IdFrame2) {
+            Fixtures::WriteFile(appData_ / "Mozilla\\Firefox\\profiles.ini",
+                                "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
+            Fixtures::CopyTree(PlantedFirefox, appData_ / "Mozilla\\Firefox\\Profiles\\real.default");
+            roots.push_back(appData_.Path());
+        }
+        if (frame == Form1Layout::NoContainer || frame == IdFrame5) {
+            Fixtures::CopyTree(PlantedChromium, local_ / "Google\\Chrome\\User Data");
+            roots.push_back(local_.Path());
+        }
+        if (frame == Form1Layout::NoContainer || frame == IdFrame1) PlantInternetExplorer(), roots.push_back(ie_.Path());
+        return roots;
+    }
+
+    void PlantInternetExplorer() {
         for (const char* folder : {"Cache", "Cookies", "History"}) {
             Fixtures::WriteFile(ie_ / folder + "\\page.txt", std::string(1000, 'p'));
             Fixtures::WriteFile(ie_ / folder + "\\sub\\deep.txt", "deep");
@@ -153,11 +200,11 @@ protected:
         IEHistory::LoadHistroy();
     }
 
-    Snapshot World() const { return Take({appData_.Path(), local_.Path(), ie_.Path()}); }
-
     const std::vector<DeletionPass::Step> steps_ = CleaningBoxes::PassSteps(RealCleaners());
+    Fixtures::TempFolder temp_{"temp"};
 
 private:
+    std::string previousTemp_;
     Fixtures::TempFolder appData_{"appdata"};
     Fixtures::TempFolder local_{"local"};
     Fixtures::TempFolder ie_{"ie"};
@@ -176,14 +223,14 @@ TEST_F(PreviewExactnessTest, EachBoxDeletesExactlyWhatItsPreviewCountedAndThenFi
     ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedChromium) + "\\Default\\History")) << "test chromium_profile";
     for (std::size_t box = 0; box < CleaningBoxes::Count; ++box) {
         SCOPED_TRACE(CleaningBoxes::Rows[box].name);
-        Plant();
+        const std::vector<std::string> roots = Plant(CleaningBoxes::Rows[box].frame);
         TickedBoxes window(box);
-        const Snapshot before = World();
+        const Snapshot before = Take(roots, false);
         const PassTally preview = DeletionPass::Preview(window, steps_);
         const TallyRow counted = preview.Total();
         EXPECT_GT(counted.Items(), 0) << "the box found nothing to count";
         const PassTally pass = DeletionPass::DeleteAll(window, steps_);
-        const TallyRow gone = Gone(before, World());
+        const TallyRow gone = Gone(before, Take(roots, false));
 
         EXPECT_EQ(Counts(counted), Counts(gone));
         EXPECT_EQ(Counts(pass.Total()), Counts(gone));
@@ -192,17 +239,12 @@ TEST_F(PreviewExactnessTest, EachBoxDeletesExactlyWhatItsPreviewCountedAndThenFi
 }
 
 TEST_F(PreviewExactnessTest, APreviewOfEveryBoxChangesNoFileNoValueNoEntryAndNoLog) {
-    Plant();
-    Fixtures::TempFolder temp("temp");
-    char previousTemp[MAX_PATH] = {};
-    ::GetEnvironmentVariableA("TEMP", previousTemp, MAX_PATH);
-    ::SetEnvironmentVariableA("TEMP", temp.Path().c_str());
-    const Snapshot before = World();
+    const std::vector<std::string> roots = Plant();
+    const Snapshot before = Take(roots, true);
     TickedBoxes window(AllBoxes);
     DeletionPass::Preview(window, steps_);
-    const Snapshot after = World();
-    ::SetEnvironmentVariableA("TEMP", previousTemp);
-    EXPECT_EQ(FileTree::Paths(temp.Path()), std::set<std::string>{});  // no log, no copy left behind
+    const Snapshot after = Take(roots, true);
+    EXPECT_EQ(FileTree::Paths(temp_.Path()), std::set<std::string>{});  // no log, no copy left behind
     EXPECT_TRUE(before.files == after.files);
     EXPECT_EQ(before.typedUrls, after.typedUrls);
     EXPECT_EQ(before.cacheEntries, after.cacheEntries);

@@ -15,6 +15,17 @@
 
 namespace {
 
+PlacesOutcome EraseHistory(const std::string& path) {
+    StoreChange run;
+    std::set<std::string> kept;
+    return PlacesDatabase::EraseHistory(path, run, kept);
+}
+
+PlacesOutcome EraseDownloads(const std::string& path) {
+    StoreChange run;
+    return PlacesDatabase::EraseDownloads(path, run);
+}
+
 constexpr char PlantedProfile[] = "C:\\vorlane-firefox-profile";
 // Where the erased database is left for the Linux-side check that starts
 // Firefox on it (tests/firefox/profile/reopen.py).
@@ -74,7 +85,7 @@ protected:
 };
 
 TEST_F(PlacesDatabaseTest, EraseHistoryLeavesNoVisitAndEveryBookmark) {
-    ASSERT_EQ(PlacesDatabase::EraseHistory(places_), PlacesOutcome::Erased);
+    ASSERT_EQ(EraseHistory(places_), PlacesOutcome::Erased);
 
     EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
     for (const char* table : {"moz_historyvisits", "moz_historyvisits_extra", "moz_inputhistory",
@@ -108,7 +119,7 @@ TEST_F(PlacesDatabaseTest, ABookmarkedPageWhoseCountIsWronglyZeroKeepsItsBookmar
         db.Execute("UPDATE moz_places SET foreign_count = 0");
     }
 
-    ASSERT_EQ(PlacesDatabase::EraseHistory(places_), PlacesOutcome::Erased);
+    ASSERT_EQ(EraseHistory(places_), PlacesOutcome::Erased);
 
     EXPECT_EQ(Rows(places_, BookmarksQuery), bookmarks_);
 }
@@ -118,7 +129,7 @@ TEST_F(PlacesDatabaseTest, EraseDownloadsLeavesTheRestOfTheHistory) {
     const std::int64_t visitsBefore = Count(places_, otherVisits);
     const std::int64_t typedBefore = Count(places_, "SELECT count(*) FROM moz_places WHERE typed = 1");
 
-    ASSERT_EQ(PlacesDatabase::EraseDownloads(places_), PlacesOutcome::Erased);
+    ASSERT_EQ(EraseDownloads(places_), PlacesOutcome::Erased);
 
     EXPECT_EQ(Count(places_, DownloadAnnotations), 0);
     EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_historyvisits WHERE visit_type = 7"), 0);
@@ -138,8 +149,8 @@ TEST_F(PlacesDatabaseTest, ADatabaseInUseIsLeftAsItWas) {
         // A running Firefox holds its database with an exclusive lock.
         SqliteDatabase firefox(places_);
         firefox.Execute("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
-        EXPECT_EQ(PlacesDatabase::EraseHistory(places_), PlacesOutcome::Failed);
-        EXPECT_EQ(PlacesDatabase::EraseDownloads(places_), PlacesOutcome::Failed);
+        EXPECT_EQ(EraseHistory(places_), PlacesOutcome::Failed);
+        EXPECT_EQ(EraseDownloads(places_), PlacesOutcome::Failed);
         firefox.Execute("ROLLBACK");
     }
     EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_historyvisits"), visits);
@@ -156,7 +167,7 @@ TEST_F(PlacesDatabaseTest, APathOfAnyCharactersIsFound) {
     ASSERT_TRUE(::MoveFileA(places_.c_str(), moved.c_str()));
     ::DeleteFileA((places_ + "-wal").c_str());
 
-    EXPECT_EQ(PlacesDatabase::EraseHistory(moved), PlacesOutcome::Erased);
+    EXPECT_EQ(EraseHistory(moved), PlacesOutcome::Erased);
     EXPECT_FALSE(FileHolds(moved, "history-secret"));
 }
 
@@ -183,8 +194,8 @@ TEST_P(PlacesDatabaseTestNotPlaces, IsLeftForTheCallerToDeleteAsAFile) {
     }
     const std::string before = Fixtures::FileExists(path) ? Fixtures::ReadFile(path) : "";
 
-    EXPECT_EQ(PlacesDatabase::EraseHistory(path), PlacesOutcome::NotPlaces);
-    EXPECT_EQ(PlacesDatabase::EraseDownloads(path), PlacesOutcome::NotPlaces);
+    EXPECT_EQ(EraseHistory(path), PlacesOutcome::NotPlaces);
+    EXPECT_EQ(EraseDownloads(path), PlacesOutcome::NotPlaces);
     EXPECT_EQ(Fixtures::FileExists(path) ? Fixtures::ReadFile(path) : "", before) << "the file was changed";
 }
 
