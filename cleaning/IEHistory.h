@@ -32,7 +32,8 @@ void DeleteIECookies(StatusLine& status);
 
 // Deletes every file in the folder and its subfolders (except "~" files and
 // files that are exactly hidden + archive), then removes the folders left empty.
-// An empty path deletes nothing.
+// An empty path deletes nothing; a path with a trailing backslash is no folder
+// of a browser (TargetCheck) and is left alone.
 void DeleteFolderTree(const std::string& path, StatusLine& status);
 
 // Shows and deletes the typed addresses url1 to url100.

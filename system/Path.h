@@ -54,8 +54,8 @@ bool Exists(const std::string& path);
 bool IsFile(const std::string& path);
 // There, and a folder (or a link to one).
 bool IsFolder(const std::string& path);
-// A reparse point (junction, symbolic link, mount point), asked without the
-// trailing backslash.
+// A reparse point (junction, symbolic link, mount point). The path has no
+// trailing backslash: with one the system answers for the link's target.
 bool IsLink(const std::string& path);
 
 // The names of the folders (links too) directly in `folder`, but "." and "..";

@@ -154,7 +154,6 @@ TEST_F(TargetCheckTest, OrdinaryBrowserFoldersPassBelowKnownFolders) {
     std::string resolved;
     EXPECT_EQ(TargetCheck::CheckFolder(cache, &resolved), TargetCheck::Verdict::Target);
     EXPECT_TRUE(TargetCheck::SamePath(resolved, cache));
-    EXPECT_EQ(TargetCheck::CheckFolder(cache + "\\", &resolved), TargetCheck::Verdict::Target);
     EXPECT_EQ(TargetCheck::CheckFolder("V:\\sub"), TargetCheck::Verdict::Target);
     EXPECT_EQ(TargetCheck::CheckFolder(""), TargetCheck::Verdict::Missing);
 }

@@ -2,6 +2,7 @@
 
 #include "firefox/Firefox.h"
 #include "firefox/INI.h"
+#include "system/Path.h"
 #include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
@@ -103,7 +104,8 @@ TEST(FirefoxProfileTestINI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty)
 class FirefoxProfileTest : public ProfileFixture {};
 
 // Firefox writes a relative entry with "/"; with IsRelative=1 or without the
-// key it names a folder below the Firefox folder, however deep.
+// key it names a folder below the Firefox folder, however deep, with or
+// without a final "/".
 TEST_F(FirefoxProfileTest, ARelativeEntryIsCleanedBelowTheFirefoxFolder) {
     const struct {
         const char* entry;
@@ -112,6 +114,7 @@ TEST_F(FirefoxProfileTest, ARelativeEntryIsCleanedBelowTheFirefoxFolder) {
         {"IsRelative=1\r\nPath=Profiles/abc.default", "Profiles\\abc.default"},
         {"IsRelative=1\r\nPath=Profiles/nested/x/y.default", "Profiles\\nested\\x\\y.default"},
         {"Path=Profiles/abc.default", "Profiles\\abc.default"},
+        {"IsRelative=1\r\nPath=Profiles/abc.default/", "Profiles\\abc.default"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
@@ -250,8 +253,10 @@ TEST_F(FirefoxProfileTest, ARelativeEntryThatLeavesTheFirefoxFolderIsLeftAlone) 
         const std::set<std::string> withIni = ProfileFiles::Tree(AppData());
         ProfileFiles::ClearAll(status);
         EXPECT_EQ(ProfileFiles::Tree(AppData()), withIni);
+        // Shown with backslashes and without a trailing one, as the program keeps paths.
         std::string shown = FirefoxFolder() + "\\" + entry;
         std::replace(shown.begin(), shown.end(), '/', '\\');
+        shown = Path::WithoutBackslash(shown);
         EXPECT_EQ(status.notices, std::vector<std::string>(5, shown + " was left alone: not a Firefox profile"));
     }
 }
