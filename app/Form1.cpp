@@ -8,7 +8,7 @@
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
 #include "chromium/ChromiumHistory.h"
-#include "cleaning/IEHistory.h"
+#include "cleaning/IEUrlCache.h"
 #include "schedule/Intervals.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"

@@ -30,7 +30,6 @@
 #include "app/Form1.h"
 #include "app/CleaningBoxes.h"
 #include "cleaning/AddFolder.h"
-#include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/Seams.h"

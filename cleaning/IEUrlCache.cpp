@@ -1,7 +1,6 @@
 // The start-up walk of the URL cache and the purge of its entries.
 #include "cleaning/IEUrlCache.h"
 
-#include "cleaning/IEHistory.h"
 #include "cleaning/MemoryBlock.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"

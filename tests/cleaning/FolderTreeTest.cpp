@@ -1,6 +1,6 @@
 #include "support/UrlCacheHelpers.h"
 
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/LoadedModule.h"

@@ -1,11 +1,13 @@
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 
 #include "cleaning/AddFolder.h"
 #include "cleaning/FolderFileDeleter.h"
-#include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
+#include "cleaning/TargetCheck.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
+#include "system/RegStuff.h"
+#include "system/Registry1.h"
 #include "system/ShellFolders.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
@@ -181,6 +183,15 @@ void DeleteIEHistory(StatusLine& status) {
     steps.Run(102, [&] { path = ShellFolder(ShellFolders::History, status); });
     steps.Run(104, [&] { DeleteFolderTree(path, status); });
     steps.Run(106, [&] { history.Reset(); });
+}
+
+void DeleteIETypedURLs(StatusLine& status) {
+    for (int i = 1; i <= 100; ++i) {
+        const std::string name = "url" + std::to_string(i);
+        const std::string value = Registry1::ReadRegString(HKEY_CURRENT_USER, TypedUrlsKey, name, "");
+        if (!value.empty()) status.SetStatus(value + "-->");
+        RegStuff::DeleteRegValue(HKEY_CURRENT_USER, TypedUrlsKey, name);
+    }
 }
 
 }  // namespace IEHistory
