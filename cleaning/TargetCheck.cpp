@@ -94,8 +94,9 @@ std::string SystemPath(const std::function<DWORD(wchar_t* buffer, DWORD room)>& 
     return "";
 }
 
+// The system gives it with a trailing backslash.
 std::string TempFolder() {
-    return SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); });
+    return Path::WithoutBackslash(SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); }));
 }
 
 }  // namespace
@@ -171,9 +172,8 @@ std::vector<std::string> ReadProtectedFolders() {
     given.push_back(ProgramLocation::Folder());
 
     std::vector<std::string> folders;
-    for (const std::string& shellGiven : given) {
-        if (shellGiven.empty()) continue;
-        const std::string folder = Path::WithoutBackslash(shellGiven);  // TEMP comes with one
+    for (const std::string& folder : given) {
+        if (folder.empty()) continue;
         folders.push_back(folder);
         const std::string resolved = ResolvedPath(folder);
         if (!resolved.empty() && !SamePath(resolved, folder)) folders.push_back(resolved);
