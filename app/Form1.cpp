@@ -10,7 +10,7 @@
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
 #include "chromium/ChromiumHistory.h"
-#include "cleaning/IEHistory.h"
+#include "cleaning/IEUrlCache.h"
 #include "schedule/Intervals.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
@@ -115,7 +115,7 @@ void Form1::Form_Load() {
         Main::SetAppTitle();
     });
     const std::string cursorPath = Path::Join(ProgramLocation::Folder(), Form1Texts::CursorFile);
-    if (steps.If(104, [&] { return Main::PathExists(cursorPath); })) {
+    if (steps.If(104, [&] { return Path::Exists(cursorPath); })) {
         steps.Run(106, [&] {
             HCURSOR cursor = ::LoadCursorFromFileA(cursorPath.c_str());
             if (cursor == nullptr) throw Failure::FromLastError();

@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "cleaning/HistoryLog.h"
 #include "system/Clipboard.h"
+#include "system/Path.h"
 #include "system/Seams.h"
 #include "system/StepRunner.h"
 
@@ -16,7 +17,7 @@ namespace HistoryLogCommands {
 void View() {
     StepRunner steps(Location::PushButton1_Click);
     const std::string log = HistoryLog::LogPath();
-    if (steps.If(100, [&] { return Main::PathExists(log); })) {
+    if (steps.If(100, [&] { return Path::Exists(log); })) {
         steps.Run(102, [&] { Seams::Current().StartProcess("notepad \"" + log + "\"", SW_SHOWNORMAL); });
     } else {
         steps.Run(104, [] { Seams::Current().ShowMessage(NoHistory, Main::AppTitle(), MB_OK); });
@@ -28,7 +29,7 @@ void View() {
 void CopyToClipboard(HWND owner) {
     StepRunner steps(Location::PushButton2_Click);
     const std::string log = HistoryLog::LogPath();
-    if (steps.If(100, [&] { return Main::PathExists(log); })) {
+    if (steps.If(100, [&] { return Path::Exists(log); })) {
         UniqueGlobal text;
         std::optional<Clipboard> clipboard;
         steps.Run(102, [&] { text = Clipboard::ReadFileAsText(log); });

@@ -3,7 +3,6 @@
 #include "app/MakerInfo.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
-#include "system/Path.h"
 #include "system/Seams.h"
 
 #include <windows.h>
@@ -39,12 +38,6 @@ void VisitWebSiteAtRandom() {
     if (draw == 7)
         platform.StartProcess(std::string("explorer \"") + MakerInfo::WebSite + "\"",
                               SW_SHOWMINIMIZED);
-}
-
-bool PathExists(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return !path.empty() &&
-           ::GetFileAttributesExW(Path::ForSystem(path).c_str(), GetFileExInfoStandard, &data) != FALSE;
 }
 
 void PauseSeconds(double seconds) { MessagePump::WaitWhileMessagesRun(seconds); }

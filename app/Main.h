@@ -17,9 +17,6 @@ std::string ShortenTitle(const std::string& title, std::size_t limit = 40);
 // With a 1-in-100 draw, opens the maker's web site in the browser.
 void VisitWebSiteAtRandom();
 
-// True when the last-change time of the file or folder can be read.
-bool PathExists(const std::string& path);
-
 // Waits `seconds` on a monotonic clock while window messages keep running.
 void PauseSeconds(double seconds);
 

@@ -12,6 +12,7 @@
 #include "ShellFolderValue.h"
 #include "chromium/ChromiumHistory.h"
 #include "database/SqliteDatabase.h"
+#include "system/Path.h"
 #include "system/Registry1.h"
 
 #include <windows.h>
@@ -67,15 +68,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    const std::string cleaned = folder + "\\Local\\Google\\Chrome\\User Data\\Default\\History";
-    const std::string plain = folder + "\\wine-plain\\History";
+    const std::string cleaned = Path::Join(folder, "Local\\Google\\Chrome\\User Data\\Default\\History");
+    const std::string plain = Path::Join(folder, "wine-plain\\History");
     const std::int64_t visits = Visits(cleaned);
 
-    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", "");
-    SetShellFolder("Local AppData", folder + "\\Local");
+    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFolders::Key, ShellFolders::LocalAppData, "");
+    SetShellFolder(ShellFolders::LocalAppData, Path::Join(folder, "Local"));
     NoStatus status;
     const double cleaner = Seconds([&] { ChromiumHistory::ClearChromiumHistory(status); });
-    SetShellFolder("Local AppData", saved);
+    SetShellFolder(ShellFolders::LocalAppData, saved);
     const double wine = Seconds([&] { PlainDelete(plain); });
 
     std::printf("visits before: %lld, after the cleaner: %lld, after the plain DELETE: %lld\n",

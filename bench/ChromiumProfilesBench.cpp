@@ -134,7 +134,8 @@ public:
 private:
     // Whether the profile still has its engagement score in Preferences.
     bool HasEngagement(const std::string& tree, const std::string& profile) const {
-        const std::string preferences = folder_ + "\\" + tree + "\\" + UserData + "\\" + profile + "\\Preferences";
+        const std::string preferences =
+            Path::Join(Path::Join(Path::Join(Path::Join(folder_, tree), UserData), profile), "Preferences");
         return Path::ReadAll(preferences).find(".example") != std::string::npos;
     }
     // Each pass must find fresh profiles and clean them.
@@ -147,7 +148,7 @@ private:
     }
 
     void UseLocalAppData(const std::string& tree) const {
-        SetShellFolder("Local AppData", folder_ + "\\" + tree + "\\Local");
+        SetShellFolder(ShellFolders::LocalAppData, Path::Join(Path::Join(folder_, tree), "Local"));
     }
 
     std::string folder_;
@@ -166,13 +167,13 @@ int main(int argc, char** argv) {
     ::InitCommonControlsEx(&controls);
     QuietPlatform quiet;
     Seams::Install(&quiet);
-    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", "");
+    const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFolders::Key, ShellFolders::LocalAppData, "");
 
     const Bench bench(argv[1], std::atoi(argv[2]));
     if (part != "pass") bench.MeasureWindow();
     if (part != "window") bench.MeasurePass();
 
-    SetShellFolder("Local AppData", saved);
+    SetShellFolder(ShellFolders::LocalAppData, saved);
     Seams::Install(nullptr);
     return 0;
 }

@@ -30,7 +30,6 @@
 #include "app/Form1.h"
 #include "app/CleaningBoxes.h"
 #include "cleaning/AddFolder.h"
-#include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/Seams.h"
@@ -53,10 +52,10 @@ constexpr int TopFolders = 20;
 constexpr int SubFolders = 24;  // 20 + 20 * 24 = 500 folders
 
 const std::string Base = "C:\\vorlane-bench";
-const std::string PlainRoot = Base + "\\plain";
-const std::string CleanerRoot = Base + "\\cleaner";
-const std::string OneRoot = Base + "\\one";
-const std::string SpreadRoot = Base + "\\spread";
+const std::string PlainRoot = Path::Join(Base, "plain");
+const std::string CleanerRoot = Path::Join(Base, "cleaner");
+const std::string OneRoot = Path::Join(Base, "one");
+const std::string SpreadRoot = Path::Join(Base, "spread");
 
 
 
@@ -69,7 +68,7 @@ void CreateFolder(const std::string& path) {
 
 void CreateFiles(const std::string& folder, int count) {
     for (int i = 0; i < count; ++i) {
-        const std::string path = folder + "\\file" + std::to_string(i) + ".tmp";
+        const std::string path = Path::Join(folder, "file" + std::to_string(i) + ".tmp");
         UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
         DWORD written = 0;
@@ -80,11 +79,11 @@ void CreateFiles(const std::string& folder, int count) {
 void BuildTree(const std::string& root, int filesPerFolder) {
     CreateFolder(root);
     for (int t = 0; t < TopFolders; ++t) {
-        const std::string top = root + "\\top" + std::to_string(t);
+        const std::string top = Path::Join(root, "top" + std::to_string(t));
         CreateFolder(top);
         CreateFiles(top, filesPerFolder);
         for (int s = 0; s < SubFolders; ++s) {
-            const std::string sub = top + "\\sub" + std::to_string(s);
+            const std::string sub = Path::Join(top, "sub" + std::to_string(s));
             CreateFolder(sub);
             CreateFiles(sub, filesPerFolder);
         }
@@ -99,13 +98,13 @@ void PlainDelete(const std::string& folder) {
     std::vector<std::string> subfolders;
     WIN32_FIND_DATAA data;
     {
-        UniqueFind find(::FindFirstFileExA((folder + "\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+        UniqueFind find(::FindFirstFileExA(Path::Join(folder, "*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (find) {
             do {
                 const std::string name = data.cFileName;
                 if (name == "." || name == "..") continue;
-                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? subfolders : files).push_back(folder + "\\" + name);
+                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? subfolders : files).push_back(Path::Join(folder, name));
             } while (::FindNextFileA(find.Get(), &data));
         }
     }
@@ -125,7 +124,7 @@ public:
         MessagePump::LetPendingMessagesRun();
     }
     void Run(const std::string& folder) {
-        SetShellFolder("Cache", folder);
+        SetShellFolder(ShellFolders::Cache, folder);
         form_.DeleteAll();
     }
     HWND Window() const { return form_.Handle(); }
@@ -178,10 +177,8 @@ double Seconds(Deletion&& deletion) {
 // The benchmark's own files below `root` (WinINet keeps its index in the
 // Cache shell folder once the pass has used it: not ours to count).
 int CountFiles(const std::string& root) {
-    AddFolder::FolderCollection folders{root + "\\"};
-    AddFolder::GetSubDirectories2016(folders, true);
     int count = 0;
-    for (const std::string& folder : folders) count += AddFolder::ListFiles(folder, "file*.tmp").UBound();
+    for (const std::string& folder : AddFolder::FolderTree(root)) count += AddFolder::ListFiles(folder, "file*.tmp").UBound();
     return count;
 }
 
@@ -214,10 +211,10 @@ int Measure() {
     double plainSeconds = 0.0;
     double passSeconds = 0.0;
     for (int t = 0; t < TopFolders; ++t) {
-        const std::string top = "\\top" + std::to_string(t);
-        if (t % 2 == 1) passSeconds += runPass(CleanerRoot + top);
-        plainSeconds += Seconds([&] { PlainDelete(PlainRoot + top); });
-        if (t % 2 == 0) passSeconds += runPass(CleanerRoot + top);
+        const std::string top = "top" + std::to_string(t);
+        if (t % 2 == 1) passSeconds += runPass(Path::Join(CleanerRoot, top));
+        plainSeconds += Seconds([&] { PlainDelete(Path::Join(PlainRoot, top)); });
+        if (t % 2 == 0) passSeconds += runPass(Path::Join(CleanerRoot, top));
     }
     const double p99 = Percentile(delays, 0.99);
     const std::size_t answered = delays.size();

@@ -6,14 +6,13 @@
 #include "chromium/ChromiumSiteData.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
-#include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "database/LevelDb.h"
 #include "database/SqliteFile.h"
 #include "system/Failure.h"
 #include "system/Path.h"
-#include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -59,14 +58,14 @@ std::vector<std::string> UsualProfiles(const std::string& userData) {
 }
 
 std::vector<std::string> ProfileFolders(const std::string& userData) {
-    std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(userData + "\\" + ChromiumNames::LocalState));
+    std::vector<std::string> names = LocalState::ProfileNames(ReadLocalState(Path::Join(userData, ChromiumNames::LocalState)));
     if (names.empty()) names = UsualProfiles(userData);
     std::vector<std::string> folders;
     // A profile listed twice, in whatever case, is cleaned once.
     std::unordered_set<std::wstring> listed;
     for (const std::string& name : names) {
-        const std::string folder = userData + "\\" + name;
-        if (listed.insert(TargetCheck::PathKey(folder)).second && FileRoutines::IsFolder(folder))
+        const std::string folder = Path::Join(userData, name);
+        if (listed.insert(TargetCheck::PathKey(folder)).second && Path::IsFolder(folder))
             folders.push_back(folder);
     }
     return folders;
@@ -134,14 +133,12 @@ void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
 }  // namespace
 
 Chromium::Chromium() {
-    // A value written with a trailing backslash names the same folder.
-    const std::string localAppData = Path::WithoutBackslash(
-        Registry1::ReadRegString(HKEY_CURRENT_USER, ChromiumNames::ShellFoldersKey, ChromiumNames::LocalAppDataValue, ""));
+    const std::string localAppData = ShellFolders::Read(ShellFolders::LocalAppData).value_or("");
     // A relative or root folder would make the look-up land wherever the program runs.
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {
-        const std::string userData = localAppData + "\\" + place.userData;
-        if (!FileRoutines::IsFolder(userData)) continue;
+        const std::string userData = Path::Join(localAppData, place.userData);
+        if (!Path::IsFolder(userData)) continue;
         browsers_.push_back(ChromiumBrowser{place.name, userData, ProfileFolders(userData)});
     }
 }

@@ -12,9 +12,6 @@
 class FolderFileDeleter;
 
 namespace ChromiumNames {
-inline constexpr char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr char LocalAppDataValue[] = "Local AppData";
-
 struct BrowserPlace {
     const char* name;      // as the user knows the browser
     const char* userData;  // below Local AppData

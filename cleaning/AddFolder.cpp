@@ -8,7 +8,6 @@
 #include "system/UniqueHandle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 #include <string_view>
 
@@ -16,8 +15,6 @@ namespace AddFolder {
 namespace {
 
 constexpr DWORD HiddenSystemFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;  // 22
-constexpr int InitialCapacity = 100;
-constexpr int CapacityStep = 50;
 
 // One directory search, closed when the object goes, through the wide
 // functions (every name, every length). The first entry is already there
@@ -61,20 +58,20 @@ bool IsEmptyResult(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error 
 bool QualifiesAsSubfolder(const std::string& parent, const DirectorySearch& search) {
     if (!(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY) || search.IsDotName()) return false;
     const std::string name = search.Name();
-    return !HasUnusualChars(name) && MayEnter(parent + name, search.Attributes());  // also catches "?"
+    return !HasUnusualChars(name) && MayEnter(Path::Join(parent, name), search.Attributes());  // also catches "?"
 }
 
 // Lists the subfolders of `item` into `found`. Raises when the folder cannot be
 // listed; subfolders found before a failure stay in `found`.
 void ListSubfolders(const std::string& item, FolderCollection& found) {
-    DirectorySearch search(item + "*", FindExSearchLimitToDirectories);
+    DirectorySearch search(Path::Join(item, "*"), FindExSearchLimitToDirectories);
     if (!search.Started()) {
         if (IsEmptyResult(search.Error())) return;
         throw Failure::FromWin32(search.Error());
     }
     do {
         MessagePump::LetPendingMessagesRunThrottled();
-        if (QualifiesAsSubfolder(item, search)) found.push_back(item + search.Name() + "\\");
+        if (QualifiesAsSubfolder(item, search)) found.push_back(Path::WithBackslash(Path::Join(item, search.Name())));
     } while (search.Next());
 }
 
@@ -90,7 +87,7 @@ void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollect
     const DWORD attributes = Path::Attributes(Path::WithoutBackslash(item));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     MessagePump::LetPendingMessagesRunThrottled();
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDriveRoot(item)) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !Path::IsDriveRoot(item)) {
         RemoveFirst(folders, item);
         return;
     }
@@ -119,31 +116,12 @@ DWORD FileNameArray::AttributesAt(int index) const {
 }
 
 void FileNameArray::Add(std::string name, DWORD attributes) {
-    if (UBound() + 1 > capacity_) capacity_ += CapacityStep;
     names_.push_back(std::move(name));
     attributes_.push_back(attributes);
 }
 
-void FileNameArray::Trim() {
-    if (UBound() < capacity_) capacity_ = std::max(UBound(), 1);
-    names_.shrink_to_fit();
-    attributes_.shrink_to_fit();
-}
-
-bool IsDriveRoot(const std::string& folder) {
-    const std::string path = Path::WithoutBackslash(folder);  // "C:\" keeps its backslash
-    if ((path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&
-        std::isalpha(static_cast<unsigned char>(path[0])))
-        return true;
-    // \\server\share
-    if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
-    const std::size_t slash = path.find('\\', 2);
-    return slash != std::string::npos && slash > 2 && slash + 1 < path.size() &&
-           path.find('\\', slash + 1) == std::string::npos;
-}
-
 bool MayEnter(const std::string& folder, DWORD attributes) {
-    if (IsDriveRoot(folder)) return true;
+    if (Path::IsDriveRoot(folder)) return true;
     return attributes != HiddenSystemFolder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -164,10 +142,16 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
     steps.Run(152, [&] { folders.insert(folders.end(), found.begin(), found.end()); });
 }
 
+std::vector<std::string> FolderTree(const std::string& top) {
+    FolderCollection folders{Path::WithBackslash(top)};
+    GetSubDirectories2016(folders, true);
+    for (std::string& folder : folders) folder = Path::WithoutBackslash(folder);
+    return folders;
+}
+
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
-    const std::string base = Path::WithBackslash(folder);
     FileNameArray names;
-    DirectorySearch search(base + pattern, FindExSearchNameMatch);
+    DirectorySearch search(Path::Join(folder, pattern), FindExSearchNameMatch);
     if (search.Started()) {
         try {
             do {
@@ -177,14 +161,7 @@ FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
             // A failing search ends the list.
         }
     }
-    names.Trim();
     return names;
-}
-
-bool IsExistingFile(const std::string& path) {
-    UniqueFile file(::CreateFileW(Path::ForSystem(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    return file.Valid();
 }
 
 bool HasUnusualChars(const std::string& name) {

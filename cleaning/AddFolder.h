@@ -16,20 +16,16 @@ using FolderCollection = std::vector<std::string>;
 // nothing). Each name carries the attributes the directory search reported.
 class FileNameArray {
 public:
-    int LBound() const { return names_.empty() ? 0 : 1; }
     int UBound() const { return static_cast<int>(names_.size()); }
     // Index 0 of an empty array is the empty string.
     const std::string& operator[](int index) const;
     DWORD AttributesAt(int index) const;
-    int Capacity() const { return capacity_; }
 
-    void Add(std::string name, DWORD attributes);  // grows the capacity by 50 when full
-    void Trim();                                    // capacity := count
+    void Add(std::string name, DWORD attributes);
 
 private:
     std::vector<std::string> names_;
     std::vector<DWORD> attributes_;
-    int capacity_ = 100;
 };
 
 // Appends to `folders` every qualifying subfolder of its entries, level by level
@@ -41,8 +37,10 @@ private:
 // length are walked.
 void GetSubDirectories2016(FolderCollection& folders, bool recurse);
 
-// True for "C:\" or "\\server\share\" (with or without the final backslash).
-bool IsDriveRoot(const std::string& folder);
+// What GetSubDirectories2016 leaves of a collection holding `top` alone,
+// walked with recursion: the folders of the tree, parents before children,
+// each in the program's form (without the walk's trailing backslash).
+std::vector<std::string> FolderTree(const std::string& top);
 
 // Whether the walk lists the subfolders of a folder with these attributes: a
 // drive root always; otherwise not when it is hidden and system and nothing
@@ -52,9 +50,6 @@ bool MayEnter(const std::string& folder, DWORD attributes);
 // Normal, hidden and system files directly in `folder` that match `pattern`,
 // whatever their names (also those that end in a dot or a space) and length.
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern);
-
-// True when the path names a file that can be opened for attribute queries.
-bool IsExistingFile(const std::string& path);
 
 // True when the name holds a control character (below 32, or 127 to 159), a
 // "?" (what a character the program's code page cannot spell becomes), or bytes

@@ -59,7 +59,8 @@ FolderFileDeleter ProfileDeleter(const std::string& folder, const std::string& r
 void DeleteDatabase(const FolderFileDeleter& folder, const std::string& name, StatusLine& status) {
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
         if (IsDeletedOrGone(folder.Delete(name + suffix))) continue;
-        if (Path::Exists(Path::Join(folder.Folder(), name))) status.LeaveAlone(Path::Join(folder.Folder(), name) + NotChanged);
+        const std::string path = Path::Join(folder.Folder(), name);
+        if (Path::Exists(path)) status.LeaveAlone(path + NotChanged);
         return;
     }
     folder.Delete(name);
@@ -109,11 +110,9 @@ std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::str
         status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
         return {};
     }
-    AddFolder::FolderCollection folders{folder + "\\"};
-    if (recurse) AddFolder::GetSubDirectories2016(folders, true);
+    const std::vector<std::string> folders = recurse ? AddFolder::FolderTree(folder) : std::vector<std::string>{folder};
     std::vector<CheckedFolder> checked;
-    for (const std::string& found : folders) {
-        const std::string path = Path::WithoutBackslash(found);
+    for (const std::string& path : folders) {
         const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
         if (TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) checked.push_back({path, expected});
     }

@@ -8,30 +8,6 @@
 
 namespace FileRoutines {
 
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = Path::Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-namespace {
-std::string FoldDoubleBackslashes(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\') ++i;
-    }
-    return out;
-}
-}  // namespace
-
-std::string NormalizePath(const std::string& path) {
-    if (path.empty() || path[0] != '\\') return FoldDoubleBackslashes(path);
-    std::size_t k = 1;
-    while (k < path.size() && path[k] == '\\') ++k;
-    return "\\\\" + FoldDoubleBackslashes(path.substr(k));
-}
-
 // The attributes are changed only when the read-only bit is in the way, and a
 // folder (or a link to one) is never touched.
 void ForceDeleteFile(const std::string& path) {

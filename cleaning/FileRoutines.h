@@ -5,13 +5,6 @@
 
 namespace FileRoutines {
 
-// True when the path's attributes can be read and include the directory bit.
-bool IsFolder(const std::string& path);
-
-// Folds doubled backslashes to one, left to right; a leading run of
-// backslashes (a UNC path) becomes exactly two.
-std::string NormalizePath(const std::string& path);
-
 // Deletes a file; when that fails, tries once more by force. Never raises.
 void RemoveFile(const std::string& path);
 

@@ -14,9 +14,9 @@ constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELET
 // which the file system names a file below its volume root.
 std::wstring BelowVolumeRoot(const std::string& resolvedFolder) {
     if (resolvedFolder.size() >= 2 && resolvedFolder[1] == ':')
-        return Path::ForSystem(resolvedFolder.substr(2)) + L"\\";
+        return Path::ForSystem(Path::WithBackslash(resolvedFolder.substr(2)));
     if (resolvedFolder.size() > 2 && resolvedFolder[0] == '\\' && resolvedFolder[1] == '\\')
-        return Path::ForSystem(resolvedFolder.substr(1)) + L"\\";
+        return Path::ForSystem(Path::WithBackslash(resolvedFolder.substr(1)));
     return L"";
 }
 

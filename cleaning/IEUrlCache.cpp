@@ -1,7 +1,6 @@
 // The start-up walk of the URL cache and the purge of its entries.
 #include "cleaning/IEUrlCache.h"
 
-#include "cleaning/IEHistory.h"
 #include "cleaning/MemoryBlock.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
@@ -18,8 +17,6 @@ namespace {
 
 std::vector<std::string> cookieEntries{""};
 std::vector<std::string> cacheEntries{""};
-bool cookieEntriesDeleted = false;
-bool cacheEntriesDeleted = false;
 
 constexpr char CookiePrefix[] = "Cookie";
 // Room for a typical entry; the block grows when an entry needs more.
@@ -113,22 +110,19 @@ std::vector<std::string> EntriesNow(bool cookies) {
 // Deletes the entries of the kind that are in the URL cache at this pass (a
 // program that runs for days must clean what was made after it started) and
 // shows each name followed by "-->".
-void PurgeEntries(StepRunner& steps, bool cookies, bool& deleted, StatusLine& status) {
+void PurgeEntries(StepRunner& steps, bool cookies, StatusLine& status) {
     std::vector<std::string> names;
     steps.Run(102, [&] { names = EntriesNow(cookies); });
     for (const std::string& name : names) {
         steps.Run(106, [&] { DeleteCacheEntry(name); });
         steps.Run(108, [&] { status.SetStatus(name + "-->"); });
     }
-    steps.Run(112, [&] { deleted = true; });
 }
 
 }  // namespace
 
 void LoadHistroy() {
     StepRunner steps(Location::LoadHistroy);
-    cookieEntriesDeleted = false;
-    cacheEntriesDeleted = false;
     steps.Run(100, [] { cookieEntries.assign(1, ""); });
     steps.Run(102, [] { cacheEntries.assign(1, ""); });
 
@@ -168,19 +162,17 @@ void LoadHistroy() {
 
 const std::vector<std::string>& CookieEntries() { return cookieEntries; }
 const std::vector<std::string>& CacheEntries() { return cacheEntries; }
-bool CookieEntriesDeleted() { return cookieEntriesDeleted; }
-bool CacheEntriesDeleted() { return cacheEntriesDeleted; }
 
 bool DeleteCacheEntry(const std::string& name) {
     return ::DeleteUrlCacheEntryA(name.c_str()) != FALSE;
 }
 
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status) {
-    PurgeEntries(steps, true, cookieEntriesDeleted, status);
+    PurgeEntries(steps, true, status);
 }
 
 void PurgeCacheEntries(StepRunner& steps, StatusLine& status) {
-    PurgeEntries(steps, false, cacheEntriesDeleted, status);
+    PurgeEntries(steps, false, status);
 }
 
 }  // namespace IEHistory

@@ -72,13 +72,6 @@ void MemoryBlock::ReadFrom(std::uintptr_t hWritePointer, std::size_t lLength) co
                  lLength);
 }
 
-void MemoryBlock::WriteTo(std::uintptr_t hReadPointer, std::size_t lLength) {
-    if (lLength == 0 || lLength > Length()) return;
-    if (MemoryAccess::ReadableBytes(hReadPointer, lLength) < lLength) return;
-    std::memmove(reinterpret_cast<void*>(start_), reinterpret_cast<const void*>(hReadPointer),
-                 lLength);
-}
-
 std::string MemoryBlock::ExtractString(std::uintptr_t hStartPointer, std::size_t lMax) const {
     const std::size_t readable = MemoryAccess::ReadableBytes(hStartPointer, lMax);
     const char* text = reinterpret_cast<const char*>(hStartPointer);

@@ -27,10 +27,6 @@ public:
     // is copied unless the destination is writable and the block holds that many bytes.
     void ReadFrom(std::uintptr_t hWritePointer, std::size_t lLength) const;
 
-    // Copies `lLength` bytes from `hReadPointer` to the start of the block. Nothing
-    // is copied unless the source is readable and the block holds that many bytes.
-    void WriteTo(std::uintptr_t hReadPointer, std::size_t lLength);
-
     // The NUL-terminated ANSI string at `hStartPointer`, looking at no more than
     // `lMax` bytes: empty when that memory is not readable up to the NUL; cut at
     // `lMax` bytes when no NUL comes before.

@@ -173,9 +173,8 @@ bool DeleteAndCompact(leveldb::DB& db, const std::vector<std::string>& keys) {
 }  // namespace
 
 std::optional<Entries> ReadAll(const std::string& folder) {
-    const std::string path = Path::WithoutBackslash(folder);
-    if (!HasDatabase(path)) return std::nullopt;
-    const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
+    if (!HasDatabase(folder)) return std::nullopt;
+    const std::unique_ptr<leveldb::DB> db = OpenWhole(folder);
     if (!db) return std::nullopt;
     Entries entries;
     const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
@@ -186,11 +185,10 @@ std::optional<Entries> ReadAll(const std::string& folder) {
 }
 
 Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
-    const std::string path = Path::WithoutBackslash(folder);
-    if (!HasDatabase(path)) return Outcome::Missing;
+    if (!HasDatabase(folder)) return Outcome::Missing;
     std::vector<std::string> keys;
     {
-        const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
+        const std::unique_ptr<leveldb::DB> db = OpenWhole(folder);
         if (!db) return Outcome::Failed;
         Entries entries;
         const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
@@ -205,10 +203,10 @@ Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose) {
     // Every opening writes a fresh MANIFEST and removes the old one, which
     // still names the erased keys as the first and last keys of the tables
     // the compaction replaced. Opened and closed at once.
-    if (!Open(path)) return Outcome::Failed;
+    if (!Open(folder)) return Outcome::Failed;
     leveldb::Env& env = *leveldb::Env::Default();
     for (const char* name : {"LOG", "LOG.old"}) {
-        const std::string log = Path::Join(path, name);
+        const std::string log = Path::Join(folder, name);
         if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
     }
     return keys.empty() ? Outcome::Unchanged : Outcome::Changed;

@@ -31,7 +31,6 @@ public:
     bool Step();
     // Back to the start, to run again with new bindings.
     void Reset();
-    int Columns() const { return sqlite3_column_count(stmt_.get()); }
     std::int64_t Int64(int column) const;
     std::string Text(int column) const;
 

@@ -8,7 +8,7 @@
 #include "firefox/PlacesDatabase.h"
 #include "firefox/SiteStorage.h"
 #include "system/Path.h"
-#include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -36,7 +36,7 @@ bool IsFullyQualified(const std::string& path) {
 // Firefox keeps parent.lock open without sharing while it runs; a missing
 // lock (profiles made elsewhere) means nobody holds the profile.
 bool IsInUse(const std::string& profile) {
-    UniqueFile lock(::CreateFileW(Path::ForSystem(profile + FirefoxNames::ParentLock).c_str(), GENERIC_READ, 0,
+    UniqueFile lock(::CreateFileW(Path::ForSystem(Path::Join(profile, FirefoxNames::ParentLock)).c_str(), GENERIC_READ, 0,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
@@ -49,16 +49,18 @@ bool IsProfileSection(const std::string& name) {
            std::all_of(name.begin() + prefix, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-std::string WithBackslashes(std::string path) {
+// Firefox writes "/" in profiles.ini and takes it in its folder values; the
+// program keeps paths with backslashes and without a trailing one.
+std::string InProgramForm(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    return Path::WithoutBackslash(path);
 }
 
 // What favicons.sqlite keeps of pages that places.sqlite no longer holds.
 void EraseIconsOfErasedPages(const FolderFileDeleter& folder, StatusLine& status) {
     BrowserFiles::ChangeFile(folder, FirefoxNames::FaviconsSqlite, status, [&](const std::string& favicons) {
         const std::optional<std::set<std::string>> kept =
-            PlacesDatabase::PageUrls(folder.Folder() + FirefoxNames::PlacesSqlite);
+            PlacesDatabase::PageUrls(Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite));
         return kept && FaviconsDatabase::EraseIconsExcept(favicons, *kept) == SqliteFile::Outcome::Changed;
     });
 }
@@ -69,10 +71,6 @@ void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
                                    status, true);
 }
 
-std::string ShellFolder(const char* value) {
-    return Registry1::ReadRegString(HKEY_CURRENT_USER, FirefoxNames::ShellFoldersKey, value, "");
-}
-
 }  // namespace
 
 Firefox::Firefox() { GetFireFoxPath(); }
@@ -81,27 +79,28 @@ std::string Firefox::GetFireFoxPath() {
     profiles_.clear();
     firefoxFolder_.clear();
     localFirefoxFolder_.clear();
-    const std::string appData = ShellFolder(FirefoxNames::AppDataValue);
+    const std::string appData = InProgramForm(ShellFolders::Read(ShellFolders::AppData).value_or(""));
     if (!IsFullyQualified(appData)) return "";
-    firefoxFolder_ = appData + FirefoxNames::FirefoxFolder;
-    const std::string localAppData = ShellFolder(FirefoxNames::LocalAppDataValue);
-    if (IsFullyQualified(localAppData)) localFirefoxFolder_ = localAppData + FirefoxNames::FirefoxFolder;
+    firefoxFolder_ = Path::Join(appData, FirefoxNames::FirefoxFolder);
+    const std::string localAppData = InProgramForm(ShellFolders::Read(ShellFolders::LocalAppData).value_or(""));
+    if (IsFullyQualified(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, FirefoxNames::FirefoxFolder);
 
-    const std::string ini = firefoxFolder_ + FirefoxNames::ProfilesIni;
+    const std::string ini = Path::Join(firefoxFolder_, FirefoxNames::ProfilesIni);
     const INI reader;
     for (const std::string& section : reader.SectionNames(ini)) {
         if (!IsProfileSection(section)) continue;
-        const std::optional<std::string> entry = reader.GetFromINI(ini, section, FirefoxNames::PathKey);
-        if (!entry) continue;
+        const std::optional<std::string> value = reader.GetFromINI(ini, section, FirefoxNames::PathKey);
+        if (!value) continue;
+        const std::string entry = InProgramForm(*value);
         FirefoxProfile profile;
         // Firefox writes IsRelative=0 for a profile kept anywhere else; without
         // the key the entry is relative. Firefox keeps the cache of a relative
         // profile under Local AppData at the same relative path, and that of
         // an absolute one inside the profile itself.
         profile.relative = reader.GetFromINI(ini, section, FirefoxNames::IsRelativeKey) != "0";
-        profile.path = WithBackslashes(profile.relative ? firefoxFolder_ + "\\" + *entry : *entry);
+        profile.path = profile.relative ? Path::Join(firefoxFolder_, entry) : entry;
         if (profile.relative && !localFirefoxFolder_.empty())
-            profile.cacheRoot = WithBackslashes(localFirefoxFolder_ + "\\" + *entry);
+            profile.cacheRoot = Path::Join(localFirefoxFolder_, entry);
         else if (!profile.relative)
             profile.cacheRoot = profile.path;
         // A profile listed twice is cleaned once.
@@ -126,7 +125,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
             accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
         } else {
             accepted = std::any_of(std::begin(FirefoxNames::ProfileMarkers), std::end(FirefoxNames::ProfileMarkers),
-                                   [&](const char* marker) { return Path::IsFile(resolved + "\\" + marker); });
+                                   [&](const char* marker) { return Path::IsFile(Path::Join(resolved, marker)); });
         }
         break;
     }
@@ -159,7 +158,6 @@ void Firefox::EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDe
         BrowserFiles::EmptyCacheFolder(Path::Join(profile.cacheRoot, name), within, status, true);
 }
 
-// The fixed names start with a backslash; the deleter takes bare names.
 // places.sqlite also holds the bookmarks: the history is erased from it with
 // SQL, and only a file that holds no bookmarks is deleted as a file. The
 // icons of the erased pages, the session files (open and recently closed tabs)
@@ -168,14 +166,12 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
         DeleteSessionFiles(folder, status);
         EmptyLocalFolder(profile, folder, FirefoxNames::Thumbnails, status);
-        const char* name = FirefoxNames::PlacesSqlite + 1;
-        if (folder.IsPlainFileHere(name)) {
-            switch (PlacesDatabase::EraseHistory(folder.Folder() + FirefoxNames::PlacesSqlite)) {
+        const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
+        if (folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) {
+            switch (PlacesDatabase::EraseHistory(places)) {
             case PlacesOutcome::Erased: break;
-            case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, name, status); break;
-            case PlacesOutcome::Failed:
-                status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
-                break;
+            case PlacesOutcome::NotPlaces: BrowserFiles::DeleteDatabase(folder, FirefoxNames::PlacesSqlite, status); break;
+            case PlacesOutcome::Failed: status.LeaveAlone(places + BrowserFiles::NotChanged); break;
             }
         }
         EraseIconsOfErasedPages(folder, status);
@@ -184,8 +180,8 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
 
 void Firefox::Delete_History(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        folder.Delete(FirefoxNames::HistoryDat + 1);
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::FormHistorySqlite + 1, status);
+        folder.Delete(FirefoxNames::HistoryDat);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::FormHistorySqlite, status);
     });
 }
 
@@ -193,10 +189,11 @@ void Firefox::Delete_History(StatusLine& status) const {
 // downloads.sqlite goes as a file.
 void Firefox::Delete_Downloads(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite + 1, status);
-        if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite + 1)) return;
-        if (PlacesDatabase::EraseDownloads(folder.Folder() + FirefoxNames::PlacesSqlite) == PlacesOutcome::Failed)
-            status.LeaveAlone(folder.Folder() + FirefoxNames::PlacesSqlite + BrowserFiles::NotChanged);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite, status);
+        if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) return;
+        const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
+        if (PlacesDatabase::EraseDownloads(places) == PlacesOutcome::Failed)
+            status.LeaveAlone(places + BrowserFiles::NotChanged);
     });
 }
 
@@ -204,8 +201,8 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
 // folders and local-storage rows); add-ons keep theirs.
 void Firefox::Delete_Cookies(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        folder.Delete(FirefoxNames::CookiesTxt + 1);
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite + 1, status);
+        folder.Delete(FirefoxNames::CookiesTxt);
+        BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite, status);
         SiteStorage::EraseWebSites(folder, status);
     });
 }
@@ -217,10 +214,10 @@ void Firefox::Delete_Cookies(StatusLine& status) const {
 void Firefox::Delete_Cache(StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
         const std::string& resolvedProfile = folder.ResolvedFolder();
-        BrowserFiles::EmptyCacheFolder(profile.path + FirefoxNames::Cache, resolvedProfile, status, false);
+        BrowserFiles::EmptyCacheFolder(Path::Join(profile.path, FirefoxNames::Cache), resolvedProfile, status, false);
         BrowserFiles::DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
-        BrowserFiles::EmptyCacheFolder(profile.path + FirefoxNames::Cache2, resolvedProfile, status, true);
-        if (profile.relative) EmptyLocalFolder(profile, folder, FirefoxNames::Cache2 + 1, status);
+        BrowserFiles::EmptyCacheFolder(Path::Join(profile.path, FirefoxNames::Cache2), resolvedProfile, status, true);
+        if (profile.relative) EmptyLocalFolder(profile, folder, FirefoxNames::Cache2, status);
         for (const char* pattern : FirefoxNames::ServerStateFiles) BrowserFiles::DeleteMatchingFiles(folder, pattern);
     });
 }

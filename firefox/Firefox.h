@@ -12,24 +12,21 @@
 class FolderFileDeleter;
 
 namespace FirefoxNames {
-inline constexpr char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr char AppDataValue[] = "AppData";
-inline constexpr char LocalAppDataValue[] = "Local AppData";
-inline constexpr char FirefoxFolder[] = "\\Mozilla\\Firefox";
-inline constexpr char ProfilesIni[] = "\\profiles.ini";
+inline constexpr char FirefoxFolder[] = "Mozilla\\Firefox";
+inline constexpr char ProfilesIni[] = "profiles.ini";
 inline constexpr char ProfileSectionPrefix[] = "Profile";
 inline constexpr char PathKey[] = "Path";
 inline constexpr char IsRelativeKey[] = "IsRelative";
 
-inline constexpr char Cache[] = "\\cache";
-inline constexpr char Cache2[] = "\\cache2";
-inline constexpr char HistoryDat[] = "\\history.dat";
-inline constexpr char CookiesTxt[] = "\\cookies.txt";
-inline constexpr char PlacesSqlite[] = "\\places.sqlite";
-inline constexpr char FormHistorySqlite[] = "\\formhistory.sqlite";
-inline constexpr char DownloadsSqlite[] = "\\downloads.sqlite";
-inline constexpr char CookiesSqlite[] = "\\cookies.sqlite";
-inline constexpr char ParentLock[] = "\\parent.lock";
+inline constexpr char Cache[] = "cache";
+inline constexpr char Cache2[] = "cache2";
+inline constexpr char HistoryDat[] = "history.dat";
+inline constexpr char CookiesTxt[] = "cookies.txt";
+inline constexpr char PlacesSqlite[] = "places.sqlite";
+inline constexpr char FormHistorySqlite[] = "formhistory.sqlite";
+inline constexpr char DownloadsSqlite[] = "downloads.sqlite";
+inline constexpr char CookiesSqlite[] = "cookies.sqlite";
+inline constexpr char ParentLock[] = "parent.lock";
 inline constexpr char CacheFiles[] = "*.cache";
 
 // The open windows and tabs with their back and forward lists, and the
@@ -74,12 +71,8 @@ public:
     void Delete_Cookies(StatusLine& status) const;
 
     bool Resolved() const { return !profiles_.empty(); }
-    const std::vector<FirefoxProfile>& Profiles() const { return profiles_; }
-    // The first profile's folder and the paths built from it ("" without one).
+    // The first profile's folder ("" without one).
     std::string ProfilePath() const { return Resolved() ? profiles_.front().path : ""; }
-    std::string CachePath() const { return Resolved() ? ProfilePath() + FirefoxNames::Cache : ""; }
-    std::string HistoryDatPath() const { return Resolved() ? ProfilePath() + FirefoxNames::HistoryDat : ""; }
-    std::string CookiesTxtPath() const { return Resolved() ? ProfilePath() + FirefoxNames::CookiesTxt : ""; }
 
 private:
     using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;

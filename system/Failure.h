@@ -21,8 +21,6 @@ public:
 
     static Failure TypeMismatch() { return Failure(13, "Type mismatch"); }
     static Failure Overflow() { return Failure(6, "Overflow"); }
-    static Failure InvalidPropertyValue() { return Failure(380, "Invalid property value"); }
-    static Failure InvalidArgument() { return Failure(5, "Invalid procedure call or argument"); }
 
     static constexpr long PermissionDenied = 70;
     static constexpr long PathNotFound = 76;

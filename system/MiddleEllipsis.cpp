@@ -1,5 +1,7 @@
 #include "system/MiddleEllipsis.h"
 
+#include "system/Path.h"
+
 #include <cctype>
 #include <vector>
 
@@ -42,8 +44,8 @@ std::string Fit(const std::string& text, int room, const std::function<int(const
     std::string shortened;
     for (std::size_t out = 1; out <= folders.size(); ++out) {
         const bool keepFirst = out < folders.size();
-        shortened = head + (keepFirst ? folders[0] + "\\" : std::string()) + "...";
-        for (std::size_t i = (keepFirst ? 1 : 0) + out; i < folders.size(); ++i) shortened += "\\" + folders[i];
+        shortened = head + (keepFirst ? Path::Join(folders[0], "...") : "...");
+        for (std::size_t i = (keepFirst ? 1 : 0) + out; i < folders.size(); ++i) shortened = Path::Join(shortened, folders[i]);
         shortened += tail;
         if (width(shortened) <= room) break;
     }

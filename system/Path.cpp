@@ -10,11 +10,6 @@
 namespace Path {
 namespace {
 
-bool IsDriveRootForm(const std::string& path) {
-    return path.size() == 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-           path[2] == '\\';
-}
-
 bool IsDriveForm(const std::string& path) {
     return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
            path[2] == '\\';
@@ -67,11 +62,7 @@ std::string FromSystem(std::wstring_view text) {
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    const bool folderEnds = folder.back() == '\\';
-    const bool nameBegins = !name.empty() && name.front() == '\\';
-    if (folderEnds && nameBegins) return folder + name.substr(1);
-    if (folderEnds || nameBegins) return folder + name;
+    if (folder.empty() || folder.back() == '\\') return folder + name;
     return folder + '\\' + name;
 }
 
@@ -81,8 +72,20 @@ std::string WithBackslash(std::string path) {
 }
 
 std::string WithoutBackslash(std::string path) {
-    while (path.size() > 1 && path.back() == '\\' && !IsDriveRootForm(path)) path.pop_back();
+    // A backslash after a drive's colon stays: "C:" names the drive's current folder.
+    while (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] != ':') path.pop_back();
     return path;
+}
+
+bool IsDriveRoot(const std::string& path) {
+    std::string_view root = path;
+    if (root.ends_with('\\')) root.remove_suffix(1);
+    if (root.size() == 2 && root[1] == ':' && std::isalpha(static_cast<unsigned char>(root[0]))) return true;
+    // \\server\share
+    if (root.size() < 5 || !root.starts_with("\\\\")) return false;
+    const std::size_t slash = root.find('\\', 2);
+    return slash != std::string_view::npos && slash > 2 && slash + 1 < root.size() &&
+           root.find('\\', slash + 1) == std::string_view::npos;
 }
 
 DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(ForSystem(path).c_str()); }
@@ -94,8 +97,13 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool IsLink(const std::string& path) {
-    const DWORD attributes = Attributes(WithoutBackslash(path));
+    const DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 

@@ -17,9 +17,10 @@
 
 namespace Path {
 
-// The folder and the name with exactly one backslash between them, whether the
-// folder ends in one (a drive root "C:\") or the name begins with one. An empty
-// folder gives the name as it is.
+// The folder, one backslash and the name (a name or a relative path, never
+// beginning with a backslash). A folder that ends in one (a drive root "C:\",
+// or a folder of the walk) gets no second; an empty folder gives the name.
+// Every path the program builds is built here.
 std::string Join(const std::string& folder, const std::string& name);
 
 // The path ending in a backslash, as the folder walk keeps its folders.
@@ -27,8 +28,15 @@ std::string WithBackslash(std::string path);
 
 // The path without its trailing backslashes, to ask the file system about the
 // entry itself: with one it answers for a link's target. A drive root keeps
-// its backslash ("C:" would name the drive's current folder).
+// its backslash ("C:" would name the drive's current folder). This is the form
+// the program keeps every path in: a path that comes in (a registry value, a
+// profiles.ini entry, an environment variable, an answer of the system) is put
+// in it where it is read, and nothing further on repairs it.
 std::string WithoutBackslash(std::string path);
+
+// True for the root of a drive ("C:", "C:\") or of a share ("\\server\share"),
+// with or without one final backslash.
+bool IsDriveRoot(const std::string& path);
 
 // The path as the wide file functions take it: UTF-16, and for a fully
 // qualified path of plain components ("X:\..." or "\\server\share\...") the
@@ -47,8 +55,10 @@ DWORD Attributes(const std::string& path);
 bool Exists(const std::string& path);
 // There, and not a folder.
 bool IsFile(const std::string& path);
-// A reparse point (junction, symbolic link, mount point), asked without the
-// trailing backslash.
+// There, and a folder (or a link to one).
+bool IsFolder(const std::string& path);
+// A reparse point (junction, symbolic link, mount point). The path has no
+// trailing backslash: with one the system answers for the link's target.
 bool IsLink(const std::string& path);
 
 // The names of the folders (links too) directly in `folder`, but "." and "..";

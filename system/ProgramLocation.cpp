@@ -24,12 +24,9 @@ std::string ExeName() {
 }
 
 std::string Folder() {
-    std::string folder = ExePath();
-    const std::size_t slash = folder.find_last_of('\\');
-    if (slash == std::string::npos) return folder;
-    folder.resize(slash);
-    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-    return folder;
+    const std::string path = ExePath();
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : Path::WithoutBackslash(path.substr(0, slash + 1));
 }
 
 }  // namespace ProgramLocation

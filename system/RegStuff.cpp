@@ -17,13 +17,6 @@ LONG WriteRegValue(HKEY key, const std::string& valueName, DWORD type, const std
                             static_cast<DWORD>(value.size() + 1));
 }
 
-void SetRegValue(HKEY root, const std::string& subKey, const std::string& valueName,
-                 const std::string& value, DWORD type) {
-    UniqueRegKey key;
-    if (::RegOpenKeyExA(root, subKey.c_str(), 0, WriteAccess, key.Put()) != ERROR_SUCCESS) return;
-    WriteRegValue(key.Get(), valueName, type, value);
-}
-
 std::string RunValueData(const std::string& exePath) {
     if (exePath.find(' ') == std::string::npos) return exePath;
     return "\"" + exePath + "\"";

@@ -17,10 +17,6 @@ void DeleteRegValue(HKEY root, const std::string& subKey, const std::string& val
 // and answer 0. Returns the registry result code.
 LONG WriteRegValue(HKEY key, const std::string& valueName, DWORD type, const std::string& value);
 
-// Opens an existing `subKey` for writing (never creates it) and writes the value.
-void SetRegValue(HKEY root, const std::string& subKey, const std::string& valueName,
-                 const std::string& value, DWORD type);
-
 // The Run-key data for an executable path: quoted when the path holds a space.
 std::string RunValueData(const std::string& exePath);
 

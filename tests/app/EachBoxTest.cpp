@@ -4,7 +4,7 @@
 // keeps. One table: a trace, where it is, and the boxes that take it.
 #include "chromium/ChromiumHistory.h"
 #include "database/LevelDb.h"
-#include "firefox/FirefoxHistory.h"
+#include "firefox/FirefoxCleaners.h"
 #include "firefox/PlacesQueries.h"
 #include "support/FileTree.h"
 #include "support/Fixtures.h"

@@ -1,6 +1,5 @@
 #include "app/Main.h"
 #include "support/FakePlatform.h"
-#include "support/Fixtures.h"
 #include "system/Failure.h"
 
 #include <gtest/gtest.h>
@@ -16,18 +15,6 @@ TEST(MainTest, KeepsShortTitlesAndDropsWholeWordsFromLongOnes) {
     EXPECT_EQ(Main::ShortenTitle(std::string(45, 'b')), std::string(40, 'b'));
     Main::SetAppTitle();
     EXPECT_EQ(Main::AppTitle(), "Vorlane");
-}
-
-TEST(MainTest, TrueForFilesAndFoldersFalseForMissingPaths) {
-    Fixtures::TempFolder folder;
-    Fixtures::WriteFile(folder / "a.txt");
-    Fixtures::WriteFile(folder / "hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    EXPECT_TRUE(Main::PathExists(folder / "a.txt"));
-    EXPECT_TRUE(Main::PathExists(folder / "hidden.txt"));
-    EXPECT_TRUE(Main::PathExists(folder.Path()));
-    EXPECT_FALSE(Main::PathExists(folder / "missing.txt"));
-    EXPECT_FALSE(Main::PathExists(folder / "missing\\deeper.txt"));
-    EXPECT_FALSE(Main::PathExists(""));
 }
 
 TEST(MainTest, RoundsHalfToEvenAndRejectsWhatIsNotANumber) {

@@ -5,6 +5,7 @@
 
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
+#include "system/Path.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,7 @@ TEST_F(FolderLinksTest, ALinkGivenAsTheStartFolderLeavesTheCollection) {
 
 TEST_F(FolderLinksTest, TheLinkFoldersThemselvesAreNotFiles) {
     for (const char* link : {"top-link", "empty-link"}) {
-        EXPECT_FALSE(AddFolder::IsExistingFile(Tree + link)) << link;
+        EXPECT_FALSE(Path::IsFile(Tree + link)) << link;
         FileRoutines::RemoveFile(Tree + link);
         EXPECT_EQ(Fixtures::Attributes(Tree + link), 0x410u) << link;
     }

@@ -1,9 +1,10 @@
 #include "support/UrlCacheHelpers.h"
 
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/LoadedModule.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -70,7 +71,11 @@ TEST_F(FolderTreeTest, EmptyFoldersGoInOnePassAndTheTopEndsArchiveOnly) {
     Fixtures::WriteFile(top + "\\index.dat", "x", Hidden);
     ::SetFileAttributesA(top.c_str(), Kept);
 
-    IEHistory::DeleteFolderTree(top + "\\", status);
+    {
+        // A value written with a trailing backslash names the same folder.
+        const Fixtures::ShellFolderOverride value(ShellFolders::History, top + "\\");
+        IEHistory::DeleteIEHistory(status);
+    }
 
     EXPECT_FALSE(Fixtures::FolderExists(top + "\\e1"));
     EXPECT_FALSE(Fixtures::FolderExists(top + "\\f1"));
@@ -159,7 +164,7 @@ TEST_F(FolderTreeTest, LongShellFolderPathsAreCleanedAndValuesThatAreNotStringsN
         Fixtures::ShellFolderOverride cookies("Cookies", "");
         Fixtures::ShellFolderOverride cache("Cache", "");
         Fixtures::ShellFolderOverride history("History", "");
-        for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+        for (const char* key : {ShellFolders::Key,
                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"}) {
             UniqueRegKey shellFolders;
             ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, shellFolders.Put()), ERROR_SUCCESS);

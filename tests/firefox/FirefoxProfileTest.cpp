@@ -2,6 +2,8 @@
 
 #include "firefox/Firefox.h"
 #include "firefox/INI.h"
+#include "system/Path.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +15,6 @@
 
 namespace {
 
-const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 void DeleteValue(const char* subKey, const char* name) {
@@ -102,25 +103,30 @@ TEST(FirefoxProfileTestINI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty)
 
 class FirefoxProfileTest : public ProfileFixture {};
 
-TEST_F(FirefoxProfileTest, RelativePathBecomesAFolderBelowTheFirefoxFolderWithBackslashes) {
-    WriteProfilesIni(Profile0("Profiles/abc.default"));
-    Firefox firefox;
-    const std::string expected = AppData() + "\\Mozilla\\Firefox\\Profiles\\abc.default";
-    EXPECT_TRUE(firefox.Resolved());
-    EXPECT_EQ(firefox.ProfilePath(), expected);
-    EXPECT_EQ(firefox.CachePath(), expected + "\\cache");
-    EXPECT_EQ(firefox.HistoryDatPath(), expected + "\\history.dat");
-    EXPECT_EQ(firefox.CookiesTxtPath(), expected + "\\cookies.txt");
-
-    WriteProfilesIni(Profile0("Profiles/nested/x/y.default"));
-    EXPECT_EQ(firefox.GetFireFoxPath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
-    EXPECT_EQ(firefox.ProfilePath(), AppData() + "\\Mozilla\\Firefox\\Profiles\\nested\\x\\y.default");
-
-    // An entry without IsRelative is relative too.
-    WriteProfilesIni("[Profile0]\r\nName=default\r\nPath=Profiles/abc.default\r\n");
-    EXPECT_EQ(firefox.GetFireFoxPath(), expected);
-    ASSERT_EQ(firefox.Profiles().size(), 1u);
-    EXPECT_TRUE(firefox.Profiles().front().relative);
+// Firefox writes a relative entry with "/"; with IsRelative=1 or without the
+// key it names a folder below the Firefox folder, however deep, with or
+// without a final "/".
+TEST_F(FirefoxProfileTest, ARelativeEntryIsCleanedBelowTheFirefoxFolder) {
+    const struct {
+        const char* entry;
+        const char* folder;
+    } cases[] = {
+        {"IsRelative=1\r\nPath=Profiles/abc.default", "Profiles\\abc.default"},
+        {"IsRelative=1\r\nPath=Profiles/nested/x/y.default", "Profiles\\nested\\x\\y.default"},
+        {"Path=Profiles/abc.default", "Profiles\\abc.default"},
+        {"IsRelative=1\r\nPath=Profiles/abc.default/", "Profiles\\abc.default"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const std::string profile = FirefoxFolder() + "\\" + c.folder;
+        FillProfile(profile);
+        WriteProfilesIni(std::string("[Profile0]\r\nName=default\r\n") + c.entry + "\r\n");
+        EXPECT_EQ(Firefox().GetFireFoxPath(), profile);
+        ProfileFiles::ClearAll(status);
+        for (const char* gone : {"places.sqlite", "history.dat", "cookies.txt", "cache\\_CACHE_MAP_"})
+            EXPECT_FALSE(Fixtures::FileExists(profile + "\\" + gone)) << gone;
+        EXPECT_TRUE(Fixtures::FileExists(profile + "\\prefs.js"));
+    }
 }
 
 // An absolute entry (IsRelative=0) is cleaned where it points, but only when
@@ -161,9 +167,7 @@ TEST_F(FirefoxProfileTest, EveryListedProfileIsCleaned) {
     FillProfile(first);
     FillProfile(Profile());
 
-    const Firefox firefox;
-    ASSERT_EQ(firefox.Profiles().size(), 2u);
-    EXPECT_EQ(firefox.ProfilePath(), Profile());
+    EXPECT_EQ(Firefox().ProfilePath(), Profile());
     ProfileFiles::ClearAll(status);
 
     for (const std::string& profile : {first, Profile()}) {
@@ -200,8 +204,6 @@ TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
         const Firefox firefox;
         EXPECT_FALSE(firefox.Resolved());
         EXPECT_EQ(firefox.ProfilePath(), "");
-        EXPECT_EQ(firefox.CachePath(), "");
-        EXPECT_EQ(firefox.CookiesTxtPath(), "");
         ProfileFiles::ClearAll(status);
 
         EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
@@ -219,10 +221,10 @@ TEST_F(FirefoxProfileTest, WithoutAFullAppDataPathNothingOnTheCurrentDriveIsDele
     for (const char* appData : {"(missing)", "", ".", "C:", "C:.", "\\."}) {
         SCOPED_TRACE(appData);
         if (std::string(appData) == "(missing)") {
-            DeleteValue(ShellFolders, "AppData");
+            DeleteValue(ShellFolders::Key, "AppData");
             DeleteValue(UserShellFolders, "AppData");
         } else {
-            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders, "AppData", appData);
+            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, "AppData", appData);
         }
 
         const Firefox firefox;
@@ -251,8 +253,10 @@ TEST_F(FirefoxProfileTest, ARelativeEntryThatLeavesTheFirefoxFolderIsLeftAlone) 
         const std::set<std::string> withIni = ProfileFiles::Tree(AppData());
         ProfileFiles::ClearAll(status);
         EXPECT_EQ(ProfileFiles::Tree(AppData()), withIni);
+        // Shown with backslashes and without a trailing one, as the program keeps paths.
         std::string shown = FirefoxFolder() + "\\" + entry;
         std::replace(shown.begin(), shown.end(), '/', '\\');
+        shown = Path::WithoutBackslash(shown);
         EXPECT_EQ(status.notices, std::vector<std::string>(5, shown + " was left alone: not a Firefox profile"));
     }
 }

@@ -4,11 +4,12 @@
 
 #include "support/DatabaseRows.h"
 
-// The bookmarks as a user sees them: folders, titles, URLs, tags (bookmarks in
-// the tag folders), keywords, positions.
+// The bookmarks as a user sees them, one line each: folders, titles, URLs,
+// tags (bookmarks in the tag folders), keywords, positions.
 inline constexpr char BookmarksQuery[] =
-    "SELECT b.guid, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(parent.guid, ''), b.position,"
-    " IFNULL(k.keyword, ''), b.dateAdded FROM moz_bookmarks b"
+    "SELECT b.guid || '|' || b.type || '|' || IFNULL(b.title, '') || '|' || IFNULL(p.url, '') || '|' ||"
+    " IFNULL(parent.guid, '') || '|' || b.position || '|' || IFNULL(k.keyword, '') || '|' || IFNULL(b.dateAdded, '')"
+    " FROM moz_bookmarks b"
     " LEFT JOIN moz_places p ON p.id = b.fk LEFT JOIN moz_bookmarks parent ON parent.id = b.parent"
     " LEFT JOIN moz_keywords k ON k.place_id = b.fk ORDER BY b.id";
 

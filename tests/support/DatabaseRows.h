@@ -7,19 +7,12 @@
 #include <string>
 #include <vector>
 
-// Every row of `sql`, its columns joined with "|".
+// The first column of every row of `sql`, as text.
 inline std::vector<std::string> Rows(const std::string& database, const std::string& sql) {
     SqliteDatabase db(database);
     SqliteStatement statement = db.Prepare(sql);
     std::vector<std::string> rows;
-    while (statement.Step()) {
-        std::string row;
-        for (int column = 0; column < statement.Columns(); ++column) {
-            if (column) row += "|";
-            row += statement.Text(column);
-        }
-        rows.push_back(row);
-    }
+    while (statement.Step()) rows.push_back(statement.Text(0));
     return rows;
 }
 

@@ -1,6 +1,7 @@
 #include "support/Fixtures.h"
 
 #include "system/Path.h"
+#include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -189,13 +190,12 @@ std::string GetString(HKEY root, const std::string& subKey, const std::string& n
 void DeleteKeyTree(HKEY root, const std::string& subKey) { ::SHDeleteKeyA(root, subKey.c_str()); }
 
 namespace {
-const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 }  // namespace
 
 ShellFolderOverride::ShellFolderOverride(const std::string& valueName, const std::string& folder)
-    : shell_(HKEY_CURRENT_USER, ShellFolders), user_(HKEY_CURRENT_USER, UserShellFolders) {
-    SetString(HKEY_CURRENT_USER, ShellFolders, valueName, folder);
+    : shell_(HKEY_CURRENT_USER, ShellFolders::Key), user_(HKEY_CURRENT_USER, UserShellFolders) {
+    SetString(HKEY_CURRENT_USER, ShellFolders::Key, valueName, folder);
     SetString(HKEY_CURRENT_USER, UserShellFolders, valueName, folder, REG_EXPAND_SZ);
 }
 

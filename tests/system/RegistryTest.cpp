@@ -184,7 +184,6 @@ TEST_F(RegistryTest, NoRoutineLeavesAKeyHandleOpen) {
     SetRaw("binary", REG_BINARY, std::vector<BYTE>(128, 'z'));
     // Warm up whatever the registry functions cache on first use.
     Read(TestKey, "present");
-    RegStuff::SetRegValue(HKEY_CURRENT_USER, TestKey, "written", "v", REG_SZ);
 
     const HKEY before = NextKeyHandle();
     ASSERT_NE(before, nullptr);
@@ -194,7 +193,6 @@ TEST_F(RegistryTest, NoRoutineLeavesAKeyHandleOpen) {
         Read(TestKey, "long");
         Read(TestKey, "binary");
         Read(MissingKey, "present");
-        RegStuff::SetRegValue(HKEY_CURRENT_USER, TestKey, "written", "v", REG_SZ);
         RegStuff::DeleteRegValue(HKEY_CURRENT_USER, TestKey, "absent");
     }
     EXPECT_EQ(NextKeyHandle(), before);
@@ -211,24 +209,6 @@ TEST_F(RegistryTest, DeleteRegValueRemovesOneValueAndNeverCreatesAKey) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, MissingKey));
 }
 
-TEST_F(RegistryTest, SetRegValueWritesAnsiTextWithItsNulAndOnlyUnderAnExistingKey) {
-    Fixtures::SetString(HKEY_CURRENT_USER, TestKey, "old", "replaced");
-    RegStuff::SetRegValue(HKEY_CURRENT_USER, TestKey, "old", "C:\\Tools\\x.exe", REG_SZ);
-    const RawValue written = ReadRaw(HKEY_CURRENT_USER, TestKey, "old");
-    EXPECT_EQ(written.type, static_cast<DWORD>(REG_SZ));
-    const std::string expected = "C:\\Tools\\x.exe";
-    ASSERT_EQ(written.data.size(), expected.size() + 1);
-    EXPECT_EQ(std::string(written.data.begin(), written.data.end() - 1), expected);
-    EXPECT_EQ(written.data.back(), 0);
-
-    RegStuff::SetRegValue(HKEY_CURRENT_USER, MissingKey, "new", "x", REG_SZ);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, MissingKey));
-
-    // Only strings are written; another type leaves the value alone.
-    RegStuff::SetRegValue(HKEY_CURRENT_USER, TestKey, "old", "7", REG_DWORD);
-    EXPECT_EQ(Fixtures::GetString(HKEY_CURRENT_USER, TestKey, "old"), expected);
-}
-
 TEST_F(RegistryTest, WriteRegValueAnswersTheRegistryResultCode) {
     Fixtures::SetString(HKEY_CURRENT_USER, TestKey, "v", "before");
     UniqueRegKey readOnly;
@@ -240,6 +220,8 @@ TEST_F(RegistryTest, WriteRegValueAnswersTheRegistryResultCode) {
     UniqueRegKey writable;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, TestKey, 0, RegStuff::WriteAccess, writable.Put()),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegStuff::WriteRegValue(writable.Get(), "v", REG_SZ, "after"), ERROR_SUCCESS);
-    EXPECT_EQ(Fixtures::GetString(HKEY_CURRENT_USER, TestKey, "v"), "after");
+    EXPECT_EQ(RegStuff::WriteRegValue(writable.Get(), "v", REG_SZ, "C:\\Tools\\x.exe"), ERROR_SUCCESS);
+    const RawValue written = ReadRaw(HKEY_CURRENT_USER, TestKey, "v");
+    EXPECT_EQ(written.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::string(written.data.begin(), written.data.end()), std::string("C:\\Tools\\x.exe", 15));  // with its NUL
 }

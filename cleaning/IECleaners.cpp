@@ -1,13 +1,14 @@
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 
 #include "cleaning/AddFolder.h"
-#include "cleaning/FileRoutines.h"
 #include "cleaning/FolderFileDeleter.h"
-#include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
+#include "cleaning/TargetCheck.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
+#include "system/RegStuff.h"
 #include "system/Registry1.h"
+#include "system/ShellFolders.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
 
@@ -34,10 +35,9 @@ constexpr char NotAPath[] = " is not a folder path: nothing was deleted there";
 // The shell folder's path; "" when there is none. A value of another type
 // than a string names no folder, and the status line says so.
 std::string ShellFolder(const char* valueName, StatusLine& status) {
-    const std::optional<std::string> value = Registry1::ReadRegStringValue(HKEY_CURRENT_USER, ShellFoldersKey, valueName);
+    const std::optional<std::string> value = ShellFolders::Read(valueName);
     if (value) return *value;
-    if (Registry1::ValueExists(HKEY_CURRENT_USER, ShellFoldersKey, valueName))
-        status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
+    if (ShellFolders::HasValue(valueName)) status.SetStatus(std::string("Shell folder ") + valueName + NotAPath);
     return "";
 }
 
@@ -47,17 +47,6 @@ void MakeArchiveOnly(const std::string& path) {
     if (!Path::IsLink(path)) ::SetFileAttributesW(Path::ForSystem(path).c_str(), ArchiveOnly);
 }
 
-AddFolder::FolderCollection WalkTree(const std::string& top) {
-    AddFolder::FolderCollection folders{FileRoutines::NormalizePath(top)};
-    AddFolder::GetSubDirectories2016(folders, true);
-    return folders;
-}
-
-// Deletes the files directly in `folder` (given with its trailing backslash),
-// sparing "~" files and files that are exactly hidden + archive. The folder
-// must really be where the walk found it: `resolvedFolder` is the top folder's
-// resolved path plus the same way down. Only a file that is really gone is
-// shown on the status line.
 // Shows the files as they go at the screen's pace: a path is written when a
 // frame has passed since the last one, and the last path is always written at
 // the end, so the line ends on the last file deleted. Writing every path would
@@ -97,9 +86,12 @@ bool IsUrlCacheIndex(const std::string& name) {
                                    CSTR_EQUAL;
 }
 
-void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFolder, StatusLine& status,
+// Deletes the files directly in `folder`, sparing "~" files and files that are
+// exactly hidden + archive. The folder must really be where the walk found it:
+// `resolvedFolder` is the top folder's resolved path plus the same way down.
+// Only a file that is really gone is shown on the status line.
+void DeleteFilesIn(const std::string& folder, const std::string& resolvedFolder, StatusLine& status,
                    PacedStatus& paced) {
-    const std::string folder = Path::WithoutBackslash(walkFolder);
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
@@ -116,7 +108,7 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
         if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
-            paced.Show(FileRoutines::NormalizePath(folder + "\\" + name) + "-->");
+            paced.Show(Path::Join(folder, name) + "-->");
     }
 }
 
@@ -126,20 +118,15 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
 // backwards meets every child before its parent. Links are never removed: under
 // some systems removing one removes what it points at.
 void RemoveEmptyFolders(const std::string& top) {
-    const AddFolder::FolderCollection folders = WalkTree(top);
-    std::vector<std::string> foldersToRemove;
-    foldersToRemove.reserve(folders.size());
-    for (const std::string& folder : folders) {
-        MakeArchiveOnly(folder);
-        foldersToRemove.push_back(FileRoutines::NormalizePath(folder));
-    }
-    for (auto it = foldersToRemove.rbegin(); it != foldersToRemove.rend(); ++it) {
+    const std::vector<std::string> folders = AddFolder::FolderTree(top);
+    for (const std::string& folder : folders) MakeArchiveOnly(folder);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         if (!Path::IsLink(*it)) ::RemoveDirectoryW(Path::ForSystem(*it).c_str());
     }
 }
 
-// The cookie and cache cleaners: the once-per-run purge (steps 100-112), then
-// the shell folder (114-116).
+// The cookie and cache cleaners: the purge (steps 102-108), then the shell
+// folder (114-116).
 void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLine&),
                           const char* shellFolder, StatusLine& status) {
     purge(steps, status);
@@ -160,28 +147,27 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     case TargetCheck::Verdict::Target: break;
     }
     StepRunner steps("", StepRunner::Mode::Silent);
-    const std::string top = Path::WithBackslash(path);
-    steps.Run(100, [&] { MakeArchiveOnly(top); });
-    AddFolder::FolderCollection folders;
-    steps.Run(102, [&] { folders = WalkTree(top); });
+    steps.Run(100, [&] { MakeArchiveOnly(path); });
+    std::vector<std::string> folders;
+    steps.Run(102, [&] { folders = AddFolder::FolderTree(path); });
     PacedStatus paced(status);
     for (const std::string& folder : folders) {
         steps.Run(104, [&] {
-            DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, top, folder), status, paced);
+            DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced);
         });
     }
     steps.Run(104, [&] { paced.Flush(); });
-    steps.Run(106, [&] { RemoveEmptyFolders(top); });
+    steps.Run(106, [&] { RemoveEmptyFolders(path); });
 }
 
 void DeleteIECookies(StatusLine& status) {
     StepRunner steps(Location::DeleteIECookies);
-    PurgeThenEmptyFolder(steps, PurgeCookieEntries, "Cookies", status);
+    PurgeThenEmptyFolder(steps, PurgeCookieEntries, ShellFolders::Cookies, status);
 }
 
 void DeleteIETemp(StatusLine& status) {
     StepRunner steps("", StepRunner::Mode::Silent);
-    PurgeThenEmptyFolder(steps, PurgeCacheEntries, "Cache", status);
+    PurgeThenEmptyFolder(steps, PurgeCacheEntries, ShellFolders::Cache, status);
 }
 
 void DeleteIEHistory(StatusLine& status) {
@@ -194,9 +180,18 @@ void DeleteIEHistory(StatusLine& status) {
             history->ClearHistory();  // Wine answers E_NOTIMPL; the folder is cleaned anyway
     });
     std::string path;
-    steps.Run(102, [&] { path = ShellFolder("History", status); });
+    steps.Run(102, [&] { path = ShellFolder(ShellFolders::History, status); });
     steps.Run(104, [&] { DeleteFolderTree(path, status); });
     steps.Run(106, [&] { history.Reset(); });
+}
+
+void DeleteIETypedURLs(StatusLine& status) {
+    for (int i = 1; i <= 100; ++i) {
+        const std::string name = "url" + std::to_string(i);
+        const std::string value = Registry1::ReadRegString(HKEY_CURRENT_USER, TypedUrlsKey, name, "");
+        if (!value.empty()) status.SetStatus(value + "-->");
+        RegStuff::DeleteRegValue(HKEY_CURRENT_USER, TypedUrlsKey, name);
+    }
 }
 
 }  // namespace IEHistory
