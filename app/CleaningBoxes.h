@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/Form1Layout.h"
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "cleaning/DeletionPass.h"
 #include "cleaning/IECleaners.h"
 #include "firefox/FirefoxCleaners.h"

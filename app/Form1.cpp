@@ -9,7 +9,7 @@
 #include "app/MakerInfo.h"
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "cleaning/IEUrlCache.h"
 #include "schedule/Intervals.h"
 #include "system/ErrorReport.h"

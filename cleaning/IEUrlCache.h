@@ -19,9 +19,6 @@ void LoadHistroy();
 const std::vector<std::string>& CookieEntries();
 const std::vector<std::string>& CacheEntries();
 
-// Deletes one URL-cache entry; true when WinINet reports success.
-bool DeleteCacheEntry(const std::string& name);
-
 // Reads the URL cache afresh, deletes every entry of the kind (names beginning
 // with "Cookie", or all others) and shows each name followed by "-->".
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status);

@@ -75,12 +75,12 @@ void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
 
 Firefox::Firefox() { GetFireFoxPath(); }
 
-std::string Firefox::GetFireFoxPath() {
+void Firefox::GetFireFoxPath() {
     profiles_.clear();
     firefoxFolder_.clear();
     localFirefoxFolder_.clear();
     const std::string appData = InProgramForm(ShellFolders::Read(ShellFolders::AppData).value_or(""));
-    if (!IsFullyQualified(appData)) return "";
+    if (!IsFullyQualified(appData)) return;
     firefoxFolder_ = Path::Join(appData, FirefoxNames::FirefoxFolder);
     const std::string localAppData = InProgramForm(ShellFolders::Read(ShellFolders::LocalAppData).value_or(""));
     if (IsFullyQualified(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, FirefoxNames::FirefoxFolder);
@@ -109,7 +109,6 @@ std::string Firefox::GetFireFoxPath() {
         });
         if (!listed) profiles_.push_back(profile);
     }
-    return ProfilePath();
 }
 
 std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, StatusLine& status) const {
