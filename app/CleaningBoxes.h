@@ -5,10 +5,10 @@
 #pragma once
 
 #include "app/Form1Layout.h"
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "cleaning/DeletionPass.h"
-#include "cleaning/IEHistory.h"
-#include "firefox/FirefoxHistory.h"
+#include "cleaning/IECleaners.h"
+#include "firefox/FirefoxCleaners.h"
 
 #include <array>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // Location texts of the main window's procedures that report their failures
-// (the engine's own are beside their procedures, e.g. cleaning/IEHistory.h).
+// (the engine's own are beside their procedures, e.g. cleaning/IECleaners.h).
 #pragma once
 
 #include <string>

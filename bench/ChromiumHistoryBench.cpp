@@ -10,7 +10,7 @@
 //   BENCH_FOLDER\Local\Google\Chrome\User Data\Default\History  the cleaner's copy
 //   BENCH_FOLDER\wine-plain\History                              the plain copy
 #include "ShellFolderValue.h"
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "database/SqliteDatabase.h"
 #include "system/Path.h"
 #include "system/Registry1.h"

@@ -30,7 +30,6 @@
 #include "app/Form1.h"
 #include "app/CleaningBoxes.h"
 #include "cleaning/AddFolder.h"
-#include "cleaning/IEHistory.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/Seams.h"
@@ -178,10 +177,8 @@ double Seconds(Deletion&& deletion) {
 // The benchmark's own files below `root` (WinINet keeps its index in the
 // Cache shell folder once the pass has used it: not ours to count).
 int CountFiles(const std::string& root) {
-    AddFolder::FolderCollection folders{Path::WithBackslash(root)};
-    AddFolder::GetSubDirectories2016(folders, true);
     int count = 0;
-    for (const std::string& folder : folders) count += AddFolder::ListFiles(folder, "file*.tmp").UBound();
+    for (const std::string& folder : AddFolder::FolderTree(root)) count += AddFolder::ListFiles(folder, "file*.tmp").UBound();
     return count;
 }
 

@@ -3,7 +3,6 @@
 //
 // It empties the URL cache of the Wine prefix it runs in: run it only in the
 // throwaway test prefix (see README, Benchmarks).
-#include "cleaning/IEHistory.h"
 #include "cleaning/IEUrlCache.h"
 #include "cleaning/MemoryBlock.h"
 #include "system/StepRunner.h"

@@ -142,6 +142,13 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
     steps.Run(152, [&] { folders.insert(folders.end(), found.begin(), found.end()); });
 }
 
+std::vector<std::string> FolderTree(const std::string& top) {
+    FolderCollection folders{Path::WithBackslash(top)};
+    GetSubDirectories2016(folders, true);
+    for (std::string& folder : folders) folder = Path::WithoutBackslash(folder);
+    return folders;
+}
+
 FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
     FileNameArray names;
     DirectorySearch search(Path::Join(folder, pattern), FindExSearchNameMatch);

@@ -37,6 +37,11 @@ private:
 // length are walked.
 void GetSubDirectories2016(FolderCollection& folders, bool recurse);
 
+// What GetSubDirectories2016 leaves of a collection holding `top` alone,
+// walked with recursion: the folders of the tree, parents before children,
+// each in the program's form (without the walk's trailing backslash).
+std::vector<std::string> FolderTree(const std::string& top);
+
 // Whether the walk lists the subfolders of a folder with these attributes: a
 // drive root always; otherwise not when it is hidden and system and nothing
 // else (22), nor when it is a reparse point (a junction, link or mount point).

@@ -112,11 +112,9 @@ std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::str
         status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
         return {};
     }
-    AddFolder::FolderCollection folders{Path::WithBackslash(folder)};
-    if (recurse) AddFolder::GetSubDirectories2016(folders, true);
+    const std::vector<std::string> folders = recurse ? AddFolder::FolderTree(folder) : std::vector<std::string>{folder};
     std::vector<CheckedFolder> checked;
-    for (const std::string& found : folders) {
-        const std::string path = Path::WithoutBackslash(found);
+    for (const std::string& path : folders) {
         const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
         if (TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) checked.push_back({path, expected});
     }

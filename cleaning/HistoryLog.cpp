@@ -15,18 +15,20 @@ namespace HistoryLog {
 
 namespace {
 
+// TEMP without a trailing backslash (a drive root keeps its one).
 std::string Temp() {
     const DWORD needed = ::GetEnvironmentVariableW(L"TEMP", nullptr, 0);
     if (needed == 0) return "";
     std::wstring buffer(needed, L'\0');
     const DWORD length = ::GetEnvironmentVariableW(L"TEMP", buffer.data(), needed);
-    return length > 0 && length < needed ? Path::FromSystem(std::wstring_view(buffer.data(), length)) : "";
+    if (length == 0 || length >= needed) return "";
+    return Path::WithoutBackslash(Path::FromSystem(std::wstring_view(buffer.data(), length)));
 }
 
 // Where the log may be: TEMP, a full path of an existing folder, as it is
 // and where it really leads. Raises a Failure for any other TEMP.
 std::pair<std::string, std::string> LogFolder() {
-    const std::string temp = Path::WithoutBackslash(Temp());
+    const std::string temp = Temp();
     const bool fullPath = (temp.size() >= 3 && temp[1] == ':' && temp[2] == '\\') ||
                           (temp.size() > 2 && temp[0] == '\\' && temp[1] == '\\');
     if (!fullPath) throw Failure::FromWin32(ERROR_BAD_PATHNAME);

@@ -1,7 +1,6 @@
 // The start-up walk of the URL cache and the purge of its entries.
 #include "cleaning/IEUrlCache.h"
 
-#include "cleaning/IEHistory.h"
 #include "cleaning/MemoryBlock.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
@@ -108,6 +107,9 @@ std::vector<std::string> EntriesNow(bool cookies) {
     return names;
 }
 
+// Deletes one URL-cache entry; true when WinINet reports success.
+bool DeleteCacheEntry(const std::string& name) { return ::DeleteUrlCacheEntryA(name.c_str()) != FALSE; }
+
 // Deletes the entries of the kind that are in the URL cache at this pass (a
 // program that runs for days must clean what was made after it started) and
 // shows each name followed by "-->".
@@ -166,10 +168,6 @@ void LoadHistroy() {
 
 const std::vector<std::string>& CookieEntries() { return cookieEntries; }
 const std::vector<std::string>& CacheEntries() { return cacheEntries; }
-
-bool DeleteCacheEntry(const std::string& name) {
-    return ::DeleteUrlCacheEntryA(name.c_str()) != FALSE;
-}
 
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status) {
     PurgeEntries(steps, true, status);

@@ -94,8 +94,9 @@ std::string SystemPath(const std::function<DWORD(wchar_t* buffer, DWORD room)>& 
     return "";
 }
 
+// The system gives it with a trailing backslash.
 std::string TempFolder() {
-    return SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); });
+    return Path::WithoutBackslash(SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); }));
 }
 
 }  // namespace
@@ -140,17 +141,15 @@ std::string ResolvedPath(const std::string& path) {
     if (!StartsWith(final, "\\\\?\\")) return "";
     const std::string rest = final.substr(4);
     if (StartsWith(rest, "UNC\\")) return Path::WithoutBackslash("\\\\" + rest.substr(4));
-    if (IsDriveLetterPrefix(rest) || (rest.size() == 2 && rest[1] == ':')) return Path::WithoutBackslash(rest);
+    if (IsDriveLetterPrefix(rest) || Path::IsDriveRoot(rest)) return Path::WithoutBackslash(rest);
     return "";  // "\\?\unix\...", a volume GUID or a device: not a place a user's browser data lives
 }
 
 bool HasTargetShape(const std::string& path) {
     if (path.find('/') != std::string::npos) return false;
     if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") || StartsWith(path, "\\??\\")) return false;
-    // One trailing backslash is allowed; a second would be an empty component.
-    const std::string shape = path.ends_with('\\') ? path.substr(0, path.size() - 1) : path;
     std::string below;
-    if (!SplitRoot(shape, &below) || below.empty()) return false;
+    if (!SplitRoot(path, &below) || below.empty()) return false;
     const std::vector<std::string> parts = Components(below);
     return std::all_of(parts.begin(), parts.end(), IsPlainComponent);
 }
@@ -175,7 +174,7 @@ std::vector<std::string> ReadProtectedFolders() {
     std::vector<std::string> folders;
     for (const std::string& folder : given) {
         if (folder.empty()) continue;
-        folders.push_back(Path::WithoutBackslash(folder));
+        folders.push_back(folder);
         const std::string resolved = ResolvedPath(folder);
         if (!resolved.empty() && !SamePath(resolved, folder)) folders.push_back(resolved);
     }
@@ -192,32 +191,25 @@ ProtectedFoldersScope::ProtectedFoldersScope() : folders_(ProtectedFolders()), o
 
 ProtectedFoldersScope::~ProtectedFoldersScope() { heldFolders = outer_; }
 
-bool SamePath(const std::string& a, const std::string& b) {
-    return EqualNoCase(Path::WithoutBackslash(a), Path::WithoutBackslash(b));
-}
+bool SamePath(const std::string& a, const std::string& b) { return EqualNoCase(a, b); }
 
 std::wstring PathKey(const std::string& path) {
-    const std::string text = Path::WithoutBackslash(path);
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
     if (length <= 0) return L"";
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
     std::wstring key(wide.size(), L'\0');
     ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, key.data(), length);
     return key;
 }
 
 bool IsInside(const std::string& child, const std::string& parent) {
-    const std::string p = Path::WithBackslash(Path::WithoutBackslash(parent));
-    const std::string c = Path::WithoutBackslash(child);
-    return c.size() > p.size() && EqualNoCase(c.substr(0, p.size()), p);
+    const std::string prefix = Path::WithBackslash(parent);
+    return child.size() > prefix.size() && EqualNoCase(child.substr(0, prefix.size()), prefix);
 }
 
 std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder) {
-    const std::string from = Path::WithoutBackslash(top);
-    const std::string to = Path::WithoutBackslash(folder);
-    if (to.size() <= from.size()) return Path::WithoutBackslash(resolvedTop);
-    return Path::WithoutBackslash(resolvedTop) + to.substr(from.size());
+    return folder.size() <= top.size() ? resolvedTop : resolvedTop + folder.substr(top.size());
 }
 
 bool CoversProtectedFolder(const std::string& path, const std::vector<std::string>& protectedFolders) {
@@ -229,7 +221,7 @@ bool CoversProtectedFolder(const std::string& path, const std::vector<std::strin
 Verdict CheckFolder(const std::string& path, std::string* resolved) {
     if (path.empty()) return Verdict::Missing;
     if (!HasTargetShape(path)) return Verdict::Refused;
-    const DWORD attributes = Path::Attributes(Path::WithoutBackslash(path));
+    const DWORD attributes = Path::Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return Path::IsGone(::GetLastError()) ? Verdict::Missing : Verdict::Refused;
     }

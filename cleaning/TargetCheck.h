@@ -1,6 +1,7 @@
 // The one check every cleaner makes before it deletes anything in a folder:
 // is this folder really browser data, or would emptying it reach the user's
-// documents, the system or a whole drive?
+// documents, the system or a whole drive? The paths it takes and gives are
+// in the program's form: no trailing backslash (a drive root keeps its one).
 #pragma once
 
 #include <string>
@@ -23,7 +24,7 @@ std::string ResolvedPath(const std::string& path);
 // The path's shape alone: "X:\folder..." or "\\server\share\folder..." with at
 // least one folder below the root or share, no "." or ".." component, no empty
 // component, none ending in a space or a dot, no "/", ":", wildcard or device
-// form. One trailing backslash is allowed.
+// form. No trailing backslash.
 bool HasTargetShape(const std::string& path);
 
 // The user's and machine's own folders that no cleaner may empty nor any of
@@ -65,14 +66,13 @@ bool IsInside(const std::string& child, const std::string& parent);
 // resolved top plus the same way down.
 std::string ResolvedBelow(const std::string& resolvedTop, const std::string& top, const std::string& folder);
 
-// Compares two paths without regard to case or one trailing backslash.
+// Compares two paths without regard to case.
 bool SamePath(const std::string& a, const std::string& b);
 
-// A key for sets of paths: the path without its trailing backslash, each
-// UTF-16 character upper-cased as the file system does when it compares names
-// without regard to case. Two paths that name the same folder so have the same
-// key, and a set finds a path among n in constant time where comparing it
-// with each would take n.
+// A key for sets of paths: the path with each UTF-16 character upper-cased
+// as the file system does when it compares names without regard to case. Two
+// paths that name the same folder so have the same key, and a set finds a path
+// among n in constant time where comparing it with each would take n.
 std::wstring PathKey(const std::string& path);
 
 // The status and log text for a refused folder.

@@ -178,9 +178,8 @@ bool DeleteAndCompact(leveldb::DB& db, const std::vector<std::string>& keys) {
 }  // namespace
 
 std::optional<Entries> ReadAll(const std::string& folder) {
-    const std::string path = Path::WithoutBackslash(folder);
-    if (!HasDatabase(path)) return std::nullopt;
-    const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
+    if (!HasDatabase(folder)) return std::nullopt;
+    const std::unique_ptr<leveldb::DB> db = OpenWhole(folder);
     if (!db) return std::nullopt;
     Entries entries;
     const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
@@ -192,10 +191,10 @@ std::optional<Entries> ReadAll(const std::string& folder) {
 
 namespace {
 
-Outcome EraseHere(const std::string& path, const KeyChooser& choose, StoreChange& run) {
+Outcome EraseHere(const std::string& folder, const KeyChooser& choose, StoreChange& run) {
     std::vector<std::string> keys;
     {
-        const std::unique_ptr<leveldb::DB> db = OpenWhole(path);
+        const std::unique_ptr<leveldb::DB> db = OpenWhole(folder);
         if (!db) return Outcome::Failed;
         Entries entries;
         const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
@@ -210,10 +209,10 @@ Outcome EraseHere(const std::string& path, const KeyChooser& choose, StoreChange
     // Every opening writes a fresh MANIFEST and removes the old one, which
     // still names the erased keys as the first and last keys of the tables
     // the compaction replaced. Opened and closed at once.
-    if (!Open(path)) return Outcome::Failed;
+    if (!Open(folder)) return Outcome::Failed;
     leveldb::Env& env = *leveldb::Env::Default();
     for (const char* name : {"LOG", "LOG.old"}) {
-        const std::string log = Path::Join(path, name);
+        const std::string log = Path::Join(folder, name);
         if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
     }
     run.erased += static_cast<std::int64_t>(keys.size());
@@ -235,12 +234,11 @@ bool LockFree(const std::string& folder) {
 }  // namespace
 
 Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, StoreChange& run) {
-    const std::string path = Path::WithoutBackslash(folder);
-    if (!HasDatabase(path)) return Outcome::Missing;
-    if (!run.preview) return EraseHere(path, choose, run);
-    if (!LockFree(path)) return Outcome::Failed;
+    if (!HasDatabase(folder)) return Outcome::Missing;
+    if (!run.preview) return EraseHere(folder, choose, run);
+    if (!LockFree(folder)) return Outcome::Failed;
     try {
-        const ScratchCopy copy(path, {});
+        const ScratchCopy copy(folder, {});
         return EraseHere(copy.Folder(), choose, run);
     } catch (const Failure&) {
         return Outcome::Failed;

@@ -49,9 +49,11 @@ bool IsProfileSection(const std::string& name) {
            std::all_of(name.begin() + prefix, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-std::string WithBackslashes(std::string path) {
+// Firefox writes "/" in profiles.ini and takes it in its folder values; the
+// program keeps paths with backslashes and without a trailing one.
+std::string InProgramForm(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    return Path::WithoutBackslash(path);
 }
 
 // What favicons.sqlite keeps of pages that are not among `keptPages`, the
@@ -75,31 +77,32 @@ void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
 
 Firefox::Firefox() { GetFireFoxPath(); }
 
-std::string Firefox::GetFireFoxPath() {
+void Firefox::GetFireFoxPath() {
     profiles_.clear();
     firefoxFolder_.clear();
     localFirefoxFolder_.clear();
-    const std::string appData = ShellFolders::Read(ShellFolders::AppData).value_or("");
-    if (!IsFullyQualified(appData)) return "";
+    const std::string appData = InProgramForm(ShellFolders::Read(ShellFolders::AppData).value_or(""));
+    if (!IsFullyQualified(appData)) return;
     firefoxFolder_ = Path::Join(appData, FirefoxNames::FirefoxFolder);
-    const std::string localAppData = ShellFolders::Read(ShellFolders::LocalAppData).value_or("");
+    const std::string localAppData = InProgramForm(ShellFolders::Read(ShellFolders::LocalAppData).value_or(""));
     if (IsFullyQualified(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, FirefoxNames::FirefoxFolder);
 
     const std::string ini = Path::Join(firefoxFolder_, FirefoxNames::ProfilesIni);
     const INI reader;
     for (const std::string& section : reader.SectionNames(ini)) {
         if (!IsProfileSection(section)) continue;
-        const std::optional<std::string> entry = reader.GetFromINI(ini, section, FirefoxNames::PathKey);
-        if (!entry) continue;
+        const std::optional<std::string> value = reader.GetFromINI(ini, section, FirefoxNames::PathKey);
+        if (!value) continue;
+        const std::string entry = InProgramForm(*value);
         FirefoxProfile profile;
         // Firefox writes IsRelative=0 for a profile kept anywhere else; without
         // the key the entry is relative. Firefox keeps the cache of a relative
         // profile under Local AppData at the same relative path, and that of
         // an absolute one inside the profile itself.
         profile.relative = reader.GetFromINI(ini, section, FirefoxNames::IsRelativeKey) != "0";
-        profile.path = WithBackslashes(profile.relative ? Path::Join(firefoxFolder_, *entry) : *entry);
+        profile.path = profile.relative ? Path::Join(firefoxFolder_, entry) : entry;
         if (profile.relative && !localFirefoxFolder_.empty())
-            profile.cacheRoot = WithBackslashes(Path::Join(localFirefoxFolder_, *entry));
+            profile.cacheRoot = Path::Join(localFirefoxFolder_, entry);
         else if (!profile.relative)
             profile.cacheRoot = profile.path;
         // A profile listed twice is cleaned once.
@@ -108,7 +111,6 @@ std::string Firefox::GetFireFoxPath() {
         });
         if (!listed) profiles_.push_back(profile);
     }
-    return ProfilePath();
 }
 
 std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, StatusLine& status) const {

@@ -58,10 +58,6 @@ public:
     // Looks up every profile of profiles.ini.
     Firefox();
 
-    // Reads profiles.ini again; answers the first profile's folder, or ""
-    // when there is none, and then every Delete_ method deletes nothing.
-    std::string GetFireFoxPath();
-
     // Each cleans every profile that is one (see CheckProfile) and that no
     // running Firefox holds; any other is left whole and said on `status`.
     void Delete_TypedUrls(StatusLine& status) const;
@@ -70,11 +66,11 @@ public:
     void Delete_Cache(StatusLine& status) const;
     void Delete_Cookies(StatusLine& status) const;
 
-    bool Resolved() const { return !profiles_.empty(); }
-    // The first profile's folder ("" without one).
-    std::string ProfilePath() const { return Resolved() ? profiles_.front().path : ""; }
-
 private:
+    // Reads profiles.ini: every profile it lists, none (and then every Delete_
+    // method deletes nothing) without a fully qualified AppData folder.
+    void GetFireFoxPath();
+
     using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;
 
     // The profile's resolved folder when it may be cleaned: an existing folder

@@ -103,7 +103,7 @@ bool IsFolder(const std::string& path) {
 }
 
 bool IsLink(const std::string& path) {
-    const DWORD attributes = Attributes(WithoutBackslash(path));
+    const DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 

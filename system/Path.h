@@ -28,7 +28,10 @@ std::string WithBackslash(std::string path);
 
 // The path without its trailing backslashes, to ask the file system about the
 // entry itself: with one it answers for a link's target. A drive root keeps
-// its backslash ("C:" would name the drive's current folder).
+// its backslash ("C:" would name the drive's current folder). This is the form
+// the program keeps every path in: a path that comes in (a registry value, a
+// profiles.ini entry, an environment variable, an answer of the system) is put
+// in it where it is read, and nothing further on repairs it.
 std::string WithoutBackslash(std::string path);
 
 // True for the root of a drive ("C:", "C:\") or of a share ("\\server\share"),
@@ -54,8 +57,8 @@ bool Exists(const std::string& path);
 bool IsFile(const std::string& path);
 // There, and a folder (or a link to one).
 bool IsFolder(const std::string& path);
-// A reparse point (junction, symbolic link, mount point), asked without the
-// trailing backslash.
+// A reparse point (junction, symbolic link, mount point). The path has no
+// trailing backslash: with one the system answers for the link's target.
 bool IsLink(const std::string& path);
 
 // The names of the folders (links too) directly in `folder`, but "." and "..";

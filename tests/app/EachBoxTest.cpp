@@ -2,9 +2,9 @@
 // real profiles that firefox-esr and Debian's chromium made: a box removes the
 // traces its row names, and leaves every other trace and everything the user
 // keeps. One table: a trace, where it is, and the boxes that take it.
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "database/LevelDb.h"
-#include "firefox/FirefoxHistory.h"
+#include "firefox/FirefoxCleaners.h"
 #include "firefox/PlacesQueries.h"
 #include "support/FileTree.h"
 #include "support/Fixtures.h"

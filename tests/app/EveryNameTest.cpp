@@ -5,7 +5,7 @@
 // canaries beside them stay. A file held open by another program stays, is
 // counted and named in the log line after the pass's own, and a Firefox
 // database whose write-ahead log is held is said to be left alone.
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "FormFixture.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"

@@ -2,7 +2,6 @@
 // (Test)", and the files, folders and URL-cache entries are gone.
 #include "FormFixture.h"
 
-#include "cleaning/IEHistory.h"
 #include "support/UrlCacheHelpers.h"
 
 #include <gtest/gtest.h>

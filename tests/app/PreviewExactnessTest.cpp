@@ -4,7 +4,6 @@
 // nothing itself, and a second preview finds nothing.
 #include "app/CleaningBoxes.h"
 #include "cleaning/DeletionPass.h"
-#include "cleaning/IEHistory.h"
 #include "database/LevelDb.h"
 #include "database/SqliteFile.h"
 #include "support/FileTree.h"
@@ -167,8 +166,8 @@ protected:
 
     // Where a box of `frame` (none: every box) cleans, fresh: a copy of the
     // real Firefox or Chromium profile where the shell folders lead, or
-    // Internet Explorer's files, typed addresses and URL-cache entries, listed
-    // as a program start lists them. Answers the folders planted.
+    // Internet Explorer's files, typed addresses and URL-cache entries.
+    // Answers the folders planted.
     std::vector<std::string> Plant(ControlId frame = Form1Layout::NoContainer) {
         for (const Fixtures::TempFolder* root : {&appData_, &local_, &ie_}) Fixtures::DeleteTree(root->Path());
         std::vector<std::string> roots;
@@ -197,7 +196,6 @@ protected:
         UrlCache::Clear();
         UrlCache::Commit("Cookie:vorlane@preview.test/", COOKIE_CACHE_ENTRY);
         UrlCache::Commit("http://preview.test/page.html");
-        IEHistory::LoadHistroy();
     }
 
     const std::vector<DeletionPass::Step> steps_ = CleaningBoxes::PassSteps(RealCleaners());

@@ -4,7 +4,7 @@
 // C:\vorlane-chromium-profile\.
 #pragma once
 
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 #include "support/DatabaseRows.h"
 #include "support/FileTree.h"
 #include "support/Fixtures.h"

@@ -1,6 +1,6 @@
 #include "support/UrlCacheHelpers.h"
 
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/LoadedModule.h"
@@ -71,7 +71,11 @@ TEST_F(FolderTreeTest, EmptyFoldersGoInOnePassAndTheTopEndsArchiveOnly) {
     Fixtures::WriteFile(top + "\\index.dat", "x", Hidden);
     ::SetFileAttributesA(top.c_str(), Kept);
 
-    IEHistory::DeleteFolderTree(top + "\\", status);
+    {
+        // A value written with a trailing backslash names the same folder.
+        const Fixtures::ShellFolderOverride value(ShellFolders::History, top + "\\");
+        IEHistory::DeleteIEHistory(status);
+    }
 
     EXPECT_FALSE(Fixtures::FolderExists(top + "\\e1"));
     EXPECT_FALSE(Fixtures::FolderExists(top + "\\f1"));

@@ -4,7 +4,7 @@
 // "clean" set belongs to these tests.
 #include "support/UrlCacheHelpers.h"
 
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 

@@ -1,4 +1,4 @@
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "system/UniqueHandle.h"

@@ -1,6 +1,7 @@
 #include "support/UrlCacheHelpers.h"
 
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
+#include "cleaning/IEUrlCache.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "system/Failure.h"

@@ -1,7 +1,7 @@
 #include "ProfileFixture.h"
 
 #include "firefox/Firefox.h"
-#include "firefox/FirefoxHistory.h"
+#include "firefox/FirefoxCleaners.h"
 #include "support/DatabaseRows.h"
 #include "support/LoadedModule.h"
 #include "system/UniqueHandle.h"

@@ -3,7 +3,7 @@
 // files a real one holds.
 #pragma once
 
-#include "firefox/FirefoxHistory.h"
+#include "firefox/FirefoxCleaners.h"
 #include "support/FileTree.h"
 #include "support/Fixtures.h"
 #include "support/RecordingStatus.h"

@@ -304,6 +304,7 @@ const char* KindName(ControlKind kind) {
     case ControlKind::ListView: return "ListView";
     case ControlKind::ProgressBar: return "ProgressBar";
     case ControlKind::RichText: return "RichText";
+    case ControlKind::Label: return "Label";
     }
     return "";
 }

@@ -1,4 +1,4 @@
-#include "chromium/ChromiumHistory.h"
+#include "chromium/ChromiumCleaners.h"
 
 #include "chromium/Chromium.h"
 

@@ -1,4 +1,4 @@
-#include "firefox/FirefoxHistory.h"
+#include "firefox/FirefoxCleaners.h"
 
 #include "firefox/Firefox.h"
 

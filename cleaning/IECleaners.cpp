@@ -1,11 +1,13 @@
-#include "cleaning/IEHistory.h"
+#include "cleaning/IECleaners.h"
 
 #include "cleaning/AddFolder.h"
 #include "cleaning/FolderFileDeleter.h"
-#include "cleaning/TargetCheck.h"
 #include "cleaning/IEUrlCache.h"
+#include "cleaning/TargetCheck.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
+#include "system/RegStuff.h"
+#include "system/Registry1.h"
 #include "system/ShellFolders.h"
 #include "system/StepRunner.h"
 #include "system/UniqueHandle.h"
@@ -45,17 +47,6 @@ void MakeArchiveOnly(const std::string& path) {
     if (!Path::IsLink(path)) ::SetFileAttributesW(Path::ForSystem(path).c_str(), ArchiveOnly);
 }
 
-AddFolder::FolderCollection WalkTree(const std::string& top) {
-    AddFolder::FolderCollection folders{top};
-    AddFolder::GetSubDirectories2016(folders, true);
-    return folders;
-}
-
-// Deletes the files directly in `folder` (given with its trailing backslash),
-// sparing "~" files and files that are exactly hidden + archive. The folder
-// must really be where the walk found it: `resolvedFolder` is the top folder's
-// resolved path plus the same way down. Only a file that is really gone is
-// shown on the status line.
 // Shows the files as they go at the screen's pace: a path is written when a
 // frame has passed since the last one, and the last path is always written at
 // the end, so the line ends on the last file deleted. Writing every path would
@@ -95,9 +86,12 @@ bool IsUrlCacheIndex(const std::string& name) {
                                    CSTR_EQUAL;
 }
 
-void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFolder, StatusLine& status,
+// Deletes the files directly in `folder`, sparing "~" files and files that are
+// exactly hidden + archive. The folder must really be where the walk found it:
+// `resolvedFolder` is the top folder's resolved path plus the same way down.
+// Only a file that is really gone is shown on the status line.
+void DeleteFilesIn(const std::string& folder, const std::string& resolvedFolder, StatusLine& status,
                    PacedStatus& paced) {
-    const std::string folder = Path::WithoutBackslash(walkFolder);
     const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
@@ -124,14 +118,9 @@ void DeleteFilesIn(const std::string& walkFolder, const std::string& resolvedFol
 // backwards meets every child before its parent. Links are never removed: under
 // some systems removing one removes what it points at.
 void RemoveEmptyFolders(const std::string& top) {
-    const AddFolder::FolderCollection folders = WalkTree(top);
-    std::vector<std::string> foldersToRemove;
-    foldersToRemove.reserve(folders.size());
-    for (const std::string& folder : folders) {
-        MakeArchiveOnly(folder);
-        foldersToRemove.push_back(folder);
-    }
-    for (auto it = foldersToRemove.rbegin(); it != foldersToRemove.rend(); ++it) {
+    const std::vector<std::string> folders = AddFolder::FolderTree(top);
+    for (const std::string& folder : folders) MakeArchiveOnly(folder);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         if (!Path::IsLink(*it)) ::RemoveDirectoryW(Path::ForSystem(*it).c_str());
     }
 }
@@ -158,19 +147,18 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     case TargetCheck::Verdict::Target: break;
     }
     StepRunner steps("", StepRunner::Mode::Silent);
-    const std::string top = Path::WithBackslash(path);
     const bool previewing = status.Previewing();
-    if (!previewing) steps.Run(100, [&] { MakeArchiveOnly(top); });
-    AddFolder::FolderCollection folders;
-    steps.Run(102, [&] { folders = WalkTree(top); });
+    if (!previewing) steps.Run(100, [&] { MakeArchiveOnly(path); });
+    std::vector<std::string> folders;
+    steps.Run(102, [&] { folders = AddFolder::FolderTree(path); });
     PacedStatus paced(status);
     for (const std::string& folder : folders) {
         steps.Run(104, [&] {
-            DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, top, folder), status, paced);
+            DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced);
         });
     }
     steps.Run(104, [&] { paced.Flush(); });
-    if (!previewing) steps.Run(106, [&] { RemoveEmptyFolders(top); });
+    if (!previewing) steps.Run(106, [&] { RemoveEmptyFolders(path); });
 }
 
 void DeleteIECookies(StatusLine& status) {
@@ -197,6 +185,16 @@ void DeleteIEHistory(StatusLine& status) {
     steps.Run(102, [&] { path = ShellFolder(ShellFolders::History, status); });
     steps.Run(104, [&] { DeleteFolderTree(path, status); });
     steps.Run(106, [&] { history.Reset(); });
+}
+
+void DeleteIETypedURLs(StatusLine& status) {
+    for (int i = 1; i <= 100; ++i) {
+        const std::string name = "url" + std::to_string(i);
+        const std::string value = Registry1::ReadRegString(HKEY_CURRENT_USER, TypedUrlsKey, name, "");
+        if (!value.empty()) status.SetStatus(value + "-->");
+        if (RegStuff::DeleteRegValue(HKEY_CURRENT_USER, TypedUrlsKey, name, status.Previewing()))
+            status.Deleted(TraceKind::RegistryValue, 1);
+    }
 }
 
 }  // namespace IEHistory
