@@ -31,6 +31,9 @@ public:
     DWORD Error() const { return error_; }
     std::string Name() const { return Path::FromSystem(data_.cFileName); }
     DWORD Attributes() const { return data_.dwFileAttributes; }
+    std::int64_t Size() const {
+        return static_cast<std::int64_t>(data_.nFileSizeHigh) << 32 | data_.nFileSizeLow;
+    }
     bool IsDotName() const {
         const std::wstring_view name = data_.cFileName;
         return name == L"." || name == L"..";
@@ -61,10 +64,11 @@ bool QualifiesAsSubfolder(const std::string& parent, const DirectorySearch& sear
     return !HasUnusualChars(name) && MayEnter(Path::Join(parent, name), search.Attributes());  // also catches "?"
 }
 
-// Lists the subfolders of `item` into `found`. Raises when the folder cannot be
-// listed; subfolders found before a failure stay in `found`.
-void ListSubfolders(const std::string& item, FolderCollection& found) {
-    DirectorySearch search(Path::Join(item, "*"), FindExSearchLimitToDirectories);
+// Lists the subfolders of `item` into `found`, and with `files` its files
+// too. Raises when the folder cannot be listed; what was found before a
+// failure stays.
+void ListSubfolders(const std::string& item, FolderCollection& found, FileNameArray* files) {
+    DirectorySearch search(Path::Join(item, "*"), files ? FindExSearchNameMatch : FindExSearchLimitToDirectories);
     if (!search.Started()) {
         if (IsEmptyResult(search.Error())) return;
         throw Failure::FromWin32(search.Error());
@@ -72,6 +76,8 @@ void ListSubfolders(const std::string& item, FolderCollection& found) {
     do {
         MessagePump::LetPendingMessagesRunThrottled();
         if (QualifiesAsSubfolder(item, search)) found.push_back(Path::WithBackslash(Path::Join(item, search.Name())));
+        else if (files && !(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY))
+            files->Add(search.Name(), search.Attributes(), search.Size());
     } while (search.Next());
 }
 
@@ -83,7 +89,7 @@ void RemoveFirst(FolderCollection& folders, const std::string& item) {
 // Examines one entry of the collection and lists its subfolders. An entry
 // that cannot be listed because access is denied or it is gone leaves the
 // collection; so does a link, which must never lead the walk anywhere.
-void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found) {
+void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found, FileListings* files) {
     const DWORD attributes = Path::Attributes(Path::WithoutBackslash(item));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     MessagePump::LetPendingMessagesRunThrottled();
@@ -93,7 +99,7 @@ void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollect
     }
     if (!MayEnter(item, attributes)) return;
     try {
-        ListSubfolders(item, found);
+        ListSubfolders(item, found, files ? &(*files)[Path::WithoutBackslash(item)] : nullptr);
     } catch (...) {
         // Any other failure only ends this folder's listing.
         const long number = CurrentFailure().Number();
@@ -115,9 +121,15 @@ DWORD FileNameArray::AttributesAt(int index) const {
     return attributes_[static_cast<std::size_t>(index - 1)];
 }
 
-void FileNameArray::Add(std::string name, DWORD attributes) {
+std::int64_t FileNameArray::SizeAt(int index) const {
+    if (index < 1 || index > UBound()) throw std::out_of_range("file-name index");
+    return sizes_[static_cast<std::size_t>(index - 1)];
+}
+
+void FileNameArray::Add(std::string name, DWORD attributes, std::int64_t size) {
     names_.push_back(std::move(name));
     attributes_.push_back(attributes);
+    sizes_.push_back(size);
 }
 
 bool MayEnter(const std::string& folder, DWORD attributes) {
@@ -125,7 +137,7 @@ bool MayEnter(const std::string& folder, DWORD attributes) {
     return attributes != HiddenSystemFolder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
+void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings* files) {
     StepRunner steps(Location::GetSubDirectories2016);
     FolderCollection found;
     steps.Run(104, [&] { found.reserve(folders.size()); });
@@ -133,35 +145,20 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse) {
     // while one folder is examined are handled inside WalkEntry, silently.
     steps.Run(106, [&] {
         const FolderCollection items = folders;
-        for (const std::string& item : items) WalkEntry(folders, item, found);
+        for (const std::string& item : items) WalkEntry(folders, item, found, files);
     });
     steps.Run(150, [&] {
-        if (recurse && !found.empty()) GetSubDirectories2016(found, true);
+        if (recurse && !found.empty()) GetSubDirectories2016(found, true, files);
     });
     // Every entry of `found` already qualified when it was listed.
     steps.Run(152, [&] { folders.insert(folders.end(), found.begin(), found.end()); });
 }
 
-std::vector<std::string> FolderTree(const std::string& top) {
+std::vector<std::string> FolderTree(const std::string& top, FileListings* files) {
     FolderCollection folders{Path::WithBackslash(top)};
-    GetSubDirectories2016(folders, true);
+    GetSubDirectories2016(folders, true, files);
     for (std::string& folder : folders) folder = Path::WithoutBackslash(folder);
     return folders;
-}
-
-FileNameArray ListFiles(const std::string& folder, const std::string& pattern) {
-    FileNameArray names;
-    DirectorySearch search(Path::Join(folder, pattern), FindExSearchNameMatch);
-    if (search.Started()) {
-        try {
-            do {
-                if (!(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY)) names.Add(search.Name(), search.Attributes());
-            } while (search.Next());
-        } catch (const Failure&) {
-            // A failing search ends the list.
-        }
-    }
-    return names;
 }
 
 bool HasUnusualChars(const std::string& name) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,21 +13,24 @@ namespace AddFolder {
 // Folder paths, each ending in a backslash, in walk order.
 using FolderCollection = std::vector<std::string>;
 
-// The names ListFiles found, at indexes 1 to UBound(); when nothing was found,
+// The files a listing found, at indexes 1 to UBound(); when nothing was found,
 // the single index 0 holds an empty string (so a loop from 1 to UBound() does
-// nothing). Each name carries the attributes the directory search reported.
+// nothing). Each name carries the attributes and size the directory search
+// reported.
 class FileNameArray {
 public:
     int UBound() const { return static_cast<int>(names_.size()); }
     // Index 0 of an empty array is the empty string.
     const std::string& operator[](int index) const;
     DWORD AttributesAt(int index) const;
+    std::int64_t SizeAt(int index) const;
 
-    void Add(std::string name, DWORD attributes);
+    void Add(std::string name, DWORD attributes, std::int64_t size);
 
 private:
     std::vector<std::string> names_;
     std::vector<DWORD> attributes_;
+    std::vector<std::int64_t> sizes_;
 };
 
 // Appends to `folders` every qualifying subfolder of its entries, level by level
@@ -34,13 +39,16 @@ private:
 // entries that are directory links: nothing is ever reached through a link.
 // Subfolders that are hidden and system at once, links, or whose names hold
 // unusual characters are neither returned nor entered. Names and paths of any
-// length are walked.
-void GetSubDirectories2016(FolderCollection& folders, bool recurse);
+// length are walked. With `files`, the files each listed folder holds are
+// kept from the same listing, by folder in the program's form (without the
+// walk's trailing backslash), so that nobody lists a walked folder again.
+using FileListings = std::map<std::string, FileNameArray>;
+void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings* files = nullptr);
 
 // What GetSubDirectories2016 leaves of a collection holding `top` alone,
 // walked with recursion: the folders of the tree, parents before children,
 // each in the program's form (without the walk's trailing backslash).
-std::vector<std::string> FolderTree(const std::string& top);
+std::vector<std::string> FolderTree(const std::string& top, FileListings* files = nullptr);
 
 // Whether the walk lists the subfolders of a folder with these attributes: a
 // drive root always; otherwise not when it is hidden and system and nothing
@@ -49,7 +57,7 @@ bool MayEnter(const std::string& folder, DWORD attributes);
 
 // Normal, hidden and system files directly in `folder` that match `pattern`,
 // whatever their names (also those that end in a dot or a space) and length.
-FileNameArray ListFiles(const std::string& folder, const std::string& pattern);
+
 
 // True when the name holds a control character (below 32, or 127 to 159), a
 // "?" (what a character the program's code page cannot spell becomes), or bytes

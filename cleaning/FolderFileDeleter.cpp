@@ -77,16 +77,25 @@ bool FolderFileDeleter::IsDirectlyInFolder(HANDLE file, const std::string& name)
     return expected.size() > expectedPrefix_.size() && SameName(opened, expected);
 }
 
-FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes) const {
-    const Outcome outcome = TryDelete(name, listedAttributes);
+FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes,
+                                                     std::int64_t listedSize) const {
+    const Outcome outcome = TryDelete(name, listedAttributes, listedSize);
     if (outcome == Outcome::Failed) status_->CouldNotDelete(Path::Join(folder_, name));
     return outcome;
 }
 
-FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name, DWORD listedAttributes) const {
+FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name, DWORD listedAttributes,
+                                                        std::int64_t listedSize) const {
     if (listedAttributes != INVALID_FILE_ATTRIBUTES &&
         (listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
         return Outcome::Refused;
+    // The folder passed its checks before it was listed; nothing is deleted,
+    // so there is no swap to guard against between a check and a deletion.
+    if (status_->Previewing() && listedAttributes != INVALID_FILE_ATTRIBUTES && listedSize >= 0) {
+        if (attributes_ == Attributes::KeepReadOnly && (listedAttributes & FILE_ATTRIBUTE_READONLY)) return Outcome::Failed;
+        status_->Deleted(TraceKind::File, 1, listedSize);
+        return Outcome::Deleted;
+    }
     UniqueFile file(::CreateFileW(Path::ForSystem(Path::Join(folder_, name)).c_str(), OpenAccess, ShareAll, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return Path::IsGone(::GetLastError()) ? Outcome::Gone : Outcome::Failed;

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 class FolderFileDeleter {
@@ -33,7 +34,10 @@ public:
     // the handle). Gone: the file was not there. Failed: it is there and stays
     // (said on the failures' status line); Refused: it is not a plain file of
     // this folder and stays on purpose.
-    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES) const;
+    // A preview counts a file the search listed (its attributes and `listedSize`
+    // known) from the listing, without opening it.
+    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES,
+                   std::int64_t listedSize = -1) const;
 
     // True when `folder\name` is a file that really is directly in the folder
     // (not a link to a file elsewhere): for callers that must open it by name.
@@ -50,7 +54,7 @@ public:
 
 private:
     bool IsDirectlyInFolder(HANDLE file, const std::string& name) const;
-    Outcome TryDelete(const std::string& name, DWORD listedAttributes) const;
+    Outcome TryDelete(const std::string& name, DWORD listedAttributes, std::int64_t listedSize) const;
 
     std::string folder_;
     std::string resolvedFolder_;

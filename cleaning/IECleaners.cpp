@@ -86,13 +86,13 @@ bool IsUrlCacheIndex(const std::string& name) {
                                    CSTR_EQUAL;
 }
 
-// Deletes the files directly in `folder`, sparing "~" files and files that are
-// exactly hidden + archive. The folder must really be where the walk found it:
-// `resolvedFolder` is the top folder's resolved path plus the same way down.
-// Only a file that is really gone is shown on the status line.
-void DeleteFilesIn(const std::string& folder, const std::string& resolvedFolder, StatusLine& status,
-                   PacedStatus& paced) {
-    const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
+// Deletes the files the walk listed directly in `folder` (`names`), sparing
+// "~" files and files that are exactly hidden + archive. The folder must
+// really be where the walk found it: `resolvedFolder` is the top folder's
+// resolved path plus the same way down. Only a file that is really gone is
+// shown on the status line.
+void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& names, const std::string& resolvedFolder,
+                   StatusLine& status, PacedStatus& paced) {
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
     const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
@@ -107,7 +107,7 @@ void DeleteFilesIn(const std::string& folder, const std::string& resolvedFolder,
         if (attributes == HiddenArchive) continue;
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
-        if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
+        if (use.Delete(name, attributes, names.SizeAt(i)) == FolderFileDeleter::Outcome::Deleted)
             paced.Show(Path::Join(folder, name) + "-->");
     }
 }
@@ -150,11 +150,12 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     const bool previewing = status.Previewing();
     if (!previewing) steps.Run(100, [&] { MakeArchiveOnly(path); });
     std::vector<std::string> folders;
-    steps.Run(102, [&] { folders = AddFolder::FolderTree(path); });
+    AddFolder::FileListings files;  // from the walk's own listings
+    steps.Run(102, [&] { folders = AddFolder::FolderTree(path, &files); });
     PacedStatus paced(status);
     for (const std::string& folder : folders) {
         steps.Run(104, [&] {
-            DeleteFilesIn(folder, TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced);
+            DeleteFilesIn(folder, files[folder], TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced);
         });
     }
     steps.Run(104, [&] { paced.Flush(); });

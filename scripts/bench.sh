@@ -48,7 +48,7 @@ sync
 wine "$build/ChromiumProfilesBench.exe" 'C:\vorlane-bench-profiles' 10000
 rm -rf "$profiles_bench"
 
-echo "== Folder deletion: the real pass against the plain loop"
+echo "== Folder deletion: the real pass against the plain loop; the preview against a plain walk"
 wine "$build/FolderDeleteBench.exe" build "$@"
 # Let the disk finish writing the new files, so neither deletion pays for it.
 sync

@@ -10,21 +10,28 @@
 #include <set>
 #include <string>
 
-using AddFolder::ListFiles;
 using Fixtures::TempFolder;
 
-TEST(FileRoutinesTestListFiles, AnEmptyFolderGivesTheSingleEmptyEntry) {
+namespace {
+// The files the walk listed in `folder`.
+AddFolder::FileNameArray Listed(const std::string& top, const std::string& folder) {
+    AddFolder::FileListings files;
+    AddFolder::FolderTree(top, &files);
+    return files[folder];
+}
+}  // namespace
+
+TEST(FileRoutinesTestListedFiles, AnEmptyOrMissingFolderGivesTheSingleEmptyEntry) {
     TempFolder t;
     Fixtures::MakeFolders(t / "only-a-folder");
-    for (const std::string& folder : {t.Path(), t.Path() + "\\"}) {
-        const AddFolder::FileNameArray names = ListFiles(folder, "*.*");
+    for (const std::string& folder : {t.Path(), t / "missing"}) {
+        const AddFolder::FileNameArray names = Listed(folder, folder);
         EXPECT_EQ(names.UBound(), 0);
         EXPECT_EQ(names[0], "");
     }
-    EXPECT_EQ(ListFiles(t / "missing", "*.*").UBound(), 0);
 }
 
-TEST(FileRoutinesTestListFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
+TEST(FileRoutinesTestListedFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
     TempFolder t;
     std::set<std::string> written;
     for (int i = 0; i < 150; ++i) {
@@ -33,7 +40,7 @@ TEST(FileRoutinesTestListFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
         written.insert(name);
     }
 
-    const AddFolder::FileNameArray names = ListFiles(t.Path(), "*.*");
+    const AddFolder::FileNameArray names = Listed(t.Path(), t.Path());
 
     ASSERT_EQ(names.UBound(), 150);
     std::set<std::string> listed;
@@ -42,25 +49,28 @@ TEST(FileRoutinesTestListFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
     EXPECT_THROW(names[151], std::out_of_range);
 }
 
-TEST(FileRoutinesTestListFiles, FoldersAreOmittedAndHiddenAndSystemFilesIncludedWithTheirAttributes) {
+TEST(FileRoutinesTestListedFiles, EachFolderGetsItsOwnFilesWithTheirAttributesAndSizesAndNoFolders) {
     TempFolder t;
-    Fixtures::MakeFolders(t / "sub.dir");
-    Fixtures::WriteFile(t / "sub.dir\\deeper.txt");
-    Fixtures::WriteFile(t / "plain.txt");
+    Fixtures::WriteFile(t / "sub.dir\\deeper.txt", "deeper");
+    Fixtures::WriteFile(t / "plain.txt", "plain text");
     Fixtures::WriteFile(t / "hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN);
     Fixtures::WriteFile(t / "system.txt", "x", FILE_ATTRIBUTE_SYSTEM);
     Fixtures::WriteFile(t / "both.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     Fixtures::WriteFile(t / "~locked.txt", "x", FILE_ATTRIBUTE_READONLY);
-    Fixtures::WriteFile(t / "other.log");
 
-    const AddFolder::FileNameArray names = ListFiles(t.Path(), "*.txt");
+    AddFolder::FileListings files;
+    AddFolder::FolderTree(t.Path(), &files);
 
+    const AddFolder::FileNameArray& names = files[t.Path()];
     std::set<std::string> listed;
     for (int i = 1; i <= names.UBound(); ++i) {
         listed.insert(names[i]);
         EXPECT_EQ(names.AttributesAt(i), Fixtures::Attributes(t / names[i])) << names[i];
+        EXPECT_EQ(names.SizeAt(i), static_cast<std::int64_t>(Fixtures::ReadFile(t / names[i]).size())) << names[i];
     }
     EXPECT_EQ(listed, (std::set<std::string>{"plain.txt", "hidden.txt", "system.txt", "both.txt", "~locked.txt"}));
+    ASSERT_EQ(files[t / "sub.dir"].UBound(), 1);
+    EXPECT_EQ(files[t / "sub.dir"][1], "deeper.txt");
     for (const char* name : {"hidden.txt", "system.txt", "both.txt", "~locked.txt"})
         ::SetFileAttributesA((t / name).c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -22,9 +22,10 @@ const std::string Targets = Root + "targets\\";
 // Walks the tree and deletes every file listed in it, as the folder cleaners do.
 FolderCollection WalkAndDelete(const std::string& start) {
     FolderCollection folders{start};
-    AddFolder::GetSubDirectories2016(folders, true);
+    AddFolder::FileListings files;
+    AddFolder::GetSubDirectories2016(folders, true, &files);
     for (const std::string& folder : folders) {
-        const AddFolder::FileNameArray names = AddFolder::ListFiles(folder, "*.*");
+        const AddFolder::FileNameArray& names = files[Path::WithoutBackslash(folder)];
         for (int i = 1; i <= names.UBound(); ++i) FileRoutines::RemoveFile(folder + names[i]);
     }
     return folders;

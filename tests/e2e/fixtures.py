@@ -142,6 +142,12 @@ class RealisticUser:
             write(self.prefix.unix(self.prefix.temp) / "keep-me.txt"),
         ]
 
+    def verify_untouched(self, after):
+        """Everything the pass would delete is still there."""
+        gone = [str(p) for p in self.doomed if not p.exists()]
+        if gone:
+            raise ScenarioFailure(f"after {after}, deleted: {gone}")
+
     def verify(self):
         problems = []
         problems += [f"not deleted: {p}" for p in self.doomed if p.exists()]

@@ -32,6 +32,7 @@ TURN_ON = "Turn On Auto Delete"
 TURN_OFF = "Turn Off Auto Delete"
 COUNTDOWN = "On. Next delete will occur in: "
 LOG_LINE = "Internet History was deleted at "
+PREVIEW_TITLE = "Vorlane Preview"
 INTERVALS = ["Delete every 5 minutes", "Delete every 10 minutes", "Delete every 15 minutes",
              "Delete every 20 minutes", "Delete every 30 minutes", "Delete every 1 hour",
              "Delete every 2 hours", "Delete every 4 hours", "Delete every 8 hours",
@@ -135,6 +136,11 @@ def interval_and_auto_delete_survive_restart(prefix):
     close_and_wait(main)
 
 
+def open_preview(main):
+    main.click("PushButton14")
+    return main.wait_for_message_box(PREVIEW_TITLE)
+
+
 def full_pass(prefix):
     install_program(prefix)
     world = fixtures.RealisticUser(prefix)
@@ -149,7 +155,26 @@ def full_pass(prefix):
         check_equal(main.control(name, details)["checked"], 1, f"{name} after its click")
 
     window_rect = main.details()["window"]["rect"]
-    main.click("PushButton12")
+    # "Preview" counts what the pass would delete, per box and browser, and
+    # deletes nothing; Escape closes it, "Delete Now" runs the pass.
+    dialog = open_preview(main)
+    rows = dialog.rows
+    print(f"preview rows: {rows}")
+    check(all(len(row) == 4 for row in rows), f"preview columns: {rows}")
+    check_equal(rows[-1][0], "Total", "the preview's last row")
+    for browser in ("Internet Explorer", "Mozilla Firefox"):
+        found = [row for row in rows if row[0] == browser and row[2] not in ("0", "")]
+        check(found, f"the preview counts nothing of {browser}: {rows}")
+    check(rows[-1][2] != "0", f"the preview's total: {rows[-1]}")
+    screenshot("preview.png", dialog.rect)
+    press_key("Escape")
+    main.wait("Escape to close the preview", dialog.gone)
+    main.settle("the closed preview")
+    world.verify_untouched("a preview")
+    check(not log_path(prefix).exists(), "a preview wrote the history log")
+
+    dialog = open_preview(main)
+    dialog.click("Delete Now")
     running = main.wait_for_text("Frame3", lambda t: t not in ("", AUTO_DELETE_OFF), "the pass to show its work")
     screenshot("pass-running.png", window_rect)
     print(f"status line while the pass ran: {running}")
@@ -168,6 +193,14 @@ def clear_history_log(prefix):
     log = log_path(prefix)
     main = start_program(prefix)
     check(not log.exists(), "a history log exists before any pass")
+
+    # A preview with no box ticked says so and, closed, writes nothing.
+    dialog = open_preview(main)
+    check_equal(dialog.rows, [["No box is ticked: a pass would delete nothing.", "", "", ""]], "preview rows")
+    dialog.click("Close")
+    main.wait("Close to close the preview", dialog.gone)
+    main.settle("the closed preview")
+    check(not log.exists(), "a preview wrote the history log")
 
     main.click("PushButton12")  # a pass with no box ticked still writes its line
     main.wait("the log line", log.exists)
