@@ -108,7 +108,12 @@ void FillList(HWND list, const std::vector<Line>& lines) {
         for (int column = 1; column < 4; ++column)
             ListView_SetItemText(list, at, column, const_cast<char*>(cells[column - 1]->c_str()));
     }
-    for (int i = 0; i < 4; ++i) ListView_SetColumnWidth(list, i, LVSCW_AUTOSIZE_USEHEADER);
+    // Each column as wide as its widest text or its header, whichever is wider.
+    for (int i = 0; i < 4; ++i) {
+        ListView_SetColumnWidth(list, i, LVSCW_AUTOSIZE);
+        const int header = ListView_GetStringWidth(list, headers[i]) + 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
+        if (ListView_GetColumnWidth(list, i) < header) ListView_SetColumnWidth(list, i, header);
+    }
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -95,11 +95,21 @@ shoot_window "$docs/main-window-skin.png"
 stop_program
 rm -rf "$skin_dir"
 
-# Three boxes ticked (as remembered from an earlier run), then "Preview", the
-# button at the right end of the last row.
+# Three boxes ticked (as remembered from an earlier run), with something for
+# them to find: three typed addresses and a few cached files. Then "Preview",
+# the button at the right end of the last row.
 for box in chkIETemp chkIETyped chkCrHist; do
   wine reg add 'HKCU\Software\Pendrake\Vorlane' /v "$box" /d On /f >/dev/null 2>&1 </dev/null
 done
+typed='HKCU\Software\Microsoft\Internet Explorer\TypedURLs'
+for n in 1 2 3; do
+  wine reg add "$typed" /v "url$n" /d "http://site$n.example/" /f >/dev/null 2>&1 </dev/null
+done
+cache_value=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Cache \
+  2>/dev/null </dev/null | tr -d '\r' | awk -F'REG_SZ' '/Cache/ {sub(/^[ \t]+/, "", $2); print $2}')
+cache_demo=$(winepath -u "$cache_value" 2>/dev/null)/vorlane-docs
+mkdir -p "$cache_demo"
+for n in $(seq 1 24); do head -c $((n * 1500)) /dev/zero > "$cache_demo/page$n.tmp"; done
 wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
 read -r x y w h < <(geometry "$(main_window)")
 xdotool mousemove $((x + w - w / 6)) $((y + h - 20)) click 1
@@ -115,6 +125,8 @@ sleep 1
 read -r x y w h < <(geometry "$dialog")
 import -window root -crop "${w}x${h}+${x}+${y}" "$docs/preview.png"
 echo "Saved $docs/preview.png"
-xdotool key --window "$dialog" Escape
+xdotool key Escape
 stop_program
 wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
+wine reg delete "$typed" /f >/dev/null 2>&1 </dev/null || true
+rm -rf "$cache_demo"
