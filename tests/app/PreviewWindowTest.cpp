@@ -88,20 +88,3 @@ TEST_F(PreviewWindowTest, TheDialogShowsEachBoxAndBrowserThenTheTotalAndDeletesN
     EXPECT_EQ(form.Status(), Form1Texts::AutoDeleteOff);
     EXPECT_TRUE(platform->Reports().empty());
 }
-
-TEST_F(PreviewWindowTest, DeleteNowRunsThePassOfDeleteNowTest) {
-    CreateReportingForm();
-    {
-        DialogAnswer answer(PreviewDialog::DeleteNowId);
-        Click(IdPushButton14);
-    }
-    EXPECT_EQ(runs, (std::vector<bool>{true, false}));
-    EXPECT_EQ(Fixtures::ReadFile(LogPath()).rfind("Internet History was deleted at ", 0), 0u);
-}
-
-TEST_F(PreviewWindowTest, WithNoBoxTickedTheDialogSaysSoInOneRow) {
-    CreateForm();
-    DialogAnswer answer(IDCANCEL);
-    Click(IdPushButton14);
-    EXPECT_EQ(answer.rows, (Rows{{"No box is ticked: a pass would delete nothing.", "", "", ""}}));
-}
