@@ -51,12 +51,24 @@ std::size_t FileSize(const std::string& path) {
     return data.nFileSizeLow;
 }
 
+// The size and last write time of a file: a database whose file and log read
+// the same as at its last count holds the same rows.
+std::string Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(Path::ForSystem(path).c_str(), GetFileExInfoStandard, &data);
+    return std::to_string(data.nFileSizeLow) + ":" + std::to_string(data.ftLastWriteTime.dwLowDateTime) + ":" +
+           std::to_string(data.ftLastWriteTime.dwHighDateTime);
+}
+
 std::string Folder(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 std::string Name(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
 // Rows are counted on copies: opening a database or a LevelDB folder in place
 // may rewrite its files.
 std::int64_t SqliteRows(const std::string& path) {
+    static std::map<std::string, std::int64_t> counted;  // by path and stamps
+    const std::string key = path + "|" + Stamp(path) + "|" + Stamp(path + "-wal") + "|" + Stamp(path + "-journal");
+    if (const auto known = counted.find(key); known != counted.end()) return known->second;
     const ScratchCopy copy(Folder(path), {Name(path), Name(path) + "-wal", Name(path) + "-journal"});
     std::int64_t rows = 0;
     SqliteFile::Read(copy.Folder() + "\\" + Name(path), [&](SqliteDatabase& db) {
@@ -64,7 +76,7 @@ std::int64_t SqliteRows(const std::string& path) {
             db.Prepare("SELECT name FROM sqlite_master WHERE type = 'table' AND sql NOT LIKE 'CREATE VIRTUAL%'");
         while (tables.Step()) rows += db.Scalar("SELECT COUNT(*) FROM \"" + tables.Text(0) + "\"");
     });
-    return rows;
+    return counted[key] = rows;
 }
 
 std::int64_t LevelDbKeys(const std::string& folder) {
