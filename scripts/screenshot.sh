@@ -27,16 +27,19 @@ cleanup() {
 trap cleanup EXIT
 vorlane_start_session "$build"
 
-main_window() {
+# The visible window titled exactly $1, waited for up to $2 tenths of a second.
+window_titled() {
   local window=""
-  for _ in $(seq 1 100); do
-    window=$(xdotool search --onlyvisible --name '^Vorlane$' 2>/dev/null | head -n 1 || true)
+  for _ in $(seq 1 "$2"); do
+    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     sleep 0.1
   done
-  [ -n "$window" ] || { echo "The main window did not appear." >&2; exit 1; }
+  [ -n "$window" ] || { echo "The window \"$1\" did not appear." >&2; exit 1; }
   echo "$window"
 }
+
+main_window() { window_titled Vorlane 100; }
 
 geometry() {
   xdotool getwindowgeometry --shell "$1" | awk -F= '
@@ -113,13 +116,7 @@ for n in $(seq 1 24); do head -c $((n * 1500)) /dev/zero > "$cache_demo/page$n.t
 wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
 read -r x y w h < <(geometry "$(main_window)")
 xdotool mousemove $((x + w - w / 6)) $((y + h - 20)) click 1
-dialog=""
-for _ in $(seq 1 300); do
-  dialog=$(xdotool search --onlyvisible --name '^Vorlane Preview$' 2>/dev/null | head -n 1 || true)
-  [ -n "$dialog" ] && break
-  sleep 0.1
-done
-[ -n "$dialog" ] || { echo "The preview dialog did not appear." >&2; exit 1; }
+dialog=$(window_titled "Vorlane Preview" 300)
 rest_pointer
 sleep 1
 read -r x y w h < <(geometry "$dialog")
