@@ -9,4 +9,6 @@ bash "$root/scripts/build.sh" "$build"
 source "$root/scripts/wine-session.sh"
 trap vorlane_stop_session EXIT
 vorlane_start_session "$build"
-ctest --test-dir "$build" --output-on-failure "$@"
+# Two at a time: a test program that needs no display runs beside an
+# end-to-end scenario; the resource locks keep the rest apart.
+ctest --test-dir "$build" --output-on-failure -j2 "$@"
