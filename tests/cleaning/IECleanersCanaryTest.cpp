@@ -50,6 +50,10 @@ TEST_P(IECleanersCanaryTest, DeletesTheTreeButNothingBesideItOrBehindItsLinks) {
     const Cleaner& cleaner = GetParam();
     {
         Fixtures::ShellFolderOverride value(cleaner.shellFolder, Tree);
+        QuietStatus preview(true);  // a preview first: it deletes nothing, here or behind the links
+        cleaner.run(preview);
+        EXPECT_TRUE(Fixtures::FileExists(Tree + "\\plain.txt"));
+        EXPECT_TRUE(Fixtures::FileExists(Tree + "\\sub\\inner.txt"));
         cleaner.run(status);
     }
 
