@@ -6,6 +6,7 @@
 #include "chromium/ChromiumSiteData.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
+#include "cleaning/BrowserLock.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "database/LevelDb.h"
@@ -13,7 +14,6 @@
 #include "system/Failure.h"
 #include "system/Path.h"
 #include "system/ShellFolders.h"
-#include "system/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -69,15 +69,6 @@ std::vector<std::string> ProfileFolders(const std::string& userData) {
             folders.push_back(folder);
     }
     return folders;
-}
-
-// A running browser holds User Data\lockfile open for writing without sharing
-// (and deletes it when it closes); a missing or openable lockfile means it is
-// not running.
-bool IsRunning(const std::string& userData) {
-    UniqueFile lock(::CreateFileW(Path::ForSystem(Path::Join(userData, ChromiumNames::Lockfile)).c_str(), GENERIC_WRITE,
-                                  0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // Erases rows of the database `name` of `folder` with `eraseRows`; one that
@@ -152,6 +143,7 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
     // machine's folders as they were when the box started, read once.
     const TargetCheck::ProtectedFoldersScope protectedFolders;
     for (const ChromiumBrowser& browser : browsers_) {
+        if (!status.Covers(browser.name)) continue;
         status.InBrowser(browser.name);
         std::string userData;
         switch (TargetCheck::CheckFolder(browser.userData, &userData)) {
@@ -159,8 +151,12 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
         case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(browser.userData)); continue;
         case TargetCheck::Verdict::Target: break;
         }
-        if (IsRunning(browser.userData)) {
+        // A running browser holds User Data\lockfile (and deletes it when it
+        // closes); a missing or openable lockfile means it is not running.
+        const std::string lock = Path::Join(browser.userData, ChromiumNames::Lockfile);
+        if (BrowserLock::IsHeld(lock)) {
             status.LeaveAlone(browser.name + ChromiumNames::Running);
+            status.LeftRunning({browser.name, browser.name, lock});
             continue;
         }
         if (userDataDeletions) userDataDeletions(BrowserFiles::ProfileDeleter(browser.userData, userData, status));

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace DeletionPass {
@@ -17,7 +18,9 @@ namespace {
 // could not be deleted counted, the first named.
 class PassStatus : public StatusLine {
 public:
-    PassStatus(PassWindow& window, bool previewing) : window_(window), previewing_(previewing) {}
+    // `scope`, when not empty, is the one browser or profile the cleaners cover.
+    PassStatus(PassWindow& window, bool previewing, std::string scope = "")
+        : window_(window), previewing_(previewing), scope_(std::move(scope)) {}
     std::string Status() const override { return window_.Status(); }
     void SetStatus(const std::string& text) override { window_.SetStatus(text); }
     // A pass over many profiles may leave something alone in each: the set
@@ -37,6 +40,9 @@ public:
         shownAt_ = now;
     }
 
+    void LeftRunning(const RunningBrowser& browser) override { tally_.LeftRunning(browser); }
+    bool Covers(const std::string& scope) const override { return scope_.empty() || scope == scope_; }
+
     bool Previewing() const override { return previewing_; }
     void InBrowser(const std::string& browser) override { tally_.InBrowser(browser); }
     void Deleted(TraceKind kind, std::int64_t count, std::int64_t bytes) override { tally_.Add(kind, count, bytes); }
@@ -54,6 +60,7 @@ private:
     static constexpr double FrameSeconds = 0.020;
     PassWindow& window_;
     const bool previewing_;
+    const std::string scope_;
     PassTally tally_;
     std::vector<std::string> notices_;  // in the order they came
     std::unordered_set<std::string> kept_;
@@ -84,6 +91,20 @@ std::string WriteLog(const std::vector<std::string>& lines) {
     }
 }
 
+// The main window's status line, with the boxes as they were ticked at an
+// earlier pass.
+class TickedAtPass : public PassWindow {
+public:
+    TickedAtPass(PassWindow& window, const std::vector<bool>& ticked) : window_(window), ticked_(ticked) {}
+    std::string Status() const override { return window_.Status(); }
+    void SetStatus(const std::string& text) override { window_.SetStatus(text); }
+    bool IsTicked(std::size_t box) const override { return box < ticked_.size() && ticked_[box]; }
+
+private:
+    PassWindow& window_;
+    const std::vector<bool>& ticked_;
+};
+
 // Runs the cleaner of every ticked step on `status`.
 void RunTickedSteps(PassWindow& window, const std::vector<Step>& steps, StepRunner& runner, PassStatus& status) {
     for (std::size_t box = 0; box < steps.size(); ++box) {
@@ -113,6 +134,24 @@ PassTally DeleteAll(PassWindow& window, const std::vector<Step>& steps) {
         afterPass = WriteLog(lines);
     });
     runner.Run(156, [&] { window.SetStatus(afterPass); });
+    return status.Tally();
+}
+
+PassTally CleanAfterClose(PassWindow& window, const std::vector<Step>& steps, const std::vector<bool>& ticked,
+                          const RunningBrowser& browser) {
+    StepRunner runner(Location::CleanAfterClose);
+    TickedAtPass tickedAtPass(window, ticked);
+    PassStatus status(tickedAtPass, false, browser.scope);
+    RunTickedSteps(tickedAtPass, steps, runner, status);
+    // Started again before its clean: it was left whole once more and is
+    // not said to be cleaned.
+    if (!status.Tally().Running().empty()) return status.Tally();
+    runner.Run(154, [&] {
+        std::vector<std::string> lines{browser.name + PassTexts::CleanedAfterClose + HistoryLog::GeneralDateNow()};
+        const std::vector<std::string> more = status.LogLines();
+        lines.insert(lines.end(), more.begin(), more.end());
+        WriteLog(lines);
+    });
     return status.Tally();
 }
 

@@ -35,6 +35,7 @@ public:
 
 namespace PassTexts {
 inline constexpr char LogLinePrefix[] = "Internet History was deleted at ";
+inline constexpr char CleanedAfterClose[] = " was cleaned after it closed at ";
 inline constexpr char CouldNotDeleteMiddle[] = " file(s) could not be deleted, the first: ";
 // "<count> file(s) could not be deleted, the first: <path>"
 inline std::string CouldNotDelete(int count, const std::string& first) {
@@ -46,6 +47,7 @@ inline std::string CouldNotDelete(int count, const std::string& first) {
 namespace Location {
 inline constexpr char DeleteAll[] = "in Tarvenny2021/08/31.Form1.DeleteAll ";
 inline constexpr char Preview[] = "in Tarvenny2021/08/31.Form1.Preview ";
+inline constexpr char CleanAfterClose[] = "in Tarvenny2021/08/31.Form1.CleanAfterClose ";
 }  // namespace Location
 
 namespace DeletionPass {
@@ -56,6 +58,13 @@ namespace DeletionPass {
 // same failure, not at every pass, and the pass still cleans.
 // Answers what the cleaners deleted.
 PassTally DeleteAll(PassWindow& window, const std::vector<Step>& steps);
+
+// After `browser`, left whole by a pass because it ran, has closed: the steps
+// that were `ticked` at that pass (by index), for that browser alone. The log
+// gets "<name> was cleaned after it closed at <date>" and the lines a pass adds
+// after its own; nothing when the browser was found running again.
+PassTally CleanAfterClose(PassWindow& window, const std::vector<Step>& steps, const std::vector<bool>& ticked,
+                          const RunningBrowser& browser);
 
 // The same walk over the ticked steps, with the same lookups and checks, that
 // deletes and changes nothing and writes no log: what a pass would delete.

@@ -31,6 +31,10 @@ void PassTally::Add(TraceKind kind, std::int64_t count, std::int64_t bytes) {
     }
 }
 
+void PassTally::LeftRunning(const RunningBrowser& browser) {
+    if (std::find(running_.begin(), running_.end(), browser) == running_.end()) running_.push_back(browser);
+}
+
 void PassTally::LeftAlone(const std::string& notice) {
     const std::size_t mark = notice.find(LeftAloneMark);
     TallyRow row;

@@ -33,6 +33,11 @@ public:
     // "<what> was left alone: <why>": a row of its own, once per notice.
     void LeftAlone(const std::string& notice);
 
+    // A browser or profile left whole because it runs: kept once each, in
+    // the order they came, for a clean after it closes.
+    void LeftRunning(const RunningBrowser& browser);
+    const std::vector<RunningBrowser>& Running() const { return running_; }
+
     // In the order they came. The row a box began with, under its frame's
     // name, stays only when it counted something or the box has no other row.
     std::vector<TallyRow> Rows() const;
@@ -42,6 +47,7 @@ private:
     TallyRow& Current();
 
     std::vector<TallyRow> rows_;
+    std::vector<RunningBrowser> running_;
     std::size_t box_ = 0;
     std::string browser_;
     std::vector<std::size_t> placeholders_;  // each step's row under the browser it began with

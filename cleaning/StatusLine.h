@@ -4,6 +4,17 @@
 #include <cstdint>
 #include <string>
 
+// A browser, or one Firefox-family profile, that a cleaner left whole because
+// it is running: what the log calls it, what a cleaner is told to cover when
+// it is cleaned after it closes, and the file its running copy holds locked.
+struct RunningBrowser {
+    std::string name;      // "Google Chrome", "LibreWolf", or a Firefox profile's path
+    std::string scope;     // the browser's name, or the profile's path as profiles.ini gives it
+    std::string lockFile;  // User Data\lockfile, or the profile's parent.lock
+
+    bool operator==(const RunningBrowser&) const = default;
+};
+
 // The kinds of trace a cleaner deletes.
 enum class TraceKind {
     File,           // counted with its bytes
@@ -27,6 +38,13 @@ public:
     // refused to delete it (held open by another program, access denied, a
     // name or length it refuses). A pass counts these and names the first.
     virtual void CouldNotDelete(const std::string& path) {}
+
+    // Says that `browser` was left whole because it runs (after saying why
+    // with LeaveAlone).
+    virtual void LeftRunning(const RunningBrowser& browser) {}
+    // Whether the cleaners work on `scope` (a browser's name, or a Firefox
+    // profile's path) at all: a clean after a browser closed covers it alone.
+    virtual bool Covers(const std::string& scope) const { return true; }
 
     // A preview: every cleaner looks, checks and counts exactly as in a pass,
     // and changes nothing.

@@ -1,6 +1,7 @@
 #include "firefox/Firefox.h"
 
 #include "cleaning/BrowserFiles.h"
+#include "cleaning/BrowserLock.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
 #include "firefox/FaviconsDatabase.h"
@@ -9,7 +10,6 @@
 #include "firefox/SiteStorage.h"
 #include "system/Path.h"
 #include "system/ShellFolders.h"
-#include "system/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -31,14 +31,6 @@ bool IsFullyQualified(const std::string& path) {
         IsSeparator(path[2]))
         return true;
     return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
-}
-
-// Firefox keeps parent.lock open without sharing while it runs; a missing
-// lock (profiles made elsewhere) means nobody holds the profile.
-bool IsInUse(const std::string& profile) {
-    UniqueFile lock(::CreateFileW(Path::ForSystem(Path::Join(profile, FirefoxNames::ParentLock)).c_str(), GENERIC_READ, 0,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsProfileSection(const std::string& name) {
@@ -134,8 +126,12 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
         status.LeaveAlone(profile.path + FirefoxNames::NotAProfile);
         return std::nullopt;
     }
-    if (IsInUse(resolved)) {
+    // Firefox keeps parent.lock open without sharing while it runs; a missing
+    // lock (profiles made elsewhere) means nobody holds the profile.
+    const std::string lock = Path::Join(resolved, FirefoxNames::ParentLock);
+    if (BrowserLock::IsHeld(lock)) {
         status.LeaveAlone(profile.path + FirefoxNames::InUse);
+        status.LeftRunning({profile.path, profile.path, lock});
         return std::nullopt;
     }
     return resolved;
@@ -143,6 +139,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
 
 void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) const {
     for (const FirefoxProfile& profile : profiles_) {
+        if (!status.Covers(profile.path)) continue;
         const std::optional<std::string> resolved = CheckProfile(profile, status);
         if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved, status));
     }
