@@ -56,7 +56,10 @@ Form1::Form1(Cleaners cleaners)
 }
 
 Form1::~Form1() {
-    if (hwnd_ != nullptr) ::KillTimer(hwnd_, Timer1Id);
+    if (hwnd_ != nullptr) {
+        ::KillTimer(hwnd_, Timer1Id);
+        ::KillTimer(hwnd_, CloseWatchTimerId);
+    }
     // The controls' subclass procedures point at this object: destroy them first.
     DestroyOwnWindow();
 }
@@ -239,8 +242,11 @@ void Form1::Form_QueryUnload() {
     steps.Run(102, [] { MessagePump::LetPendingMessagesRun(); });
 }
 
+// A browser still watched is not cleaned after the program ends: the next
+// pass decides again.
 void Form1::Form_Unload() {
     ::KillTimer(hwnd_, Timer1Id);
+    ::KillTimer(hwnd_, CloseWatchTimerId);
     ::DestroyWindow(hwnd_);
     Seams::Current().ExitProgram(0);
 }
@@ -275,7 +281,7 @@ void Form1::PushButton11_Click() {
 
 bool Form1::IsTicked(std::size_t box) const { return box < CleaningBoxes::Count && IsChecked(CleaningBoxes::IdAt(box)); }
 
-void Form1::DeleteAll() { DeletionPass::DeleteAll(*this, passSteps_); }
+void Form1::DeleteAll() { WatchRunningBrowsers(DeletionPass::DeleteAll(*this, passSteps_)); }
 
 // One pass at a time: a click while a pass or the pause after a manual one
 // runs is ignored (the pass and the pause let window messages run, so the
@@ -387,6 +393,47 @@ void Form1::RunTimedPass() {
     ApplyTimer();
 }
 
+// ---------------------------------------------------------------- cleaning a browser after it closes
+
+// What the pass left whole because it ran is watched, with the boxes ticked
+// now; it replaces what an earlier pass left to watch.
+void Form1::WatchRunningBrowsers(const PassTally& tally) {
+    std::vector<bool> ticked(CleaningBoxes::Count);
+    for (std::size_t box = 0; box < ticked.size(); ++box) ticked[box] = IsTicked(box);
+    closeWatch_.Replace(tally.Running(), ticked);
+    ApplyCloseWatchTimer();
+}
+
+void Form1::ApplyCloseWatchTimer() {
+    if (closeWatch_.IsWatching())
+        ::SetTimer(hwnd_, CloseWatchTimerId, CloseWatchMilliseconds, nullptr);
+    else
+        ::KillTimer(hwnd_, CloseWatchTimerId);
+}
+
+// Each watched browser that has closed is cleaned once, with the boxes ticked
+// at its pass, and said in the history log. While another pass runs the watch
+// waits for its next look; a timed pass that comes due meanwhile runs after.
+void Form1::CloseWatch_Timer() {
+    if (autoDelete_.Running() != AutoDelete::Pass::None) return;
+    std::vector<CloseWatch::Watched> closed = closeWatch_.TakeClosed();
+    if (!closed.empty()) {
+        const AutoDelete::RunningPass running(autoDelete_, AutoDelete::Pass::AfterClose);
+        StepRunner steps(Location::CloseWatch_Timer);
+        const std::string saved = Status();
+        for (const CloseWatch::Watched& watched : closed) {
+            steps.Run(100, [&] {
+                const PassTally tally = DeletionPass::CleanAfterClose(*this, passSteps_, watched.ticked, watched.browser);
+                // Started again before its turn: watched again.
+                if (!tally.Running().empty()) closeWatch_.Add(watched);
+            });
+        }
+        steps.Run(102, [&] { SetStatus(saved); });
+    }
+    ApplyCloseWatchTimer();
+    if (autoDelete_.TakeKeptPass()) RunTimedPass();
+}
+
 // ---------------------------------------------------------------- history log and startup boxes
 
 void Form1::PushButton1_Click() { HistoryLogCommands::View(); }
@@ -428,6 +475,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnNotify(lParam);
     case WM_TIMER:
         if (wParam == Timer1Id) Timer1_Timer();
+        if (wParam == CloseWatchTimerId) CloseWatch_Timer();
         return 0;
     case WM_DPICHANGED:
         Form_DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

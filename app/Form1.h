@@ -3,6 +3,7 @@
 
 #include "app/Form1Layout.h"
 #include "app/CleaningBoxes.h"
+#include "cleaning/CloseWatch.h"
 #include "cleaning/DeletionPass.h"
 #include "schedule/AutoDelete.h"
 #include "system/BrushCache.h"
@@ -44,6 +45,9 @@ class Form1 final : public Window, public PassWindow {
 public:
     static constexpr char ClassName[] = "VorlaneForm1";
     static constexpr UINT_PTR Timer1Id = 1;
+    // Looks every two seconds whether a browser a pass left running has closed.
+    static constexpr UINT_PTR CloseWatchTimerId = 2;
+    static constexpr UINT CloseWatchMilliseconds = 2000;
 
     explicit Form1(Cleaners cleaners = RealCleaners());
     ~Form1() override;
@@ -93,6 +97,7 @@ private:
     void PushButton13_Click();
     void PushButton14_Click();
     void Timer1_Timer();
+    void CloseWatch_Timer();
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
@@ -129,6 +134,10 @@ private:
     void ApplyTimer();
     void RunTimedPass();
 
+    // --- cleaning a browser after it closes ---
+    void WatchRunningBrowsers(const PassTally& tally);
+    void ApplyCloseWatchTimer();
+
     // Runs a handler that has no reporting handler of its own.
     template <class Handler>
     void Unguarded(const char* name, Handler&& handler) {
@@ -145,6 +154,7 @@ private:
 
     std::vector<DeletionPass::Step> passSteps_;
     AutoDelete autoDelete_;
+    CloseWatch closeWatch_;
     std::map<int, HWND> controls_;
     std::map<int, COLORREF> controlBackColors_;
     COLORREF backColor_;

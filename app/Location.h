@@ -11,6 +11,7 @@ inline constexpr char PushButton12_Click[] = "in Tarvenny2021/08/31.Form1.PushBu
 inline constexpr char PushButton13_Click[] = "in Tarvenny2021/08/31.Form1.PushButton13_Click ";
 inline constexpr char PushButton14_Click[] = "in Tarvenny2021/08/31.Form1.PushButton14_Click ";
 inline constexpr char Timer1[] = "in Tarvenny2021/08/31.Form1.Timer1 ";
+inline constexpr char CloseWatch_Timer[] = "in Tarvenny2021/08/31.Form1.CloseWatch_Timer ";
 inline constexpr char PushButton1_Click[] = "in Tarvenny2021/08/31.Form1.PushButton1_Click ";
 inline constexpr char PushButton2_Click[] = "in Tarvenny2021/08/31.Form1.PushButton2_Click ";
 inline constexpr char PushButton3_Click[] = "in Tarvenny2021/08/31.Form1.PushButton3_Click ";

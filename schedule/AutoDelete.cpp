@@ -27,7 +27,7 @@ std::string AutoDelete::CountdownText() const { return CountdownPrefix + FormatC
 
 bool AutoDelete::TimedPassStartsNow() {
     if (!PassDue()) return false;
-    if (running_ == Pass::Manual || running_ == Pass::Preview) {
+    if (running_ == Pass::Manual || running_ == Pass::Preview || running_ == Pass::AfterClose) {
         passKept_ = true;
         return false;
     }

@@ -38,8 +38,9 @@ public:
     std::string CountdownText() const;
 
     // Which pass runs: a manual one ("Delete Now (Test)", with its pause), a
-    // timed one, or a preview (with its dialog). Only one runs at a time.
-    enum class Pass { None, Manual, Timed, Preview };
+    // timed one, a preview (with its dialog), or the clean of browsers that
+    // closed after a pass left them running. Only one runs at a time.
+    enum class Pass { None, Manual, Timed, Preview, AfterClose };
     Pass Running() const { return running_; }
     // Marks a pass as running for as long as the object lives.
     class RunningPass {
@@ -61,7 +62,7 @@ public:
     // pass that comes due during a manual pass or a preview is kept for right
     // after it.
     bool TimedPassStartsNow();
-    // After a manual pass or a preview: whether the pass kept during it runs now. Not once
+    // After a manual pass, a preview or a clean after close: whether the pass kept during it runs now. Not once
     // auto delete was turned off since; the count then stays due and the first
     // tick after turning it on again runs the pass.
     bool TakeKeptPass();

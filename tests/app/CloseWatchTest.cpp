@@ -1,0 +1,135 @@
+// A browser that a pass leaves whole because it runs is cleaned once it
+// closes, with the boxes of the last pass, on the real main window with copies
+// of the real Firefox and Chromium profiles; the watch ends with the program.
+#include "FormFixture.h"
+
+#include "support/DatabaseRows.h"
+#include "support/FileTree.h"
+#include "system/UniqueHandle.h"
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+constexpr char CleanedMark[] = " was cleaned after it closed at ";
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Lets the window's messages (and its timers) run until `done` or `seconds` pass.
+bool RunMessagesUntil(double seconds, const std::function<bool()>& done) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (::GetTickCount64() < end) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        if (done && done()) return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+class CloseWatchTest : public FormFixture {
+protected:
+    CloseWatchTest()
+        : appDataOverride_("AppData", appData_.Path()), localOverride_("Local AppData", local_.Path()) {}
+
+    // A copy of the real Firefox profile and of Chrome's User Data folder,
+    // each held by its "running" browser.
+    void PlantRunningBrowsers() {
+        Fixtures::DeleteTree(appData_.Path());
+        Fixtures::DeleteTree(local_.Path());
+        Fixtures::WriteFile(appData_ / "Mozilla\\Firefox\\profiles.ini",
+                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
+        Fixtures::CopyTree("C:\\vorlane-firefox-profile", FirefoxProfile());
+        Fixtures::CopyTree("C:\\vorlane-chromium-profile", ChromeUserData());
+        firefoxLock_ = Hold(FirefoxProfile() + "\\parent.lock");
+        chromeLock_ = Hold(ChromeUserData() + "\\lockfile");
+    }
+    static UniqueFile Hold(const std::string& path) {
+        Fixtures::WriteFile(path, "");
+        return UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    void CloseBrowsers() {
+        firefoxLock_.Reset();
+        chromeLock_.Reset();
+    }
+
+    std::string FirefoxProfile() const { return appData_ / "Mozilla\\Firefox\\Profiles\\real.default"; }
+    std::string ChromeUserData() const { return local_ / "Google\\Chrome\\User Data"; }
+    std::string Log() const { return Fixtures::FileExists(LogPath()) ? Fixtures::ReadFile(LogPath()) : ""; }
+    std::int64_t ChromeCookies() const {
+        return Count(ChromeUserData() + "\\Default\\Network\\Cookies", "SELECT count(*) FROM cookies");
+    }
+
+    void SetBoxes(std::initializer_list<ControlId> boxes, bool ticked) {
+        for (ControlId box : boxes)
+            if (Form().IsChecked(box) != ticked) Click(box);
+    }
+
+private:
+    Fixtures::TempFolder appData_{"appdata"};
+    Fixtures::TempFolder local_{"local"};
+    Fixtures::ShellFolderOverride appDataOverride_;
+    Fixtures::ShellFolderOverride localOverride_;
+    UniqueFile firefoxLock_;
+    UniqueFile chromeLock_;
+};
+
+TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastPassesBoxesAndNotAfterQuitting) {
+    ASSERT_TRUE(Fixtures::FileExists("C:\\vorlane-firefox-profile\\cookies.sqlite")) << "test firefox_profile";
+    PlantRunningBrowsers();
+    Form1& form = CreateForm();
+
+    // A first pass with the cache boxes, then a second with the cookie boxes:
+    // the second replaces the watch of the first.
+    const auto caches = {CleaningBoxes::Id("chkFFCache"), CleaningBoxes::Id("chkCrCache")};
+    SetBoxes(caches, true);
+    form.DeleteAll();
+    SetBoxes(caches, false);
+    SetBoxes({CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkCrCookies")}, true);
+    form.DeleteAll();
+    EXPECT_EQ(Occurrences(Log(), FirefoxProfile() + " was left alone: Firefox is using it"), 2);
+    EXPECT_EQ(Occurrences(Log(), "Google Chrome was left alone: it is running"), 2);
+    ASSERT_GT(ChromeCookies(), 0);
+
+    // Still running at the next looks: nothing cleaned.
+    RunMessagesUntil(2.5, nullptr);
+    EXPECT_EQ(Occurrences(Log(), CleanedMark), 0);
+    EXPECT_TRUE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
+
+    CloseBrowsers();
+    ASSERT_TRUE(RunMessagesUntil(6, [&] { return Occurrences(Log(), CleanedMark) == 2; })) << Log();
+    EXPECT_EQ(Occurrences(Log(), FirefoxProfile() + CleanedMark), 1) << Log();
+    EXPECT_EQ(Occurrences(Log(), std::string("Google Chrome") + CleanedMark), 1) << Log();
+    EXPECT_FALSE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
+    EXPECT_EQ(ChromeCookies(), 0);
+    // The first pass's boxes were not run again.
+    EXPECT_GT(FileTree::CountFiles(ChromeUserData() + "\\Default\\Cache"), 0);
+    // Once: later looks find nothing more to watch.
+    RunMessagesUntil(2.2, nullptr);
+    EXPECT_EQ(Occurrences(Log(), CleanedMark), 2);
+
+    // Quitting with a watch pending: the browsers close after the program and
+    // nothing more is cleaned.
+    PlantRunningBrowsers();
+    ::DeleteFileA(LogPath().c_str());
+    Form1& again = CreateForm();
+    again.DeleteAll();
+    ::SendMessageA(again.Handle(), WM_CLOSE, 0, 0);
+    CloseBrowsers();
+    RunMessagesUntil(2.2, nullptr);
+    EXPECT_EQ(Occurrences(Log(), CleanedMark), 0) << Log();
+    EXPECT_TRUE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
+    EXPECT_GT(ChromeCookies(), 0);
+}
+
+}  // namespace
