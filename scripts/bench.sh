@@ -84,3 +84,8 @@ one_folder_case 100000 500
 
 echo "== Auto-delete countdown: processor time with auto delete on against idle"
 wine "$build/CountdownCostBench.exe" 60
+
+echo "== Close watch: processor time with three running browsers watched against nothing watched"
+rm -rf "$WINEPREFIX/drive_c/vorlane-bench-closewatch"
+wine "$build/CloseWatchCostBench.exe" 60
+rm -rf "$WINEPREFIX/drive_c/vorlane-bench-closewatch"
