@@ -3,6 +3,7 @@
 
 #include "app/Form1Layout.h"
 #include "app/CleaningBoxes.h"
+#include "app/FrameTip.h"
 #include "cleaning/CloseWatch.h"
 #include "cleaning/DeletionPass.h"
 #include "schedule/AutoDelete.h"
@@ -156,6 +157,7 @@ private:
     AutoDelete autoDelete_;
     CloseWatch closeWatch_;
     std::map<int, HWND> controls_;
+    FrameTip firefoxTip_;  // the Firefox family found, over the "Mozilla Firefox" frame
     std::map<int, COLORREF> controlBackColors_;
     COLORREF backColor_;
     std::string status_;  // whole, where the frame may show a long path shortened

@@ -140,6 +140,12 @@ void Form1::CreateControls() {
     for (const ControlLayout& layout : Form1Layout::Controls())
         if (layout.kind == ControlKind::Frame)
             ::SetWindowPos(Control(layout.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The "Mozilla Firefox" frame has no room for a label under its boxes:
+    // what was found shows as the tool tip of the frame and its boxes.
+    std::vector<HWND> firefoxBoxes;
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
+        if (CleaningBoxes::Rows[i].frame == IdFrame2) firefoxBoxes.push_back(Control(CleaningBoxes::IdAt(i)));
+    firefoxTip_.Create(hwnd_, Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), dpi_), firefoxBoxes);
     HWND list = Control(IdListView2);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     ::SendMessageA(Control(IdRichTextBox1), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
@@ -153,6 +159,7 @@ void Form1::LayOutControls() {
         ::SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    firefoxTip_.Place(Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), dpi_));
     ListView_SetColumnWidth(Control(IdListView2), 0,
                             Form1Layout::TwipsToPixels(Form1Layout::ListColumnWidthTwips, dpi_));
     ::InvalidateRect(hwnd_, nullptr, TRUE);

@@ -98,18 +98,20 @@ TEST(AutoDeleteTest, TheTimerRunsWhileOnExceptDuringItsOwnPassAndOffAndOnKeepsTh
     EXPECT_TRUE(schedule.TimerRuns());
 }
 
-// A pass that comes due during a manual pass runs right after it, once; not
-// when auto delete was turned off meanwhile, but then the count stays due.
-TEST(AutoDeleteTest, APassDueDuringAManualPassIsKeptForRightAfterIt) {
+// A pass that comes due during a manual pass, a preview or a clean after a
+// browser closed runs right after it, once; not when auto delete was turned
+// off meanwhile, but then the count stays due.
+TEST(AutoDeleteTest, APassDueDuringAnotherPassIsKeptForRightAfterIt) {
+    for (const auto other : {AutoDelete::Pass::Manual, AutoDelete::Pass::Preview, AutoDelete::Pass::AfterClose})
     for (const bool offMeanwhile : {false, true}) {
-        SCOPED_TRACE(offMeanwhile ? "turned off meanwhile" : "left on");
+        SCOPED_TRACE(std::to_string(static_cast<int>(other)) + (offMeanwhile ? " turned off meanwhile" : " left on"));
         AutoDelete schedule;
         schedule.TurnOn();
         schedule.ChooseInterval(1);
         for (int i = 0; i < 299; ++i) schedule.Tick();
         EXPECT_FALSE(schedule.TimedPassStartsNow());
         {
-            const AutoDelete::RunningPass manual(schedule, AutoDelete::Pass::Manual);
+            const AutoDelete::RunningPass running(schedule, other);
             schedule.Tick();
             EXPECT_FALSE(schedule.TimedPassStartsNow());
             if (offMeanwhile) schedule.TurnOff();
