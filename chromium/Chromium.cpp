@@ -118,6 +118,28 @@ void EraseEntries(const FolderFileDeleter& profile, const std::string& name, Sta
     status.Deleted(TraceKind::Row, run.erased);
 }
 
+// The folder holding a profile's cache folders, and where it resolves.
+struct CacheRoot {
+    std::string folder;
+    std::string resolved;
+};
+
+// The profile itself for a browser kept under Local AppData; for one kept
+// under Roaming AppData its Local counterpart, when that passes the target
+// check (said on `status` when refused, nothing when missing).
+std::optional<CacheRoot> CacheRootOf(const ChromiumBrowser& browser, const FolderFileDeleter& profile,
+                                     StatusLine& status) {
+    if (TargetCheck::SamePath(browser.localData, browser.userData))
+        return CacheRoot{profile.Folder(), profile.ResolvedFolder()};
+    std::string resolved;
+    switch (TargetCheck::CheckFolder(browser.localData, &resolved)) {
+    case TargetCheck::Verdict::Missing: return std::nullopt;
+    case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(browser.localData)); return std::nullopt;
+    case TargetCheck::Verdict::Target: break;
+    }
+    return CacheRoot{browser.localData, resolved};
+}
+
 void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
     BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [](const std::string& path, StoreChange& run) {
         return ChromiumPreferences::EraseEngagement(path, run.preview) != ChromiumPreferences::Outcome::Failed;
@@ -128,16 +150,29 @@ void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
 
 Chromium::Chromium() {
     const std::string localAppData = ShellFolders::Read(ShellFolders::LocalAppData).value_or("");
+    const std::string appData = ShellFolders::Read(ShellFolders::AppData).value_or("");
     // A relative or root folder would make the look-up land wherever the program runs.
     if (!TargetCheck::HasTargetShape(localAppData)) return;
     for (const ChromiumNames::BrowserPlace& place : ChromiumNames::Browsers) {
-        const std::string userData = Path::Join(localAppData, place.userData);
+        const bool roaming = place.layout == ChromiumNames::Layout::RoamingProfile;
+        if (roaming && !TargetCheck::HasTargetShape(appData)) continue;
+        const std::string userData = Path::Join(roaming ? appData : localAppData, place.folder);
         if (!Path::IsFolder(userData)) continue;
-        browsers_.push_back(ChromiumBrowser{place.name, userData, ProfileFolders(userData)});
+        // Opera's folder is its one profile; Local State lists none there.
+        browsers_.push_back(ChromiumBrowser{place.name, userData,
+                                            roaming ? std::vector<std::string>{userData} : ProfileFolders(userData),
+                                            roaming ? Path::Join(localAppData, place.folder) : userData});
     }
 }
 
 void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions) const {
+    InEachProfileOf(
+        status, [&](const ChromiumBrowser&, const FolderFileDeleter& profile) { deletions(profile); },
+        userDataDeletions);
+}
+
+void Chromium::InEachProfileOf(StatusLine& status, const BrowserDeletions& deletions,
+                               const Deletions& userDataDeletions) const {
     if (browsers_.empty()) return;
     // Every folder of every profile is checked against the user's and
     // machine's folders as they were when the box started, read once.
@@ -155,21 +190,24 @@ void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, con
         // closes); a missing or openable lockfile means it is not running.
         const std::string lock = Path::Join(browser.userData, ChromiumNames::Lockfile);
         if (BrowserLock::IsHeld(lock)) {
-            status.LeaveAlone(browser.name + ChromiumNames::Running);
+            status.LeaveAlone(browser.name + BrowserLock::Running);
             status.LeftRunning({browser.name, browser.name, lock});
             continue;
         }
         if (userDataDeletions) userDataDeletions(BrowserFiles::ProfileDeleter(browser.userData, userData, status));
         for (const std::string& profile : browser.profiles) {
-            std::string resolved;
-            const TargetCheck::Verdict verdict = TargetCheck::CheckFolder(profile, &resolved);
-            if (verdict == TargetCheck::Verdict::Missing) continue;
-            // After links the profile must still be inside its User Data folder.
-            if (verdict == TargetCheck::Verdict::Refused || !TargetCheck::IsInside(resolved, userData)) {
-                status.LeaveAlone(TargetCheck::NotABrowserFolder(profile));
-                continue;
+            // A profile that is the User Data folder itself passed the check above.
+            std::string resolved = userData;
+            if (!TargetCheck::SamePath(profile, browser.userData)) {
+                const TargetCheck::Verdict verdict = TargetCheck::CheckFolder(profile, &resolved);
+                if (verdict == TargetCheck::Verdict::Missing) continue;
+                // After links the profile must still be inside its User Data folder.
+                if (verdict == TargetCheck::Verdict::Refused || !TargetCheck::IsInside(resolved, userData)) {
+                    status.LeaveAlone(TargetCheck::NotABrowserFolder(profile));
+                    continue;
+                }
             }
-            deletions(BrowserFiles::ProfileDeleter(profile, resolved, status));
+            deletions(browser, BrowserFiles::ProfileDeleter(profile, resolved, status));
         }
     }
 }
@@ -240,11 +278,15 @@ void Chromium::Delete_Cookies(StatusLine& status) const {
 
 // The cache folders, what the network service learnt of each server, and the
 // reports and error-logging rules that servers asked for: in the Network
-// folder on Windows, in the profile itself in older versions.
+// folder on Windows, in the profile itself in older versions. A browser kept
+// under Roaming AppData has its cache folders below Local AppData, the
+// network state in the profile.
 void Chromium::Delete_Cache(StatusLine& status) const {
-    InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        for (const char* cache : ChromiumNames::CacheFolders)
-            BrowserFiles::EmptyCacheFolder(Path::Join(profile.Folder(), cache), profile.ResolvedFolder(), status, true);
+    InEachProfileOf(status, [&](const ChromiumBrowser& browser, const FolderFileDeleter& profile) {
+        if (const std::optional<CacheRoot> cache = CacheRootOf(browser, profile, status)) {
+            for (const char* name : ChromiumNames::CacheFolders)
+                BrowserFiles::EmptyCacheFolder(Path::Join(cache->folder, name), cache->resolved, status, true);
+        }
         const std::optional<FolderFileDeleter> network =
             BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status);
         for (const FolderFileDeleter* folder : {&profile, network ? &*network : nullptr}) {

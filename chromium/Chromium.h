@@ -1,5 +1,5 @@
 // The Chromium-family browsers of the user (Chrome, Edge, Brave, Vivaldi,
-// Chromium), their profiles and the deletions in them. One object serves one
+// Chromium, Opera, Opera GX), their profiles and the deletions in them. One object serves one
 // cleaning call: the browsers and profiles are looked up anew each time.
 #pragma once
 
@@ -12,16 +12,28 @@
 class FolderFileDeleter;
 
 namespace ChromiumNames {
+// Where a browser keeps its data.
+enum class Layout {
+    // A User Data folder below Local AppData holding the profiles that Local
+    // State lists, each with its cache inside.
+    UserData,
+    // One profile, the folder itself, below Roaming AppData; its cache in the
+    // folder of the same name below Local AppData.
+    RoamingProfile,
+};
 struct BrowserPlace {
-    const char* name;      // as the user knows the browser
-    const char* userData;  // below Local AppData
+    const char* name;    // as the user knows the browser
+    const char* folder;  // below Local AppData, or Roaming AppData for a RoamingProfile
+    Layout layout;
 };
 inline constexpr BrowserPlace Browsers[] = {
-    {"Google Chrome", "Google\\Chrome\\User Data"},
-    {"Microsoft Edge", "Microsoft\\Edge\\User Data"},
-    {"Brave", "BraveSoftware\\Brave-Browser\\User Data"},
-    {"Vivaldi", "Vivaldi\\User Data"},
-    {"Chromium", "Chromium\\User Data"},
+    {"Google Chrome", "Google\\Chrome\\User Data", Layout::UserData},
+    {"Microsoft Edge", "Microsoft\\Edge\\User Data", Layout::UserData},
+    {"Brave", "BraveSoftware\\Brave-Browser\\User Data", Layout::UserData},
+    {"Vivaldi", "Vivaldi\\User Data", Layout::UserData},
+    {"Chromium", "Chromium\\User Data", Layout::UserData},
+    {"Opera", "Opera Software\\Opera Stable", Layout::RoamingProfile},
+    {"Opera GX", "Opera Software\\Opera GX Stable", Layout::RoamingProfile},
 };
 
 // In the User Data folder.
@@ -71,15 +83,17 @@ inline constexpr const char* CacheFolders[] = {"Cache", "Code Cache", "GPUCache"
 // (protocols, HTTPS-only hosts), dropped with the cache.
 inline constexpr const char* NetworkStateFiles[] = {"Network Persistent State", "TransportSecurity"};
 inline constexpr char ReportingAndNel[] = "Reporting and NEL";
-
-inline constexpr char Running[] = " was left alone: it is running";
 }  // namespace ChromiumNames
 
 // An installed browser: its User Data folder exists.
 struct ChromiumBrowser {
     std::string name;
-    std::string userData;               // the User Data folder
+    std::string userData;               // the User Data folder (Opera's profile folder)
     std::vector<std::string> profiles;  // the profile folders there, as full paths
+    // The User Data folder's counterpart below Local AppData, where the cache
+    // lies: the same folder for a browser kept under Local AppData; for one
+    // kept under Roaming AppData, the folder of the same name below Local.
+    std::string localData;
 };
 
 class Chromium {
@@ -101,12 +115,16 @@ public:
 
 private:
     using Deletions = std::function<void(const FolderFileDeleter& folder)>;
+    using BrowserDeletions = std::function<void(const ChromiumBrowser& browser, const FolderFileDeleter& profile)>;
 
     // Runs `deletions` in every profile folder that passes the target check
     // and lies inside its browser's User Data folder, of every browser that is
     // not running; `userDataDeletions`, when given, once in the User Data
     // folder of each of those browsers.
     void InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions = {}) const;
+    // The same, telling `deletions` whose profile it is.
+    void InEachProfileOf(StatusLine& status, const BrowserDeletions& deletions,
+                         const Deletions& userDataDeletions = {}) const;
 
     std::vector<ChromiumBrowser> browsers_;
 };

@@ -1,6 +1,7 @@
 #include "chromium/ChromiumCleaners.h"
 
 #include "chromium/Chromium.h"
+#include "cleaning/ProfileLabel.h"
 
 namespace ChromiumHistory {
 
@@ -22,14 +23,9 @@ void ClearChromiumFormHistory(StatusLine& status) { OnFreshLookup(&Chromium::Del
 
 std::string FoundProfiles() {
     const Chromium chromium;
-    std::string text;
-    for (const ChromiumBrowser& browser : chromium.Browsers()) {
-        const std::size_t count = browser.profiles.size();
-        if (count == 0) continue;
-        if (!text.empty()) text += "\r\n";
-        text += browser.name + ": " + std::to_string(count) + (count == 1 ? " profile" : " profiles");
-    }
-    return text.empty() ? NothingFound : text;
+    std::vector<std::pair<std::string, std::size_t>> found;
+    for (const ChromiumBrowser& browser : chromium.Browsers()) found.emplace_back(browser.name, browser.profiles.size());
+    return ProfileLabel::Text(found, NothingFound);
 }
 
 }  // namespace ChromiumHistory

@@ -67,17 +67,20 @@ void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
 
 }  // namespace
 
-Firefox::Firefox() { GetFireFoxPath(); }
+Firefox::Firefox(const FirefoxNames::FirefoxPlace& place)
+    : name_(place.name), isFirefox_(&place == &FirefoxNames::Browsers[0]) {  // Firefox leads the table
+    GetFireFoxPath(place.folder);
+}
 
-void Firefox::GetFireFoxPath() {
+void Firefox::GetFireFoxPath(const char* folder) {
     profiles_.clear();
     firefoxFolder_.clear();
     localFirefoxFolder_.clear();
     const std::string appData = InProgramForm(ShellFolders::Read(ShellFolders::AppData).value_or(""));
     if (!IsFullyQualified(appData)) return;
-    firefoxFolder_ = Path::Join(appData, FirefoxNames::FirefoxFolder);
+    firefoxFolder_ = Path::Join(appData, folder);
     const std::string localAppData = InProgramForm(ShellFolders::Read(ShellFolders::LocalAppData).value_or(""));
-    if (IsFullyQualified(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, FirefoxNames::FirefoxFolder);
+    if (IsFullyQualified(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, folder);
 
     const std::string ini = Path::Join(firefoxFolder_, FirefoxNames::ProfilesIni);
     const INI reader;
@@ -113,7 +116,8 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
     case TargetCheck::Verdict::Refused: break;
     case TargetCheck::Verdict::Target:
         if (profile.relative) {
-            // After ".." and links the profile must still be inside the Firefox folder.
+            // After ".." and links the profile must still be inside its own
+            // browser's folder: a fork's entry may not reach Firefox's.
             const std::string firefox = TargetCheck::ResolvedPath(firefoxFolder_);
             accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
         } else {
@@ -127,19 +131,24 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
         return std::nullopt;
     }
     // Firefox keeps parent.lock open without sharing while it runs; a missing
-    // lock (profiles made elsewhere) means nobody holds the profile.
+    // lock (profiles made elsewhere) means nobody holds the profile. A fork is
+    // named as the user knows it, Firefox by the profile it holds.
     const std::string lock = Path::Join(resolved, FirefoxNames::ParentLock);
     if (BrowserLock::IsHeld(lock)) {
-        status.LeaveAlone(profile.path + FirefoxNames::InUse);
-        status.LeftRunning({profile.path, profile.path, lock});
+        const std::string& name = isFirefox_ ? profile.path : name_;
+        status.LeaveAlone(isFirefox_ ? profile.path + FirefoxNames::InUse : name_ + BrowserLock::Running);
+        status.LeftRunning({name, profile.path, lock});
         return std::nullopt;
     }
     return resolved;
 }
 
 void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) const {
+    bool named = false;
     for (const FirefoxProfile& profile : profiles_) {
         if (!status.Covers(profile.path)) continue;
+        // What follows is this browser's, from its first profile on.
+        if (!named) status.InBrowser(name_), named = true;
         const std::optional<std::string> resolved = CheckProfile(profile, status);
         if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved, status));
     }
@@ -149,7 +158,7 @@ void Firefox::EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDe
                                const std::string& name, StatusLine& status) const {
     if (profile.cacheRoot.empty()) return;
     // An absolute profile keeps it inside itself; a relative one under the
-    // Local AppData Firefox folder, where it must stay after links.
+    // browser's Local AppData folder, where it must stay after links.
     const std::string within =
         profile.relative ? TargetCheck::ResolvedPath(localFirefoxFolder_) : folder.ResolvedFolder();
     if (!within.empty())

@@ -1,9 +1,11 @@
-// The user's Firefox profiles and the deletions in them. One object serves
-// one cleaning call: the profiles are looked up anew each time.
+// The user's profiles of Firefox or one of its forks, and the deletions in
+// them. One object serves one browser for one cleaning call: the profiles are
+// looked up anew each time.
 #pragma once
 
 #include "cleaning/StatusLine.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,7 +14,20 @@
 class FolderFileDeleter;
 
 namespace FirefoxNames {
-inline constexpr char FirefoxFolder[] = "Mozilla\\Firefox";
+// A browser of the family: its profiles.ini and relative profiles in `folder`
+// below Roaming AppData, their caches in the folder of the same name below
+// Local AppData.
+struct FirefoxPlace {
+    const char* name;    // as the user knows the browser
+    const char* folder;
+};
+inline constexpr FirefoxPlace Browsers[] = {
+    {"Mozilla Firefox", "Mozilla\\Firefox"},
+    {"LibreWolf", "librewolf"},
+    {"Waterfox", "Waterfox"},
+    {"Floorp", "Floorp"},
+    {"Zen", "zen"},
+};
 inline constexpr char ProfilesIni[] = "profiles.ini";
 inline constexpr char ProfileSectionPrefix[] = "Profile";
 inline constexpr char PathKey[] = "Path";
@@ -50,16 +65,19 @@ inline constexpr char InUse[] = " was left alone: Firefox is using it";
 struct FirefoxProfile {
     std::string path;           // the profile folder as the entry names it
     std::string cacheRoot;      // the folder whose cache2 holds Firefox's cache for it
-    bool relative = true;       // below the Firefox folder (IsRelative is not 0)
+    bool relative = true;       // below the browser's folder (IsRelative is not 0)
 };
 
 class Firefox {
 public:
-    // Looks up every profile of profiles.ini.
-    Firefox();
+    // Looks up every profile of the profiles.ini of `place`.
+    explicit Firefox(const FirefoxNames::FirefoxPlace& place);
+
+    std::size_t ProfileCount() const { return profiles_.size(); }
 
     // Each cleans every profile that is one (see CheckProfile) and that no
-    // running Firefox holds; any other is left whole and said on `status`.
+    // running browser holds; any other is left whole and said on `status`.
+    // What they delete is the browser's on `status`.
     void Delete_TypedUrls(StatusLine& status) const;
     void Delete_History(StatusLine& status) const;
     void Delete_Downloads(StatusLine& status) const;
@@ -69,14 +87,14 @@ public:
 private:
     // Reads profiles.ini: every profile it lists, none (and then every Delete_
     // method deletes nothing) without a fully qualified AppData folder.
-    void GetFireFoxPath();
+    void GetFireFoxPath(const char* folder);
 
     using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;
 
     // The profile's resolved folder when it may be cleaned: an existing folder
-    // that passes the target check and stays inside the Firefox folder (a
-    // relative entry) or holds a profile's own files (an absolute one), and
-    // that no running Firefox holds. Says on `status` why an existing folder
+    // that passes the target check and stays inside the browser's own folder
+    // (a relative entry) or holds a profile's own files (an absolute one), and
+    // that no running browser holds. Says on `status` why an existing folder
     // is left alone; nothing for a missing one.
     std::optional<std::string> CheckProfile(const FirefoxProfile& profile, StatusLine& status) const;
     // Runs `deletions` for every profile that CheckProfile accepts.
@@ -86,6 +104,10 @@ private:
     void EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDeleter& folder, const std::string& name,
                           StatusLine& status) const;
 
+    // The place's own name and folder, as Firefox's: a fork is named in a
+    // notice of its own when it runs.
+    std::string name_;
+    bool isFirefox_ = false;
     std::string firefoxFolder_;       // Roaming: profiles.ini and relative profiles
     std::string localFirefoxFolder_;  // Local: the cache of relative profiles
     std::vector<FirefoxProfile> profiles_;

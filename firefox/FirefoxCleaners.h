@@ -1,13 +1,26 @@
-// The five Firefox cleaners, one per box of the "Mozilla Firefox" frame. Each
-// resolves the profile anew and deletes its files there.
+// The five cleaners of the "Mozilla Firefox" frame, one per box. Each cleans
+// Firefox and its forks (FirefoxNames::Browsers), looking every browser's
+// profiles up anew.
 #pragma once
 
 #include "cleaning/StatusLine.h"
 
+#include <string>
+
 namespace FirefoxHistory {
+
+inline constexpr char NothingFound[] = "No Firefox profile found.";
+
 void ClearFirefoxHistory(StatusLine& status);
 void ClearFirefoxDownloads(StatusLine& status);
 void ClearFirefoxTypedUrls(StatusLine& status);
 void ClearFirefoxCookies(StatusLine& status);
 void ClearFirefoxCache(StatusLine& status);
+
+// What was found, for the frame's label: one line per browser of the family
+// whose profiles.ini lists a profile ("Mozilla Firefox: 1 profile",
+// "LibreWolf: 2 profiles"), lines ended by "\r\n" but the last; NothingFound
+// when none does.
+std::string FoundProfiles();
+
 }  // namespace FirefoxHistory

@@ -1,10 +1,17 @@
 // Each box of the table, on fresh copies of the real profiles that
 // firefox-esr and Debian's chromium made and on Internet Explorer's folders,
-// typed addresses and URL cache. A preview counts exactly what the pass right
-// after it deletes and changes nothing itself, and a second preview finds
-// nothing. A Firefox or Chrome box removes the traces its row names in the
-// table below, and leaves every other trace and everything the user keeps.
+// typed addresses and URL cache. The Firefox profile is planted for Firefox
+// and for each of its forks, the Chromium profile for Chrome and for Opera
+// (whose profile is one folder below Roaming AppData, its cache below Local).
+// A preview counts exactly what the pass right after it deletes and changes
+// nothing itself, and a second preview finds nothing. A Firefox or Chrome box
+// removes the traces its row names in the table below from every browser of
+// its family, and leaves every other trace and everything the user keeps.
+// Each browser held by its running copy is left whole, named in the log.
 #include "app/CleaningBoxes.h"
+#include "cleaning/BrowserLock.h"
+#include "cleaning/HistoryLog.h"
+#include "firefox/Firefox.h"
 #include "cleaning/DeletionPass.h"
 #include "database/LevelDb.h"
 #include "database/SqliteFile.h"
@@ -12,6 +19,7 @@
 #include "support/FileTree.h"
 #include "support/Fixtures.h"
 #include "support/UrlCacheHelpers.h"
+#include "system/UniqueHandle.h"
 #include "system/Path.h"
 #include "system/ScratchCopy.h"
 
@@ -32,7 +40,7 @@ constexpr char PlantedFirefox[] = "C:\\vorlane-firefox-profile";
 constexpr char PlantedChromium[] = "C:\\vorlane-chromium-profile";
 constexpr char KeptPage[] = "http://kept-bookmark.test/";
 
-enum Browser { Firefox, Chrome };
+enum class Family { Firefox, Chrome };
 // The boxes, by the names of their rows.
 constexpr char FFForms[] = "chkFFHist";
 constexpr char FFDownloads[] = "chkFFDownloads";
@@ -46,11 +54,15 @@ constexpr char CrCookies[] = "chkCrCookies";
 constexpr char CrCache[] = "chkCrCache";
 constexpr char CrForms[] = "chkCrForms";
 
-// The cleaned copies: the Firefox profile and Chrome's User Data folder.
-struct Copies {
-    std::string firefox;
-    std::string chrome;
-    std::string profile() const { return chrome + "\\Default"; }
+// One cleaned copy of a real profile.
+struct Copy {
+    Family family;
+    std::string browser;  // as a preview's rows name it
+    std::string profile;
+    std::string data;     // Chromium's User Data folder: Opera's is its profile
+    std::string cache;    // the folder of the cache folders
+    RunningBrowser held;  // what a pass keeps of it while its running copy holds the lock
+    std::string notice;   // and what the log says of it then
 };
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
@@ -91,63 +103,63 @@ bool Holds(const std::string& path, const std::string& text) {
     return Fixtures::FileExists(path) && Fixtures::ReadFile(path).find(text) != std::string::npos;
 }
 
-nlohmann::json Exceptions(const Copies& c) {
-    return nlohmann::json::parse(Fixtures::ReadFile(c.profile() + "\\Preferences"))["profile"]["content_settings"]
+nlohmann::json Exceptions(const Copy& c) {
+    return nlohmann::json::parse(Fixtures::ReadFile(c.profile + "\\Preferences"))["profile"]["content_settings"]
                                                                                      ["exceptions"];
 }
 
 struct Trace {
-    Browser browser;
+    Family family;
     const char* what;
-    std::function<bool(const Copies&)> present;
+    std::function<bool(const Copy&)> present;
     std::set<std::string> removedBy;  // the boxes that take it; empty: kept by every box
 };
 
 const std::vector<Trace>& Traces() {
     static const std::vector<Trace> traces = {
         // Firefox
-        {Firefox, "visits", [](const Copies& c) { return Count(c.firefox + "\\places.sqlite", "SELECT count(*) FROM moz_historyvisits WHERE visit_type <> 7") > 0; }, {FFHistory}},
-        {Firefox, "downloads list", [](const Copies& c) { return Count(c.firefox + "\\places.sqlite", DownloadAnnotations) > 0; }, {FFHistory, FFDownloads}},
-        {Firefox, "session files", [](const Copies& c) { return Fixtures::FileExists(c.firefox + "\\sessionstore.jsonlz4") || FileTree::CountFiles(c.firefox + "\\sessionstore-backups") > 0; }, {FFHistory}},
-        {Firefox, "icons of visited pages", [](const Copies& c) { return Count(c.firefox + "\\favicons.sqlite", "SELECT count(*) FROM moz_pages_w_icons WHERE page_url LIKE '%alpha-visit.test%'") > 0; }, {FFHistory}},
-        {Firefox, "form history", [](const Copies& c) { return Fixtures::FileExists(c.firefox + "\\formhistory.sqlite"); }, {FFForms}},
-        {Firefox, "cookies", [](const Copies& c) { return Fixtures::FileExists(c.firefox + "\\cookies.sqlite"); }, {FFCookies}},
-        {Firefox, "site storage folders", [](const Copies& c) { return Fixtures::FolderExists(c.firefox + "\\storage\\default\\http+++alpha-visit.test"); }, {FFCookies}},
-        {Firefox, "quota rows", [](const Copies& c) { return Count(c.firefox + "\\storage.sqlite", "SELECT count(*) FROM origin WHERE origin LIKE 'http://%'") > 0; }, {FFCookies}},
-        {Firefox, "service worker", [](const Copies& c) { return Holds(c.firefox + "\\serviceworker.txt", "charlie-visit.test"); }, {FFCookies}},
-        {Firefox, "cache", [](const Copies& c) { return FileTree::CountFiles(c.firefox + "\\cache2") > 0; }, {FFCache}},
-        {Firefox, "bookmarked page", [](const Copies& c) { return Count(c.firefox + "\\places.sqlite", std::string("SELECT count(*) FROM moz_bookmarks b JOIN moz_places p ON p.id = b.fk WHERE p.url = '") + KeptPage + "'") > 0; }, {}},
-        {Firefox, "bookmarked page's icon", [](const Copies& c) { return Count(c.firefox + "\\favicons.sqlite", std::string("SELECT count(*) FROM moz_pages_w_icons p JOIN moz_icons_to_pages l ON l.page_id = p.id WHERE p.page_url = '") + KeptPage + "'") > 0; }, {}},
-        {Firefox, "add-on storage", [](const Copies& c) { return HasFolderNamed(c.firefox + "\\storage\\default", "moz-extension+++"); }, {}},
-        {Firefox, "passwords", [](const Copies& c) { return Fixtures::FileExists(c.firefox + "\\key4.db"); }, {}},
+        {Family::Firefox, "visits", [](const Copy& c) { return Count(c.profile + "\\places.sqlite", "SELECT count(*) FROM moz_historyvisits WHERE visit_type <> 7") > 0; }, {FFHistory}},
+        {Family::Firefox, "downloads list", [](const Copy& c) { return Count(c.profile + "\\places.sqlite", DownloadAnnotations) > 0; }, {FFHistory, FFDownloads}},
+        {Family::Firefox, "session files", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\sessionstore.jsonlz4") || FileTree::CountFiles(c.profile + "\\sessionstore-backups") > 0; }, {FFHistory}},
+        {Family::Firefox, "icons of visited pages", [](const Copy& c) { return Count(c.profile + "\\favicons.sqlite", "SELECT count(*) FROM moz_pages_w_icons WHERE page_url LIKE '%alpha-visit.test%'") > 0; }, {FFHistory}},
+        {Family::Firefox, "form history", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\formhistory.sqlite"); }, {FFForms}},
+        {Family::Firefox, "cookies", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\cookies.sqlite"); }, {FFCookies}},
+        {Family::Firefox, "site storage folders", [](const Copy& c) { return Fixtures::FolderExists(c.profile + "\\storage\\default\\http+++alpha-visit.test"); }, {FFCookies}},
+        {Family::Firefox, "quota rows", [](const Copy& c) { return Count(c.profile + "\\storage.sqlite", "SELECT count(*) FROM origin WHERE origin LIKE 'http://%'") > 0; }, {FFCookies}},
+        {Family::Firefox, "service worker", [](const Copy& c) { return Holds(c.profile + "\\serviceworker.txt", "charlie-visit.test"); }, {FFCookies}},
+        {Family::Firefox, "cache", [](const Copy& c) { return FileTree::CountFiles(c.cache + "\\cache2") > 0; }, {FFCache}},
+        {Family::Firefox, "bookmarked page", [](const Copy& c) { return Count(c.profile + "\\places.sqlite", std::string("SELECT count(*) FROM moz_bookmarks b JOIN moz_places p ON p.id = b.fk WHERE p.url = '") + KeptPage + "'") > 0; }, {}},
+        {Family::Firefox, "bookmarked page's icon", [](const Copy& c) { return Count(c.profile + "\\favicons.sqlite", std::string("SELECT count(*) FROM moz_pages_w_icons p JOIN moz_icons_to_pages l ON l.page_id = p.id WHERE p.page_url = '") + KeptPage + "'") > 0; }, {}},
+        {Family::Firefox, "add-on storage", [](const Copy& c) { return HasFolderNamed(c.profile + "\\storage\\default", "moz-extension+++"); }, {}},
+        {Family::Firefox, "passwords", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\key4.db"); }, {}},
         // Chrome
-        {Chrome, "visits", [](const Copies& c) { return Count(c.profile() + "\\History", "SELECT count(*) FROM visits v JOIN urls u ON u.id = v.url WHERE u.typed_count = 0") > 0; }, {CrHistory}},
-        {Chrome, "typed addresses", [](const Copies& c) { return Count(c.profile() + "\\History", "SELECT count(*) FROM urls WHERE typed_count > 0") > 0; }, {CrHistory, CrTyped}},
-        {Chrome, "downloads list", [](const Copies& c) { return Count(c.profile() + "\\History", "SELECT count(*) FROM downloads") > 0; }, {CrDownloads}},
+        {Family::Chrome, "visits", [](const Copy& c) { return Count(c.profile + "\\History", "SELECT count(*) FROM visits v JOIN urls u ON u.id = v.url WHERE u.typed_count = 0") > 0; }, {CrHistory}},
+        {Family::Chrome, "typed addresses", [](const Copy& c) { return Count(c.profile + "\\History", "SELECT count(*) FROM urls WHERE typed_count > 0") > 0; }, {CrHistory, CrTyped}},
+        {Family::Chrome, "downloads list", [](const Copy& c) { return Count(c.profile + "\\History", "SELECT count(*) FROM downloads") > 0; }, {CrDownloads}},
         // The browser deleted the entry of the finished download at its next start; its record stays in the log.
-        {Chrome, "download entries", [](const Copies& c) { return FolderHolds(c.profile() + "\\shared_proto_db", "download-secret"); }, {CrDownloads}},
-        {Chrome, "session files", [](const Copies& c) { return FileTree::CountFiles(c.profile() + "\\Sessions") > 0; }, {CrHistory}},
-        {Chrome, "icons of visited pages", [](const Copies& c) { return Count(c.profile() + "\\Favicons", "SELECT count(*) FROM icon_mapping WHERE page_url LIKE '%alpha-visit.test%'") > 0; }, {CrHistory}},
-        {Chrome, "engagement", [](const Copies& c) { return !Exceptions(c)["site_engagement"].empty(); }, {CrHistory}},
-        {Chrome, "per-address metrics", [](const Copies& c) { return Count(c.chrome + "\\segmentation_platform\\ukm_db", "SELECT count(*) FROM urls") > 0; }, {CrHistory}},
-        {Chrome, "bounces", [](const Copies& c) { return Count(c.profile() + "\\DIPS", "SELECT count(*) FROM bounces") > 0; }, {CrHistory}},
-        {Chrome, "site characteristics", [](const Copies& c) { return HasKey(c.profile() + "\\Site Characteristics Database", [](std::string_view k) { return k != "database_metadata"; }); }, {CrHistory}},
-        {Chrome, "cookies", [](const Copies& c) { return Count(c.profile() + "\\Network\\Cookies", "SELECT count(*) FROM cookies") > 0; }, {CrCookies}},
-        {Chrome, "local storage", [](const Copies& c) { return HasKey(c.profile() + "\\Local Storage\\leveldb", IsWebKey); }, {CrCookies}},
-        {Chrome, "session storage", [](const Copies& c) { return HasKey(c.profile() + "\\Session Storage", IsWebKey); }, {CrCookies}},
-        {Chrome, "IndexedDB", [](const Copies& c) { return Fixtures::FolderExists(c.profile() + "\\IndexedDB\\http_alpha-visit.test_0.indexeddb.leveldb"); }, {CrCookies}},
-        {Chrome, "file system", [](const Copies& c) { return HasKey(c.profile() + "\\File System\\Origins", IsWebKey); }, {CrCookies}},
-        {Chrome, "storage buckets", [](const Copies& c) { return Count(c.profile() + "\\WebStorage\\QuotaManager", "SELECT count(*) FROM buckets WHERE storage_key LIKE 'http://%'") > 0; }, {CrCookies}},
-        {Chrome, "service worker", [](const Copies& c) { return HasKey(c.profile() + "\\Service Worker\\Database", IsWebKey); }, {CrCookies}},
-        {Chrome, "cache storage", [](const Copies& c) { return FileTree::CountFiles(c.profile() + "\\Service Worker\\CacheStorage") > 0; }, {CrCookies}},
-        {Chrome, "cache", [](const Copies& c) { return FileTree::CountFiles(c.profile() + "\\Cache") > 0; }, {CrCache}},
-        {Chrome, "server state", [](const Copies& c) { return Fixtures::FileExists(c.profile() + "\\Network\\Network Persistent State"); }, {CrCache}},
-        {Chrome, "form entries", [](const Copies& c) { return Count(c.profile() + "\\Web Data", "SELECT count(*) FROM autofill") > 0; }, {CrForms}},
-        {Chrome, "bookmarked page's icon", [](const Copies& c) { return Count(c.profile() + "\\Favicons", std::string("SELECT count(*) FROM icon_mapping WHERE page_url = '") + KeptPage + "'") > 0; }, {}},
-        {Chrome, "extension's storage", [](const Copies& c) { return HasKey(c.profile() + "\\Local Storage\\leveldb", [](std::string_view k) { return StartsWith(k, "_chrome-extension://"); }); }, {}},
-        {Chrome, "extension settings", [](const Copies& c) { return FileTree::CountFiles(c.profile() + "\\Local Extension Settings") > 0; }, {}},
-        {Chrome, "logins", [](const Copies& c) { return Count(c.profile() + "\\Login Data", "SELECT count(*) FROM logins") > 0; }, {}},
-        {Chrome, "settings", [](const Copies& c) { return nlohmann::json::parse(Fixtures::ReadFile(c.profile() + "\\Preferences"))["homepage"] == KeptPage; }, {}},
+        {Family::Chrome, "download entries", [](const Copy& c) { return FolderHolds(c.profile + "\\shared_proto_db", "download-secret"); }, {CrDownloads}},
+        {Family::Chrome, "session files", [](const Copy& c) { return FileTree::CountFiles(c.profile + "\\Sessions") > 0; }, {CrHistory}},
+        {Family::Chrome, "icons of visited pages", [](const Copy& c) { return Count(c.profile + "\\Favicons", "SELECT count(*) FROM icon_mapping WHERE page_url LIKE '%alpha-visit.test%'") > 0; }, {CrHistory}},
+        {Family::Chrome, "engagement", [](const Copy& c) { return !Exceptions(c)["site_engagement"].empty(); }, {CrHistory}},
+        {Family::Chrome, "per-address metrics", [](const Copy& c) { return Count(c.data + "\\segmentation_platform\\ukm_db", "SELECT count(*) FROM urls") > 0; }, {CrHistory}},
+        {Family::Chrome, "bounces", [](const Copy& c) { return Count(c.profile + "\\DIPS", "SELECT count(*) FROM bounces") > 0; }, {CrHistory}},
+        {Family::Chrome, "site characteristics", [](const Copy& c) { return HasKey(c.profile + "\\Site Characteristics Database", [](std::string_view k) { return k != "database_metadata"; }); }, {CrHistory}},
+        {Family::Chrome, "cookies", [](const Copy& c) { return Count(c.profile + "\\Network\\Cookies", "SELECT count(*) FROM cookies") > 0; }, {CrCookies}},
+        {Family::Chrome, "local storage", [](const Copy& c) { return HasKey(c.profile + "\\Local Storage\\leveldb", IsWebKey); }, {CrCookies}},
+        {Family::Chrome, "session storage", [](const Copy& c) { return HasKey(c.profile + "\\Session Storage", IsWebKey); }, {CrCookies}},
+        {Family::Chrome, "IndexedDB", [](const Copy& c) { return Fixtures::FolderExists(c.profile + "\\IndexedDB\\http_alpha-visit.test_0.indexeddb.leveldb"); }, {CrCookies}},
+        {Family::Chrome, "file system", [](const Copy& c) { return HasKey(c.profile + "\\File System\\Origins", IsWebKey); }, {CrCookies}},
+        {Family::Chrome, "storage buckets", [](const Copy& c) { return Count(c.profile + "\\WebStorage\\QuotaManager", "SELECT count(*) FROM buckets WHERE storage_key LIKE 'http://%'") > 0; }, {CrCookies}},
+        {Family::Chrome, "service worker", [](const Copy& c) { return HasKey(c.profile + "\\Service Worker\\Database", IsWebKey); }, {CrCookies}},
+        {Family::Chrome, "cache storage", [](const Copy& c) { return FileTree::CountFiles(c.profile + "\\Service Worker\\CacheStorage") > 0; }, {CrCookies}},
+        {Family::Chrome, "cache", [](const Copy& c) { return FileTree::CountFiles(c.cache + "\\Cache") > 0; }, {CrCache}},
+        {Family::Chrome, "server state", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\Network\\Network Persistent State"); }, {CrCache}},
+        {Family::Chrome, "form entries", [](const Copy& c) { return Count(c.profile + "\\Web Data", "SELECT count(*) FROM autofill") > 0; }, {CrForms}},
+        {Family::Chrome, "bookmarked page's icon", [](const Copy& c) { return Count(c.profile + "\\Favicons", std::string("SELECT count(*) FROM icon_mapping WHERE page_url = '") + KeptPage + "'") > 0; }, {}},
+        {Family::Chrome, "extension's storage", [](const Copy& c) { return HasKey(c.profile + "\\Local Storage\\leveldb", [](std::string_view k) { return StartsWith(k, "_chrome-extension://"); }); }, {}},
+        {Family::Chrome, "extension settings", [](const Copy& c) { return FileTree::CountFiles(c.profile + "\\Local Extension Settings") > 0; }, {}},
+        {Family::Chrome, "logins", [](const Copy& c) { return Count(c.profile + "\\Login Data", "SELECT count(*) FROM logins") > 0; }, {}},
+        {Family::Chrome, "settings", [](const Copy& c) { return nlohmann::json::parse(Fixtures::ReadFile(c.profile + "\\Preferences"))["homepage"] == KeptPage; }, {}},
     };
     return traces;
 }
@@ -170,9 +182,15 @@ private:
     std::string status_;
 };
 
+// Reads the header alone: the snapshot looks at every file of every copy.
 bool IsSqlite(const std::string& path) {
-    const std::string start = Fixtures::ReadFile(path).substr(0, 16);
-    return start == std::string("SQLite format 3\0", 16);
+    const UniqueFile file(::CreateFileW(Path::ForSystem(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    char start[16] = {};
+    DWORD read = 0;
+    return file.Valid() && ::ReadFile(file.Get(), start, sizeof(start), &read, nullptr) && read == sizeof(start) &&
+           std::string(start, sizeof(start)) == std::string("SQLite format 3\0", 16);
 }
 
 std::size_t FileSize(const std::string& path) {
@@ -196,8 +214,11 @@ std::string Name(const std::string& path) { return path.substr(path.rfind('\\') 
 // Rows are counted on copies: opening a database or a LevelDB folder in place
 // may rewrite its files.
 std::int64_t SqliteRows(const std::string& path) {
-    static std::map<std::string, std::int64_t> counted;  // by path and stamps
-    const std::string key = path + "|" + Stamp(path) + "|" + Stamp(path + "-wal") + "|" + Stamp(path + "-journal");
+    // By name and stamps: a planted copy keeps its source's write time, so
+    // the copies of one database, in every browser and at every box, are
+    // counted once.
+    static std::map<std::string, std::int64_t> counted;
+    const std::string key = Name(path) + "|" + Stamp(path) + "|" + Stamp(path + "-wal") + "|" + Stamp(path + "-journal");
     if (const auto known = counted.find(key); known != counted.end()) return known->second;
     const ScratchCopy copy(Folder(path), {Name(path), Name(path) + "-wal", Name(path) + "-journal"});
     std::int64_t rows = 0;
@@ -210,9 +231,14 @@ std::int64_t SqliteRows(const std::string& path) {
 }
 
 std::int64_t LevelDbKeys(const std::string& folder) {
+    // By name and the stamps of its files, as SqliteRows.
+    static std::map<std::string, std::int64_t> counted;
+    std::string key = Name(folder);
+    for (const std::string& file : FileTree::Paths(folder)) key += "|" + file + ":" + Stamp(folder + "\\" + file);
+    if (const auto known = counted.find(key); known != counted.end()) return known->second;
     const ScratchCopy copy(folder, {});
     const auto entries = LevelDb::ReadAll(copy.Folder());
-    return entries ? static_cast<std::int64_t>(entries->size()) : 0;
+    return counted[key] = entries ? static_cast<std::int64_t>(entries->size()) : 0;
 }
 
 // What a pass can take, as the test reads it.
@@ -306,25 +332,49 @@ protected:
     }
     ~EachBoxTest() override { ::SetEnvironmentVariableA("TEMP", previousTemp_.c_str()); }
 
-    // Where a box of `frame` (none: every box) cleans, fresh: a copy of the
-    // real Firefox or Chromium profile where the shell folders lead, or
-    // Internet Explorer's files, typed addresses and URL-cache entries.
-    // Answers the folders planted.
+    // Where a box of `frame` (none: every box) cleans, fresh: copies of the
+    // real Firefox or Chromium profile for each browser of its family where
+    // the shell folders lead, or Internet Explorer's files, typed addresses
+    // and URL-cache entries. Answers the folders planted.
     std::vector<std::string> Plant(ControlId frame = Form1Layout::NoContainer) {
         for (const Fixtures::TempFolder* root : {&appData_, &local_, &ie_}) Fixtures::DeleteTree(root->Path());
         std::vector<std::string> roots;
-        if (frame == Form1Layout::NoContainer || frame == IdFrame2) {
-            Fixtures::WriteFile(appData_ / "Mozilla\\Firefox\\profiles.ini",
-                                "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
-            Fixtures::CopyTree(PlantedFirefox, appData_ / "Mozilla\\Firefox\\Profiles\\real.default");
-            roots.push_back(appData_.Path());
-        }
-        if (frame == Form1Layout::NoContainer || frame == IdFrame5) {
-            Fixtures::CopyTree(PlantedChromium, local_ / "Google\\Chrome\\User Data");
-            roots.push_back(local_.Path());
+        if (frame == Form1Layout::NoContainer || frame == IdFrame2 || frame == IdFrame5) {
+            for (const Copy& copy : Profiles()) {
+                if (frame != Form1Layout::NoContainer && frame != (copy.family == Family::Firefox ? IdFrame2 : IdFrame5))
+                    continue;
+                if (copy.family == Family::Firefox) PlantFirefox(copy);
+                else PlantChromium(copy);
+            }
+            roots = {appData_.Path(), local_.Path()};
         }
         if (frame == Form1Layout::NoContainer || frame == IdFrame1) PlantInternetExplorer(), roots.push_back(ie_.Path());
         return roots;
+    }
+
+    // profiles.ini beside Profiles\real.default; a fork keeps the cache
+    // below Local AppData, as Firefox on Windows does.
+    static void PlantFirefox(const Copy& copy) {
+        Fixtures::WriteFile(Folder(Folder(copy.profile)) + "\\profiles.ini",
+                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
+        Fixtures::CopyTree(PlantedFirefox, copy.profile);
+        if (copy.cache == copy.profile) return;
+        Fixtures::CopyTree(copy.profile + "\\cache2", copy.cache + "\\cache2");
+        Fixtures::DeleteTree(copy.profile + "\\cache2");
+    }
+
+    // Chrome's whole User Data folder; Opera's one folder holds the profile
+    // and what Chrome keeps beside its profiles, its cache folders lie below
+    // Local AppData.
+    static void PlantChromium(const Copy& copy) {
+        if (copy.data != copy.profile) return Fixtures::CopyTree(PlantedChromium, copy.data);
+        Fixtures::CopyTree(std::string(PlantedChromium) + "\\Default", copy.profile);
+        Fixtures::CopyTree(std::string(PlantedChromium) + "\\segmentation_platform",
+                           copy.profile + "\\segmentation_platform");
+        for (const char* cache : {"Cache", "Code Cache", "GPUCache"}) {
+            Fixtures::CopyTree(copy.profile + "\\" + cache, copy.cache + "\\" + cache);
+            Fixtures::DeleteTree(copy.profile + "\\" + cache);
+        }
     }
 
     void PlantInternetExplorer() {
@@ -340,9 +390,29 @@ protected:
         UrlCache::Commit("http://preview.test/page.html");
     }
 
-    // Where Plant puts the profiles.
-    Copies Profiles() const {
-        return {appData_ / "Mozilla\\Firefox\\Profiles\\real.default", local_ / "Google\\Chrome\\User Data"};
+    // Where Plant puts the profiles: Firefox's and each fork's, Chrome's and Opera's.
+    std::vector<Copy> Profiles() const {
+        std::vector<Copy> copies;
+        // Firefox is named by its profile when it runs, a fork by its name.
+        for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) {
+            const std::string below = std::string(place.folder) + "\\Profiles\\real.default";
+            const std::string profile = appData_ / below;
+            const bool firefox = &place == &FirefoxNames::Browsers[0];
+            const std::string name = firefox ? profile : place.name;
+            copies.push_back({Family::Firefox, place.name, profile, profile, firefox ? profile : local_ / below,
+                              {name, profile, profile + "\\parent.lock"},
+                              name + (firefox ? FirefoxNames::InUse : BrowserLock::Running)});
+        }
+        const std::string chrome = local_ / "Google\\Chrome\\User Data";
+        const std::string opera = appData_ / "Opera Software\\Opera Stable";
+        const auto chromium = [&](const std::string& name, const std::string& data, const std::string& profile,
+                                  const std::string& cache) {
+            copies.push_back({Family::Chrome, name, profile, data, cache, {name, name, data + "\\lockfile"},
+                              name + BrowserLock::Running});
+        };
+        chromium("Google Chrome", chrome, chrome + "\\Default", chrome + "\\Default");
+        chromium("Opera", opera, opera, local_ / "Opera Software\\Opera Stable");
+        return copies;
     }
 
     const std::vector<DeletionPass::Step> steps_ = CleaningBoxes::PassSteps(RealCleaners());
@@ -366,9 +436,14 @@ private:
 TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRest) {
     ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedFirefox) + "\\places.sqlite")) << "test firefox_profile";
     ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedChromium) + "\\Default\\History")) << "test chromium_profile";
-    const Copies copies = Profiles();
+    const std::vector<Copy> copies = Profiles();
     Plant();
-    for (const Trace& trace : Traces()) ASSERT_TRUE(trace.present(copies)) << "the profiles have no " << trace.what;
+    for (const Copy& copy : copies) {
+        for (const Trace& trace : Traces()) {
+            if (trace.family != copy.family) continue;
+            ASSERT_TRUE(trace.present(copy)) << copy.browser << " has no " << trace.what;
+        }
+    }
 
     for (std::size_t box = 0; box < CleaningBoxes::Count; ++box) {
         const CleaningBox& row = CleaningBoxes::Rows[box];
@@ -388,11 +463,25 @@ TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRe
         for (const TallyRow& shown : pass.Rows()) EXPECT_EQ(shown.leftAlone, "") << shown.browser;
 
         if (row.frame == IdFrame1) continue;  // Internet Explorer's traces are the counts above
-        const Browser browser = row.frame == IdFrame2 ? Firefox : Chrome;
-        for (const Trace& trace : Traces()) {
-            if (trace.browser != browser) continue;
-            EXPECT_EQ(trace.present(copies), !trace.removedBy.count(row.name)) << trace.what;
+        const Family family = row.frame == IdFrame2 ? Family::Firefox : Family::Chrome;
+        std::set<std::string> counting;  // the preview's rows that counted something
+        for (const TallyRow& shown : preview.Rows()) {
+            if (shown.Items() > 0) counting.insert(shown.browser);
         }
+        for (const Copy& copy : copies) {
+            if (copy.family != family) continue;
+            SCOPED_TRACE(copy.browser);
+            for (const Trace& trace : Traces()) {
+                if (trace.family != family) continue;
+                EXPECT_EQ(trace.present(copy), !trace.removedBy.count(row.name)) << trace.what;
+            }
+        }
+        // Each browser's traces count in a row of its own.
+        std::set<std::string> browsers;
+        for (const Copy& copy : copies) {
+            if (copy.family == family) browsers.insert(copy.browser);
+        }
+        EXPECT_EQ(counting, browsers);
     }
 }
 
@@ -406,4 +495,37 @@ TEST_F(EachBoxTest, APreviewOfEveryBoxChangesNoFileNoValueNoEntryAndNoLog) {
     EXPECT_TRUE(before.files == after.files);
     EXPECT_EQ(before.typedUrls, after.typedUrls);
     EXPECT_EQ(before.cacheEntries, after.cacheEntries);
+}
+
+// Every browser of both families held by its running copy: a pass with every
+// box ticked leaves each whole, names each in the log as its own, and keeps
+// each for a clean after it closes.
+TEST_F(EachBoxTest, APassLeavesEachRunningBrowserWholeUnderItsOwnName) {
+    std::vector<std::string> roots = Plant();
+    roots.pop_back();  // Internet Explorer's
+    const Snapshot before = Take(roots, false);
+    std::vector<UniqueFile> locks;
+    std::vector<RunningBrowser> held;
+    std::set<std::string> notices;
+    for (const Copy& copy : Profiles()) {
+        SCOPED_TRACE(copy.browser);
+        Fixtures::WriteFile(copy.held.lockFile, "");
+        locks.emplace_back(::CreateFileW(Path::ForSystem(copy.held.lockFile).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(locks.back().Valid());
+        held.push_back(copy.held);
+        notices.insert(copy.notice);
+    }
+    TickedBoxes window(AllBoxes);
+
+    const PassTally pass = DeletionPass::DeleteAll(window, steps_);
+
+    const TallyRow gone = Gone(before, Take(roots, false));  // Internet Explorer's values and entries apart
+    EXPECT_EQ(gone.files + gone.rows, 0);
+    EXPECT_EQ(pass.Running(), held);
+    std::set<std::string> logged;
+    for (const std::string& notice : notices) {
+        if (Fixtures::ReadFile(HistoryLog::LogPath()).find(notice + "\r\n") != std::string::npos) logged.insert(notice);
+    }
+    EXPECT_EQ(logged, notices);
 }

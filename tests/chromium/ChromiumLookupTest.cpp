@@ -88,7 +88,11 @@ TEST_F(ChromiumLookupTestLabel, NamesEveryBrowserWithProfilesInTheFixedOrder) {
     for (const char* profile : {"Default", "Profile 1", "Profile 2"})
         Fixtures::WriteFile(UserData("Chromium") + "\\" + profile + "\\Preferences", "{}");
     Fixtures::WriteFile(UserData("Microsoft\\Edge") + "\\Default\\Preferences", "{}");
-    EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Microsoft Edge: 1 profile\r\nChromium: 3 profiles");
+    // Opera's folder below Roaming AppData is its one profile.
+    const Fixtures::TempFolder roaming("roaming");
+    const Fixtures::ShellFolderOverride appData("AppData", roaming.Path());
+    Fixtures::MakeFolders(roaming / "Opera Software\\Opera Stable");
+    EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Microsoft Edge: 1 profile\r\nChromium: 3 profiles\r\nOpera: 1 profile");
 }
 
 // A Local AppData value that ends in a backslash names the same folder: its

@@ -273,3 +273,34 @@ TEST_F(FirefoxProfileTest, AProfilesFolderThatLinksOutOfTheFirefoxFolderIsLeftAl
     EXPECT_EQ(status.notices,
               std::vector<std::string>(5, firefox + "\\Profiles\\abc.default was left alone: not a Firefox profile"));
 }
+
+// Each fork has a profiles.ini of its own, found in its own folder and named
+// on the frame's label; a relative entry of a fork that climbs into Firefox's
+// folder is left alone, for a fork's profiles stay inside the fork's folder.
+TEST_F(FirefoxProfileTest, EachForkIsFoundInItsOwnFolderAndKeptInsideIt) {
+    EXPECT_EQ(FirefoxHistory::FoundProfiles(), "No Firefox profile found.");
+    FillProfile(Profile());  // Firefox's, without a profiles.ini of Firefox
+    const std::string intoFirefox = "../Mozilla/Firefox/Profiles/abc.default";
+    for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) {
+        if (&place == &FirefoxNames::Browsers[0]) continue;
+        const std::string folder = AppData() + "\\" + place.folder;
+        FillProfile(folder + "\\Profiles\\abc.default");
+        Fixtures::WriteFile(folder + "\\profiles.ini",
+                            Profile0("Profiles/abc.default") + "\r\n[Profile1]\r\nName=x\r\nPath=" + intoFirefox + "\r\n");
+    }
+    EXPECT_EQ(FirefoxHistory::FoundProfiles(), "LibreWolf: 2 profiles\r\nWaterfox: 2 profiles\r\nFloorp: 2 profiles\r\nZen: 2 profiles");
+    const std::set<std::string> firefoxBefore = ProfileFiles::Tree(Profile());
+
+    ProfileFiles::ClearAll(status);
+
+    EXPECT_EQ(ProfileFiles::Tree(Profile()), firefoxBefore);
+    std::set<std::string> expected;
+    for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) {
+        if (&place == &FirefoxNames::Browsers[0]) continue;
+        const std::string folder = AppData() + "\\" + place.folder;
+        EXPECT_FALSE(Fixtures::FileExists(folder + "\\Profiles\\abc.default\\places.sqlite")) << place.name;
+        EXPECT_TRUE(Fixtures::FileExists(folder + "\\Profiles\\abc.default\\prefs.js")) << place.name;
+        expected.insert(folder + "\\..\\Mozilla\\Firefox\\Profiles\\abc.default was left alone: not a Firefox profile");
+    }
+    EXPECT_EQ(std::set<std::string>(status.notices.begin(), status.notices.end()), expected);
+}
