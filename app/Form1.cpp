@@ -188,15 +188,19 @@ void Form1::RestoreStartupBoxes() {
     ::SendMessageA(Control(IdCheck8), BM_SETCHECK, minimized ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// The label of the "Chrome and Edge" frame lists the browsers found when the
-// window opened. Looking them up must never keep the window from opening.
+// The label of the "Chrome and Edge" frame, and the tool tip of the "Mozilla
+// Firefox" frame, list the browsers of each family found when the window
+// opened. Looking them up must never keep the window from opening.
 void Form1::ShowFoundBrowsers() {
-    std::string text = ChromiumHistory::NothingFound;
-    try {
-        text = ChromiumHistory::FoundProfiles();
-    } catch (...) {
-    }
-    SetText(IdLabel1, text);
+    const auto found = [](std::string (*lookUp)(), const char* nothing) {
+        try {
+            return lookUp();
+        } catch (...) {
+            return std::string(nothing);
+        }
+    };
+    SetText(IdLabel1, found(ChromiumHistory::FoundProfiles, ChromiumHistory::NothingFound));
+    firefoxTip_.SetText(found(FirefoxHistory::FoundProfiles, FirefoxHistory::NothingFound));
 }
 
 // The cleaning boxes come back as the user left them, so that automatic

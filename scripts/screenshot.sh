@@ -6,6 +6,8 @@
 #          docs/main-window-skin.png  the same with resources/skins/Harbour.cjs as its skin
 #          docs/tray-balloon.png      after minimizing: Wine's tray window and the balloon
 #          docs/preview.png           "Preview" with three boxes ticked: the dialog
+#          docs/found-browsers.png    Firefox and LibreWolf, Chrome and Opera found: the
+#                                     Chrome frame's label and the Firefox frame's tool tip
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
@@ -127,3 +129,32 @@ stop_program
 wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
 wine reg delete "$typed" /f >/dev/null 2>&1 </dev/null || true
 rm -rf "$cache_demo"
+
+# A Firefox and a LibreWolf profile, a Chrome and an Opera profile, planted in
+# the prefix's own AppData folders; the pointer rests on the first box of the
+# "Mozilla Firefox" frame until its tool tip shows.
+roaming=$(winepath -u 'C:\users\root\AppData\Roaming' 2>/dev/null)
+local_appdata=$(winepath -u 'C:\users\root\AppData\Local' 2>/dev/null)
+planted=()
+for folder in "$roaming/Mozilla" "$roaming/librewolf" "$roaming/Opera Software" "$local_appdata/Google"; do
+  [ -e "$folder" ] && { echo "$folder is there already: not planting over it." >&2; exit 1; }
+  planted+=("$folder")
+done
+for fork in Mozilla/Firefox librewolf; do
+  mkdir -p "$roaming/$fork/Profiles/docs.default"
+  printf '[Profile0]\r\nName=docs\r\nIsRelative=1\r\nPath=Profiles/docs.default\r\n' > "$roaming/$fork/profiles.ini"
+  touch "$roaming/$fork/Profiles/docs.default/prefs.js"
+done
+mkdir -p "$local_appdata/Google/Chrome/User Data/Default" "$roaming/Opera Software/Opera Stable"
+echo '{}' > "$local_appdata/Google/Chrome/User Data/Default/Preferences"
+echo '{}' > "$roaming/Opera Software/Opera Stable/Preferences"
+wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+window=$(main_window)
+sleep 1
+read -r x y w h < <(geometry "$window")
+xdotool mousemove $((x + w * 4350 / 12060 + 20)) $((y + h * 2300 / 7710))
+sleep 2
+import -window root -crop "${w}x${h}+${x}+${y}" "$docs/found-browsers.png"
+echo "Saved $docs/found-browsers.png"
+stop_program
+rm -rf "${planted[@]}"

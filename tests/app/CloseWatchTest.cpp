@@ -50,6 +50,9 @@ protected:
                             "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
         Fixtures::CopyTree("C:\\vorlane-firefox-profile", FirefoxProfile());
         Fixtures::CopyTree("C:\\vorlane-chromium-profile", ChromeUserData());
+        HoldLocks();
+    }
+    void HoldLocks() {
         firefoxLock_ = Hold(FirefoxProfile() + "\\parent.lock");
         chromeLock_ = Hold(ChromeUserData() + "\\lockfile");
     }
@@ -88,23 +91,22 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     ASSERT_TRUE(Fixtures::FileExists("C:\\vorlane-firefox-profile\\cookies.sqlite")) << "test firefox_profile";
     PlantRunningBrowsers();
     Form1& form = CreateForm();
+    const auto caches = {CleaningBoxes::Id("chkFFCache"), CleaningBoxes::Id("chkCrCache")};
+    const auto cookies = {CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkCrCookies")};
+    const auto look = [&] { ::SendMessageA(form.Handle(), WM_TIMER, Form1::CloseWatchTimerId, 0); };
 
     // A first pass with the cache boxes, then a second with the cookie boxes:
     // the second replaces the watch of the first.
-    const auto caches = {CleaningBoxes::Id("chkFFCache"), CleaningBoxes::Id("chkCrCache")};
     SetBoxes(caches, true);
     form.DeleteAll();
     SetBoxes(caches, false);
-    SetBoxes({CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkCrCookies")}, true);
+    SetBoxes(cookies, true);
     form.DeleteAll();
     EXPECT_EQ(Occurrences(Log(), FirefoxProfile() + " was left alone: Firefox is using it"), 2);
     EXPECT_EQ(Occurrences(Log(), "Google Chrome was left alone: it is running"), 2);
     ASSERT_GT(ChromeCookies(), 0);
-
-    // Still running at the next looks: nothing cleaned.
-    RunMessagesUntil(2.5, nullptr);
+    look();  // still running: nothing cleaned
     EXPECT_EQ(Occurrences(Log(), CleanedMark), 0);
-    EXPECT_TRUE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
 
     CloseBrowsers();
     ASSERT_TRUE(RunMessagesUntil(6, [&] { return Occurrences(Log(), CleanedMark) == 2; })) << Log();
@@ -112,24 +114,22 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     EXPECT_EQ(Occurrences(Log(), std::string("Google Chrome") + CleanedMark), 1) << Log();
     EXPECT_FALSE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
     EXPECT_EQ(ChromeCookies(), 0);
-    // The first pass's boxes were not run again.
+    // The first pass's boxes were not run.
     EXPECT_GT(FileTree::CountFiles(ChromeUserData() + "\\Default\\Cache"), 0);
-    // Once: later looks find nothing more to watch.
-    RunMessagesUntil(2.2, nullptr);
+    look();  // once: nothing is watched any more
     EXPECT_EQ(Occurrences(Log(), CleanedMark), 2);
 
     // Quitting with a watch pending: the browsers close after the program and
     // nothing more is cleaned.
-    PlantRunningBrowsers();
-    ::DeleteFileA(LogPath().c_str());
-    Form1& again = CreateForm();
-    again.DeleteAll();
-    ::SendMessageA(again.Handle(), WM_CLOSE, 0, 0);
+    HoldLocks();
+    SetBoxes(cookies, false);
+    SetBoxes(caches, true);
+    form.DeleteAll();
+    ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
     CloseBrowsers();
-    RunMessagesUntil(2.2, nullptr);
-    EXPECT_EQ(Occurrences(Log(), CleanedMark), 0) << Log();
-    EXPECT_TRUE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
-    EXPECT_GT(ChromeCookies(), 0);
+    RunMessagesUntil(2.5, nullptr);
+    EXPECT_EQ(Occurrences(Log(), CleanedMark), 2) << Log();
+    EXPECT_GT(FileTree::CountFiles(ChromeUserData() + "\\Default\\Cache"), 0);
 }
 
 }  // namespace

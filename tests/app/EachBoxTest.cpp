@@ -335,16 +335,25 @@ protected:
     // Where a box of `frame` (none: every box) cleans, fresh: copies of the
     // real Firefox or Chromium profile for each browser of its family where
     // the shell folders lead, or Internet Explorer's files, typed addresses
-    // and URL-cache entries. Answers the folders planted.
-    std::vector<std::string> Plant(ControlId frame = Form1Layout::NoContainer) {
+    // and URL-cache entries. With `fork` (1 and up), Firefox and that one of
+    // its forks only. Answers the folders planted; planted_ holds the copies.
+    std::vector<std::string> Plant(ControlId frame = Form1Layout::NoContainer, std::size_t fork = 0) {
         for (const Fixtures::TempFolder* root : {&appData_, &local_, &ie_}) Fixtures::DeleteTree(root->Path());
         std::vector<std::string> roots;
+        planted_.clear();
         if (frame == Form1Layout::NoContainer || frame == IdFrame2 || frame == IdFrame5) {
+            std::size_t firefoxFamily = 0;  // Firefox, then its forks
             for (const Copy& copy : Profiles()) {
                 if (frame != Form1Layout::NoContainer && frame != (copy.family == Family::Firefox ? IdFrame2 : IdFrame5))
                     continue;
-                if (copy.family == Family::Firefox) PlantFirefox(copy);
-                else PlantChromium(copy);
+                if (copy.family == Family::Firefox) {
+                    const std::size_t index = firefoxFamily++;
+                    if (fork != 0 && index != 0 && index != fork) continue;
+                    PlantFirefox(copy);
+                } else {
+                    PlantChromium(copy);
+                }
+                planted_.push_back(copy);
             }
             roots = {appData_.Path(), local_.Path()};
         }
@@ -417,6 +426,7 @@ protected:
 
     const std::vector<DeletionPass::Step> steps_ = CleaningBoxes::PassSteps(RealCleaners());
     Fixtures::TempFolder temp_{"temp"};
+    std::vector<Copy> planted_;
 
 private:
     std::string previousTemp_;
@@ -436,19 +446,20 @@ private:
 TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRest) {
     ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedFirefox) + "\\places.sqlite")) << "test firefox_profile";
     ASSERT_TRUE(Fixtures::FileExists(std::string(PlantedChromium) + "\\Default\\History")) << "test chromium_profile";
-    const std::vector<Copy> copies = Profiles();
-    Plant();
-    for (const Copy& copy : copies) {
-        for (const Trace& trace : Traces()) {
-            if (trace.family != copy.family) continue;
-            ASSERT_TRUE(trace.present(copy)) << copy.browser << " has no " << trace.what;
-        }
-    }
-
+    // Each Firefox box runs on Firefox and one fork, the forks in turn, so
+    // that every fork is cleaned by some box at a fraction of the copying.
+    const std::size_t forks = std::size(FirefoxNames::Browsers) - 1;
+    std::size_t firefoxBoxes = 0;
     for (std::size_t box = 0; box < CleaningBoxes::Count; ++box) {
         const CleaningBox& row = CleaningBoxes::Rows[box];
         SCOPED_TRACE(row.name);
-        const std::vector<std::string> roots = Plant(row.frame);
+        const std::vector<std::string> roots =
+            Plant(row.frame, row.frame == IdFrame2 ? 1 + firefoxBoxes++ % forks : 0);
+        for (const Copy& copy : planted_) {
+            for (const Trace& trace : Traces()) {
+                if (trace.family == copy.family) ASSERT_TRUE(trace.present(copy)) << copy.browser << " has no " << trace.what;
+            }
+        }
         TickedBoxes window(box);
         const Snapshot before = Take(roots, false);
         const PassTally preview = DeletionPass::Preview(window, steps_);
@@ -468,7 +479,7 @@ TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRe
         for (const TallyRow& shown : preview.Rows()) {
             if (shown.Items() > 0) counting.insert(shown.browser);
         }
-        for (const Copy& copy : copies) {
+        for (const Copy& copy : planted_) {
             if (copy.family != family) continue;
             SCOPED_TRACE(copy.browser);
             for (const Trace& trace : Traces()) {
@@ -478,7 +489,7 @@ TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRe
         }
         // Each browser's traces count in a row of its own.
         std::set<std::string> browsers;
-        for (const Copy& copy : copies) {
+        for (const Copy& copy : planted_) {
             if (copy.family == family) browsers.insert(copy.browser);
         }
         EXPECT_EQ(counting, browsers);
@@ -486,7 +497,7 @@ TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRe
 }
 
 TEST_F(EachBoxTest, APreviewOfEveryBoxChangesNoFileNoValueNoEntryAndNoLog) {
-    const std::vector<std::string> roots = Plant();
+    const std::vector<std::string> roots = Plant(Form1Layout::NoContainer, 1);  // Firefox and one fork
     const Snapshot before = Take(roots, true);
     TickedBoxes window(AllBoxes);
     DeletionPass::Preview(window, steps_);

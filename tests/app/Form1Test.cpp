@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -85,8 +86,30 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
 
-    // The test prefix has no Chromium browser.
+    // The test prefix has no Chromium browser and no Firefox: the Chrome
+    // frame's label and the tool tip over the Firefox frame and its boxes say so.
     EXPECT_EQ(form.Text(IdLabel1), "No Chrome or Edge profile found.");
+    HWND tip = nullptr;
+    do tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr);
+    while (tip != nullptr && ::GetWindow(tip, GW_OWNER) != form.Handle());
+    ASSERT_NE(tip, nullptr);
+    // The frame's right edge, beside its boxes, and two of its boxes.
+    const RECT frame = Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), ScreenDpi());
+    const std::vector<std::pair<HWND, POINT>> spots = {
+        {form.Handle(), {frame.right - 4, (frame.top + frame.bottom) / 2}},
+        {form.Control(CleaningBoxes::Id("chkFFHist")), {4, 4}},
+        {form.Control(CleaningBoxes::Id("chkFFCache")), {4, 4}}};
+    for (const auto& [window, point] : spots) {
+        TTHITTESTINFOA hit{};
+        hit.hwnd = window;
+        hit.pt = point;
+        hit.ti.cbSize = sizeof(hit.ti);
+        ASSERT_TRUE(::SendMessageA(tip, TTM_HITTESTA, 0, reinterpret_cast<LPARAM>(&hit)));
+        char text[128] = {};
+        hit.ti.lpszText = text;
+        ::SendMessageA(tip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&hit.ti));
+        EXPECT_STREQ(text, "No Firefox profile found.");
+    }
     // The rich-text box sits right of the visible client area.
     RECT rich;
     ::GetWindowRect(form.Control(IdRichTextBox1), &rich);
