@@ -7,6 +7,7 @@
 // closing to the log's line for the last of them.
 //
 //   wine build/CloseWatchCostBench.exe [seconds]    (default 60)
+#include "ProcessorTime.h"
 #include "QuietPlatform.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
@@ -28,21 +29,6 @@
 namespace {
 
 constexpr char Root[] = "C:\\vorlane-bench-closewatch";
-
-double ProcessorSeconds() {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-double ProcessorSecondsOver(double seconds) {
-    const double before = ProcessorSeconds();
-    MessagePump::WaitWhileMessagesRun(seconds);
-    return ProcessorSeconds() - before;
-}
 
 void WriteFile(const std::string& path, const std::string& text) {
     ::SHCreateDirectoryExA(nullptr, path.substr(0, path.rfind('\\')).c_str(), nullptr);

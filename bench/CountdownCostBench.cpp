@@ -5,6 +5,7 @@
 // cost of waking up for it, a steadier figure than the real ticks give.
 //
 //   wine build/CountdownCostBench.exe [seconds]    (default 60)
+#include "ProcessorTime.h"
 #include "QuietPlatform.h"
 #include "app/Form1.h"
 #include "system/MessagePump.h"
@@ -15,26 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-double ProcessorSeconds() {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-// Processor seconds used while the window runs its messages for `seconds`.
-double ProcessorSecondsOver(double seconds) {
-    const double before = ProcessorSeconds();
-    MessagePump::WaitWhileMessagesRun(seconds);
-    return ProcessorSeconds() - before;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
