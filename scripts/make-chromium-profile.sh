@@ -55,6 +55,11 @@ fi
 #         000003.log           (a site's data: it goes)
 #         inner\ -> outside\inner  (a link inside a site's folder)
 #   Local\Microsoft\Edge\User Data\ -> outside\userdata (a whole User Data elsewhere)
+#   Roaming\Opera Software\Opera Stable\ and Opera GX Stable\   (Opera's profiles)
+#   Local\Opera Software\Opera Stable\ -> outside\operacache    (Opera's whole cache side)
+#   Local\Opera Software\Opera GX Stable\Cache\
+#     Cache_Data\ -> outside\Cache_Data
+#     f_000002                (a plain cache file: it goes)
 #   outside\                  must survive every box
 if [ -n "$prefix" ]; then
   links=$prefix/drive_c/vorlane-chromium-links
@@ -73,6 +78,13 @@ if [ -n "$prefix" ]; then
   ln -s ../../../../../outside/Cache_Data "$user/Default/Cache/Cache_Data"
   ln -s ../../../outside/profile "$user/Profile 9"
   ln -s ../../../outside/userdata "$links/Local/Microsoft/Edge/User Data"
+  opera=$links/Local/Opera\ Software
+  mkdir -p "$links/Roaming/Opera Software/Opera Stable" "$links/Roaming/Opera Software/Opera GX Stable" \
+    "$opera/Opera GX Stable/Cache" "$links/outside/operacache/Cache"
+  echo cached >"$links/outside/operacache/Cache/f_000001"
+  echo cached >"$opera/Opera GX Stable/Cache/f_000002"
+  ln -s ../../outside/operacache "$opera/Opera Stable"
+  ln -s ../../../../outside/Cache_Data "$opera/Opera GX Stable/Cache/Cache_Data"
   indexeddb=$user/Default/IndexedDB
   mkdir -p "$indexeddb/http_holds-link.test_0.indexeddb.leveldb" "$links/outside/indexeddb" "$links/outside/inner"
   echo site >"$indexeddb/http_holds-link.test_0.indexeddb.leveldb/000003.log"

@@ -143,12 +143,16 @@ TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataCleansNothingWhereItLe
 
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network
 // folder, its Cache_Data folder, a site's IndexedDB folder and a folder inside
-// another lead outside the User Data folder.
+// another lead outside the User Data folder; Opera's cache side below Local
+// AppData, and a folder in Opera GX's cache, lead outside too.
 class ChromiumLookupTestLinks : public ::testing::Test {
 protected:
-    ChromiumLookupTestLinks() : override_("Local AppData", std::string(Root) + "\\Local") {}
+    ChromiumLookupTestLinks()
+        : override_("Local AppData", std::string(Root) + "\\Local"),
+          roaming_("AppData", std::string(Root) + "\\Roaming") {}
     static constexpr char Root[] = "C:\\vorlane-chromium-links";
     Fixtures::ShellFolderOverride override_;
+    Fixtures::ShellFolderOverride roaming_;
     RecordingStatus status;
 };
 
@@ -166,10 +170,12 @@ TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
     EXPECT_FALSE(Fixtures::FileExists(holdsLink + "\\000003.log"));
     EXPECT_TRUE(Fixtures::FolderExists(holdsLink + "\\inner"));
     EXPECT_TRUE(Fixtures::FileExists(userData + "\\Default\\Preferences"));
+    EXPECT_FALSE(Fixtures::FileExists(std::string(Root) + "\\Local\\Opera Software\\Opera GX Stable\\Cache\\f_000002"));
     const std::set<std::string> notices(status.notices.begin(), status.notices.end());
     const std::string suffix = " was left alone: not a browser folder";
     EXPECT_EQ(notices, (std::set<std::string>{std::string(Root) + "\\Local\\Microsoft\\Edge\\User Data" + suffix,
                                               userData + "\\Profile 9" + suffix,
                                               userData + "\\Default\\Network" + suffix,
-                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix}));
+                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix,
+                                              std::string(Root) + "\\Local\\Opera Software\\Opera Stable" + suffix}));
 }
