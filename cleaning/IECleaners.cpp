@@ -163,16 +163,19 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
 }
 
 void DeleteIECookies(StatusLine& status) {
+    if (!status.Covers(BrowserName)) return;
     StepRunner steps(Location::DeleteIECookies);
     PurgeThenEmptyFolder(steps, PurgeCookieEntries, ShellFolders::Cookies, status);
 }
 
 void DeleteIETemp(StatusLine& status) {
+    if (!status.Covers(BrowserName)) return;
     StepRunner steps("", StepRunner::Mode::Silent);
     PurgeThenEmptyFolder(steps, PurgeCacheEntries, ShellFolders::Cache, status);
 }
 
 void DeleteIEHistory(StatusLine& status) {
+    if (!status.Covers(BrowserName)) return;
     StepRunner steps("", StepRunner::Mode::Silent);
     ComScope com;
     ComPtr<IUrlHistoryStg2> history;
@@ -189,6 +192,7 @@ void DeleteIEHistory(StatusLine& status) {
 }
 
 void DeleteIETypedURLs(StatusLine& status) {
+    if (!status.Covers(BrowserName)) return;
     for (int i = 1; i <= 100; ++i) {
         const std::string name = "url" + std::to_string(i);
         const std::string value = Registry1::ReadRegString(HKEY_CURRENT_USER, TypedUrlsKey, name, "");

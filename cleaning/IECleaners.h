@@ -11,6 +11,9 @@
 namespace IEHistory {
 
 inline constexpr char TypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs\\";
+// What the four cleaners cover: a clean after a browser closed covers that
+// browser alone, never Internet Explorer.
+inline constexpr char BrowserName[] = "Internet Explorer";
 
 // Clears the URL-history store, then empties the "History" shell folder. Silent.
 void DeleteIEHistory(StatusLine& status);

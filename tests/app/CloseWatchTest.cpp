@@ -14,6 +14,7 @@
 namespace {
 
 constexpr char CleanedMark[] = " was cleaned after it closed at ";
+constexpr char TypedUrls[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 int Occurrences(const std::string& text, const std::string& part) {
     int count = 0;
@@ -79,6 +80,7 @@ protected:
     }
 
 private:
+    Fixtures::RegistryKeySnapshot typedUrls_{HKEY_CURRENT_USER, TypedUrls};
     Fixtures::TempFolder appData_{"appdata"};
     Fixtures::TempFolder local_{"local"};
     Fixtures::ShellFolderOverride appDataOverride_;
@@ -101,7 +103,10 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     form.DeleteAll();
     SetBoxes(caches, false);
     SetBoxes(cookies, true);
+    SetBoxes({CleaningBoxes::Id("chkIETyped")}, true);
     form.DeleteAll();
+    // Typed after the pass: Internet Explorer's box is not run again when a browser closes.
+    Fixtures::SetString(HKEY_CURRENT_USER, TypedUrls, "url1", "http://typed-later.test/");
     EXPECT_EQ(Occurrences(Log(), FirefoxProfile() + " was left alone: Firefox is using it"), 2);
     EXPECT_EQ(Occurrences(Log(), "Google Chrome was left alone: it is running"), 2);
     ASSERT_GT(ChromeCookies(), 0);
@@ -116,6 +121,7 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     EXPECT_EQ(ChromeCookies(), 0);
     // The first pass's boxes were not run.
     EXPECT_GT(FileTree::CountFiles(ChromeUserData() + "\\Default\\Cache"), 0);
+    EXPECT_TRUE(Fixtures::ValueExists(HKEY_CURRENT_USER, TypedUrls, "url1"));
     look();  // once: nothing is watched any more
     EXPECT_EQ(Occurrences(Log(), CleanedMark), 2);
 
