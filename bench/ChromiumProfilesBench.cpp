@@ -21,10 +21,8 @@
 #include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/Registry1.h"
-#include "system/Seams.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -163,10 +161,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string part = argc > 3 ? argv[3] : "";
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-    QuietPlatform quiet;
-    Seams::Install(&quiet);
+    const QuietWindowBench quiet;
     const std::string saved = Registry1::ReadRegString(HKEY_CURRENT_USER, ShellFolders::Key, ShellFolders::LocalAppData, "");
 
     const Bench bench(argv[1], std::atoi(argv[2]));
@@ -174,6 +169,5 @@ int main(int argc, char** argv) {
     if (part != "window") bench.MeasurePass();
 
     SetShellFolder(ShellFolders::LocalAppData, saved);
-    Seams::Install(nullptr);
     return 0;
 }

@@ -10,9 +10,7 @@
 #include "app/Form1.h"
 #include "cleaning/HistoryLog.h"
 #include "system/MessagePump.h"
-#include "system/Seams.h"
 
-#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -100,10 +98,7 @@ double Seconds(Body&& body) {
 
 int main(int argc, char** argv) {
     const std::size_t megabytes = argc > 1 ? static_cast<std::size_t>(std::atoi(argv[1])) : 50;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-    QuietPlatform quiet;
-    Seams::Install(&quiet);
+    const QuietWindowBench quiet;
 
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
@@ -146,6 +141,5 @@ int main(int argc, char** argv) {
 
     ::DeleteFileA(path.c_str());
     ::RemoveDirectoryA(folder.c_str());
-    Seams::Install(nullptr);
     return whole ? 0 : 1;
 }

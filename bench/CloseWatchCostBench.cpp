@@ -3,8 +3,8 @@
 // Google Chrome and Microsoft Edge, each holding its lock), for N seconds of
 // the watch's real looks, against the same window with nothing watched for N
 // seconds, in the same run; then the watch's looks driven back to back. Then
-// the browsers close, and the time from their
-// closing to the log's line for the last of them.
+// the browsers close, and the time from their closing to the log's line for
+// the last of them.
 //
 //   wine build/CloseWatchCostBench.exe [seconds]    (default 60)
 #include "ProcessorTime.h"
@@ -14,9 +14,7 @@
 #include "cleaning/HistoryLog.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
-#include "system/Seams.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
@@ -56,10 +54,7 @@ int CleanedLines() {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-    QuietPlatform quiet;
-    Seams::Install(&quiet);
+    const QuietWindowBench quiet;
 
     const std::string roaming = Path::Join(Root, "Roaming");
     const std::string local = Path::Join(Root, "Local");
@@ -105,7 +100,7 @@ int main(int argc, char** argv) {
 
     locks.clear();  // the browsers close
     const double closed = MessagePump::MonotonicSeconds();
-    while (CleanedLines() < 3 && MessagePump::MonotonicSeconds() - closed < 10) MessagePump::WaitWhileMessagesRun(0.05);
+    MessagePump::WaitWhileMessagesRun(10, [] { return CleanedLines() < 3; });
     const double cleanedAfter = MessagePump::MonotonicSeconds() - closed;
     const int cleaned = CleanedLines();
 
@@ -126,6 +121,5 @@ int main(int argc, char** argv) {
     std::printf("closing to the last log line: %.2f s, the next look coming at most %u ms after the closing (%d of 3 "
                 "browsers cleaned)\n",
                 cleanedAfter, Form1::CloseWatchMilliseconds, cleaned);
-    Seams::Install(nullptr);
     return cleaned == 3 ? 0 : 1;
 }

@@ -9,7 +9,6 @@
 #include "QuietPlatform.h"
 #include "app/Form1.h"
 #include "system/MessagePump.h"
-#include "system/Seams.h"
 
 #include <commctrl.h>
 
@@ -19,10 +18,7 @@
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-    QuietPlatform quiet;
-    Seams::Install(&quiet);
+    const QuietWindowBench quiet;
 
     Form1 form(Cleaners{});
     form.Create(true);
@@ -53,6 +49,5 @@ int main(int argc, char** argv) {
                 (counting - idle) * 1000.0 / seconds, counting * 100.0 / seconds, counting - idle,
                 counting / budget);
     std::printf("one tick driven directly, repaint included: %.2f ms (%d ticks)\n", ownWork, BackToBack);
-    Seams::Install(nullptr);
     return 0;
 }

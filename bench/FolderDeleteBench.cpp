@@ -38,7 +38,6 @@
 #include "cleaning/AddFolder.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
-#include "system/Seams.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -338,10 +337,7 @@ int MeasureOne() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-    QuietPlatform quiet;
-    Seams::Install(&quiet);
+    const QuietWindowBench quiet;
     const std::string mode = argc > 1 ? argv[1] : "";
     int result = 0;
     if (mode == "build") {
@@ -354,6 +350,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: FolderDeleteBench build [n] | measure | measure-one\n");
         result = 2;
     }
-    Seams::Install(nullptr);
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "system/Seams.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -24,6 +25,23 @@ public:
         return ::Shell_NotifyIconA(message, &record);
     }
     ComPtr<IDispatch> CreateComponent(const std::string&) override { return {}; }
+};
+
+// The common controls of the main window registered and the quiet platform
+// in force for as long as the benchmark runs.
+class QuietWindowBench {
+public:
+    QuietWindowBench() {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+        ::InitCommonControlsEx(&controls);
+        Seams::Install(&platform_);
+    }
+    ~QuietWindowBench() { Seams::Install(nullptr); }
+    QuietWindowBench(const QuietWindowBench&) = delete;
+    QuietWindowBench& operator=(const QuietWindowBench&) = delete;
+
+private:
+    QuietPlatform platform_;
 };
 
 // Rests the pointer on the screen's bottom-right corner, off the window (the

@@ -5,9 +5,9 @@
 
 #include "support/DatabaseRows.h"
 #include "support/FileTree.h"
+#include "system/MessagePump.h"
 #include "system/UniqueHandle.h"
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -20,21 +20,6 @@ int Occurrences(const std::string& text, const std::string& part) {
     int count = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
-}
-
-// Lets the window's messages (and its timers) run until `done` or `seconds` pass.
-bool RunMessagesUntil(double seconds, const std::function<bool()>& done) {
-    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    while (::GetTickCount64() < end) {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (done && done()) return true;
-        ::Sleep(20);
-    }
-    return false;
 }
 
 class CloseWatchTest : public FormFixture {
@@ -54,13 +39,8 @@ protected:
         HoldLocks();
     }
     void HoldLocks() {
-        firefoxLock_ = Hold(FirefoxProfile() + "\\parent.lock");
-        chromeLock_ = Hold(ChromeUserData() + "\\lockfile");
-    }
-    static UniqueFile Hold(const std::string& path) {
-        Fixtures::WriteFile(path, "");
-        return UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        firefoxLock_ = Fixtures::HoldLock(FirefoxProfile() + "\\parent.lock");
+        chromeLock_ = Fixtures::HoldLock(ChromeUserData() + "\\lockfile");
     }
     void CloseBrowsers() {
         firefoxLock_.Reset();
@@ -114,7 +94,8 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     EXPECT_EQ(Occurrences(Log(), CleanedMark), 0);
 
     CloseBrowsers();
-    ASSERT_TRUE(RunMessagesUntil(6, [&] { return Occurrences(Log(), CleanedMark) == 2; })) << Log();
+    MessagePump::WaitWhileMessagesRun(6, [&] { return Occurrences(Log(), CleanedMark) < 2; });
+    ASSERT_EQ(Occurrences(Log(), CleanedMark), 2) << Log();
     EXPECT_EQ(Occurrences(Log(), FirefoxProfile() + CleanedMark), 1) << Log();
     EXPECT_EQ(Occurrences(Log(), std::string("Google Chrome") + CleanedMark), 1) << Log();
     EXPECT_FALSE(Fixtures::FileExists(FirefoxProfile() + "\\cookies.sqlite"));
@@ -133,7 +114,7 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     form.DeleteAll();
     ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
     CloseBrowsers();
-    RunMessagesUntil(2.5, nullptr);
+    MessagePump::WaitWhileMessagesRun(2.5);
     EXPECT_EQ(Occurrences(Log(), CleanedMark), 2) << Log();
     EXPECT_GT(FileTree::CountFiles(ChromeUserData() + "\\Default\\Cache"), 0);
 }

@@ -457,7 +457,8 @@ TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRe
             Plant(row.frame, row.frame == IdFrame2 ? 1 + firefoxBoxes++ % forks : 0);
         for (const Copy& copy : planted_) {
             for (const Trace& trace : Traces()) {
-                if (trace.family == copy.family) ASSERT_TRUE(trace.present(copy)) << copy.browser << " has no " << trace.what;
+                if (trace.family != copy.family) continue;
+                ASSERT_TRUE(trace.present(copy)) << copy.browser << " has no " << trace.what;
             }
         }
         TickedBoxes window(box);
@@ -520,9 +521,7 @@ TEST_F(EachBoxTest, APassLeavesEachRunningBrowserWholeUnderItsOwnName) {
     std::set<std::string> notices;
     for (const Copy& copy : Profiles()) {
         SCOPED_TRACE(copy.browser);
-        Fixtures::WriteFile(copy.held.lockFile, "");
-        locks.emplace_back(::CreateFileW(Path::ForSystem(copy.held.lockFile).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        locks.push_back(Fixtures::HoldLock(copy.held.lockFile));
         ASSERT_TRUE(locks.back().Valid());
         held.push_back(copy.held);
         notices.insert(copy.notice);

@@ -50,9 +50,7 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
     ASSERT_TRUE(::MoveFileA((free[1] + "\\OldCookies\\Cookies").c_str(), (free[1] + "\\Cookies").c_str()));
     CopyProfile(brave, "Default");
     WriteLocalState(brave, PlantedLocalState());
-    Fixtures::WriteFile(brave + "\\lockfile", "");
-    UniqueFile lock(::CreateFileA((brave + "\\lockfile").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile lock = Fixtures::HoldLock(brave + "\\lockfile");
     ASSERT_TRUE(lock.Valid());
     // Edge was closed: its lockfile is there, nobody holds it.
     Fixtures::WriteFile(edge + "\\lockfile", "");

@@ -55,9 +55,7 @@ TEST_F(RealProfilesTest, EveryBoxLeavesTheBookmarksOfEveryProfileAndAHeldProfile
     ASSERT_GT(FileTree::CountFiles(one + "\\cache2"), 0);
     ASSERT_GT(FileTree::CountFiles(LocalProfile("two.default") + "\\cache2"), 0);
 
-    Fixtures::WriteFile(held + "\\parent.lock", "");
-    UniqueFile lock(::CreateFileA((held + "\\parent.lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile lock = Fixtures::HoldLock(held + "\\parent.lock");
     ASSERT_TRUE(lock.Valid());
     const std::set<std::string> heldBefore = ProfileFiles::Tree(held);
     const std::string heldPlaces = Fixtures::ReadFile(held + "\\places.sqlite");

@@ -70,6 +70,12 @@ bool FolderExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+UniqueFile HoldLock(const std::string& path) {
+    WriteFile(path, "");
+    return UniqueFile(::CreateFileW(Path::ForSystem(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 void CopyTree(const std::string& from, const std::string& to) {
     MakeFolders(to);
     WIN32_FIND_DATAA data;

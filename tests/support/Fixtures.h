@@ -1,6 +1,8 @@
 // Real files and registry values in the test prefix, removed again afterwards.
 #pragma once
 
+#include "system/UniqueHandle.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -37,6 +39,9 @@ DWORD Attributes(const std::string& path);
 void CopyTree(const std::string& from, const std::string& to);
 // Deletes a tree, clearing attributes first; never follows directory links.
 void DeleteTree(const std::string& path);
+// A running browser's lock file: made, and held open without sharing, as
+// the browser holds it, until the handle goes.
+UniqueFile HoldLock(const std::string& path);
 // A known folder of the user or machine as the shell gives it ("" when unknown).
 std::string KnownFolderPath(REFKNOWNFOLDERID id);
 
