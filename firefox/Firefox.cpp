@@ -21,18 +21,6 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// "X:\..." or "\\server\...": a path that does not depend on the current drive
-// or folder. Anything else would make the profile lookup (and the deletions
-// after it) land wherever the program happens to run.
-bool IsFullyQualified(const std::string& path) {
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-        IsSeparator(path[2]))
-        return true;
-    return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
-}
-
 bool IsProfileSection(const std::string& name) {
     const std::size_t prefix = std::char_traits<char>::length(FirefoxNames::ProfileSectionPrefix);
     return name.size() > prefix && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(),
@@ -76,11 +64,14 @@ void Firefox::GetFireFoxPath(const char* folder) {
     profiles_.clear();
     firefoxFolder_.clear();
     localFirefoxFolder_.clear();
+    // A relative, root or ".." folder would make the look-up (and the
+    // deletions after it) land wherever the program runs or above the
+    // user's folders: the same shape the Chromium look-up asks of its folders.
     const std::string appData = InProgramForm(ShellFolders::Read(ShellFolders::AppData).value_or(""));
-    if (!IsFullyQualified(appData)) return;
+    if (!TargetCheck::HasTargetShape(appData)) return;
     firefoxFolder_ = Path::Join(appData, folder);
     const std::string localAppData = InProgramForm(ShellFolders::Read(ShellFolders::LocalAppData).value_or(""));
-    if (IsFullyQualified(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, folder);
+    if (TargetCheck::HasTargetShape(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, folder);
 
     const std::string ini = Path::Join(firefoxFolder_, FirefoxNames::ProfilesIni);
     const INI reader;

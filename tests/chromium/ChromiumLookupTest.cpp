@@ -107,28 +107,35 @@ TEST_F(ChromiumLookupTestShellFolder, ALocalAppDataEndingInABackslashIsTheSameFo
     EXPECT_TRUE(status.notices.empty()) << status.notices.front();
 }
 
-// Local AppData values that name no proper folder: a drive root (as written,
-// doubled and drive-relative), a path through "..", and a known folder. The
-// Chrome profile that lies where such a value leads, and the known folder's
-// own files, stay byte for byte.
-TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataCleansNothingWhereItLeads) {
+// Local AppData and AppData values that name no proper folder: a drive root
+// (as written, doubled and drive-relative), a path through "..", and a known
+// folder. The Chrome and Opera profiles that lie where such a value leads, and
+// the known folder's own files, stay byte for byte.
+TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataOrAppDataCleansNothingWhereItLeads) {
     ASSERT_TRUE(Fixtures::FolderExists("V:\\")) << "drive V: is missing (test plant_cleaner_fixtures)";
     const std::string driveRoot = "C:\\vorlane-drive";  // drive V:
     char documents[MAX_PATH] = {};
     ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
     // Drive U:'s folder, "vorlane-диск 日本 😀" (scripts/plant-cleaner-fixtures.sh).
     const std::string unicodeRoot = "C:\\vorlane-\xD0\xB4\xD0\xB8\xD1\x81\xD0\xBA \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
-    CopyProfile(driveRoot + "\\Google\\Chrome\\User Data", "Default");
-    CopyProfile(unicodeRoot + "\\Google\\Chrome\\User Data", "Default");
-    CopyProfile(UserData("Google\\Chrome"), "Default");
+    for (const std::string& root : {driveRoot, unicodeRoot, LocalAppData()}) {
+        CopyProfile(root + "\\Google\\Chrome\\User Data", "Default");
+        CopyProfile(root + "\\Opera Software", "Opera Stable");  // Opera's folder is its profile
+    }
     Fixtures::MakeFolders(LocalAppData() + "\\sub");
     const std::string canary = std::string(documents) + "\\vorlane-canary";
     Fixtures::CopyTree(std::string(PlantedUserData) + "\\Default", canary);  // a profile's files, not in User Data
     const std::map<std::string, std::string> drive = Contents(driveRoot), local = Contents(LocalAppData()),
                                              known = Contents(documents), unicodeDrive = Contents(unicodeRoot);
+    const Fixtures::TempFolder empty("empty");
+    for (const char* shellFolder : {"Local AppData", "AppData"})
     for (const std::string& value : {std::string("V:\\"), std::string("V:\\\\"), std::string("V:"), std::string("U:\\"),
                                      LocalAppData() + "\\sub\\..", std::string(documents)}) {
-        const Fixtures::ShellFolderOverride hostile("Local AppData", value);
+        SCOPED_TRACE(shellFolder);
+        // The other folder holds no browser: only the hostile value could lead to one.
+        const Fixtures::ShellFolderOverride other(std::string(shellFolder) == "AppData" ? "Local AppData" : "AppData",
+                                                  empty.Path());
+        const Fixtures::ShellFolderOverride hostile(shellFolder, value);
         ClearAll(status);
         EXPECT_EQ(Contents(driveRoot), drive) << value;
         EXPECT_EQ(Contents(unicodeRoot), unicodeDrive) << value;
@@ -137,8 +144,10 @@ TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataCleansNothingWhereItLe
     }
     EXPECT_TRUE(status.notices.empty());
     Fixtures::DeleteTree(canary);
-    Fixtures::DeleteTree(driveRoot + "\\Google");
-    Fixtures::DeleteTree(unicodeRoot + "\\Google");
+    for (const std::string& root : {driveRoot, unicodeRoot}) {
+        Fixtures::DeleteTree(root + "\\Google");
+        Fixtures::DeleteTree(root + "\\Opera Software");
+    }
 }
 
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network

@@ -24,8 +24,9 @@ void DeleteValue(const char* subKey, const char* name) {
 }
 
 // Files named like the cleaners' targets at the root of drive C, with C:\ as the
-// current folder, and a complete Firefox installation at "\Mozilla\Firefox" of
-// that drive. Only what was created here is removed again.
+// current folder, and a complete installation of Firefox and of each fork at
+// its folder ("\Mozilla\Firefox", "\librewolf"...) of that drive. Only what
+// was created here is removed again.
 class DriveRootCanaries {
 public:
     DriveRootCanaries() {
@@ -39,11 +40,14 @@ public:
             }
         }
         for (const char* file : RootFiles) Fixtures::WriteFile(std::string("C:\\") + file);
-        Fixtures::WriteFile(std::string(Firefox) + "\\profiles.ini",
-                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
-        for (const char* file : ProfileFiles::Files) {
-            Fixtures::WriteFile(std::string(Firefox) + "\\" + file);
-            Fixtures::WriteFile(std::string(Firefox) + "\\Profiles\\abc.default\\" + file);
+        for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) {
+            const std::string installation = std::string("C:\\") + place.folder;
+            Fixtures::WriteFile(installation + "\\profiles.ini",
+                                "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
+            for (const char* file : ProfileFiles::Files) {
+                Fixtures::WriteFile(installation + "\\" + file);
+                Fixtures::WriteFile(installation + "\\Profiles\\abc.default\\" + file);
+            }
         }
         before_ = Snapshot();
         created_ = true;
@@ -60,17 +64,27 @@ public:
 private:
     static constexpr const char* RootFiles[] = {"places.sqlite", "formhistory.sqlite", "history.dat",
                                                 "downloads.sqlite", "cookies.sqlite", "cookies.txt", "x.cache"};
-    static constexpr char Firefox[] = "C:\\Mozilla\\Firefox";
 
+    // The installations' top folders at the drive's root, then the files.
     static std::vector<std::string> Paths() {
-        std::vector<std::string> paths{"C:\\Mozilla"};
+        std::set<std::string> tops;
+        for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) {
+            const std::string folder = place.folder;
+            tops.insert("C:\\" + folder.substr(0, folder.find('\\')));
+        }
+        std::vector<std::string> paths(tops.begin(), tops.end());
         for (const char* file : RootFiles) paths.push_back(std::string("C:\\") + file);
         return paths;
     }
     std::set<std::string> Snapshot() const {
-        std::set<std::string> all = ProfileFiles::Tree("C:\\Mozilla");
-        for (const char* file : RootFiles)
-            if (Fixtures::FileExists(std::string("C:\\") + file)) all.insert(file);
+        std::set<std::string> all;
+        for (const std::string& path : Paths()) {
+            if (Fixtures::FolderExists(path)) {
+                for (const std::string& file : ProfileFiles::Tree(path)) all.insert(path + "\\" + file);
+            } else if (Fixtures::FileExists(path)) {
+                all.insert(path);
+            }
+        }
         return all;
     }
 
@@ -204,14 +218,15 @@ TEST_F(FirefoxProfileTest, WithoutAProfileEntryNothingIsDeletedAnywhere) {
     }
 }
 
-TEST_F(FirefoxProfileTest, WithoutAFullAppDataPathNothingOnTheCurrentDriveIsDeleted) {
+TEST_F(FirefoxProfileTest, AnAppDataOfNoFolderBelowADriveDeletesNothingOnTheDrive) {
     InstallProfile();
     const std::set<std::string> before = ProfileFiles::Tree(AppData());
     const DriveRootCanaries canaries;
 
     // With C:\ as the current folder each of the partial paths leads to the
-    // canaries' Firefox installation at C:\Mozilla\Firefox.
-    for (const char* appData : {"(missing)", "", ".", "C:", "C:.", "\\."}) {
+    // canaries' installations at the drive's root; so do the root itself and
+    // a path that climbs back to it.
+    for (const char* appData : {"(missing)", "", ".", "C:", "C:.", "\\.", "C:\\", "C:\\Windows\\.."}) {
         SCOPED_TRACE(appData);
         if (std::string(appData) == "(missing)") {
             DeleteValue(ShellFolders::Key, "AppData");
