@@ -1,6 +1,7 @@
 // The Chromium-family browsers of the user (Chrome, Edge, Brave, Vivaldi,
-// Chromium, Opera, Opera GX), their profiles and the deletions in them. One object serves one
-// cleaning call: the browsers and profiles are looked up anew each time.
+// Chromium, Opera, Opera GX), their profiles and the deletions in them. One
+// object serves one cleaning call: the browsers and profiles are looked up
+// anew each time.
 #pragma once
 
 #include "cleaning/StatusLine.h"

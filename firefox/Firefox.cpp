@@ -127,7 +127,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
     const std::string lock = Path::Join(resolved, FirefoxNames::ParentLock);
     if (BrowserLock::IsHeld(lock)) {
         const std::string& name = isFirefox_ ? profile.path : name_;
-        status.LeaveAlone(isFirefox_ ? profile.path + FirefoxNames::InUse : name_ + BrowserLock::Running);
+        status.LeaveAlone(name + (isFirefox_ ? FirefoxNames::InUse : BrowserLock::Running));
         status.LeftRunning({name, profile.path, lock});
         return std::nullopt;
     }
@@ -139,7 +139,10 @@ void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) cons
     for (const FirefoxProfile& profile : profiles_) {
         if (!status.Covers(profile.path)) continue;
         // What follows is this browser's, from its first profile on.
-        if (!named) status.InBrowser(name_), named = true;
+        if (!named) {
+            status.InBrowser(name_);
+            named = true;
+        }
         const std::optional<std::string> resolved = CheckProfile(profile, status);
         if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved, status));
     }

@@ -86,7 +86,8 @@ public:
 
 private:
     // Reads profiles.ini: every profile it lists, none (and then every Delete_
-    // method deletes nothing) without a fully qualified AppData folder.
+    // method deletes nothing) when AppData names no folder below a drive or
+    // share.
     void GetFireFoxPath(const char* folder);
 
     using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;

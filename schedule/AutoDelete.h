@@ -59,12 +59,13 @@ public:
     bool TimerRuns() const { return on_ && running_ != Pass::Timed; }
 
     // Whether the timed pass starts now: the count is due and no pass runs. A
-    // pass that comes due during a manual pass or a preview is kept for right
-    // after it.
+    // pass that comes due during a manual pass, a preview or a clean after
+    // close is kept for right after it.
     bool TimedPassStartsNow();
-    // After a manual pass, a preview or a clean after close: whether the pass kept during it runs now. Not once
-    // auto delete was turned off since; the count then stays due and the first
-    // tick after turning it on again runs the pass.
+    // After a manual pass, a preview or a clean after close: whether the pass
+    // kept during it runs now. Not once auto delete was turned off since; the
+    // count then stays due and the first tick after turning it on again runs
+    // the pass.
     bool TakeKeptPass();
 
 private:
