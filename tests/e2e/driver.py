@@ -9,7 +9,8 @@ Wine's own notification-area window, and the keyboard. What it checks it
 reads where it lives: the prefix's registry through Wine's reg.exe, the files
 through the Linux file system, and windows, processes and the URL cache
 through vorlane_probe.exe, a small console program of ours run in the prefix.
-Its waits follow the program's work rather than a fixed time (waiting.py).
+Every wait is for what the next step needs (a window drawn, a text, a file,
+a registry value), with a ceiling (waiting.py).
 """
 import json
 import os
@@ -20,7 +21,7 @@ import tempfile
 import time
 from pathlib import Path
 
-from waiting import Process, wait_until, wait_until_still
+from waiting import Process, wait_until
 
 SOURCE = Path(os.environ.get("VORLANE_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 BUILD = Path(os.environ.get("VORLANE_BUILD_DIR", SOURCE / "build"))
@@ -92,12 +93,20 @@ def xdotool(*args):
                    stdout=subprocess.DEVNULL, timeout=20)
 
 
+# Where the pointer rests after a click: where it clicked (the default, as a
+# user's hand leaves it), or with VORLANE_E2E_POINTER=corner in the screen's
+# top left corner, away from every window. The scenarios pass either way.
+POINTER_TO_CORNER = os.environ.get("VORLANE_E2E_POINTER") == "corner"
+
+
 def click_at(x, y, button=1):
     """Moves the pointer there and clicks, as a user's mouse would."""
     xdotool("mousemove", x, y)
     time.sleep(0.05)
     xdotool("click", button)
     time.sleep(0.15)
+    if POINTER_TO_CORNER:
+        xdotool("mousemove", 0, 0)
 
 
 def press_key(key):
@@ -341,9 +350,18 @@ class MainWindow:
         """Waits for condition() while the program works towards it (see waiting.py)."""
         return wait_until(what, condition, program=self.program)
 
-    def settle(self, what):
-        """Waits until the program rests: it has handled what it was given."""
-        wait_until_still(what, self.program)
+    def wait_drawn(self, what, hwnd=None):
+        """Waits until the window (the main one by default) is shown, answers
+        messages and has nothing left to paint, in itself or any control."""
+        hwnd = hwnd or self.hwnd
+        self.wait(what, lambda: any(w["hwnd"] == hwnd and w["visible"] and w["responding"] and w["painted"]
+                                    for w in self.prefix.windows()))
+
+    def wait_handled(self, what):
+        """Waits until the main window takes input again: no box or dialog
+        disables it, and its thread is back at its message loop."""
+        self.wait(what, lambda: any(w["hwnd"] == self.hwnd and w["enabled"] and w["responding"]
+                                    for w in self.prefix.windows(cls=MAIN_CLASS)))
 
     def wait_for_text(self, name, predicate, what):
         """Waits until the control's text satisfies predicate and returns that text."""
@@ -357,7 +375,7 @@ class MainWindow:
     def wait_for_message_box(self, title="Vorlane"):
         boxes = self.wait(f"a message box titled {title!r}",
                           lambda: self.prefix.windows(cls=MESSAGE_BOX_CLASS, title=title, visible=True))
-        self.settle("the message box to be drawn")
+        self.wait_drawn("the message box to be drawn", boxes[0]["hwnd"])
         return MessageBox(self.prefix, boxes[0]["hwnd"])
 
     def wait_for_tray_icon(self):
@@ -384,7 +402,7 @@ def start_program(prefix, expect_visible=True):
     window = wait_until("the main window", found, program=program)
     main = MainWindow(prefix, program, window["hwnd"])
     if expect_visible:
-        main.settle("the first paint")  # before anyone clicks or looks
+        main.wait_drawn("the first paint")  # before anyone clicks or looks
     return main
 
 

@@ -199,7 +199,7 @@ def clear_history_log(prefix):
         else:
             dialog.click("Close")
         main.wait(f"{close} to close the preview", dialog.gone)
-        main.settle("the closed preview")
+        main.wait_handled("the main window to take input again")
     check(not log.exists(), "a preview wrote the history log")
 
     main.click("PushButton12")  # a pass with no box ticked still writes its line
@@ -215,7 +215,7 @@ def clear_history_log(prefix):
     screenshot("clear-history-question.png", box.rect)
     box.click("No")
     main.wait("the question to close", box.gone)
-    main.settle("the answer to be handled")
+    main.wait_handled("the answer to be handled")
     check_equal(log.read_bytes(), before, "log after answering No")
 
     main.click("PushButton3")
@@ -309,11 +309,11 @@ def minimize_to_tray_and_restore(prefix):
     prefix.reg_add(SETTINGS_KEY, "Minimized", "On")
     main = start_program(prefix, expect_visible=False)
     icon = main.wait_for_tray_icon()
-    main.settle("the start to finish")
+    main.wait_handled("the start to finish")
     check(not main.visible(), "the window shows although it should start in the tray")
     click_at(*center(icon["rect"]))
     main.wait("the window to come back from a hidden start", main.visible)
-    main.settle("the window to be drawn")
+    main.wait_drawn("the window to be drawn")
     details = main.details()
     check_equal(main.control("Check4", details)["checked"], 1, "Check4 restored from the settings")
     check_equal(main.control("Check8", details)["checked"], 1, "Check8 restored from the settings")

@@ -1,31 +1,20 @@
-"""Waits that follow the program instead of the clock.
+"""Waits for what a step needs, never for the clock or the processor.
 
-A fixed time-out fails a scenario on a loaded machine although the program is
-merely slow. These waits watch the program's own process instead (a Wine
-program is one Linux process, threads included): a wait goes on while the
-program works, that is while it uses processor time, and gives up only when
+A wait polls one condition (a window, a control's text, a list's rows, a file,
+a registry value, the program's end) and gives up only when
 
-- the program ended before what was awaited happened;
-- the program sat still for the last PATIENCE seconds (it used less than
-  IDLE_SHARE of a processor core; the driver's own looks at its window cost it
-  a little): it has nothing left to do, so what was awaited will not come, or
-  it is stuck waiting for something that never happens;
-- CEILING seconds have passed whatever the program did, so a program that spins
-  forever still fails.
+- the program it follows ended before what was awaited happened;
+- CEILING seconds have passed, whatever the program did.
 
-A wait with no program to follow (a process the driver did not start) has the
-ceiling alone. Every failure says what was awaited, for how long, and what the
-program was doing.
+It never judges from how much processor time the program uses: under Wine a
+program whose window lies under the mouse pointer never rests (Wine polls the
+pointer for it), so a wait on its processor time would depend on where the
+last click left the pointer. Every failure says what was awaited, for how
+long, and what was last seen.
 """
-import os
 import time
-from collections import deque
-from pathlib import Path
 
-PATIENCE = 20.0
-IDLE_SHARE = 0.02
 CEILING = 120.0
-TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
 
 
 class WaitFailure(AssertionError):
@@ -33,7 +22,7 @@ class WaitFailure(AssertionError):
 
 
 class Process:
-    """A started program's Linux process: whether it runs and how much it has worked.
+    """A started program's Linux process (a Wine program is one, threads included).
 
     `answers`, when set, tells whether the program's window answers messages;
     failures report it.
@@ -43,61 +32,28 @@ class Process:
         self.popen = popen
         self.name = name
         self.answers = None
-        self._stat = Path(f"/proc/{popen.pid}/stat")
 
     def alive(self):
         return self.popen.poll() is None
-
-    def cpu_ticks(self):
-        """User plus system time so far (all threads), in clock ticks; 0 once it is gone."""
-        try:
-            # The fields after the command name in parentheses: utime and stime
-            # are the 14th and 15th of the whole line.
-            fields = self._stat.read_text().rsplit(")", 1)[1].split()
-        except OSError:
-            return 0
-        return int(fields[11]) + int(fields[12])
 
     def describe(self):
         """What the program is doing now, for a failure message."""
         if not self.alive():
             return f"{self.name} has ended"
-        text = f"{self.name} runs, {self.cpu_ticks() / TICKS_PER_SECOND:.1f} s of processor time so far"
+        text = f"{self.name} runs"
         if self.answers is not None:
             text += ", its window " + ("answers messages" if self.answers() else "does not answer messages")
         return text
 
 
-class Activity:
-    """How much a program worked lately, from samples of its processor time."""
-
-    def __init__(self, program):
-        self.program = program
-        self.samples = deque([(time.monotonic(), program.cpu_ticks())])
-
-    def worked(self, seconds):
-        """Processor seconds the program used in the last `seconds`, or None
-        while it has not been watched that long."""
-        now, ticks = time.monotonic(), self.program.cpu_ticks()
-        self.samples.append((now, ticks))
-        # Keep the newest sample taken at least `seconds` ago as the start.
-        while len(self.samples) > 1 and self.samples[1][0] <= now - seconds:
-            self.samples.popleft()
-        since, ticks_then = self.samples[0]
-        if since > now - seconds:
-            return None
-        return (ticks - ticks_then) / TICKS_PER_SECOND
-
-
-def wait_until(what, condition, program=None, patience=PATIENCE, ceiling=CEILING, seen=None, interval=0.1):
+def wait_until(what, condition, program=None, ceiling=CEILING, seen=None, interval=0.1):
     """Polls condition() until it returns something truthy, and returns that.
 
-    `what` names what is awaited; `program` is the Process whose work brings it
-    (None: the ceiling alone bounds the wait); `seen`, when given, describes the
-    last thing observed, for the failure message.
+    `what` names what is awaited; `program`, when given, is the Process whose
+    end fails the wait at once; `seen`, when given, describes the last thing
+    observed, for the failure message.
     """
     started = time.monotonic()
-    activity = Activity(program) if program is not None else None
     while True:
         value = look(condition, program)
         if value:
@@ -108,10 +64,6 @@ def wait_until(what, condition, program=None, patience=PATIENCE, ceiling=CEILING
             if value:
                 return value
             fail(f"{program.name} ended while waiting {waited:.1f} s for {what}", seen)
-        worked = activity.worked(patience) if activity is not None else None
-        if worked is not None and worked < patience * IDLE_SHARE:
-            fail(f"waited {waited:.0f} s for {what}; the program sat still for the last {patience:.0f} s "
-                 f"({worked:.2f} s of processor time; {program.describe()})", seen)
         if waited >= ceiling:
             state = f" ({program.describe()})" if program is not None else ""
             fail(f"waited {ceiling:.0f} s, the longest any wait goes, for {what}{state}", seen)
@@ -126,19 +78,6 @@ def look(condition, program):
         if program is None or program.alive():
             raise
         return None
-
-
-def wait_until_still(what, program, quiet=0.5, ceiling=CEILING):
-    """Waits until the program has used no processor time for `quiet` seconds:
-    it has done what it was given (painted a window, handled a click)."""
-    started = time.monotonic()
-    activity = Activity(program)
-    while activity.worked(quiet) != 0:
-        if not program.alive():
-            fail(f"{program.name} ended while waiting for {what}")
-        if time.monotonic() - started >= ceiling:
-            fail(f"waited {ceiling:.0f} s for {what}; the program never rested ({program.describe()})")
-        time.sleep(0.05)
 
 
 def fail(message, seen=None):

@@ -197,6 +197,19 @@ std::string ControlName(int id) {
     return "null";
 }
 
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+    return TRUE;
+}
+
+// Whether the window and every control in it have painted all they were asked
+// to: none has a part left to draw.
+bool Painted(HWND hwnd) {
+    std::vector<HWND> windows{hwnd};
+    ::EnumChildWindows(hwnd, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return std::none_of(windows.begin(), windows.end(), [](HWND w) { return ::GetUpdateRect(w, nullptr, FALSE); });
+}
+
 std::string Describe(HWND hwnd, bool topLevel, bool inMainWindow = false) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
@@ -214,7 +227,8 @@ std::string Describe(HWND hwnd, bool topLevel, bool inMainWindow = false) {
         // Whether the window's thread answers messages now (a busy program does not).
         DWORD_PTR ignored = 0;
         const bool answers = ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &ignored);
-        out += std::string(", \"responding\": ") + (answers ? "true" : "false");
+        out += std::string(", \"responding\": ") + (answers ? "true" : "false") +
+               ", \"painted\": " + (Painted(hwnd) ? "true" : "false");
     }
     if (cls == "Button") {
         const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
@@ -229,10 +243,6 @@ std::string Describe(HWND hwnd, bool topLevel, bool inMainWindow = false) {
     return out + "}";
 }
 
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM found) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
-    return TRUE;
-}
 
 // All top-level windows, visible or not: the driver filters.
 int ListWindows() {
