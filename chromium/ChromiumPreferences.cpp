@@ -1,6 +1,7 @@
 #include "chromium/ChromiumPreferences.h"
 
 #include "system/Failure.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 
 #include <nlohmann/json.hpp>
@@ -54,7 +55,8 @@ Outcome EraseEngagement(const std::string& path, bool preview) {
         const std::optional<std::string> erased = WithoutEngagement(json);
         if (!erased) return Outcome::Failed;
         if (*erased == json) return Outcome::Unchanged;
-        if (!preview) Path::ReplaceAll(path, *erased);
+        if (preview) FileGuard::CheckReplaceable(path);
+        else FileGuard::ReplaceFile(path, *erased);
         return Outcome::Changed;
     } catch (const Failure&) {
         return Outcome::Failed;

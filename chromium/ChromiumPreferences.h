@@ -23,11 +23,12 @@ enum class Outcome {
     Changed,    // written anew, with nothing left to name a site
     Unchanged,  // no engagement entry: the file was not touched
     Missing,
-    Failed,     // not JSON, unreadable or could not be replaced: left as it was
+    Failed,     // not JSON, unreadable, read-only, not a plain file with one name (FileGuard), or
+                // could not be replaced: left as it was
 };
 
 // Erases the engagement entries of the Preferences file at `path`. The new
-// text is written beside it and replaces it in one step (Path::ReplaceAll):
+// text is written beside it and replaces it in one step (FileGuard::ReplaceFile):
 // a broken Preferences would cost the user every browser setting. A preview
 // reads and erases as the pass would and writes nothing.
 Outcome EraseEngagement(const std::string& path, bool preview = false);

@@ -2,6 +2,7 @@
 
 #include "cleaning/AddFolder.h"
 #include "cleaning/TargetCheck.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
@@ -85,7 +86,7 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::string name = Path::FromSystem(data.cFileName);
         if (NameMatches(name, pattern))
-            folder.Delete(name, data.dwFileAttributes, static_cast<std::int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+            folder.Delete(name, data.dwFileAttributes);
     } while (::FindNextFileW(find.Get(), &data));
 }
 
@@ -117,7 +118,7 @@ std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::str
     std::vector<CheckedFolder> checked;
     for (const std::string& path : folders) {
         const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
-        if (TargetCheck::SamePath(TargetCheck::ResolvedPath(path), expected)) checked.push_back({path, expected});
+        if (TargetCheck::SamePath(FileGuard::ResolvedPath(path), expected)) checked.push_back({path, expected});
     }
     return checked;
 }
@@ -150,7 +151,7 @@ void DeleteFolderTree(const std::string& folder, const std::string& within, Stat
         DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
     // The walk lists parents first: removing from the end takes children first.
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
-        if (!status.Previewing() && TargetCheck::SamePath(TargetCheck::ResolvedPath(it->path), it->resolved) &&
+        if (!status.Previewing() && TargetCheck::SamePath(FileGuard::ResolvedPath(it->path), it->resolved) &&
             !Path::IsLink(it->path))
             ::RemoveDirectoryW(Path::ForSystem(it->path).c_str());
     }

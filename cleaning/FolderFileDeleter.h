@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cleaning/StatusLine.h"
+#include "system/FileGuard.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
@@ -33,32 +34,28 @@ public:
     // reported, or INVALID_FILE_ATTRIBUTES when unknown (they are then read on
     // the handle). Gone: the file was not there. Failed: it is there and stays
     // (said on the failures' status line); Refused: it is not a plain file of
-    // this folder and stays on purpose.
-    // A preview counts a file the search listed (its attributes and `listedSize`
-    // known) from the listing, without opening it.
-    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES,
-                   std::int64_t listedSize = -1) const;
+    // this folder and stays on purpose. A preview opens the file as the
+    // deletion would, so a file the pass could not delete (held open by
+    // another program) is said the same way.
+    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES) const;
 
-    // True when `folder\name` is a file that really is directly in the folder
-    // (not a link to a file elsewhere): for callers that must open it by name.
+    // True when `folder\name` is the folder's own file (FileGuard): for
+    // callers that must open it by name.
     bool IsPlainFileHere(const std::string& name) const;
 
-    // Opens `folder\name` for `access` on one handle that is checked as Delete
-    // checks it (a plain file directly in the folder), creating the file when
+    // Opens `folder\name` for `access` on one handle that is checked to be
+    // the folder's own file (FileGuard::Folder::Open), creating the file when
     // `create` and it is missing; an empty handle when it is no such file or
     // cannot be opened (GetLastError tells why).
     UniqueFile OpenHere(const std::string& name, DWORD access, bool create) const;
 
-    const std::string& Folder() const { return folder_; }
-    const std::string& ResolvedFolder() const { return resolvedFolder_; }
+    const std::string& Folder() const { return guard_.Path(); }
+    const std::string& ResolvedFolder() const { return guard_.Resolved(); }
 
 private:
-    bool IsDirectlyInFolder(HANDLE file, const std::string& name) const;
-    Outcome TryDelete(const std::string& name, DWORD listedAttributes, std::int64_t listedSize) const;
+    Outcome TryDelete(const std::string& name, DWORD listedAttributes) const;
 
-    std::string folder_;
-    std::string resolvedFolder_;
-    std::wstring expectedPrefix_;  // the folder's path below its volume root, with a final backslash
+    FileGuard::Folder guard_;
     Attributes attributes_;
     StatusLine* status_;
 };

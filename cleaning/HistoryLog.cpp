@@ -2,6 +2,7 @@
 
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
+#include "system/FileGuard.h"
 #include "system/Failure.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
@@ -35,7 +36,7 @@ std::pair<std::string, std::string> LogFolder() {
     const DWORD attributes = Path::Attributes(temp);
     if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure::FromLastError();
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) throw Failure::FromWin32(ERROR_DIRECTORY);
-    const std::string resolved = TargetCheck::ResolvedPath(temp);
+    const std::string resolved = FileGuard::ResolvedPath(temp);
     if (resolved.empty()) throw Failure::FromWin32(ERROR_PATH_NOT_FOUND);
     return {temp, resolved};
 }

@@ -4,6 +4,7 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/IEUrlCache.h"
 #include "cleaning/TargetCheck.h"
+#include "system/FileGuard.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/RegStuff.h"
@@ -94,7 +95,7 @@ bool IsUrlCacheIndex(const std::string& name) {
 void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& names, const std::string& resolvedFolder,
                    StatusLine& status, PacedStatus& paced) {
     if (names.UBound() == 0) return;
-    if (!TargetCheck::SamePath(TargetCheck::ResolvedPath(folder), resolvedFolder)) return;
+    if (!TargetCheck::SamePath(FileGuard::ResolvedPath(folder), resolvedFolder)) return;
     const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
     QuietStatus unheard(status.Previewing());
     const FolderFileDeleter indexDeleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly,
@@ -107,7 +108,7 @@ void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& na
         if (attributes == HiddenArchive) continue;
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
-        if (use.Delete(name, attributes, names.SizeAt(i)) == FolderFileDeleter::Outcome::Deleted)
+        if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
             paced.Show(Path::Join(folder, name) + "-->");
     }
 }

@@ -1,5 +1,6 @@
 #include "cleaning/TargetCheck.h"
 
+#include "system/FileGuard.h"
 #include "system/Path.h"
 #include "system/ProgramLocation.h"
 #include "system/UniqueHandle.h"
@@ -81,69 +82,13 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
     return result;
 }
 
-// A path the system gives through a buffer, of any length: `get` answers the
-// length it wrote, or the room it needs when the buffer was too small.
-std::string SystemPath(const std::function<DWORD(wchar_t* buffer, DWORD room)>& get) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = get(buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return "";
-        if (length < buffer.size()) return Path::FromSystem(std::wstring_view(buffer.data(), length));
-        buffer.resize(std::max<std::size_t>(length + 1, buffer.size() * 2));
-    }
-    return "";
-}
-
 // The system gives it with a trailing backslash.
 std::string TempFolder() {
-    return Path::WithoutBackslash(SystemPath([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); }));
+    return Path::WithoutBackslash(Path::FromSystemCall([](wchar_t* buffer, DWORD room) { return ::GetTempPathW(room, buffer); }));
 }
 
 }  // namespace
 
-namespace {
-
-// The volume's serial number: whether two handles are on one volume.
-std::optional<DWORD> VolumeSerial(HANDLE handle) {
-    DWORD serial = 0;
-    if (!::GetVolumeInformationByHandleW(handle, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) return std::nullopt;
-    return serial;
-}
-
-// Where an opened folder or file really is, from its name below the volume
-// root and the drive of `path`, when both are on the same volume. Wine gives no
-// final path longer than MAX_PATH, this name it gives whole.
-std::string ResolvedBelowVolumeRoot(HANDLE handle, const std::string& path) {
-    if (!IsDriveLetterPrefix(path)) return "";
-    const UniqueFile root(::CreateFileW(Path::ForSystem(path.substr(0, 3)).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::optional<DWORD> serial = VolumeSerial(handle);
-    if (!root || !serial || VolumeSerial(root.Get()) != serial) return "";
-    std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(WCHAR));
-    auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-    if (!::GetFileInformationByHandleEx(handle, FileNameInfo, info, static_cast<DWORD>(buffer.size()))) return "";
-    return Path::WithoutBackslash(path.substr(0, 2) +
-                                  Path::FromSystem(std::wstring_view(info->FileName, info->FileNameLength / 2)));
-}
-
-}  // namespace
-
-std::string ResolvedPath(const std::string& path) {
-    UniqueFile handle(::CreateFileW(Path::ForSystem(path).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle) return "";
-    const std::string final = SystemPath([&](wchar_t* buffer, DWORD room) {
-        return ::GetFinalPathNameByHandleW(handle.Get(), buffer, room, VOLUME_NAME_DOS);
-    });
-    if (final.empty()) return ResolvedBelowVolumeRoot(handle.Get(), path);
-    if (!StartsWith(final, "\\\\?\\")) return "";
-    const std::string rest = final.substr(4);
-    if (StartsWith(rest, "UNC\\")) return Path::WithoutBackslash("\\\\" + rest.substr(4));
-    if (IsDriveLetterPrefix(rest) || Path::IsDriveRoot(rest)) return Path::WithoutBackslash(rest);
-    return "";  // "\\?\unix\...", a volume GUID or a device: not a place a user's browser data lives
-}
 
 bool HasTargetShape(const std::string& path) {
     if (path.find('/') != std::string::npos) return false;
@@ -175,7 +120,7 @@ std::vector<std::string> ReadProtectedFolders() {
     for (const std::string& folder : given) {
         if (folder.empty()) continue;
         folders.push_back(folder);
-        const std::string resolved = ResolvedPath(folder);
+        const std::string resolved = FileGuard::ResolvedPath(folder);
         if (!resolved.empty() && !SamePath(resolved, folder)) folders.push_back(resolved);
     }
     return folders;
@@ -227,7 +172,7 @@ Verdict CheckFolder(const std::string& path, std::string* resolved) {
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Verdict::Missing;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Verdict::Refused;
-    const std::string final = ResolvedPath(path);
+    const std::string final = FileGuard::ResolvedPath(path);
     if (final.empty() || !HasTargetShape(final)) return Verdict::Refused;
     const std::vector<std::string> protectedFolders = ProtectedFolders();
     if (CoversProtectedFolder(path, protectedFolders) || CoversProtectedFolder(final, protectedFolders))

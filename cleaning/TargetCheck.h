@@ -15,12 +15,6 @@ enum class Verdict {
     Refused,  // exists but is not a folder a cleaner may empty: leave it whole
 };
 
-// What the file system reports for a path: the resolved form with the "\\?\"
-// prefix taken off ("C:\..." or "\\server\share\..."); "" when the path
-// cannot be opened or resolves to something that is neither a drive-letter
-// path nor a share (Wine's "\\?\unix\..." paths, devices).
-std::string ResolvedPath(const std::string& path);
-
 // The path's shape alone: "X:\folder..." or "\\server\share\folder..." with at
 // least one folder below the root or share, no "." or ".." component, no empty
 // component, none ending in a space or a dot, no "/", ":", wildcard or device

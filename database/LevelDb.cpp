@@ -1,6 +1,8 @@
 #include "database/LevelDb.h"
 
+#include "database/GuardedEnv.h"
 #include "system/Failure.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 #include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
@@ -11,6 +13,7 @@
 #include <db/dbformat.h>
 #include <db/filename.h>
 #include <db/table_cache.h>
+#include <db/version_edit.h>
 #include <db/version_set.h>
 #include <leveldb/db.h>
 #include <leveldb/env.h>
@@ -37,11 +40,16 @@ public:
     void Logv(const char*, std::va_list) override {}
 };
 
-leveldb::Options DatabaseOptions() {
+// Every file of the store goes through `env`, the guard on its folder.
+// Reusing LevelDB's log and MANIFEST where it can: the opening then writes no
+// new CURRENT (the MANIFEST is written anew once, at the end of an erasure).
+leveldb::Options DatabaseOptions(leveldb::Env& env) {
     static SilentLogger logger;
     leveldb::Options options;
+    options.env = &env;
     options.create_if_missing = false;
     options.paranoid_checks = true;  // a damaged log or MANIFEST fails the opening
+    options.reuse_logs = true;
     options.compression = leveldb::kSnappyCompression;  // as Chromium writes its tables
     options.info_log = &logger;
     return options;
@@ -58,6 +66,25 @@ leveldb::ReadOptions CheckedReads() {
 // its LOCK file before it noticed.
 bool HasDatabase(const std::string& folder) { return Path::IsFile(Path::Join(folder, "CURRENT")); }
 
+// Whether every file of the store's folder is a plain file with no second
+// name (FileGuard): LevelDB rewrites, renames and removes its files by name,
+// so a link or a hard link there (LOG, an old log, CURRENT ...) leaves the
+// store as it is, before anything is written.
+bool FilesAreOwn(const std::string& folder) {
+    const FileGuard::Folder files(folder);
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(Path::ForSystem(Path::Join(folder, "*")).c_str(), &data));
+    if (!find) return false;
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (files.Check(Path::FromSystem(name)) != FileGuard::Kind::Own) return false;
+    } while (::FindNextFileW(find.Get(), &data));
+    return true;
+}
+
 // Reads every block of the table file with its checksum checked.
 bool TableIntact(leveldb::Env& env, const std::string& path) {
     std::uint64_t size = 0;
@@ -65,7 +92,7 @@ bool TableIntact(leveldb::Env& env, const std::string& path) {
     if (!env.GetFileSize(path, &size).ok() || !env.NewRandomAccessFile(path, &rawFile).ok()) return false;
     const std::unique_ptr<leveldb::RandomAccessFile> file(rawFile);
     leveldb::Table* rawTable = nullptr;
-    if (!leveldb::Table::Open(DatabaseOptions(), file.get(), size, &rawTable).ok()) return false;
+    if (!leveldb::Table::Open(DatabaseOptions(env), file.get(), size, &rawTable).ok()) return false;
     const std::unique_ptr<leveldb::Table> table(rawTable);
     // Read in file order only, which needs no comparator of the database.
     const std::unique_ptr<leveldb::Iterator> it(table->NewIterator(CheckedReads()));
@@ -78,8 +105,8 @@ bool TableIntact(leveldb::Env& env, const std::string& path) {
 // without opening the database; nullopt when the MANIFEST cannot be read.
 // Other table files are leftovers (a compaction cut short by a crash leaves
 // one half written), which LevelDB removes unread at its next opening.
-std::optional<std::set<std::uint64_t>> ListedTables(const std::string& folder) {
-    const leveldb::Options options = DatabaseOptions();
+std::optional<std::set<std::uint64_t>> ListedTables(const std::string& folder, leveldb::Env& env) {
+    const leveldb::Options options = DatabaseOptions(env);
     const leveldb::InternalKeyComparator comparator(options.comparator);
     leveldb::TableCache tables(folder, options, 1);
     leveldb::VersionSet versions(folder, &options, &tables, &comparator);
@@ -93,10 +120,9 @@ std::optional<std::set<std::uint64_t>> ListedTables(const std::string& folder) {
 // Opening a database already rewrites its log and MANIFEST, so the tables it
 // lists are checked before: a damaged one leaves the folder byte for byte as
 // it was.
-bool TablesIntact(const std::string& folder) {
-    const std::optional<std::set<std::uint64_t>> listed = ListedTables(folder);
+bool TablesIntact(const std::string& folder, leveldb::Env& env) {
+    const std::optional<std::set<std::uint64_t>> listed = ListedTables(folder, env);
     if (!listed) return false;
-    leveldb::Env& env = *leveldb::Env::Default();
     for (const std::uint64_t number : *listed) {
         const std::string ldb = leveldb::TableFileName(folder, number);
         const std::string sst = leveldb::SSTTableFileName(folder, number);
@@ -105,15 +131,47 @@ bool TablesIntact(const std::string& folder) {
     return true;
 }
 
-std::unique_ptr<leveldb::DB> Open(const std::string& folder) {
+// The database when the folder holds one whose every file is its own and
+// whose every part reads back whole.
+std::unique_ptr<leveldb::DB> OpenWhole(const std::string& folder, leveldb::Env& env) {
+    if (!FilesAreOwn(folder) || !TablesIntact(folder, env)) return nullptr;
     leveldb::DB* raw = nullptr;
-    if (!leveldb::DB::Open(DatabaseOptions(), folder, &raw).ok()) return nullptr;
+    if (!leveldb::DB::Open(DatabaseOptions(env), folder, &raw).ok()) return nullptr;
     return std::unique_ptr<leveldb::DB>(raw);
 }
 
-// The database when the folder holds one whose every part reads back whole.
-std::unique_ptr<leveldb::DB> OpenWhole(const std::string& folder) {
-    return TablesIntact(folder) ? Open(folder) : nullptr;
+// The MANIFEST still names erased keys (as the first and last keys of the
+// tables a compaction replaced, in the record it kept of them): it is written
+// anew from LevelDB's own account of the tables that are there now, as an
+// opening writes it, CURRENT is set to it in one step and the old one goes.
+// The store's lock is held meanwhile.
+bool RewriteManifest(const std::string& folder, leveldb::Env& env) {
+    leveldb::Options options = DatabaseOptions(env);
+    options.reuse_logs = false;
+    leveldb::FileLock* lock = nullptr;
+    if (!env.LockFile(leveldb::LockFileName(folder), &lock).ok()) return false;
+    // CURRENT names the MANIFEST in use: "MANIFEST-000005" and a line end.
+    std::string old;
+    bool done = leveldb::ReadFileToString(&env, leveldb::CurrentFileName(folder), &old).ok() && !old.empty() &&
+                old.back() == '\n';
+    if (done) {
+        old.pop_back();
+        const leveldb::InternalKeyComparator comparator(options.comparator);
+        leveldb::TableCache tables(folder, options, 1);
+        leveldb::VersionSet versions(folder, &options, &tables, &comparator);
+        bool saveManifest = false;
+        leveldb::port::Mutex mutex;
+        done = versions.Recover(&saveManifest).ok();
+        if (done) {
+            leveldb::VersionEdit edit;
+            mutex.Lock();
+            done = versions.LogAndApply(&edit, &mutex).ok();
+            mutex.Unlock();
+        }
+    }
+    if (done) env.RemoveFile(Path::Join(folder, old));
+    env.UnlockFile(lock);
+    return done;
 }
 
 // Calls `visit` for every entry; false when one could not be read.
@@ -179,7 +237,8 @@ bool DeleteAndCompact(leveldb::DB& db, const std::vector<std::string>& keys) {
 
 std::optional<Entries> ReadAll(const std::string& folder) {
     if (!HasDatabase(folder)) return std::nullopt;
-    const std::unique_ptr<leveldb::DB> db = OpenWhole(folder);
+    GuardedEnv env(folder);
+    const std::unique_ptr<leveldb::DB> db = OpenWhole(folder, env);
     if (!db) return std::nullopt;
     Entries entries;
     const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
@@ -191,10 +250,15 @@ std::optional<Entries> ReadAll(const std::string& folder) {
 
 namespace {
 
-Outcome EraseHere(const std::string& folder, const KeyChooser& choose, StoreChange& run) {
+// One opening: the entries are read, the chosen keys deleted and the tables
+// compacted; then the MANIFEST is written anew and LevelDB's diagnostic LOG
+// files (which can name keys) go.
+Outcome EraseHere(const std::string& folder, const KeyChooser& choose, StoreChange& run,
+                  const BeforeChange& beforeChange) {
+    GuardedEnv env(folder, beforeChange);
     std::vector<std::string> keys;
     {
-        const std::unique_ptr<leveldb::DB> db = OpenWhole(folder);
+        const std::unique_ptr<leveldb::DB> db = OpenWhole(folder, env);
         if (!db) return Outcome::Failed;
         Entries entries;
         const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
@@ -206,14 +270,10 @@ Outcome EraseHere(const std::string& folder, const KeyChooser& choose, StoreChan
         // browser deleted itself stay in its log and older tables until then.
         if (!DeleteAndCompact(*db, keys)) return Outcome::Failed;
     }
-    // Every opening writes a fresh MANIFEST and removes the old one, which
-    // still names the erased keys as the first and last keys of the tables
-    // the compaction replaced. Opened and closed at once.
-    if (!Open(folder)) return Outcome::Failed;
-    leveldb::Env& env = *leveldb::Env::Default();
+    if (!RewriteManifest(folder, env)) return Outcome::Failed;
     for (const char* name : {"LOG", "LOG.old"}) {
-        const std::string log = Path::Join(folder, name);
-        if (Path::Exists(log) && !env.RemoveFile(log).ok()) return Outcome::Failed;
+        const leveldb::Status removed = env.RemoveFile(Path::Join(folder, name));
+        if (!removed.ok() && !removed.IsNotFound()) return Outcome::Failed;
     }
     run.erased += static_cast<std::int64_t>(keys.size());
     return keys.empty() ? Outcome::Unchanged : Outcome::Changed;
@@ -233,26 +293,32 @@ bool LockFree(const std::string& folder) {
 
 }  // namespace
 
-Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, StoreChange& run) {
+Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, StoreChange& run,
+                        const BeforeChange& beforeChange) {
     if (!HasDatabase(folder)) return Outcome::Missing;
-    if (!run.preview) return EraseHere(folder, choose, run);
-    if (!LockFree(folder)) return Outcome::Failed;
+    if (!run.preview) return EraseHere(folder, choose, run, beforeChange);
+    // What the pass would find of the folder itself, then its change on a copy.
+    if (!FilesAreOwn(folder) || !LockFree(folder)) return Outcome::Failed;
     try {
         const ScratchCopy copy(folder, {});
-        return EraseHere(copy.Folder(), choose, run);
+        return EraseHere(copy.Folder(), choose, run, beforeChange);
     } catch (const Failure&) {
         return Outcome::Failed;
     }
 }
 
-Outcome EraseKeys(const std::string& folder, const EraseFilter& erase, StoreChange& run) {
-    return EraseChosenKeys(folder, [&](const Entries& entries) {
-        std::vector<std::string> keys;
-        for (const auto& [key, value] : entries) {
-            if (erase(key, value)) keys.push_back(key);
-        }
-        return keys;
-    }, run);
+Outcome EraseKeys(const std::string& folder, const EraseFilter& erase, StoreChange& run,
+                  const BeforeChange& beforeChange) {
+    return EraseChosenKeys(
+        folder,
+        [&](const Entries& entries) {
+            std::vector<std::string> keys;
+            for (const auto& [key, value] : entries) {
+                if (erase(key, value)) keys.push_back(key);
+            }
+            return keys;
+        },
+        run, beforeChange);
 }
 
 }  // namespace LevelDb

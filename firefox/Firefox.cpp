@@ -8,6 +8,7 @@
 #include "firefox/INI.h"
 #include "firefox/PlacesDatabase.h"
 #include "firefox/SiteStorage.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 #include "system/ShellFolders.h"
 
@@ -109,7 +110,7 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
         if (profile.relative) {
             // After ".." and links the profile must still be inside its own
             // browser's folder: a fork's entry may not reach Firefox's.
-            const std::string firefox = TargetCheck::ResolvedPath(firefoxFolder_);
+            const std::string firefox = FileGuard::ResolvedPath(firefoxFolder_);
             accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
         } else {
             accepted = std::any_of(std::begin(FirefoxNames::ProfileMarkers), std::end(FirefoxNames::ProfileMarkers),
@@ -154,7 +155,7 @@ void Firefox::EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDe
     // An absolute profile keeps it inside itself; a relative one under the
     // browser's Local AppData folder, where it must stay after links.
     const std::string within =
-        profile.relative ? TargetCheck::ResolvedPath(localFirefoxFolder_) : folder.ResolvedFolder();
+        profile.relative ? FileGuard::ResolvedPath(localFirefoxFolder_) : folder.ResolvedFolder();
     if (!within.empty())
         BrowserFiles::EmptyCacheFolder(Path::Join(profile.cacheRoot, name), within, status, true);
 }

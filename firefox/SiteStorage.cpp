@@ -3,6 +3,7 @@
 #include "cleaning/BrowserFiles.h"
 #include "database/SqliteFile.h"
 #include "system/Failure.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 
 #include <windows.h>
@@ -75,7 +76,8 @@ void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
             const std::string text = Path::ReadAll(path);
             const std::optional<std::string> kept = WithoutWebRegistrations(text);
             if (!kept) return false;
-            if (*kept != text && !run.preview) Path::ReplaceAll(path, *kept);
+            if (*kept != text && run.preview) FileGuard::CheckReplaceable(path);
+            else if (*kept != text) FileGuard::ReplaceFile(path, *kept);
             return true;
         } catch (const Failure&) {
             return false;

@@ -61,6 +61,17 @@ std::string FromSystem(std::wstring_view text) {
     return narrow;
 }
 
+std::string FromSystemCall(const std::function<DWORD(wchar_t* buffer, DWORD room)>& get) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = get(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return "";
+        if (length < buffer.size()) return FromSystem(std::wstring_view(buffer.data(), length));
+        buffer.resize(std::max<std::size_t>(length + 1, buffer.size() * 2));
+    }
+    return "";
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '\\') return folder + name;
     return folder + '\\' + name;
@@ -162,44 +173,6 @@ std::string ReadAll(const std::string& path) {
         return text.data();
     }));
     return text;
-}
-
-namespace {
-
-// Writes every byte to `file` and flushes it to the disk; raises a Failure when it cannot.
-void WriteAllAndFlush(HANDLE file, const std::string& contents) {
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        constexpr std::size_t Chunk = 16u << 20;
-        DWORD wrote = 0;
-        if (!::WriteFile(file, contents.data() + done, static_cast<DWORD>(std::min(contents.size() - done, Chunk)),
-                         &wrote, nullptr))
-            throw Failure::FromLastError();
-        if (wrote == 0) throw Failure::FromWin32(ERROR_WRITE_FAULT);
-        done += wrote;
-    }
-    if (!::FlushFileBuffers(file)) throw Failure::FromLastError();
-}
-
-}  // namespace
-
-void ReplaceAll(const std::string& path, const std::string& contents) {
-    const std::string replacement = path + ReplacementSuffix;
-    try {
-        // A replacement left by an earlier run that was cut short is overwritten.
-        {
-            const UniqueFile file(::CreateFileW(ForSystem(replacement).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file) throw Failure::FromLastError();
-            WriteAllAndFlush(file.Get(), contents);
-        }
-        if (!::MoveFileExW(ForSystem(replacement).c_str(), ForSystem(path).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            throw Failure::FromLastError();
-    } catch (const Failure&) {
-        ::DeleteFileW(ForSystem(replacement).c_str());
-        throw;
-    }
 }
 
 }  // namespace Path

@@ -44,6 +44,11 @@ bool IsDriveRoot(const std::string& path);
 // or a space. Any other path (relative, with "." or "..", with "/") goes as it is.
 std::wstring ForSystem(const std::string& path);
 
+// A path the system gives through a buffer, of any length: `get` answers the
+// length it wrote, or the room it needs when the buffer was too small; "" when
+// it fails.
+std::string FromSystemCall(const std::function<DWORD(wchar_t* buffer, DWORD room)>& get);
+
 // A name or path the system gave in UTF-16, in the program's narrow encoding.
 // On a Windows without the UTF-8 code page a character that code page cannot
 // spell comes back as "?", and the name then opens nothing.
@@ -77,16 +82,5 @@ std::string ReadAll(const std::string& path);
 // The same for a file that must not be larger than `largest` bytes (a Failure
 // says "file too large" for one that is).
 std::string ReadAll(const std::string& path, std::size_t largest);
-
-// The name beside `path` that ReplaceAll writes first.
-inline constexpr char ReplacementSuffix[] = ".vorlane-new";
-
-// Makes `contents` the whole content of the existing file at `path` without
-// ever leaving a half-written file: the bytes go into a new file beside it
-// (`path` + ReplacementSuffix), are flushed to the disk, and that file then
-// takes the old one's place in one step. A crash or power loss at any moment
-// leaves the old file or the new one whole. Raises a Failure when it cannot
-// (the old file then stays as it was).
-void ReplaceAll(const std::string& path, const std::string& contents);
 
 }  // namespace Path

@@ -1,6 +1,7 @@
 #include "system/ScratchCopy.h"
 
 #include "system/Failure.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
@@ -60,11 +61,9 @@ ScratchCopy::~ScratchCopy() { Remove(); }
 
 void ScratchCopy::Remove() {
     if (folder_.empty()) return;
-    for (const std::string& name : FilesIn(folder_)) {
-        const std::wstring path = Path::ForSystem(Path::Join(folder_, name));
-        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(path.c_str());
-    }
+    // Through the guard: a link put into the folder meanwhile is not followed.
+    const FileGuard::Folder copies(folder_);
+    for (const std::string& name : FilesIn(folder_)) copies.Remove(name);
     ::RemoveDirectoryW(Path::ForSystem(folder_).c_str());
     folder_.clear();
 }

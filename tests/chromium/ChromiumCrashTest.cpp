@@ -10,6 +10,7 @@
 
 #include "database/LevelDb.h"
 #include "support/LevelDbFill.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,7 @@ TEST_F(ChromiumCrashTest, EveryFileIsWholeWhereverThePassIsKilled) {
     };
     {
         SCOPED_TRACE("killed while Preferences was written anew");
-        const std::string replacement = profile + "\\Preferences" + Path::ReplacementSuffix;
+        const std::string replacement = profile + "\\Preferences" + FileGuard::ReplacementSuffix;
         killAt([&] { return Fixtures::FileExists(replacement); });
     }
     {
@@ -191,5 +192,5 @@ TEST_F(ChromiumCrashTest, EveryFileIsWholeWhereverThePassIsKilled) {
     ASSERT_TRUE(finished);
     EXPECT_EQ(finished->settings, after->settings);
     EXPECT_EQ(finished->localStorage, after->localStorage);
-    EXPECT_FALSE(Fixtures::FileExists(profile + "\\Preferences" + Path::ReplacementSuffix));
+    EXPECT_FALSE(Fixtures::FileExists(profile + "\\Preferences" + FileGuard::ReplacementSuffix));
 }

@@ -8,6 +8,7 @@
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/RecordingStatus.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 
 #include <gtest/gtest.h>
@@ -176,7 +177,7 @@ TEST_F(TargetCheckTest, TheOneHandleDeletionRefusesAFileLinkHandedToItDirectly) 
     ASSERT_EQ(Fixtures::ReadFile("C:\\vorlane-filelink\\outside\\precious.txt"), "precious");
     Fixtures::WriteFile(tree + "\\plain.txt", "plain", FILE_ATTRIBUTE_READONLY);
     RecordingStatus status;
-    const FolderFileDeleter deleter(tree, TargetCheck::ResolvedPath(tree),
+    const FolderFileDeleter deleter(tree, FileGuard::ResolvedPath(tree),
                                     FolderFileDeleter::Attributes::MakeArchiveOnly, status);
 
     EXPECT_EQ(deleter.Delete("file-link.txt"), FolderFileDeleter::Outcome::Refused);
@@ -203,7 +204,7 @@ TEST_F(TargetCheckTest, TheOneHandleDeletionRefusesAFileLinkHandedToItDirectly) 
 TEST_F(TargetCheckTest, KeepReadOnlyLeavesReadOnlyFilesAndArchiveOnlyClearsThem) {
     Fixtures::TempFolder folder;
     Fixtures::WriteFile(folder / "locked.sqlite", "x", FILE_ATTRIBUTE_READONLY);
-    const std::string resolved = TargetCheck::ResolvedPath(folder.Path());
+    const std::string resolved = FileGuard::ResolvedPath(folder.Path());
     RecordingStatus status;
     const FolderFileDeleter keep(folder.Path(), resolved, FolderFileDeleter::Attributes::KeepReadOnly, status);
     EXPECT_EQ(keep.Delete("locked.sqlite"), FolderFileDeleter::Outcome::Failed);
