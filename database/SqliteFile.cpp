@@ -1,6 +1,7 @@
 #include "database/SqliteFile.h"
 
 #include "system/Failure.h"
+#include "system/FileGuard.h"
 #include "system/Path.h"
 #include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
@@ -8,6 +9,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 
 namespace SqliteFile {
 
@@ -29,7 +31,29 @@ Kind KindOf(const std::string& path) {
     char start[sizeof(Header)] = {};
     DWORD read = 0;
     if (!::ReadFile(file.Get(), start, sizeof(start), &read, nullptr)) return Kind::Unreadable;
+    // An empty file is a database with nothing in it, as SQLite opens it.
+    if (read == 0) return Kind::Sqlite;
     return read == sizeof(start) && std::memcmp(start, Header, sizeof(Header)) == 0 ? Kind::Sqlite : Kind::Other;
+}
+
+// The files SQLite keeps beside a database and writes, truncates or removes
+// by name.
+constexpr const char* Companions[] = {"-wal", "-shm", "-journal"};
+
+// Whether the database is a plain file of its folder with no second name,
+// and each companion that is there too (FileGuard): SQLite would otherwise
+// write or remove through a link, or through a hard link into a file elsewhere.
+bool FilesAreOwn(const std::string& path) {
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string::npos) return false;
+    const FileGuard::Folder folder(Path::WithoutBackslash(path.substr(0, slash + 1)));
+    const std::string name = path.substr(slash + 1);
+    if (folder.Check(name) != FileGuard::Kind::Own) return false;
+    for (const char* suffix : Companions) {
+        const FileGuard::Kind kind = folder.Check(name + suffix);
+        if (kind != FileGuard::Kind::Missing && kind != FileGuard::Kind::Own) return false;
+    }
+    return true;
 }
 
 // Copies the write-ahead log into the database and empties it, so no -wal
@@ -54,22 +78,32 @@ std::string Utf8Path(const std::string& path) {
 
 namespace {
 
-// Opens the file at `path` when it is SQLite, sets `pragmas` and runs `use`,
-// which answers false when the database is not the one it expects.
-Outcome Use(const std::string& path, const char* pragmas, const std::function<bool(SqliteDatabase&)>& use) {
+// What the checks before any opening say of the file at `path`: Missing,
+// Failed (not SQLite, unreadable, or its files not its own), or nullopt
+// when SQLite may open it.
+std::optional<Outcome> Refusal(const std::string& path) {
     switch (KindOf(path)) {
     case Kind::Missing: return Outcome::Missing;
-    case Kind::Other: return Outcome::NotDatabase;
+    case Kind::Other:
     case Kind::Unreadable: return Outcome::Failed;
     case Kind::Sqlite: break;
     }
+    if (!FilesAreOwn(path)) return Outcome::Failed;
+    return std::nullopt;
+}
+
+// Opens the file at `path` when it is SQLite, sets `pragmas` and runs `use`,
+// which answers false when the database is not the one it expects.
+Outcome Use(const std::string& path, const char* pragmas, const std::function<bool(SqliteDatabase&)>& use) {
+    if (const std::optional<Outcome> refused = Refusal(path)) return *refused;
     try {
         SqliteDatabase db(Utf8Path(path));
         db.Execute(pragmas);
         return use(db) ? Outcome::Changed : Outcome::NotDatabase;
-    } catch (const SqliteError& e) {
-        // A file that only looks like SQLite: SQLite rejects it before anything changed.
-        return e.Code() == SQLITE_NOTADB ? Outcome::NotDatabase : Outcome::Failed;
+    } catch (const SqliteError&) {
+        // Damaged (a header SQLite rejects, a torn page), busy or failing:
+        // nothing changed, and what it holds stays.
+        return Outcome::Failed;
     }
 }
 
@@ -116,18 +150,13 @@ Outcome ChangeHere(const std::string& path, const std::function<bool(SqliteDatab
 
 Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&)>& change, StoreChange& run) {
     if (!run.preview) return ChangeHere(path, change, run);
-    // What the copy says about the file itself, before anything is copied.
-    switch (KindOf(path)) {
-    case Kind::Missing: return Outcome::Missing;
-    case Kind::Other: return Outcome::NotDatabase;
-    case Kind::Unreadable: return Outcome::Failed;
-    case Kind::Sqlite: break;
-    }
+    // What the checks say about the file itself, before anything is copied.
+    if (const std::optional<Outcome> refused = Refusal(path)) return *refused;
     const std::size_t slash = path.rfind('\\');
     const std::string folder = path.substr(0, slash);
     const std::string name = path.substr(slash + 1);
     try {
-        const ScratchCopy copy(folder, {name, name + "-wal", name + "-journal"});
+        const ScratchCopy copy(folder, {name, name + Companions[0], name + Companions[2]});
         return ChangeHere(Path::Join(copy.Folder(), name), change, run);
     } catch (const Failure&) {
         return Outcome::Failed;

@@ -15,8 +15,9 @@ namespace SqliteFile {
 enum class Outcome {
     Changed,      // done, committed and checkpointed
     Missing,      // no file there
-    NotDatabase,  // not SQLite, or not the database `change` expects: nothing changed
-    Failed,       // in use, read-only, damaged or failing: left as it was
+    NotDatabase,  // SQLite opened it, and it is not the database `change` expects: nothing changed
+    Failed,       // not SQLite, damaged, in use, read-only, failing, or the file or a companion
+                  // (-wal, -shm, -journal) is not a plain file with one name: left as it was
 };
 
 // Opens the file at `path` (ANSI code page) and runs `change` in one

@@ -12,9 +12,10 @@
 
 enum class PlacesOutcome {
     Erased,     // done, committed and checkpointed: no -wal holds what was erased
-    NotPlaces,  // no places database there (missing, not SQLite, or without
-                // bookmarks): nothing to lose, the caller may delete the file
-    Failed,     // in use, read-only, damaged or failing: left as it was
+    NotPlaces,  // no places database there (missing, or SQLite opened it and it
+                // has no bookmarks): nothing to lose, the caller may delete the file
+    Failed,     // not SQLite, damaged, in use, read-only or failing: it may hold
+                // bookmarks, so it is left as it was
 };
 
 namespace PlacesDatabase {

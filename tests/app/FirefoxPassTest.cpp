@@ -14,7 +14,7 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
     const std::string profile = appData / "Mozilla\\Firefox\\Profiles\\abc.default";
     Fixtures::WriteFile(appData / "Mozilla\\Firefox\\profiles.ini",
                         "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
-    for (const char* file : ProfileFiles::Files) Fixtures::WriteFile(profile + "\\" + file);
+    ProfileFiles::Fill(profile);
 
     Form1& form = CreateForm();
     for (ControlId box : {CleaningBoxes::Id("chkFFHist"), CleaningBoxes::Id("chkFFDownloads"), CleaningBoxes::Id("chkTypedUrls"), CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkFFCache")}) {

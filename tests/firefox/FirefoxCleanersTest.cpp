@@ -32,7 +32,7 @@ const BoxCase BoxCases[] = {
     {"Downloads", FirefoxHistory::ClearFirefoxDownloads,
      {"downloads.sqlite", "downloads.sqlite-wal", "downloads.sqlite-journal"}},
     {"TypedUrls", FirefoxHistory::ClearFirefoxTypedUrls,
-     {"places.sqlite", "places.sqlite-wal", "places.sqlite-shm", "places.sqlite-journal", "sessionstore.jsonlz4",
+     {"places.sqlite", "sessionstore.jsonlz4",
       "sessionstore.js", "sessionstore.bak-20261201", "sessionstore-backups\\recovery.jsonlz4",
       "sessionstore-backups\\previous.jsonlz4"}},
     {"Cookies", FirefoxHistory::ClearFirefoxCookies,
@@ -107,6 +107,7 @@ TEST_F(FirefoxCleanersTest, FilesInUseOrReadOnlyStayAndTheOthersStillGo) {
     Fixtures::WriteFile(p + "\\cache\\readonly", "x", FILE_ATTRIBUTE_READONLY);
     Fixtures::WriteFile(p + "\\cache\\hidden", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     Fixtures::WriteFile(p + "\\history.dat", "x", FILE_ATTRIBUTE_READONLY);
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) Fixtures::WriteFile(p + "\\places.sqlite" + suffix, suffix);
     {
         const UniqueFile cacheMap = HoldOpen(p + "\\cache\\_CACHE_MAP_");
         const UniqueFile places = HoldOpen(p + "\\places.sqlite");

@@ -171,43 +171,69 @@ TEST_F(PlacesDatabaseTest, APathOfAnyCharactersIsFound) {
     EXPECT_FALSE(FileHolds(moved, "history-secret"));
 }
 
+// A file named places.sqlite that is no places database goes as a file only
+// when SQLite opened it and found no bookmarks: one SQLite cannot open (not
+// SQLite at all, or damaged as a disk error or a torn write leaves it) may
+// hold the user's bookmarks, and stays byte for byte.
 struct NotPlacesCase {
     const char* name;
     const char* content;     // written as the file, unless `sql` builds it
     const char* sql;         // a database made with these statements
+    int damagedByte;         // flipped after the database was made; -1 for none
+    std::size_t keptBytes;   // the file cut to this length; 0 for whole
+    PlacesOutcome expected;
 };
 
 void PrintTo(const NotPlacesCase& c, std::ostream* os) { *os << c.name; }
 
 class PlacesDatabaseTestNotPlaces : public ::testing::TestWithParam<NotPlacesCase> {};
 
-TEST_P(PlacesDatabaseTestNotPlaces, IsLeftForTheCallerToDeleteAsAFile) {
+TEST_P(PlacesDatabaseTestNotPlaces, IsDeletableOnlyWhenSqliteOpenedItAndFoundNoBookmarks) {
+    const NotPlacesCase& c = GetParam();
     Fixtures::TempFolder folder;
     const std::string path = folder / "places.sqlite";
-    if (GetParam().sql) {
+    if (c.sql) {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(raw, GetParam().sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, c.sql, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(raw);
-    } else if (GetParam().content) {
-        Fixtures::WriteFile(path, GetParam().content);
+    } else if (c.content) {
+        Fixtures::WriteFile(path, c.content);
+    }
+    if (c.damagedByte >= 0 || c.keptBytes > 0) {
+        std::string bytes = Fixtures::ReadFile(path);
+        if (c.damagedByte >= 0) bytes[static_cast<std::size_t>(c.damagedByte)] ^= 0x5A;
+        if (c.keptBytes > 0) bytes.resize(c.keptBytes);
+        Fixtures::WriteFile(path, bytes);
     }
     const std::string before = Fixtures::FileExists(path) ? Fixtures::ReadFile(path) : "";
 
-    EXPECT_EQ(EraseHistory(path), PlacesOutcome::NotPlaces);
-    EXPECT_EQ(EraseDownloads(path), PlacesOutcome::NotPlaces);
+    EXPECT_EQ(EraseHistory(path), c.expected);
+    EXPECT_EQ(EraseDownloads(path), c.expected);
     EXPECT_EQ(Fixtures::FileExists(path) ? Fixtures::ReadFile(path) : "", before) << "the file was changed";
 }
+
+constexpr char Bookmarked[] =
+    "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
+    "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, fk INTEGER, title TEXT);"
+    "INSERT INTO moz_places (url) VALUES ('https://kept.example/');"
+    "INSERT INTO moz_bookmarks (fk, title) VALUES (1, 'kept')";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PlacesDatabaseTestNotPlaces,
     ::testing::Values(
-        NotPlacesCase{"Text", "This is not a database, though it is named like one.\r\n", nullptr},
-        NotPlacesCase{"Empty", "", nullptr},
-        NotPlacesCase{"Missing", nullptr, nullptr},
+        NotPlacesCase{"Text", "This is not a database, though it is named like one.\r\n", nullptr, -1, 0,
+                      PlacesOutcome::Failed},
+        NotPlacesCase{"Empty", "", nullptr, -1, 0, PlacesOutcome::NotPlaces},
+        NotPlacesCase{"Missing", nullptr, nullptr, -1, 0, PlacesOutcome::NotPlaces},
         NotPlacesCase{"OtherDatabase", nullptr,
                       "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
-                      "INSERT INTO moz_places (url) VALUES ('https://history-secret.example/')"}),
+                      "INSERT INTO moz_places (url) VALUES ('https://history-secret.example/')",
+                      -1, 0, PlacesOutcome::NotPlaces},
+        NotPlacesCase{"PageSizeDamaged", nullptr, Bookmarked, 16, 0, PlacesOutcome::Failed},
+        NotPlacesCase{"ReadVersionDamaged", nullptr, Bookmarked, 19, 0, PlacesOutcome::Failed},
+        NotPlacesCase{"PayloadFractionDamaged", nullptr, Bookmarked, 21, 0, PlacesOutcome::Failed},
+        NotPlacesCase{"Truncated", nullptr, Bookmarked, -1, 1000, PlacesOutcome::Failed}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -24,7 +24,7 @@ inline std::set<std::string> Tree(const std::string& root) { return FileTree::Pa
 // What a profile of a Firefox of the time holds, and a few look-alikes that
 // no cleaner may touch.
 inline const char* const Files[] = {
-    "places.sqlite", "places.sqlite-wal", "places.sqlite-shm", "places.sqlite-journal",
+    "places.sqlite",
     "formhistory.sqlite", "formhistory.sqlite-wal", "formhistory.sqlite-shm", "formhistory.sqlite-journal",
     "history.dat",
     "downloads.sqlite", "downloads.sqlite-wal", "downloads.sqlite-journal",
@@ -42,6 +42,15 @@ inline const char* const Files[] = {
     "storage\\default\\moz-extension+++6a1b6e2e-4c83-4f3c-9bd6-7e8a4b1f5d20^userContextId=4294967295\\idb\\3647222921wleabcEoxlt-eengsairo.sqlite",
     "storage\\permanent\\chrome\\idb\\x.sqlite", "storage\\default\\httpsnot+++x\\y",
 };
+
+// The files above in `folder`. places.sqlite is an empty database (SQLite
+// opens it, and it holds no bookmarks; SQLite itself removes logs beside an
+// empty database, so it has none); a file that is not SQLite there would be
+// left whole.
+inline void Fill(const std::string& folder) {
+    for (const char* file : Files)
+        Fixtures::WriteFile(folder + "\\" + file, std::string_view(file) == "places.sqlite" ? "" : file);
+}
 
 // The five cleaners, in the order a pass with every Firefox box ticked runs them.
 inline void ClearAll(StatusLine& status) {
@@ -71,9 +80,8 @@ protected:
     }
 
     // The fixture profile's files, in `folder`.
-    static void FillProfile(const std::string& folder) {
-        for (const char* file : ProfileFiles::Files) Fixtures::WriteFile(folder + "\\" + file, file);
-    }
+    // The fixture profile's files, in `folder`.
+    static void FillProfile(const std::string& folder) { ProfileFiles::Fill(folder); }
 
     // Installs the usual profile "Profiles/abc.default" and fills it.
     void InstallProfile() {
