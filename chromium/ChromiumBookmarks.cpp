@@ -1,5 +1,6 @@
 #include "chromium/ChromiumBookmarks.h"
 
+#include "chromium/JsonText.h"
 #include "system/Failure.h"
 #include "system/Path.h"
 
@@ -10,7 +11,7 @@
 namespace ChromiumBookmarks {
 
 std::optional<std::set<std::string>> Urls(const std::string& json) {
-    const nlohmann::json bookmarks = nlohmann::json::parse(json, nullptr, false);
+    const nlohmann::json bookmarks = JsonText::Parse(json);
     if (!bookmarks.is_object()) return std::nullopt;
     const auto roots = bookmarks.find("roots");
     if (roots == bookmarks.end() || !roots->is_object()) return std::nullopt;

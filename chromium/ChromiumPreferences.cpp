@@ -1,5 +1,6 @@
 #include "chromium/ChromiumPreferences.h"
 
+#include "chromium/JsonText.h"
 #include "system/Failure.h"
 #include "system/FileGuard.h"
 #include "system/Path.h"
@@ -32,7 +33,7 @@ Json* Exceptions(Json& preferences) {
 }  // namespace
 
 std::optional<std::string> WithoutEngagement(const std::string& json) {
-    Json preferences = Json::parse(json, nullptr, false);
+    Json preferences = JsonText::Parse(json);
     if (preferences.is_discarded() || !preferences.is_object()) return std::nullopt;
     Json* exceptions = Exceptions(preferences);
     bool removed = false;

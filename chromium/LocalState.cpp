@@ -1,5 +1,7 @@
 #include "chromium/LocalState.h"
 
+#include "chromium/JsonText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <windows.h>
@@ -111,7 +113,7 @@ bool InfoCacheKeys::key(string_t& key) {
 std::vector<std::string> ProfileNames(const std::string& json) {
     InfoCacheKeys reader;
     std::vector<std::string> names;
-    if (!nlohmann::json::sax_parse(json, &reader)) return names;
+    if (!JsonText::WithinDepth(json) || !nlohmann::json::sax_parse(json, &reader)) return names;
     for (const std::string& key : reader.Keys()) {
         std::string name = Utf8ToAnsi(key);
         if (IsPlainFolderName(name)) names.push_back(std::move(name));
