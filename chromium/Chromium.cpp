@@ -132,7 +132,7 @@ std::optional<CacheRoot> CacheRootOf(const ChromiumBrowser& browser, const Folde
     if (TargetCheck::SamePath(browser.localData, browser.userData))
         return CacheRoot{profile.Folder(), profile.ResolvedFolder()};
     std::string resolved;
-    switch (TargetCheck::CheckFolder(browser.localData, &resolved)) {
+    switch (TargetCheck::CheckBrowserFolder(browser.localData, &resolved)) {
     case TargetCheck::Verdict::Missing: return std::nullopt;
     case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(browser.localData)); return std::nullopt;
     case TargetCheck::Verdict::Target: break;
@@ -181,7 +181,7 @@ void Chromium::InEachProfileOf(StatusLine& status, const BrowserDeletions& delet
         if (!status.Covers(browser.name)) continue;
         status.InBrowser(browser.name);
         std::string userData;
-        switch (TargetCheck::CheckFolder(browser.userData, &userData)) {
+        switch (TargetCheck::CheckBrowserFolder(browser.userData, &userData)) {
         case TargetCheck::Verdict::Missing: continue;
         case TargetCheck::Verdict::Refused: status.LeaveAlone(TargetCheck::NotABrowserFolder(browser.userData)); continue;
         case TargetCheck::Verdict::Target: break;

@@ -163,7 +163,9 @@ bool CoversProtectedFolder(const std::string& path, const std::vector<std::strin
     });
 }
 
-Verdict CheckFolder(const std::string& path, std::string* resolved) {
+namespace {
+
+Verdict Check(const std::string& path, std::string* resolved, bool followLink) {
     if (path.empty()) return Verdict::Missing;
     if (!HasTargetShape(path)) return Verdict::Refused;
     const DWORD attributes = Path::Attributes(path);
@@ -171,7 +173,7 @@ Verdict CheckFolder(const std::string& path, std::string* resolved) {
         return Path::IsGone(::GetLastError()) ? Verdict::Missing : Verdict::Refused;
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Verdict::Missing;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Verdict::Refused;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !followLink) return Verdict::Refused;
     const std::string final = FileGuard::ResolvedPath(path);
     if (final.empty() || !HasTargetShape(final)) return Verdict::Refused;
     const std::vector<std::string> protectedFolders = ProtectedFolders();
@@ -180,6 +182,12 @@ Verdict CheckFolder(const std::string& path, std::string* resolved) {
     if (resolved) *resolved = final;
     return Verdict::Target;
 }
+
+}  // namespace
+
+Verdict CheckFolder(const std::string& path, std::string* resolved) { return Check(path, resolved, false); }
+
+Verdict CheckBrowserFolder(const std::string& path, std::string* resolved) { return Check(path, resolved, true); }
 
 std::string NotABrowserFolder(const std::string& path) { return path + LeftAloneSuffix; }
 

@@ -52,6 +52,15 @@ bool CoversProtectedFolder(const std::string& path, const std::vector<std::strin
 // `resolved` receives the resolved path of a target.
 Verdict CheckFolder(const std::string& path, std::string* resolved = nullptr);
 
+// The check of a browser's own folder (Chrome's User Data, Opera's profile,
+// Mozilla\Firefox, an absolute Firefox profile, and their Local AppData
+// counterparts): the same, but a link at the folder itself, like one above
+// it, is followed, since that is how users move a browser's data to another
+// drive; where it leads must pass the check. Below a browser's own folder
+// nothing is reached through a link (CheckFolder, and IsInside the resolved
+// browser folder).
+Verdict CheckBrowserFolder(const std::string& path, std::string* resolved = nullptr);
+
 // True when `child` lies inside `parent` (both without "\\?\", compared
 // without regard to case); a folder is not inside itself.
 bool IsInside(const std::string& child, const std::string& parent);

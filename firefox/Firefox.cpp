@@ -19,6 +19,7 @@
 #include <cctype>
 #include <optional>
 #include <set>
+#include <unordered_set>
 
 namespace {
 
@@ -74,11 +75,13 @@ void Firefox::GetFireFoxPath(const char* folder) {
     const std::string localAppData = InProgramForm(ShellFolders::Read(ShellFolders::LocalAppData).value_or(""));
     if (TargetCheck::HasTargetShape(localAppData)) localFirefoxFolder_ = Path::Join(localAppData, folder);
 
-    const std::string ini = Path::Join(firefoxFolder_, FirefoxNames::ProfilesIni);
-    const INI reader;
-    for (const std::string& section : reader.SectionNames(ini)) {
-        if (!IsProfileSection(section)) continue;
-        const std::optional<std::string> value = reader.GetFromINI(ini, section, FirefoxNames::PathKey);
+    // One pass over the file's text, however many profiles it lists.
+    const std::shared_ptr<const INI::Sections> sections =
+        INI().Read(Path::Join(firefoxFolder_, FirefoxNames::ProfilesIni));
+    std::unordered_set<std::wstring> listed;
+    for (const INI::Section& section : *sections) {
+        if (!IsProfileSection(section.name)) continue;
+        const std::optional<std::string> value = section.Get(FirefoxNames::PathKey);
         if (!value) continue;
         const std::string entry = InProgramForm(*value);
         FirefoxProfile profile;
@@ -86,32 +89,32 @@ void Firefox::GetFireFoxPath(const char* folder) {
         // the key the entry is relative. Firefox keeps the cache of a relative
         // profile under Local AppData at the same relative path, and that of
         // an absolute one inside the profile itself.
-        profile.relative = reader.GetFromINI(ini, section, FirefoxNames::IsRelativeKey) != "0";
+        profile.relative = section.Get(FirefoxNames::IsRelativeKey) != "0";
         profile.path = profile.relative ? Path::Join(firefoxFolder_, entry) : entry;
         if (profile.relative && !localFirefoxFolder_.empty())
             profile.cacheRoot = Path::Join(localFirefoxFolder_, entry);
         else if (!profile.relative)
             profile.cacheRoot = profile.path;
-        // A profile listed twice is cleaned once.
-        const bool listed = std::any_of(profiles_.begin(), profiles_.end(), [&](const FirefoxProfile& other) {
-            return TargetCheck::SamePath(other.path, profile.path);
-        });
-        if (!listed) profiles_.push_back(profile);
+        // A profile listed twice, in whatever case, is cleaned once.
+        if (listed.insert(TargetCheck::PathKey(profile.path)).second) profiles_.push_back(profile);
     }
 }
 
-std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, StatusLine& status) const {
+std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, const std::string& resolvedFolder,
+                                                 StatusLine& status) const {
     std::string resolved;
     bool accepted = false;
-    switch (TargetCheck::CheckFolder(profile.path, &resolved)) {
+    // A relative profile lies below the browser's own folder, where no link
+    // is followed; an absolute one is a browser folder of its own.
+    const auto check = profile.relative ? TargetCheck::CheckFolder : TargetCheck::CheckBrowserFolder;
+    switch (check(profile.path, &resolved)) {
     case TargetCheck::Verdict::Missing: return std::nullopt;
     case TargetCheck::Verdict::Refused: break;
     case TargetCheck::Verdict::Target:
         if (profile.relative) {
-            // After ".." and links the profile must still be inside its own
-            // browser's folder: a fork's entry may not reach Firefox's.
-            const std::string firefox = FileGuard::ResolvedPath(firefoxFolder_);
-            accepted = !firefox.empty() && TargetCheck::IsInside(resolved, firefox);
+            // After ".." the profile must still be inside its own browser's
+            // folder: a fork's entry may not reach Firefox's.
+            accepted = !resolvedFolder.empty() && TargetCheck::IsInside(resolved, resolvedFolder);
         } else {
             accepted = std::any_of(std::begin(FirefoxNames::ProfileMarkers), std::end(FirefoxNames::ProfileMarkers),
                                    [&](const char* marker) { return Path::IsFile(Path::Join(resolved, marker)); });
@@ -135,8 +138,21 @@ std::optional<std::string> Firefox::CheckProfile(const FirefoxProfile& profile, 
     return resolved;
 }
 
+// Where the browser's own folder really is, when it passes its check (said
+// on `status` when it is there but refused); "" otherwise.
+std::string Firefox::ResolvedBrowserFolder(const std::string& folder, StatusLine& status) {
+    std::string resolved;
+    if (TargetCheck::CheckBrowserFolder(folder, &resolved) == TargetCheck::Verdict::Refused)
+        status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
+    return resolved;
+}
+
 void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) const {
+    // Every folder of every profile is checked against the user's and
+    // machine's folders as they were when the box started, read once.
+    const TargetCheck::ProtectedFoldersScope protectedFolders;
     bool named = false;
+    std::optional<std::string> resolvedFolder;  // the browser's folder, checked at the first relative profile
     for (const FirefoxProfile& profile : profiles_) {
         if (!status.Covers(profile.path)) continue;
         // What follows is this browser's, from its first profile on.
@@ -144,7 +160,8 @@ void Firefox::InEachProfile(StatusLine& status, const Deletions& deletions) cons
             status.InBrowser(name_);
             named = true;
         }
-        const std::optional<std::string> resolved = CheckProfile(profile, status);
+        if (profile.relative && !resolvedFolder) resolvedFolder = ResolvedBrowserFolder(firefoxFolder_, status);
+        const std::optional<std::string> resolved = CheckProfile(profile, resolvedFolder.value_or(""), status);
         if (resolved) deletions(profile, BrowserFiles::ProfileDeleter(profile.path, *resolved, status));
     }
 }
@@ -155,7 +172,7 @@ void Firefox::EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDe
     // An absolute profile keeps it inside itself; a relative one under the
     // browser's Local AppData folder, where it must stay after links.
     const std::string within =
-        profile.relative ? FileGuard::ResolvedPath(localFirefoxFolder_) : folder.ResolvedFolder();
+        profile.relative ? ResolvedBrowserFolder(localFirefoxFolder_, status) : folder.ResolvedFolder();
     if (!within.empty())
         BrowserFiles::EmptyCacheFolder(Path::Join(profile.cacheRoot, name), within, status, true);
 }

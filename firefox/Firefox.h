@@ -94,10 +94,15 @@ private:
 
     // The profile's resolved folder when it may be cleaned: an existing folder
     // that passes the target check and stays inside the browser's own folder
-    // (a relative entry) or holds a profile's own files (an absolute one), and
-    // that no running browser holds. Says on `status` why an existing folder
+    // (a relative entry; no link followed below that folder) or holds a
+    // profile's own files (an absolute one, a browser folder of its own: a
+    // link at it is followed), and that no running browser holds. Says on `status` why an existing folder
     // is left alone; nothing for a missing one.
-    std::optional<std::string> CheckProfile(const FirefoxProfile& profile, StatusLine& status) const;
+    // `resolvedFolder`: where the browser's own folder really is ("" when
+    // it is missing or refused: no relative profile is then accepted).
+    std::optional<std::string> CheckProfile(const FirefoxProfile& profile, const std::string& resolvedFolder,
+                                            StatusLine& status) const;
+    static std::string ResolvedBrowserFolder(const std::string& folder, StatusLine& status);
     // Runs `deletions` for every profile that CheckProfile accepts.
     void InEachProfile(StatusLine& status, const Deletions& deletions) const;
     // Empties `name` below the profile's cache root: under Local AppData for a

@@ -48,6 +48,12 @@ sync
 wine "$build/ChromiumProfilesBench.exe" 'C:\vorlane-bench-profiles' 10000
 rm -rf "$profiles_bench"
 
+echo "== Firefox profiles: a profiles.ini listing 10,000 profiles against one listing 1"
+firefox_bench="$WINEPREFIX/drive_c/vorlane-bench-firefox"
+rm -rf "$firefox_bench"
+wine "$build/FirefoxProfilesBench.exe" 'C:\vorlane-bench-firefox' 10000
+rm -rf "$firefox_bench"
+
 echo "== Folder deletion: the real pass against the plain loop; the preview against a plain walk"
 wine "$build/FolderDeleteBench.exe" build "$@"
 # Let the disk finish writing the new files, so neither deletion pays for it.

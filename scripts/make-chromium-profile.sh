@@ -41,8 +41,9 @@ if [ -n "$prefix" ]; then
   cp -r "$user_data/Default" "$user_data/segmentation_platform" "$target/"
 fi
 
-# Links that no cleaner may follow, in C:\vorlane-chromium-links\ (Wine
-# programs cannot make links; rebuilt on every run):
+# Links below a browser's folder, which no cleaner may follow, and two at a
+# browser's folder, which are followed as moved browser data, in
+# C:\vorlane-chromium-links\ (Wine programs cannot make links; rebuilt on every run):
 #   Local\Chromium\User Data\
 #     Local State             lists Default and "Profile 9"
 #     Default\                a profile whose Network and Cache\Cache_Data are links
@@ -54,13 +55,13 @@ fi
 #       IndexedDB\http_holds-link.test_0.indexeddb.leveldb\
 #         000003.log           (a site's data: it goes)
 #         inner\ -> outside\inner  (a link inside a site's folder)
-#   Local\Microsoft\Edge\User Data\ -> outside\userdata (a whole User Data elsewhere)
+#   Local\Microsoft\Edge\User Data\ -> outside\userdata (a whole User Data moved: cleaned)
 #   Roaming\Opera Software\Opera Stable\ and Opera GX Stable\   (Opera's profiles)
-#   Local\Opera Software\Opera Stable\ -> outside\operacache    (Opera's whole cache side)
+#   Local\Opera Software\Opera Stable\ -> outside\operacache    (Opera's cache side moved: emptied)
 #   Local\Opera Software\Opera GX Stable\Cache\
 #     Cache_Data\ -> outside\Cache_Data
 #     f_000002                (a plain cache file: it goes)
-#   outside\                  must survive every box
+#   outside\                  must survive every box, but for the moved userdata and operacache
 if [ -n "$prefix" ]; then
   links=$prefix/drive_c/vorlane-chromium-links
   rm -rf "$links"

@@ -152,8 +152,10 @@ TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataOrAppDataCleansNothing
 
 // Links planted by scripts/make-chromium-profile.sh: a profile, its Network
 // folder, its Cache_Data folder, a site's IndexedDB folder and a folder inside
-// another lead outside the User Data folder; Opera's cache side below Local
-// AppData, and a folder in Opera GX's cache, lead outside too.
+// another lead outside the User Data folder, and a folder in Opera GX's cache
+// outside its cache side: none is followed. Edge's User Data folder and
+// Opera's cache side below Local AppData are links to folders elsewhere, as
+// when a user moved them to another drive: those are followed.
 class ChromiumLookupTestLinks : public ::testing::Test {
 protected:
     ChromiumLookupTestLinks()
@@ -165,26 +167,37 @@ protected:
     RecordingStatus status;
 };
 
-TEST_F(ChromiumLookupTestLinks, NoBoxFollowsALinkOutOfTheProfile) {
+TEST_F(ChromiumLookupTestLinks, ALinkAtABrowserFolderIsFollowedAndNoneBelowIt) {
     const std::string outside = std::string(Root) + "\\outside";
     const std::string userData = std::string(Root) + "\\Local\\Chromium\\User Data";
     ASSERT_TRUE(Fixtures::FileExists(outside + "\\Network\\Cookies")) << "the links are missing (test chromium_profile)";
-    const std::map<std::string, std::string> before = Contents(outside);
+    const auto reachedOnlyThroughBelow = [&] {
+        std::map<std::string, std::string> contents = Contents(outside);
+        std::erase_if(contents, [](const auto& entry) {
+            return entry.first.starts_with("userdata\\") || entry.first.starts_with("operacache\\");
+        });
+        return contents;
+    };
+    const std::map<std::string, std::string> before = reachedOnlyThroughBelow();
+    const std::string movedEdge = outside + "\\userdata\\Default";
+    const std::string edgeHistory = Fixtures::ReadFile(movedEdge + "\\History");
 
     ClearAll(status);
 
-    EXPECT_EQ(Contents(outside), before);
+    EXPECT_EQ(reachedOnlyThroughBelow(), before);
     EXPECT_FALSE(Fixtures::FileExists(userData + "\\Default\\GPUCache\\data_0"));
     const std::string holdsLink = userData + "\\Default\\IndexedDB\\http_holds-link.test_0.indexeddb.leveldb";
     EXPECT_FALSE(Fixtures::FileExists(holdsLink + "\\000003.log"));
     EXPECT_TRUE(Fixtures::FolderExists(holdsLink + "\\inner"));
     EXPECT_TRUE(Fixtures::FileExists(userData + "\\Default\\Preferences"));
     EXPECT_FALSE(Fixtures::FileExists(std::string(Root) + "\\Local\\Opera Software\\Opera GX Stable\\Cache\\f_000002"));
+    // The moved browser data is cleaned as if it were in place.
+    EXPECT_NE(Fixtures::ReadFile(movedEdge + "\\History"), edgeHistory);
+    EXPECT_TRUE(Fixtures::FileExists(movedEdge + "\\Preferences"));
+    EXPECT_FALSE(Fixtures::FileExists(outside + "\\operacache\\Cache\\f_000001"));
     const std::set<std::string> notices(status.notices.begin(), status.notices.end());
     const std::string suffix = " was left alone: not a browser folder";
-    EXPECT_EQ(notices, (std::set<std::string>{std::string(Root) + "\\Local\\Microsoft\\Edge\\User Data" + suffix,
-                                              userData + "\\Profile 9" + suffix,
+    EXPECT_EQ(notices, (std::set<std::string>{userData + "\\Profile 9" + suffix,
                                               userData + "\\Default\\Network" + suffix,
-                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix,
-                                              std::string(Root) + "\\Local\\Opera Software\\Opera Stable" + suffix}));
+                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix}));
 }
