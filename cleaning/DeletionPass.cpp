@@ -146,11 +146,15 @@ PassTally CleanAfterClose(PassWindow& window, const std::vector<Step>& steps, co
     // Started again before its clean: it was left whole once more and is
     // not said to be cleaned.
     if (!status.Tally().Running().empty()) return status.Tally();
+    // Said to be cleaned only when something went; what was left alone is
+    // said either way.
     runner.Run(154, [&] {
-        std::vector<std::string> lines{browser.name + PassTexts::CleanedAfterClose + HistoryLog::GeneralDateNow()};
+        std::vector<std::string> lines;
+        if (status.Tally().Total().Items() > 0)
+            lines.push_back(browser.name + PassTexts::CleanedAfterClose + HistoryLog::GeneralDateNow());
         const std::vector<std::string> more = status.LogLines();
         lines.insert(lines.end(), more.begin(), more.end());
-        WriteLog(lines);
+        if (!lines.empty()) WriteLog(lines);
     });
     return status.Tally();
 }

@@ -106,6 +106,14 @@ TEST_F(CloseWatchTest, ABrowserLeftRunningIsCleanedOnceAfterItClosesWithTheLastP
     look();  // once: nothing is watched any more
     EXPECT_EQ(Occurrences(Log(), CleanedMark), 2);
 
+    // Left running again by the same boxes, and closed with nothing left to
+    // take: no line says it was cleaned.
+    HoldLocks();
+    form.DeleteAll();
+    CloseBrowsers();
+    look();
+    EXPECT_EQ(Occurrences(Log(), CleanedMark), 2) << Log();
+
     // Quitting with a watch pending: the browsers close after the program and
     // nothing more is cleaned.
     HoldLocks();
