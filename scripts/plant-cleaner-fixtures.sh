@@ -12,6 +12,12 @@
 #     outside\precious.txt                            must survive any cleaning of tree\
 #     temp\history.txt -> ..\outside\diary.txt      a history log that is a link
 #     outside\diary.txt                               must survive passes and "Clear History Log"
+#   C:\vorlane-guards\CASE\...\NAME -> ..\canaries\CASE
+#                 a file link at each name beside a browser's store that the
+#                 program or a database engine writes, renames or removes by
+#                 name, each case in a folder of its own (the list below; the
+#                 cases of tests/app/WriteGuardsTest.cpp); every canary must
+#                 stay as it is
 #
 # Rebuilt from scratch on every run.
 # Usage: scripts/plant-cleaner-fixtures.sh WINEPREFIX
@@ -36,3 +42,22 @@ ln -s ../outside/precious.txt "$drive_c/vorlane-filelink/tree/file-link.txt"
 mkdir -p "$drive_c/vorlane-filelink/temp"
 printf 'dear diary' >"$drive_c/vorlane-filelink/outside/diary.txt"
 ln -s ../outside/diary.txt "$drive_c/vorlane-filelink/temp/history.txt"
+
+guards="$drive_c/vorlane-guards"
+rm -rf "$guards"
+mkdir -p "$guards/canaries"
+while read -r case path; do
+  mkdir -p "$(dirname "$guards/$case/$path")"
+  printf 'canary of %s' "$case" >"$guards/canaries/$case"
+  ln -sr "$guards/canaries/$case" "$guards/$case/$path"
+done <<'CASES'
+leveldb-LOG       Local/Google/Chrome/User Data/Default/Local Storage/leveldb/LOG
+leveldb-LOG.old   Local/Google/Chrome/User Data/Default/Local Storage/leveldb/LOG.old
+leveldb-log       Local/Google/Chrome/User Data/Default/Local Storage/leveldb/000001.log
+history-journal   Local/Google/Chrome/User Data/Default/History-journal
+preferences-new   Local/Google/Chrome/User Data/Default/Preferences.vorlane-new
+places-wal        Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-wal
+places-journal    Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-journal
+serviceworker-new Roaming/Mozilla/Firefox/Profiles/real.default/serviceworker.txt.vorlane-new
+history-log       temp/history.txt
+CASES

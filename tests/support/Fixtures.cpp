@@ -76,7 +76,7 @@ UniqueFile HoldLock(const std::string& path) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-void CopyTree(const std::string& from, const std::string& to) {
+void CopyTree(const std::string& from, const std::string& to, bool overwrite) {
     MakeFolders(to);
     WIN32_FIND_DATAA data;
     UniqueFind find(::FindFirstFileA((from + "\\*").c_str(), &data));
@@ -85,8 +85,8 @@ void CopyTree(const std::string& from, const std::string& to) {
         const std::string name = data.cFileName;
         if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        else
+            CopyTree(from + "\\" + name, to + "\\" + name, overwrite);
+        else if (overwrite || !FileExists(to + "\\" + name))
             ::CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
     } while (::FindNextFileA(find.Get(), &data));
 }

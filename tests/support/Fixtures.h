@@ -35,8 +35,10 @@ std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 DWORD Attributes(const std::string& path);
-// Copies a folder with everything below it (links are not followed).
-void CopyTree(const std::string& from, const std::string& to);
+// Copies a folder with everything below it (links are not followed). With
+// `overwrite` false a name already in `to` keeps what it is (a link planted
+// there is never written through).
+void CopyTree(const std::string& from, const std::string& to, bool overwrite = true);
 // Deletes a tree, clearing attributes first; never follows directory links.
 void DeleteTree(const std::string& path);
 // A running browser's lock file: made, and held open without sharing, as
