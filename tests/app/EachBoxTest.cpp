@@ -14,6 +14,7 @@
 #include "firefox/Firefox.h"
 #include "cleaning/DeletionPass.h"
 #include "database/LevelDb.h"
+#include "database/SqliteDatabase.h"
 #include "database/SqliteFile.h"
 #include "firefox/PlacesQueries.h"
 #include "support/FileTree.h"
@@ -125,11 +126,14 @@ const std::vector<Trace>& Traces() {
         {Family::Firefox, "form history", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\formhistory.sqlite"); }, {FFForms}},
         {Family::Firefox, "cookies", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\cookies.sqlite"); }, {FFCookies}},
         {Family::Firefox, "site storage folders", [](const Copy& c) { return Fixtures::FolderExists(c.profile + "\\storage\\default\\http+++alpha-visit.test"); }, {FFCookies}},
+        {Family::Firefox, "visited site's own icon", [](const Copy& c) { return Count(c.profile + "\\favicons.sqlite", "SELECT count(*) FROM moz_icons WHERE root = 1 AND icon_url LIKE '%bravo-visit.test%'") > 0; }, {FFHistory}},
+        {Family::Firefox, "quota usage counted", [](const Copy& c) { return Count(c.profile + "\\storage.sqlite", "SELECT count(*) FROM cache WHERE valid = 1") > 0; }, {FFCookies}},
         {Family::Firefox, "quota rows", [](const Copy& c) { return Count(c.profile + "\\storage.sqlite", "SELECT count(*) FROM origin WHERE origin LIKE 'http://%'") > 0; }, {FFCookies}},
         {Family::Firefox, "service worker", [](const Copy& c) { return Holds(c.profile + "\\serviceworker.txt", "charlie-visit.test"); }, {FFCookies}},
         {Family::Firefox, "cache", [](const Copy& c) { return FileTree::CountFiles(c.cache + "\\cache2") > 0; }, {FFCache}},
         {Family::Firefox, "bookmarked page", [](const Copy& c) { return Count(c.profile + "\\places.sqlite", std::string("SELECT count(*) FROM moz_bookmarks b JOIN moz_places p ON p.id = b.fk WHERE p.url = '") + KeptPage + "'") > 0; }, {}},
         {Family::Firefox, "bookmarked page's icon", [](const Copy& c) { return Count(c.profile + "\\favicons.sqlite", std::string("SELECT count(*) FROM moz_pages_w_icons p JOIN moz_icons_to_pages l ON l.page_id = p.id WHERE p.page_url = '") + KeptPage + "'") > 0; }, {}},
+        {Family::Firefox, "bookmarked site's own icon", [](const Copy& c) { return Count(c.profile + "\\favicons.sqlite", "SELECT count(*) FROM moz_icons WHERE root = 1 AND icon_url LIKE '%kept-bookmark.test%'") > 0; }, {}},
         {Family::Firefox, "add-on storage", [](const Copy& c) { return HasFolderNamed(c.profile + "\\storage\\default", "moz-extension+++"); }, {}},
         {Family::Firefox, "passwords", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\key4.db"); }, {}},
         // Chrome
@@ -367,6 +371,10 @@ protected:
         Fixtures::WriteFile(Folder(Folder(copy.profile)) + "\\profiles.ini",
                             "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/real.default\r\n");
         Fixtures::CopyTree(PlantedFirefox, copy.profile);
+        // The bookmarked site's own icon, on no page: it stays with the bookmark.
+        SqliteDatabase(copy.profile + "\\favicons.sqlite")
+            .Execute("INSERT INTO moz_icons (icon_url, fixed_icon_url_hash, width, root)"
+                     " VALUES ('http://kept-bookmark.test/favicon.ico', 1, 16, 1)");
         if (copy.cache == copy.profile) return;
         Fixtures::CopyTree(copy.profile + "\\cache2", copy.cache + "\\cache2");
         Fixtures::DeleteTree(copy.profile + "\\cache2");

@@ -4,8 +4,12 @@
 // one, and Brave held by a "running" browser.
 #include "ChromiumFixture.h"
 
+#include "database/LevelDb.h"
+#include "support/LevelDbFill.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,6 +58,11 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
     ASSERT_TRUE(lock.Valid());
     // Edge was closed: its lockfile is there, nobody holds it.
     Fixtures::WriteFile(edge + "\\lockfile", "");
+    // File System entries of web sites whose value names no site's numbered
+    // folder but the database's own folder and another one: neither goes.
+    const std::string fileSystem = free[2] + "\\File System";
+    LevelDbFill::Put(fileSystem + "\\Origins", {{"ORIGIN:https_o.example_0", "Origins"}, {"ORIGIN:https_t.example_0", "t"}});
+    Fixtures::WriteFile(fileSystem + "\\t\\kept.txt", "not a site's folder");
 
     EXPECT_EQ(ChromiumHistory::FoundProfiles(), "Google Chrome: 2 profiles\r\nMicrosoft Edge: 1 profile\r\nBrave: 1 profile");
     const std::string profile = free[0];
@@ -102,6 +111,10 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
         EXPECT_EQ(nlohmann::json::parse(Fixtures::ReadFile(folder + "\\Preferences")),
                   SettingsWithoutEngagement(preferences));
     }
+    EXPECT_TRUE(Fixtures::FileExists(fileSystem + "\\t\\kept.txt"));
+    const std::optional<LevelDb::Entries> origins = LevelDb::ReadAll(fileSystem + "\\Origins");
+    ASSERT_TRUE(origins) << "File System\\Origins was removed or damaged";
+    for (const auto& [key, value] : *origins) EXPECT_FALSE(key.starts_with("ORIGIN:http")) << key;
     EXPECT_EQ(Count(free[1] + "\\Cookies", "SELECT count(*) FROM cookies"), 0);
     EXPECT_TRUE(Fixtures::FileExists(edge + "\\lockfile"));
 

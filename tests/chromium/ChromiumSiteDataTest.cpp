@@ -41,17 +41,21 @@ TEST(ChromiumSiteDataTest, SessionStorageMapsGoWithTheWebTabsThatUseThem) {
         {"map-1-name", "site value"},
         {"map-2-name", "extension value"},
         {"map-3-name", "shared value"},
+        {"map-4-name", "a web tab's and an extension's"},
         {"namespace-" + tab1 + "-https://a.example/", "1"},
         {"namespace-" + tab1 + "-chrome-extension://abcdefghijklmnopabcdefghijklmnop/", "2"},
         {"namespace-" + tab1 + "-https://b.example/", "3"},
         {"namespace-" + tab2 + "-https://b.example/", "3"},
+        {"namespace-" + tab2 + "-https://c.example/", "4"},
+        {"namespace-" + tab2 + "-chrome-extension://abcdefghijklmnopabcdefghijklmnop/", "4"},
         {"next-map-id", "4"},
         {"version", "1"},
     };
     EXPECT_EQ(ChromiumSiteData::WebSessionStorageKeys(entries),
               (std::vector<std::string>{"namespace-" + tab1 + "-https://a.example/",
                                         "namespace-" + tab1 + "-https://b.example/",
-                                        "namespace-" + tab2 + "-https://b.example/", "map-1-name", "map-3-name"}));
+                                        "namespace-" + tab2 + "-https://b.example/",
+                                        "namespace-" + tab2 + "-https://c.example/", "map-1-name", "map-3-name"}));
 }
 
 TEST(ChromiumSiteDataTest, AServiceWorkerGoesWithItsScriptsAndDataAndAnExtensionsStays) {

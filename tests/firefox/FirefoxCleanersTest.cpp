@@ -45,6 +45,12 @@ const BoxCase BoxCases[] = {
       "startupCache.cache", "COMPREG.CACHE", "SiteSecurityServiceState.bin", "AlternateServices.bin"}},
 };
 
+// What a preview says, recorded.
+class PreviewingStatus : public RecordingStatus {
+public:
+    bool Previewing() const override { return true; }
+};
+
 // Keeps a file open without sharing it, as a running Firefox keeps its databases.
 UniqueFile HoldOpen(const std::string& path) {
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -113,10 +119,17 @@ TEST_F(FirefoxCleanersTest, FilesInUseOrReadOnlyStayAndTheOthersStillGo) {
         const UniqueFile places = HoldOpen(p + "\\places.sqlite");
         const UniqueFile cookiesTxt = HoldOpen(p + "\\cookies.txt");
 
-        FirefoxHistory::ClearFirefoxCache(status);
-        FirefoxHistory::ClearFirefoxTypedUrls(status);
-        FirefoxHistory::ClearFirefoxHistory(status);
-        FirefoxHistory::ClearFirefoxCookies(status);
+        // A preview first: it says of every held and read-only file what the pass then says.
+        PreviewingStatus preview;
+        for (StatusLine* run : {static_cast<StatusLine*>(&preview), static_cast<StatusLine*>(&status)}) {
+            FirefoxHistory::ClearFirefoxCache(*run);
+            FirefoxHistory::ClearFirefoxTypedUrls(*run);
+            FirefoxHistory::ClearFirefoxHistory(*run);
+            FirefoxHistory::ClearFirefoxCookies(*run);
+        }
+        EXPECT_EQ(preview.failures, status.failures);
+        EXPECT_EQ(preview.notices, status.notices);
+        EXPECT_EQ(preview.failures.size(), 4u) << ::testing::PrintToString(preview.failures);
     }
 
     // The held and read-only files stay...

@@ -48,6 +48,9 @@ public:
                 Fixtures::WriteFile(installation + "\\" + file);
                 Fixtures::WriteFile(installation + "\\Profiles\\abc.default\\" + file);
             }
+            // What a profile's cache side holds below Local AppData.
+            for (const char* file : {"cache2\\entries\\ABC123", "thumbnails\\0a1b.png"})
+                Fixtures::WriteFile(installation + "\\Profiles\\abc.default\\" + file);
         }
         before_ = Snapshot();
         created_ = true;
@@ -222,23 +225,29 @@ TEST_F(FirefoxProfileTest, AnAppDataOfNoFolderBelowADriveDeletesNothingOnTheDriv
     InstallProfile();
     const std::set<std::string> before = ProfileFiles::Tree(AppData());
     const DriveRootCanaries canaries;
+    const Fixtures::TempFolder local("local");
+    const Fixtures::ShellFolderOverride localOverride("Local AppData", local.Path());
 
     // With C:\ as the current folder each of the partial paths leads to the
     // canaries' installations at the drive's root; so do the root itself and
-    // a path that climbs back to it.
-    for (const char* appData : {"(missing)", "", ".", "C:", "C:.", "\\.", "C:\\", "C:\\Windows\\.."}) {
-        SCOPED_TRACE(appData);
-        if (std::string(appData) == "(missing)") {
-            DeleteValue(ShellFolders::Key, "AppData");
-            DeleteValue(UserShellFolders, "AppData");
+    // a path that climbs back to it. Roaming AppData leads to the profiles,
+    // Local AppData to their caches.
+    for (const char* shellFolder : {"AppData", "Local AppData"})
+    for (const char* value : {"(missing)", "", ".", "C:", "C:.", "\\.", "C:\\", "C:\\Windows\\.."}) {
+        SCOPED_TRACE(std::string(shellFolder) + " " + value);
+        if (std::string(value) == "(missing)") {
+            DeleteValue(ShellFolders::Key, shellFolder);
+            DeleteValue(UserShellFolders, shellFolder);
         } else {
-            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, "AppData", appData);
+            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, shellFolder, value);
         }
+        if (std::string(shellFolder) == "Local AppData")
+            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, "AppData", AppData());
 
         ProfileFiles::ClearAll(status);
 
         canaries.ExpectAllThere();
-        EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
+        if (std::string(shellFolder) == "AppData") EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
     }
 }
 

@@ -41,6 +41,24 @@ TEST(PathTest, TrailingBackslashesComeAndGoButADriveRootKeepsItsOne) {
     }
 }
 
+// Windows reaches every length, and names that end in a dot or a space, only
+// in the "\\?\" form (Wine takes either): a fully qualified path of plain
+// components gets it; any other goes as it is, since the form takes a path
+// exactly as written.
+TEST(PathTest, ForSystemGivesAFullyQualifiedPathTheFormOfEveryLength) {
+    const struct {
+        const char* path;
+        const wchar_t* wide;
+    } cases[] = {
+        {"C:\\Users\\a\\History", L"\\\\?\\C:\\Users\\a\\History"},
+        {"\\\\server\\share\\a", L"\\\\?\\UNC\\server\\share\\a"},
+        {"C:\\a\\..\\b", L"C:\\a\\..\\b"},
+        {"C:/a", L"C:/a"},
+        {"a\\b", L"a\\b"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Path::ForSystem(c.path), c.wide) << c.path;
+}
+
 TEST(PathTest, ExistsIsFileAndIsFolderTellFilesFoldersAndMissingPathsApart) {
     Fixtures::TempFolder t;
     Fixtures::WriteFile(t / "a.txt");
