@@ -14,6 +14,7 @@
 // Usage: ChromiumProfilesBench.exe BENCH_FOLDER N [window|pass]   (default: both)
 //   BENCH_FOLDER\one-0 ... one-4\Local\Google\Chrome\User Data   1 profile each
 //   BENCH_FOLDER\many\Local\Google\Chrome\User Data              N profiles
+#include "FrameCleaners.h"
 #include "QuietPlatform.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
@@ -36,21 +37,6 @@ constexpr int OneProfileCopies = 5;
 constexpr char UserData[] = "Local\\Google\\Chrome\\User Data";
 constexpr int WindowRounds = 3;
 
-// The real cleaners of the Chrome and Edge boxes only: boxes of the other
-// frames that earlier runs left ticked in the settings clean nothing here.
-Cleaners ChromeCleaners() {
-    const Cleaners real = RealCleaners();
-    Cleaners chrome;
-    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        if (CleaningBoxes::Rows[i].frame == IdFrame5) chrome[i] = real[i];
-    return chrome;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 std::string ExpectedLabel(int profiles) {
     return "Google Chrome: " + std::to_string(profiles) + (profiles == 1 ? " profile" : " profiles");
 }
@@ -59,7 +45,7 @@ std::string ExpectedLabel(int profiles) {
 // window's label must have found `profiles`.
 double WindowSeconds(int profiles) {
     const double start = MessagePump::MonotonicSeconds();
-    Form1 form(ChromeCleaners());
+    Form1 form(FrameCleaners(IdFrame5));
     form.Create(true);
     MessagePump::LetPendingMessagesRun();
     const double seconds = MessagePump::MonotonicSeconds() - start;
@@ -73,7 +59,7 @@ double WindowSeconds(int profiles) {
 // Seconds of one pass with the Chrome boxes ticked, on the browsers under
 // Local AppData as it is set.
 double PassSeconds() {
-    Form1 form(ChromeCleaners());
+    Form1 form(FrameCleaners(IdFrame5));
     form.Create(true);
     RestPointerOffWindow(form.Handle());
     for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)

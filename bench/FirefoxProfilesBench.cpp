@@ -13,6 +13,7 @@
 //   makes BENCH_FOLDER\one and BENCH_FOLDER\many, each a Roaming AppData
 //   folder with Mozilla\Firefox\profiles.ini; the first profile of each
 //   exists (prefs.js), the others are only listed.
+#include "FrameCleaners.h"
 #include "QuietPlatform.h"
 #include "ShellFolderValue.h"
 #include "app/CleaningBoxes.h"
@@ -35,19 +36,6 @@
 namespace {
 
 constexpr int Rounds = 3;
-
-Cleaners FirefoxCleaners() {
-    const Cleaners real = RealCleaners();
-    Cleaners firefox;
-    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        if (CleaningBoxes::Rows[i].frame == IdFrame2) firefox[i] = real[i];
-    return firefox;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // A Roaming AppData folder whose profiles.ini lists `profiles` profiles.
 void MakeAppData(const std::string& appData, int profiles) {
@@ -73,14 +61,14 @@ void Expect(int profiles) {
 
 double WindowSeconds() {
     const double start = MessagePump::MonotonicSeconds();
-    Form1 form(FirefoxCleaners());
+    Form1 form(FrameCleaners(IdFrame2));
     form.Create(true);
     MessagePump::LetPendingMessagesRun();
     return MessagePump::MonotonicSeconds() - start;
 }
 
 double PassSeconds() {
-    Form1 form(FirefoxCleaners());
+    Form1 form(FrameCleaners(IdFrame2));
     form.Create(true);
     RestPointerOffWindow(form.Handle());
     const auto tick = [&](bool on) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, ChromiumDatabaseTest, ::testing::ValuesIn(BoxCas
 
 class ChromiumDatabaseTestUnchanged : public ChromiumFixture {};
 
-TEST_F(ChromiumDatabaseTestUnchanged, ADatabaseThatIsNotSqliteOrIsHeldIsLeftAsItWasAndSaid) {
+TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsItWasAndSaid) {
     const std::string userData = UserData("Microsoft\\Edge");
     const std::string profile = CopyProfile(userData, "Default");
     WriteLocalState(userData, PlantedLocalState());
@@ -123,6 +124,17 @@ TEST_F(ChromiumDatabaseTestUnchanged, ADatabaseThatIsNotSqliteOrIsHeldIsLeftAsIt
     UniqueFile held(::CreateFileA((profile + "\\Web Data").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.Valid());
+    // Read-only: the user's choice to keep it as it is.
+    const std::string preferences = Fixtures::ReadFile(profile + "\\Preferences");
+    ASSERT_TRUE(::SetFileAttributesA((profile + "\\Preferences").c_str(), FILE_ATTRIBUTE_READONLY));
+    // Nested 20,000 deep, in Chrome's profile: Chromium itself refuses JSON deeper than 200.
+    const std::string chrome = UserData("Google\\Chrome");
+    const std::string deepProfile = CopyProfile(chrome, "Default");
+    WriteLocalState(chrome, PlantedLocalState());
+    const std::string deep =
+        R"({"profile":{"content_settings":{"exceptions":{"site_engagement":{"https://a.example:443,*":{}}}}},"x":)" +
+        std::string(20000, '[') + std::string(20000, ']') + "}";
+    Fixtures::WriteFile(deepProfile + "\\Preferences", deep);
 
     ChromiumHistory::ClearChromiumHistory(status);
     ChromiumHistory::ClearChromiumFormHistory(status);
@@ -130,8 +142,14 @@ TEST_F(ChromiumDatabaseTestUnchanged, ADatabaseThatIsNotSqliteOrIsHeldIsLeftAsIt
 
     EXPECT_EQ(Fixtures::ReadFile(profile + "\\History"), "not a database at all, but long enough to be read");
     EXPECT_EQ(Fixtures::ReadFile(profile + "\\History-journal"), "journal");
-    EXPECT_EQ(status.notices, (std::vector<std::string>{profile + "\\History was left alone: it could not be changed",
-                                                        profile + "\\Web Data was left alone: it could not be changed"}));
+    EXPECT_EQ(Fixtures::ReadFile(profile + "\\Preferences"), preferences);
+    EXPECT_EQ(Fixtures::Attributes(profile + "\\Preferences") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Fixtures::ReadFile(deepProfile + "\\Preferences"), deep);
+    const std::string suffix = " was left alone: it could not be changed";
+    EXPECT_EQ(std::set<std::string>(status.notices.begin(), status.notices.end()),
+              (std::set<std::string>{profile + "\\History" + suffix, profile + "\\Web Data" + suffix,
+                                     profile + "\\Preferences" + suffix, deepProfile + "\\Preferences" + suffix}));
+    ::SetFileAttributesA((profile + "\\Preferences").c_str(), FILE_ATTRIBUTE_NORMAL);
     held.Reset();
     EXPECT_GT(Count(profile + "\\Web Data", "SELECT count(*) FROM autofill"), 0);
     EXPECT_EQ(Count(profile + "\\Network\\Cookies", "SELECT count(*) FROM cookies"), 0);
