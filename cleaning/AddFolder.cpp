@@ -31,6 +31,9 @@ public:
     DWORD Error() const { return error_; }
     std::string Name() const { return Path::FromSystem(data_.cFileName); }
     DWORD Attributes() const { return data_.dwFileAttributes; }
+    std::int64_t Size() const {
+        return static_cast<std::int64_t>(data_.nFileSizeHigh) << 32 | data_.nFileSizeLow;
+    }
     bool IsDotName() const {
         const std::wstring_view name = data_.cFileName;
         return name == L"." || name == L"..";
@@ -74,7 +77,7 @@ void ListSubfolders(const std::string& item, FolderCollection& found, FileNameAr
         MessagePump::LetPendingMessagesRunThrottled();
         if (QualifiesAsSubfolder(item, search)) found.push_back(Path::WithBackslash(Path::Join(item, search.Name())));
         else if (files && !(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY))
-            files->Add(search.Name(), search.Attributes());
+            files->Add(search.Name(), search.Attributes(), search.Size());
     } while (search.Next());
 }
 
@@ -118,9 +121,15 @@ DWORD FileNameArray::AttributesAt(int index) const {
     return attributes_[static_cast<std::size_t>(index - 1)];
 }
 
-void FileNameArray::Add(std::string name, DWORD attributes) {
+std::int64_t FileNameArray::SizeAt(int index) const {
+    if (index < 1 || index > UBound()) throw std::out_of_range("file-name index");
+    return sizes_[static_cast<std::size_t>(index - 1)];
+}
+
+void FileNameArray::Add(std::string name, DWORD attributes, std::int64_t size) {
     names_.push_back(std::move(name));
     attributes_.push_back(attributes);
+    sizes_.push_back(size);
 }
 
 bool MayEnter(const std::string& folder, DWORD attributes) {

@@ -15,19 +15,22 @@ using FolderCollection = std::vector<std::string>;
 
 // The files a listing found, at indexes 1 to UBound(); when nothing was found,
 // the single index 0 holds an empty string (so a loop from 1 to UBound() does
-// nothing). Each name carries the attributes the directory search reported.
+// nothing). Each name carries the attributes and size the directory search
+// reported.
 class FileNameArray {
 public:
     int UBound() const { return static_cast<int>(names_.size()); }
     // Index 0 of an empty array is the empty string.
     const std::string& operator[](int index) const;
     DWORD AttributesAt(int index) const;
+    std::int64_t SizeAt(int index) const;
 
-    void Add(std::string name, DWORD attributes);
+    void Add(std::string name, DWORD attributes, std::int64_t size);
 
 private:
     std::vector<std::string> names_;
     std::vector<DWORD> attributes_;
+    std::vector<std::int64_t> sizes_;
 };
 
 // Appends to `folders` every qualifying subfolder of its entries, level by level

@@ -86,7 +86,7 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::string name = Path::FromSystem(data.cFileName);
         if (NameMatches(name, pattern))
-            folder.Delete(name, data.dwFileAttributes);
+            folder.Delete(name, data.dwFileAttributes, static_cast<std::int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
     } while (::FindNextFileW(find.Get(), &data));
 }
 

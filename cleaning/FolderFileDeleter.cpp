@@ -26,21 +26,30 @@ FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& reso
                                      StatusLine& status)
     : guard_(std::move(folder), resolvedFolder), attributes_(attributes), status_(&status) {}
 
-FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes) const {
-    const Outcome outcome = TryDelete(name, listedAttributes);
+FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes,
+                                                     std::int64_t listedSize) const {
+    const Outcome outcome = TryDelete(name, listedAttributes, listedSize);
     if (outcome == Outcome::Failed) status_->CouldNotDelete(Path::Join(Folder(), name));
     return outcome;
 }
 
-FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name, DWORD listedAttributes) const {
-    if (listedAttributes != INVALID_FILE_ATTRIBUTES &&
-        (listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
-        return Outcome::Refused;
+FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name, DWORD listedAttributes,
+                                                        std::int64_t listedSize) const {
+    const bool listed = listedAttributes != INVALID_FILE_ATTRIBUTES;
+    if (listed && (listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) return Outcome::Refused;
     // A preview opens the file as the deletion does: one that another program
     // holds without sharing its deletion fails here in both.
     UniqueFile file(::CreateFileW(Path::ForSystem(Path::Join(Folder(), name)).c_str(), OpenAccess, ShareAll, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return Path::IsGone(::GetLastError()) ? Outcome::Gone : Outcome::Failed;
+    // Nothing is deleted in a preview, so there is no swap to guard against
+    // between the listing and the deletion: a listed file counts from the
+    // listing, as the pass will count it.
+    if (status_->Previewing() && listed && listedSize >= 0) {
+        if (attributes_ == Attributes::KeepReadOnly && (listedAttributes & FILE_ATTRIBUTE_READONLY)) return Outcome::Failed;
+        status_->Deleted(TraceKind::File, 1, listedSize);
+        return Outcome::Deleted;
+    }
     // A second name (a hard link) is no reason to keep a file: deleting this
     // one leaves the other's content where it is.
     if (!guard_.HasName(file.Get(), name)) return Outcome::Refused;

@@ -36,8 +36,12 @@ public:
     // (said on the failures' status line); Refused: it is not a plain file of
     // this folder and stays on purpose. A preview opens the file as the
     // deletion would, so a file the pass could not delete (held open by
-    // another program) is said the same way.
-    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES) const;
+    // another program) is said the same way; for a file the search listed
+    // (its attributes and `listedSize` known) it takes the rest from the
+    // listing. Under Wine a file link lists as a plain file: such a preview
+    // counts it, and the pass then leaves it.
+    Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES,
+                   std::int64_t listedSize = -1) const;
 
     // True when `folder\name` is the folder's own file (FileGuard): for
     // callers that must open it by name.
@@ -53,7 +57,7 @@ public:
     const std::string& ResolvedFolder() const { return guard_.Resolved(); }
 
 private:
-    Outcome TryDelete(const std::string& name, DWORD listedAttributes) const;
+    Outcome TryDelete(const std::string& name, DWORD listedAttributes, std::int64_t listedSize) const;
 
     FileGuard::Folder guard_;
     Attributes attributes_;

@@ -108,7 +108,7 @@ void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& na
         if (attributes == HiddenArchive) continue;
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
-        if (use.Delete(name, attributes) == FolderFileDeleter::Outcome::Deleted)
+        if (use.Delete(name, attributes, names.SizeAt(i)) == FolderFileDeleter::Outcome::Deleted)
             paced.Show(Path::Join(folder, name) + "-->");
     }
 }

@@ -49,7 +49,7 @@ TEST(FileRoutinesTestListedFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
     EXPECT_THROW(names[151], std::out_of_range);
 }
 
-TEST(FileRoutinesTestListedFiles, EachFolderGetsItsOwnFilesWithTheirAttributesAndNoFolders) {
+TEST(FileRoutinesTestListedFiles, EachFolderGetsItsOwnFilesWithTheirAttributesAndSizesAndNoFolders) {
     TempFolder t;
     Fixtures::WriteFile(t / "sub.dir\\deeper.txt", "deeper");
     Fixtures::WriteFile(t / "plain.txt", "plain text");
@@ -66,6 +66,7 @@ TEST(FileRoutinesTestListedFiles, EachFolderGetsItsOwnFilesWithTheirAttributesAn
     for (int i = 1; i <= names.UBound(); ++i) {
         listed.insert(names[i]);
         EXPECT_EQ(names.AttributesAt(i), Fixtures::Attributes(t / names[i])) << names[i];
+        EXPECT_EQ(names.SizeAt(i), static_cast<std::int64_t>(Fixtures::ReadFile(t / names[i]).size())) << names[i];
     }
     EXPECT_EQ(listed, (std::set<std::string>{"plain.txt", "hidden.txt", "system.txt", "both.txt", "~locked.txt"}));
     ASSERT_EQ(files[t / "sub.dir"].UBound(), 1);
