@@ -25,11 +25,15 @@ public:
     std::atomic<bool> seen{false};
 
 private:
+    // Waits (30 s at most) until the dialog is shown: it is found by its
+    // caption as soon as it is created, before its list is filled.
     void Answer(int command) {
         HWND dialog = nullptr;
-        for (int i = 0; i < 600 && dialog == nullptr; ++i) {
+        for (int i = 0; i < 600; ++i) {
             dialog = ::FindWindowA(nullptr, PreviewTexts::Caption);
-            if (dialog == nullptr) ::Sleep(50);
+            if (dialog != nullptr && ::IsWindowVisible(dialog)) break;
+            dialog = nullptr;
+            ::Sleep(50);
         }
         if (dialog == nullptr) return;
         seen = true;
