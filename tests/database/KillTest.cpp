@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -85,60 +86,39 @@ std::pair<int, int> LevelDbEntries(const std::string& folder) {
 // ---------------------------------------------------------------- SQLite
 
 // The file layer SQLite opens the program's databases with ("win32-longpath"),
-// wrapped so that every write, truncation, flush and removal is a change.
-struct KillFile {
-    sqlite3_file base;
-    sqlite3_file* real;
+// wrapped so that every write, truncation, flush and removal is a change: a
+// file keeps the real layer's state and its methods, but for those three.
+struct WrappedMethods {
+    sqlite3_io_methods methods;
+    const sqlite3_io_methods* real;
 };
 sqlite3_vfs* realVfs = nullptr;
 sqlite3_vfs wrappedVfs;
-sqlite3_io_methods wrappedMethods;
-const sqlite3_io_methods* realMethods = nullptr;
+std::map<const sqlite3_io_methods*, WrappedMethods> wrappedMethods;
 
-sqlite3_file* Real(sqlite3_file* file) { return reinterpret_cast<KillFile*>(file)->real; }
+const sqlite3_io_methods& Real(sqlite3_file* file) {
+    return *reinterpret_cast<const WrappedMethods*>(file->pMethods)->real;
+}
 
 int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
-    auto* wrapped = reinterpret_cast<KillFile*>(file);
-    wrapped->real = reinterpret_cast<sqlite3_file*>(wrapped + 1);
-    const int rc = realVfs->xOpen(realVfs, name, wrapped->real, flags, outFlags);
-    if (wrapped->real->pMethods == nullptr) {
-        file->pMethods = nullptr;
-        return rc;
-    }
-    if (realMethods == nullptr) {
-        realMethods = wrapped->real->pMethods;
-        wrappedMethods = *realMethods;
-        wrappedMethods.xClose = [](sqlite3_file* f) { return realMethods->xClose(Real(f)); };
-        wrappedMethods.xRead = [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) { return realMethods->xRead(Real(f), b, n, o); };
-        wrappedMethods.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
+    const int rc = realVfs->xOpen(realVfs, name, file, flags, outFlags);
+    if (file->pMethods == nullptr) return rc;
+    auto [found, added] = wrappedMethods.try_emplace(file->pMethods, WrappedMethods{*file->pMethods, file->pMethods});
+    if (added) {
+        found->second.methods.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
             Change(true);
-            return realMethods->xWrite(Real(f), b, n, o);
+            return Real(f).xWrite(f, b, n, o);
         };
-        wrappedMethods.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
+        found->second.methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
             Change();
-            return realMethods->xTruncate(Real(f), size);
+            return Real(f).xTruncate(f, size);
         };
-        wrappedMethods.xSync = [](sqlite3_file* f, int flags) {
+        found->second.methods.xSync = [](sqlite3_file* f, int flags) {
             Change();
-            return realMethods->xSync(Real(f), flags);
+            return Real(f).xSync(f, flags);
         };
-        wrappedMethods.xFileSize = [](sqlite3_file* f, sqlite3_int64* size) { return realMethods->xFileSize(Real(f), size); };
-        wrappedMethods.xLock = [](sqlite3_file* f, int level) { return realMethods->xLock(Real(f), level); };
-        wrappedMethods.xUnlock = [](sqlite3_file* f, int level) { return realMethods->xUnlock(Real(f), level); };
-        wrappedMethods.xCheckReservedLock = [](sqlite3_file* f, int* out) { return realMethods->xCheckReservedLock(Real(f), out); };
-        wrappedMethods.xFileControl = [](sqlite3_file* f, int op, void* arg) { return realMethods->xFileControl(Real(f), op, arg); };
-        wrappedMethods.xSectorSize = [](sqlite3_file* f) { return realMethods->xSectorSize(Real(f)); };
-        wrappedMethods.xDeviceCharacteristics = [](sqlite3_file* f) { return realMethods->xDeviceCharacteristics(Real(f)); };
-        wrappedMethods.xShmMap = [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-            return realMethods->xShmMap(Real(f), page, size, extend, out);
-        };
-        wrappedMethods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) { return realMethods->xShmLock(Real(f), offset, n, flags); };
-        wrappedMethods.xShmBarrier = [](sqlite3_file* f) { realMethods->xShmBarrier(Real(f)); };
-        wrappedMethods.xShmUnmap = [](sqlite3_file* f, int remove) { return realMethods->xShmUnmap(Real(f), remove); };
-        wrappedMethods.xFetch = [](sqlite3_file* f, sqlite3_int64 o, int n, void** p) { return realMethods->xFetch(Real(f), o, n, p); };
-        wrappedMethods.xUnfetch = [](sqlite3_file* f, sqlite3_int64 o, void* p) { return realMethods->xUnfetch(Real(f), o, p); };
     }
-    file->pMethods = &wrappedMethods;
+    file->pMethods = &found->second.methods;
     return rc;
 }
 
@@ -146,7 +126,6 @@ void WrapSqliteFiles() {
     sqlite3_initialize();
     realVfs = sqlite3_vfs_find("win32-longpath");
     wrappedVfs = *realVfs;
-    wrappedVfs.szOsFile = static_cast<int>(sizeof(KillFile)) + realVfs->szOsFile;
     wrappedVfs.xOpen = Open;
     wrappedVfs.xDelete = [](sqlite3_vfs*, const char* name, int syncDir) {
         Change();
