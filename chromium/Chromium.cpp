@@ -112,7 +112,7 @@ void EraseEntries(const FolderFileDeleter& profile, const std::string& name, Sta
                   const LevelDb::EraseFilter& erase) {
     const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, name, status);
     if (!folder) return;
-    StoreChange run{status.Previewing()};
+    StoreChange run = StoreChangeFor(status);
     if (LevelDb::EraseKeys(folder->Folder(), erase, run) == LevelDb::Outcome::Failed)
         status.LeaveAlone(folder->Folder() + BrowserFiles::NotChanged);
     status.Deleted(TraceKind::Row, run.erased);

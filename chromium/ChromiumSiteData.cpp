@@ -47,7 +47,7 @@ std::optional<FolderFileDeleter> DatabaseFolder(const FolderFileDeleter& profile
 // a preview when `status` previews, and counts them; a database that cannot be
 // changed is left whole and said.
 void EraseKeys(const FolderFileDeleter& folder, const LevelDb::KeyChooser& choose, StatusLine& status) {
-    StoreChange run{status.Previewing()};
+    StoreChange run = StoreChangeFor(status);
     if (LevelDb::EraseChosenKeys(folder.Folder(), choose, run) == LevelDb::Outcome::Failed)
         status.LeaveAlone(folder.Folder() + BrowserFiles::NotChanged);
     status.Deleted(TraceKind::Row, run.erased);

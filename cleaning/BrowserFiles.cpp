@@ -71,7 +71,7 @@ bool ChangeFile(const FolderFileDeleter& folder, const std::string& name, Status
                 const std::function<bool(const std::string& path, StoreChange& run)>& change) {
     const std::string path = Path::Join(folder.Folder(), name);
     if (!Path::Exists(path)) return false;
-    StoreChange run{status.Previewing()};
+    StoreChange run = StoreChangeFor(status);
     const bool changed = folder.IsPlainFileHere(name) && change(path, run);
     status.Deleted(TraceKind::Row, run.erased);
     if (!changed) status.LeaveAlone(path + NotChanged);

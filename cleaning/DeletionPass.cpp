@@ -3,6 +3,7 @@
 #include "cleaning/HistoryLog.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
+#include "system/ScratchCopy.h"
 #include "system/StepRunner.h"
 
 #include <string>
@@ -44,6 +45,7 @@ public:
     bool Covers(const std::string& scope) const override { return scope_.empty() || scope == scope_; }
 
     bool Previewing() const override { return previewing_; }
+    ScratchCopies* PreviewCopies() override { return previewing_ ? &copies_ : nullptr; }
     void InBrowser(const std::string& browser) override { tally_.InBrowser(browser); }
     void Deleted(TraceKind kind, std::int64_t count, std::int64_t bytes) override { tally_.Add(kind, count, bytes); }
     PassTally& Tally() { return tally_; }
@@ -62,6 +64,7 @@ private:
     const bool previewing_;
     const std::string scope_;
     PassTally tally_;
+    ScratchCopies copies_;  // a preview's, removed with it
     std::vector<std::string> notices_;  // in the order they came
     std::unordered_set<std::string> kept_;
     int failures_ = 0;

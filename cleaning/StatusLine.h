@@ -1,8 +1,12 @@
 // The status line of the main window, as the cleaners see it.
 #pragma once
 
+#include "system/StoreChange.h"
+
 #include <cstdint>
 #include <string>
+
+class ScratchCopies;
 
 // A browser, or one Firefox-family profile, that a cleaner left whole because
 // it is running: what the log calls it, what a cleaner is told to cover when
@@ -49,12 +53,19 @@ public:
     // A preview: every cleaner looks, checks and counts exactly as in a pass,
     // and changes nothing.
     virtual bool Previewing() const { return false; }
+    // The copies a preview's changes of the stores share (none: each change
+    // copies its store afresh).
+    virtual ScratchCopies* PreviewCopies() { return nullptr; }
     // What the cleaner deletes from here on belongs to this browser.
     virtual void InBrowser(const std::string& browser) {}
     // `count` traces of `kind` deleted (in a preview: that a pass would
     // delete); `bytes` is the files' size.
     virtual void Deleted(TraceKind kind, std::int64_t count, std::int64_t bytes = 0) {}
 };
+
+// A change of a store by a cleaner that reports on `status`: a preview when
+// it previews, on the copies the preview shares.
+inline StoreChange StoreChangeFor(StatusLine& status) { return {status.Previewing(), 0, status.PreviewCopies()}; }
 
 // A status line that takes no note of what it is told: for work whose
 // failures are no news (the log's own file, WinINet's index). Work for a

@@ -300,8 +300,8 @@ Outcome EraseChosenKeys(const std::string& folder, const KeyChooser& choose, Sto
     // What the pass would find of the folder itself, then its change on a copy.
     if (!FilesAreOwn(folder) || !LockFree(folder)) return Outcome::Failed;
     try {
-        const ScratchCopy copy(folder, {});
-        return EraseHere(copy.Folder(), choose, run, beforeChange);
+        std::optional<ScratchCopy> own;
+        return EraseHere(PreviewFolder(run, folder, folder, {}, own), choose, run, beforeChange);
     } catch (const Failure&) {
         return Outcome::Failed;
     }

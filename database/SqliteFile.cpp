@@ -156,8 +156,9 @@ Outcome Change(const std::string& path, const std::function<bool(SqliteDatabase&
     const std::string folder = path.substr(0, slash);
     const std::string name = path.substr(slash + 1);
     try {
-        const ScratchCopy copy(folder, {name, name + Companions[0], name + Companions[2]});
-        return ChangeHere(Path::Join(copy.Folder(), name), change, run);
+        std::optional<ScratchCopy> own;
+        const std::string& copied = PreviewFolder(run, path, folder, {name, name + Companions[0], name + Companions[2]}, own);
+        return ChangeHere(Path::Join(copied, name), change, run);
     } catch (const Failure&) {
         return Outcome::Failed;
     }

@@ -189,7 +189,7 @@ void Firefox::Delete_TypedUrls(StatusLine& status) const {
         // The pages places.sqlite holds after the erasure: their icons stay.
         std::optional<std::set<std::string>> kept;
         if (folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) {
-            StoreChange run{status.Previewing()};
+            StoreChange run = StoreChangeFor(status);
             std::set<std::string> stay;
             switch (PlacesDatabase::EraseHistory(places, run, stay)) {
             case PlacesOutcome::Erased: kept = std::move(stay); break;
@@ -224,7 +224,7 @@ void Firefox::Delete_Downloads(StatusLine& status) const {
         BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite, status);
         if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) return;
         const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
-        StoreChange run{status.Previewing()};
+        StoreChange run = StoreChangeFor(status);
         if (PlacesDatabase::EraseDownloads(places, run) == PlacesOutcome::Failed)
             status.LeaveAlone(places + BrowserFiles::NotChanged);
         status.Deleted(TraceKind::Row, run.erased);

@@ -67,3 +67,16 @@ void ScratchCopy::Remove() {
     ::RemoveDirectoryW(Path::ForSystem(folder_).c_str());
     folder_.clear();
 }
+
+const std::string& ScratchCopies::CopyOf(const std::string& key, const std::string& folder,
+                                         const std::vector<std::string>& names) {
+    std::unique_ptr<ScratchCopy>& copy = copies_[key];
+    if (!copy) copy = std::make_unique<ScratchCopy>(folder, names);
+    return copy->Folder();
+}
+
+const std::string& PreviewFolder(const StoreChange& run, const std::string& key, const std::string& folder,
+                                 const std::vector<std::string>& names, std::optional<ScratchCopy>& own) {
+    if (run.copies) return run.copies->CopyOf(key, folder, names);
+    return own.emplace(folder, names).Folder();
+}

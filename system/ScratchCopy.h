@@ -4,6 +4,11 @@
 // byte as they were.
 #pragma once
 
+#include "system/StoreChange.h"
+
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,3 +30,23 @@ private:
 
     std::string folder_;
 };
+
+// The scratch copies of one preview: each store is copied once, the first
+// time a change is previewed on it, and every later change of the preview
+// runs on that copy, as the pass runs each box's change on what the boxes
+// before it left. What two boxes take from one store counts once.
+class ScratchCopies {
+public:
+    // The folder of the copy of the store `key` (a database's path, a
+    // LevelDB folder): `names` of `folder` copied the first time it is asked.
+    const std::string& CopyOf(const std::string& key, const std::string& folder,
+                              const std::vector<std::string>& names);
+
+private:
+    std::map<std::string, std::unique_ptr<ScratchCopy>> copies_;
+};
+
+// The folder a previewed change of the store `key` runs in: the preview's
+// shared copy when `run` has its copies, else a copy of its own, made into `own`.
+const std::string& PreviewFolder(const StoreChange& run, const std::string& key, const std::string& folder,
+                                 const std::vector<std::string>& names, std::optional<ScratchCopy>& own);

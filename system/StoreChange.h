@@ -6,7 +6,12 @@
 
 #include <cstdint>
 
+class ScratchCopies;
+
 struct StoreChange {
     bool preview = false;
     std::int64_t erased = 0;
+    // A preview's copies of the stores, shared by all its changes; none: each
+    // previewed change copies its store afresh.
+    ScratchCopies* copies = nullptr;
 };

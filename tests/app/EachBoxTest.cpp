@@ -505,16 +505,22 @@ TEST_F(EachBoxTest, EachBoxDeletesWhatItsPreviewCountedAndItsTracesAndKeepsTheRe
     }
 }
 
-TEST_F(EachBoxTest, APreviewOfEveryBoxChangesNoFileNoValueNoEntryAndNoLog) {
+// Every box at once: boxes that change one database (Chrome's History and
+// Typed URLs, Firefox's Downloads and Typed URLs) count what they take of it
+// once, as the pass takes it.
+TEST_F(EachBoxTest, APreviewOfEveryBoxChangesNothingAndCountsWhatThePassOfEveryBoxTakes) {
     const std::vector<std::string> roots = Plant(Form1Layout::NoContainer, 1);  // Firefox and one fork
     const Snapshot before = Take(roots, true);
     TickedBoxes window(AllBoxes);
-    DeletionPass::Preview(window, steps_);
+    const TallyRow counted = DeletionPass::Preview(window, steps_).Total();
     const Snapshot after = Take(roots, true);
     EXPECT_EQ(FileTree::Paths(temp_.Path()), std::set<std::string>{});  // no log, no copy left behind
     EXPECT_TRUE(before.files == after.files);
     EXPECT_EQ(before.typedUrls, after.typedUrls);
     EXPECT_EQ(before.cacheEntries, after.cacheEntries);
+
+    DeletionPass::DeleteAll(window, steps_);
+    EXPECT_EQ(Counts(counted), Counts(Gone(before, Take(roots, false))));
 }
 
 // Every browser of both families held by its running copy: a pass with every
