@@ -3,7 +3,11 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "system/UniqueHandle.h"
+
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace PreviewDialog {
 namespace {
@@ -15,6 +19,8 @@ std::string Counted(std::int64_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// In the user's words: files, entries (database rows and stored keys),
+// registry values, URL-cache entries.
 std::string ItemsText(const TallyRow& row) {
     if (!row.leftAlone.empty()) return row.leftAlone;
     std::string text;
@@ -23,18 +29,20 @@ std::string ItemsText(const TallyRow& row) {
         text += (text.empty() ? "" : ", ") + Counted(count, one, many);
     };
     add(row.files, "file", "files");
-    add(row.rows, "row", "rows");
+    add(row.rows, "entry", "entries");
     add(row.registryValues, "registry value", "registry values");
-    add(row.cacheEntries, "cache entry", "cache entries");
-    return text.empty() ? "0" : text;
+    add(row.cacheEntries, "URL-cache entry", "URL-cache entries");
+    return text.empty() ? PreviewTexts::NothingToDelete : text;
 }
 
-// The files' size as Explorer writes it ("1.20 MB"); "-" where no file counts.
-std::string SizeText(const TallyRow& row) {
-    if (row.files == 0) return "-";
-    char text[64] = {};
-    ::StrFormatByteSize64A(row.bytes, text, sizeof(text));
-    return text;
+// "-" where no file counts.
+std::string SizeOf(const TallyRow& row) { return row.files == 0 ? "-" : SizeText(row.bytes); }
+
+// The browser, and what of it stays by its name: a profile's folder name.
+std::string BrowserText(const TallyRow& row) {
+    if (row.where.empty()) return row.browser;
+    const std::string name = row.where.substr(row.where.find_last_of('\\') + 1);
+    return row.browser + " (" + (name.empty() ? row.where : name) + ")";
 }
 
 // ---------------------------------------------------------------- the dialog's template
@@ -87,13 +95,37 @@ private:
     std::size_t countAt_;
 };
 
+constexpr int Columns = static_cast<int>(std::size(PreviewTexts::Headers));
+
+// The list's font in bold, for the total: made once.
+HFONT BoldFont(HWND list) {
+    static UniqueFont bold;
+    if (!bold) {
+        LOGFONTA font{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        font.lfWeight = FW_BOLD;
+        bold.Reset(::CreateFontIndirectA(&font));
+    }
+    return bold.Get();
+}
+
+// The width `text` takes in bold, with the margins the list gives a cell.
+int BoldWidth(HWND list, const std::string& text) {
+    HDC dc = ::GetDC(list);
+    const HGDIOBJ previous = ::SelectObject(dc, BoldFont(list));
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(list, dc);
+    return size.cx + 12;
+}
+
 void FillList(HWND list, const std::vector<Line>& lines) {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    const char* headers[] = {"Browser", "Box", "Items", "Size"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < Columns; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(headers[i]);
+        column.pszText = const_cast<char*>(PreviewTexts::Headers[i]);
         column.iSubItem = i;
         ListView_InsertColumn(list, i, &column);
     }
@@ -104,15 +136,34 @@ void FillList(HWND list, const std::vector<Line>& lines) {
         item.iItem = static_cast<int>(row);
         item.pszText = const_cast<char*>(line.browser.c_str());
         const int at = static_cast<int>(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        const std::string* cells[] = {&line.box, &line.items, &line.size};
-        for (int column = 1; column < 4; ++column)
+        const std::string* cells[] = {&line.box, &line.items, &line.size, &line.where};
+        for (int column = 1; column < Columns; ++column)
             ListView_SetItemText(list, at, column, const_cast<char*>(cells[column - 1]->c_str()));
     }
-    // Each column as wide as its widest text or its header, whichever is wider.
-    for (int i = 0; i < 4; ++i) {
+    // Each column as wide as its widest text, the bold total's or its header,
+    // whichever is wider.
+    const Line& total = lines.back();
+    const std::string* totals[] = {&total.browser, &total.box, &total.items, &total.size, &total.where};
+    for (int i = 0; i < Columns; ++i) {
         ListView_SetColumnWidth(list, i, LVSCW_AUTOSIZE);
-        const int header = ListView_GetStringWidth(list, headers[i]) + 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
-        if (ListView_GetColumnWidth(list, i) < header) ListView_SetColumnWidth(list, i, header);
+        const int header =
+            ListView_GetStringWidth(list, PreviewTexts::Headers[i]) + 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
+        const int widest = std::max(header, BoldWidth(list, *totals[i]));
+        if (ListView_GetColumnWidth(list, i) < widest) ListView_SetColumnWidth(list, i, widest);
+    }
+}
+
+// The last row, the total, in bold.
+LRESULT DrawRow(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        HWND list = draw.nmcd.hdr.hwndFrom;
+        if (static_cast<int>(draw.nmcd.dwItemSpec) != ListView_GetItemCount(list) - 1) return CDRF_DODEFAULT;
+        ::SelectObject(draw.nmcd.hdc, BoldFont(list));
+        return CDRF_NEWFONT;
+    }
+    default: return CDRF_DODEFAULT;
     }
 }
 
@@ -122,6 +173,12 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         FillList(::GetDlgItem(dialog, IdList), *reinterpret_cast<const std::vector<Line>*>(lParam));
         ::SetFocus(::GetDlgItem(dialog, IDCANCEL));
         return FALSE;  // the focus is set
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom != IdList || header->code != NM_CUSTOMDRAW) return FALSE;
+        ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, DrawRow(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        return TRUE;
+    }
     case WM_COMMAND:
         if (LOWORD(wParam) == DeleteNowId || LOWORD(wParam) == IDCANCEL) {
             ::EndDialog(dialog, LOWORD(wParam) == DeleteNowId ? DeleteNowId : IDCANCEL);
@@ -137,21 +194,22 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 std::vector<Line> Lines(const PassTally& tally, const std::vector<DeletionPass::Step>& steps) {
     const std::vector<TallyRow> rows = tally.Rows();
-    if (rows.empty()) return {{PreviewTexts::NoBoxTicked, "", "", ""}};
+    if (rows.empty()) return {{PreviewTexts::NoBoxTicked, "", "", "", ""}};
     std::vector<Line> lines;
     for (const TallyRow& row : rows)
-        lines.push_back({row.browser, row.box < steps.size() ? steps[row.box].box : "", ItemsText(row), SizeText(row)});
+        lines.push_back({BrowserText(row), row.box < steps.size() ? steps[row.box].box : "", ItemsText(row),
+                         SizeOf(row), row.where});
     const TallyRow total = tally.Total();
-    lines.push_back({PreviewTexts::Total, "", ItemsText(total), SizeText(total)});
+    lines.push_back({PreviewTexts::Total, "", ItemsText(total), SizeOf(total), ""});
     return lines;
 }
 
 bool Show(HWND owner, const std::vector<Line>& lines) {
-    Template dialog(PreviewTexts::Caption, 380, 200);
+    Template dialog(PreviewTexts::Caption, 480, 200);
     dialog.Add(WC_LISTVIEWA, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER |
-                                     LVS_SHOWSELALWAYS, IdList, 7, 7, 366, 162);
-    dialog.Add("BUTTON", PreviewTexts::DeleteNow, WS_TABSTOP | BS_PUSHBUTTON, DeleteNowId, 216, 177, 75, 16);
-    dialog.Add("BUTTON", PreviewTexts::Close, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, 298, 177, 75, 16);
+                                     LVS_SHOWSELALWAYS, IdList, 7, 7, 466, 162);
+    dialog.Add("BUTTON", PreviewTexts::DeleteNow, WS_TABSTOP | BS_PUSHBUTTON, DeleteNowId, 316, 177, 75, 16);
+    dialog.Add("BUTTON", PreviewTexts::Close, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, 398, 177, 75, 16);
     const INT_PTR answer = ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), dialog.Get(), owner, DialogProc,
                                                      reinterpret_cast<LPARAM>(&lines));
     return answer == DeleteNowId;

@@ -1,6 +1,7 @@
 // The dialog that shows what a pass would delete: one row per ticked box and
-// browser (items and size, or why something would be left alone), then the
-// total. "Delete Now" runs the pass; "Close" and Escape close it.
+// browser (items and size, or why something would be left alone, and where),
+// then the total, in bold. "Delete Now" runs the pass; "Close" and Escape
+// close it.
 #pragma once
 
 #include "cleaning/DeletionPass.h"
@@ -16,6 +17,8 @@ inline constexpr char DeleteNow[] = "Delete Now";
 inline constexpr char Close[] = "Close";
 inline constexpr char NoBoxTicked[] = "No box is ticked: a pass would delete nothing.";
 inline constexpr char Total[] = "Total";
+inline constexpr char NothingToDelete[] = "nothing to delete";
+inline constexpr const char* Headers[] = {"Browser", "Box", "Items", "Size", "Where"};
 }  // namespace PreviewTexts
 
 namespace PreviewDialog {
@@ -23,12 +26,15 @@ namespace PreviewDialog {
 // The "Delete Now" button's control id.
 inline constexpr int DeleteNowId = 101;
 
-// The texts of one row: browser, box, items, size.
+// The texts of one row: the browser (and the profile or folder, by its name),
+// box, items (or why it is left alone), size, and where (the full path of
+// what is left alone).
 struct Line {
     std::string browser;
     std::string box;
     std::string items;
     std::string size;
+    std::string where;
 };
 
 // The rows the dialog shows for a preview of `steps`, the total last.

@@ -11,6 +11,11 @@
 #include <utility>
 #include <vector>
 
+std::string PassTexts::Deleted(const TallyRow& total) {
+    return std::to_string(total.files) + " file(s), " + SizeText(total.bytes) + " and " +
+           std::to_string(total.rows + total.registryValues + total.cacheEntries) + " entries deleted";
+}
+
 namespace DeletionPass {
 namespace {
 
@@ -50,9 +55,10 @@ public:
     void Deleted(TraceKind kind, std::int64_t count, std::int64_t bytes) override { tally_.Add(kind, count, bytes); }
     PassTally& Tally() { return tally_; }
 
-    // The lines the log gets after the pass's own.
-    std::vector<std::string> LogLines() const {
+    // The lines the log gets after the pass's own: with `counts`, what it deleted first.
+    std::vector<std::string> LogLines(bool counts = true) const {
         std::vector<std::string> lines;
+        if (counts) lines.push_back(PassTexts::Deleted(tally_.Total()));
         if (failures_ > 0) lines.push_back(PassTexts::CouldNotDelete(failures_, first_));
         lines.insert(lines.end(), notices_.begin(), notices_.end());
         return lines;
@@ -153,9 +159,9 @@ PassTally CleanAfterClose(PassWindow& window, const std::vector<Step>& steps, co
     // said either way.
     runner.Run(154, [&] {
         std::vector<std::string> lines;
-        if (status.Tally().Total().Items() > 0)
-            lines.push_back(browser.name + PassTexts::CleanedAfterClose + HistoryLog::GeneralDateNow());
-        const std::vector<std::string> more = status.LogLines();
+        const bool cleaned = status.Tally().Total().Items() > 0;
+        if (cleaned) lines.push_back(browser.name + PassTexts::CleanedAfterClose + HistoryLog::GeneralDateNow());
+        const std::vector<std::string> more = status.LogLines(cleaned);
         lines.insert(lines.end(), more.begin(), more.end());
         if (!lines.empty()) WriteLog(lines);
     });

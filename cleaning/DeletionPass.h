@@ -41,6 +41,10 @@ inline constexpr char CouldNotDeleteMiddle[] = " file(s) could not be deleted, t
 inline std::string CouldNotDelete(int count, const std::string& first) {
     return std::to_string(count) + CouldNotDeleteMiddle + first;
 }
+// "<files> file(s), <size> and <entries> entries deleted": what a pass took,
+// right after its own line. Entries are database rows and stored keys,
+// registry values and URL-cache entries; the size as Explorer writes it.
+std::string Deleted(const TallyRow& total);
 }  // namespace PassTexts
 
 // Where the pass says a failure happened.
@@ -52,9 +56,10 @@ inline constexpr char CleanAfterClose[] = "in Tarvenny2021/08/31.Form1.CleanAfte
 
 namespace DeletionPass {
 // Runs the ticked steps in their order; every failing statement is reported
-// and the pass goes on. After the pass's own line the history log gets one line for the files that
-// could not be deleted (their count and the first), then one for each thing
-// that was left alone. A log that cannot be written is reported once for the
+// and the pass goes on. After the pass's own line the history log gets the
+// line of what it deleted (PassTexts::Deleted), one for the files that could
+// not be deleted (their count and the first), then one for each thing that
+// was left alone. A log that cannot be written is reported once for the
 // same failure, not at every pass, and the pass still cleans.
 // Answers what the cleaners deleted.
 PassTally DeleteAll(PassWindow& window, const std::vector<Step>& steps);
@@ -62,7 +67,8 @@ PassTally DeleteAll(PassWindow& window, const std::vector<Step>& steps);
 // After `browser`, left whole by a pass because it ran, has closed: the steps
 // that were `ticked` at that pass (by index), for that browser alone. The log
 // gets "<name> was cleaned after it closed at <date>" and the lines a pass adds
-// after its own; nothing when the browser was found running again.
+// after its own when anything was taken, only what was left alone otherwise;
+// nothing when the browser was found running again.
 PassTally CleanAfterClose(PassWindow& window, const std::vector<Step>& steps, const std::vector<bool>& ticked,
                           const RunningBrowser& browser);
 

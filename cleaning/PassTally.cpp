@@ -1,5 +1,8 @@
 #include "cleaning/PassTally.h"
 
+#include <windows.h>
+#include <shlwapi.h>
+
 #include <algorithm>
 
 namespace {
@@ -44,11 +47,11 @@ void PassTally::LeftAlone(const std::string& notice) {
         row.leftAlone = notice;
     } else {
         const std::string what = notice.substr(0, mark);
-        if (what != browser_) row.browser += " (" + what + ")";
+        if (what != browser_) row.where = what;
         row.leftAlone = notice.substr(mark + 5);  // from "left alone: "
     }
     const bool seen = std::any_of(rows_.begin(), rows_.end(), [&](const TallyRow& r) {
-        return r.box == row.box && r.browser == row.browser && r.leftAlone == row.leftAlone;
+        return r.box == row.box && r.browser == row.browser && r.where == row.where && r.leftAlone == row.leftAlone;
     });
     if (!seen) rows_.push_back(row);
 }
@@ -64,13 +67,15 @@ TallyRow& PassTally::Current() {
 }
 
 std::vector<TallyRow> PassTally::Rows() const {
+    const auto counts = [](const TallyRow& row) { return row.Items() > 0 || !row.leftAlone.empty(); };
     std::vector<TallyRow> shown;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const TallyRow& row = rows_[i];
-        const bool placeholder =
-            std::find(placeholders_.begin(), placeholders_.end(), i) != placeholders_.end() && row.Items() == 0 &&
-            std::count_if(rows_.begin(), rows_.end(), [&](const TallyRow& r) { return r.box == row.box; }) > 1;
-        if (!placeholder) shown.push_back(row);
+        const bool placeholder = std::find(placeholders_.begin(), placeholders_.end(), i) != placeholders_.end();
+        const bool boxHasOther = std::any_of(rows_.begin(), rows_.end(), [&](const TallyRow& r) {
+            return r.box == row.box && &r != &row && counts(r);
+        });
+        if (counts(row) || (placeholder && !boxHasOther)) shown.push_back(row);
     }
     return shown;
 }
@@ -85,4 +90,10 @@ TallyRow PassTally::Total() const {
         total.cacheEntries += row.cacheEntries;
     }
     return total;
+}
+
+std::string SizeText(std::int64_t bytes) {
+    char text[64] = {};
+    ::StrFormatByteSize64A(bytes, text, sizeof(text));
+    return text;
 }

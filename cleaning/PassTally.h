@@ -19,9 +19,13 @@ struct TallyRow {
     std::int64_t registryValues = 0;
     std::int64_t cacheEntries = 0;
     std::string leftAlone;  // "left alone: <why>" in a row of what stays, else ""
+    std::string where;      // what stays, when it is not the browser itself: a profile, a folder
 
     std::int64_t Items() const { return files + rows + registryValues + cacheEntries; }
 };
+
+// The files' size as Explorer writes it: "0 bytes", "537 KB", "1.20 MB".
+std::string SizeText(std::int64_t bytes);
 
 class PassTally {
 public:
@@ -38,8 +42,8 @@ public:
     void LeftRunning(const RunningBrowser& browser);
     const std::vector<RunningBrowser>& Running() const { return running_; }
 
-    // In the order they came. The row a box began with, under its frame's
-    // name, stays only when it counted something or the box has no other row.
+    // In the order they came, but the rows that counted nothing: a box that
+    // has no other row keeps the one it began with, under its frame's name.
     std::vector<TallyRow> Rows() const;
     TallyRow Total() const;
 

@@ -187,9 +187,10 @@ TEST_F(Form1Test, DeleteNowRunsTickedCleanersInOrderThenLogsAndRestoresTheStatus
     EXPECT_EQ(calls[3].statusAtCall, "Deleting Firefox Cache...");
 
     const auto lines = Lines(Fixtures::ReadFile(LogPath()));
-    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("Internet History was deleted at ", 0), 0u);
     EXPECT_GT(lines[0].size(), std::string("Internet History was deleted at ").size() + 6);
+    EXPECT_EQ(lines[1], "0 file(s), 0 bytes and 0 entries deleted");
 
     EXPECT_GE(elapsed, 4.9);
     EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
@@ -211,7 +212,7 @@ TEST_F(Form1Test, AFailingCleanerIsReportedOnceAndThePassGoesOn) {
     EXPECT_EQ(reports[0].text,
               "Device I/O error\r\nin Tarvenny2021/08/31.Form1.DeleteAll at line 110\r\r"
               "Please email screenshot of this message to support@pendrake.example");
-    EXPECT_EQ(Lines(Fixtures::ReadFile(LogPath())).size(), 1u);
+    EXPECT_EQ(Lines(Fixtures::ReadFile(LogPath())).size(), 2u);
     EXPECT_EQ(form.Status(), "");
 }
 
@@ -222,8 +223,8 @@ TEST_F(Form1Test, APassWithNoBoxTickedStillLogsAndClearsTheStatus) {
     form.DeleteAll();
     EXPECT_TRUE(calls.empty());
     const auto lines = Lines(Fixtures::ReadFile(LogPath()));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].rfind("Internet History was deleted at ", 0), 0u);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2].rfind("Internet History was deleted at ", 0), 0u);
     EXPECT_EQ(form.Status(), "");
 }
 

@@ -79,7 +79,7 @@ TEST_F(IECleanersFormTest, APassLeavesRefusedFoldersWholeAndLogsWhy) {
     EXPECT_TRUE(platform->Reports().empty());
     EXPECT_EQ(form.Status(), "");
     const std::string log = Fixtures::ReadFile(LogPath());
-    const std::string notices = "V:\\ was left alone: not a browser folder\r\n" + folders_.Path() +
+    const std::string notices = "0 file(s), 0 bytes and 0 entries deleted\r\nV:\\ was left alone: not a browser folder\r\n" + folders_.Path() +
                                 "\\Mozilla\\Firefox\\.. was left alone: not a Firefox profile\r\n";
     EXPECT_EQ(log.rfind("Internet History was deleted at ", 0), 0u) << log;
     EXPECT_EQ(log.substr(log.find("\r\n") + 2), notices);

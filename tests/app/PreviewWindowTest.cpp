@@ -41,7 +41,7 @@ private:
         const int count = ListView_GetItemCount(list);
         for (int row = 0; row < count; ++row) {
             std::vector<std::string> cells;
-            for (int column = 0; column < 4; ++column) {
+            for (int column = 0; column < 5; ++column) {
                 char text[256] = {};
                 ListView_GetItemText(list, row, column, text, sizeof(text));
                 cells.push_back(text);
@@ -67,6 +67,7 @@ protected:
             status.Deleted(TraceKind::File, 2, 3072);
             status.Deleted(TraceKind::Row, 40);
             status.LeaveAlone("C:\\x was left alone: not a browser folder");
+            status.InBrowser("Microsoft Edge");  // nothing there: no row
         };
         Form1& form = CreateForm(std::move(cleaners));
         Click(CleaningBoxes::Id("chkCrHist"));
@@ -81,10 +82,10 @@ TEST_F(PreviewWindowTest, TheDialogShowsEachBoxAndBrowserThenTheTotalAndDeletesN
     DialogAnswer answer(IDCANCEL);
     Click(IdPushButton14);
     const Rows expected = {
-        {"Internet Explorer", "Clear Typed Urls In IE", "0", "-"},
-        {"Google Chrome", "Clear History", "2 files, 40 rows", "3.00 KB"},
-        {"Google Chrome (C:\\x)", "Clear History", "left alone: not a browser folder", "-"},
-        {"Total", "", "2 files, 40 rows", "3.00 KB"},
+        {"Internet Explorer", "Clear Typed Urls In IE", "nothing to delete", "-", ""},
+        {"Google Chrome", "Clear History", "2 files, 40 entries", "3.00 KB", ""},
+        {"Google Chrome (x)", "Clear History", "left alone: not a browser folder", "-", "C:\\x"},
+        {"Total", "", "2 files, 40 entries", "3.00 KB", ""},
     };
     EXPECT_EQ(answer.rows, expected);
     EXPECT_EQ(runs, std::vector<bool>{true});

@@ -38,7 +38,7 @@ public:
 
 }  // namespace
 
-TEST(HistoryLogTest, TwoPassesLeaveExactlyTwoDatedLinesEndedByCrLf) {
+TEST(HistoryLogTest, TwoPassesLeaveExactlyTwoDatedLinesEachWithWhatItDeletedEndedByCrLf) {
     ScopedFakePlatform platform;
     Fixtures::TempFolder t;
     TempVariable temp(t.Path());
@@ -48,7 +48,7 @@ TEST(HistoryLogTest, TwoPassesLeaveExactlyTwoDatedLinesEndedByCrLf) {
     DeletionPass::DeleteAll(window, {});
 
     const std::string text = Fixtures::ReadFile(t / "history.txt");
-    const std::regex twoLines("(Internet History was deleted at [^\r\n]+\r\n){2}");
+    const std::regex twoLines("(Internet History was deleted at [^\r\n]+\r\n0 file\\(s\\), 0 bytes and 0 entries deleted\r\n){2}");
     EXPECT_TRUE(std::regex_match(text, twoLines)) << text;
     EXPECT_TRUE(platform->Reports().empty());
 }

@@ -6,6 +6,7 @@ Needs DISPLAY (scripts/test.sh starts an Xvfb) and VORLANE_BUILD_DIR.
 Exit codes: 0 passed, 1 failed.
 """
 import os
+import re
 import shutil
 import signal
 import sqlite3
@@ -160,12 +161,12 @@ def full_pass(prefix):
     dialog = open_preview(main)
     rows = dialog.rows
     print(f"preview rows: {rows}")
-    check(all(len(row) == 4 for row in rows), f"preview columns: {rows}")
+    check(all(len(row) == 5 for row in rows), f"preview columns: {rows}")
     check_equal(rows[-1][0], "Total", "the preview's last row")
     for browser in ("Internet Explorer", "Mozilla Firefox"):
-        found = [row for row in rows if row[0] == browser and row[2] not in ("0", "")]
+        found = [row for row in rows if row[0] == browser and row[2] not in ("nothing to delete", "")]
         check(found, f"the preview counts nothing of {browser}: {rows}")
-    check(rows[-1][2] != "0", f"the preview's total: {rows[-1]}")
+    check(rows[-1][2] != "nothing to delete", f"the preview's total: {rows[-1]}")
     screenshot("preview.png", dialog.rect)
     world.verify_untouched("a preview")
     check(not log_path(prefix).exists(), "a preview wrote the history log")
@@ -178,8 +179,10 @@ def full_pass(prefix):
 
     world.verify()
     lines = log_path(prefix).read_bytes().split(b"\r\n")
-    check_equal(len(lines), 2, "log lines (one line and the final line break)")
+    check_equal(len(lines), 3, "log lines (the pass, what it deleted, the final line break)")
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
+    check(re.fullmatch(rb"[1-9]\d* file\(s\), [\d.,]+ \w+ and [1-9]\d* entries deleted", lines[1]),
+          f"what the pass deleted: {lines[1]!r}")
     close_and_wait(main)
 
 
@@ -193,7 +196,7 @@ def clear_history_log(prefix):
     # it writes nothing.
     for close in ("Escape", "Close"):
         dialog = open_preview(main)
-        check_equal(dialog.rows, [["No box is ticked: a pass would delete nothing.", "", "", ""]], "preview rows")
+        check_equal(dialog.rows, [["No box is ticked: a pass would delete nothing.", "", "", "", ""]], "preview rows")
         if close == "Escape":
             press_key("Escape")
         else:
@@ -394,9 +397,10 @@ def cache_folders(prefix):
     for path, data in canaries.items():
         check(path.exists() and path.read_bytes() == data, f"{path} was changed or deleted")
     lines = log_path(prefix).read_bytes().split(b"\r\n")
-    check_equal(len(lines), 3, "log lines (the pass, what was left alone, the final line break)")
+    check_equal(len(lines), 4, "log lines (the pass, what it deleted, what was left alone, the final line break)")
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
-    check_equal(lines[1], b"M:\\ was left alone: not a browser folder", "second log line")
+    check_equal(lines[1], b"0 file(s), 0 bytes and 0 entries deleted", "what the pass deleted")
+    check_equal(lines[2], b"M:\\ was left alone: not a browser folder", "third log line")
 
     cache = prefix.drive_c / "users" / "root" / UNICODE_CACHE
     names = ["\u0444\u0430\u0439\u043b", "\u65e5\u672c\u8a9e", "caf\u00e9"]
@@ -412,7 +416,9 @@ def cache_folders(prefix):
     main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
     check_equal([p for p in files if p.exists()], [], "files left in the folder named in Cyrillic and CJK")
     lines = log_path(prefix).read_bytes().split(b"\r\n")
-    check_equal(len(lines), 4, "log lines (two passes, what was left alone, the final line break)")
+    check_equal(len(lines), 6, "log lines (two passes with what each deleted, what was left alone, the final line break)")
+    check(lines[4].startswith(b"15000 file(s), ") and lines[4].endswith(b" and 0 entries deleted"),
+          f"what the second pass deleted: {lines[4]!r}")
     close_and_wait(main)
 
 
