@@ -8,6 +8,10 @@ bash "$root/scripts/build.sh" "$build"
 
 source "$root/scripts/wine-session.sh"
 trap vorlane_stop_session EXIT
+# The tests' prefix is made afresh for every run: a test that crashed, or
+# anything run there by hand, leaves nothing behind for the next run.
+WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+rm -rf "$build/wineprefix"
 vorlane_start_session "$build"
 # Two at a time: a test program that needs no display runs beside an
 # end-to-end scenario; the resource locks keep the rest apart.
