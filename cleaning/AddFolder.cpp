@@ -1,6 +1,5 @@
 #include "cleaning/AddFolder.h"
 
-#include "cleaning/FileRoutines.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"

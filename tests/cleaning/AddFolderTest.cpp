@@ -1,5 +1,4 @@
 #include "cleaning/AddFolder.h"
-#include "cleaning/FileRoutines.h"
 
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
@@ -206,4 +205,67 @@ TEST(AddFolderTest, AFolderThatCannotBeListedLeavesTheCollectionWithoutAReport) 
               (std::set<std::string>{start, start + "open\\", start + "open\\below\\"}));
     EXPECT_TRUE(lockedAlone.empty());
     EXPECT_TRUE(platform->messages.empty());
+}
+
+namespace {
+// The files the walk listed in `folder`.
+AddFolder::FileNameArray Listed(const std::string& top, const std::string& folder) {
+    AddFolder::FileListings files;
+    AddFolder::FolderTree(top, &files);
+    return files[folder];
+}
+}  // namespace
+
+TEST(AddFolderTestListedFiles, AnEmptyOrMissingFolderGivesTheSingleEmptyEntry) {
+    TempFolder t;
+    Fixtures::MakeFolders(t / "only-a-folder");
+    for (const std::string& folder : {t.Path(), t / "missing"}) {
+        const AddFolder::FileNameArray names = Listed(folder, folder);
+        EXPECT_EQ(names.UBound(), 0);
+        EXPECT_EQ(names[0], "");
+    }
+}
+
+TEST(AddFolderTestListedFiles, OneHundredFiftyFilesGetIndexesOneTo150) {
+    TempFolder t;
+    std::set<std::string> written;
+    for (int i = 0; i < 150; ++i) {
+        const std::string name = std::to_string(i) + "f.dat";
+        Fixtures::WriteFile(t / name);
+        written.insert(name);
+    }
+
+    const AddFolder::FileNameArray names = Listed(t.Path(), t.Path());
+
+    ASSERT_EQ(names.UBound(), 150);
+    std::set<std::string> listed;
+    for (int i = 1; i <= names.UBound(); ++i) listed.insert(names[i]);
+    EXPECT_EQ(listed, written);
+    EXPECT_THROW(names[151], std::out_of_range);
+}
+
+TEST(AddFolderTestListedFiles, EachFolderGetsItsOwnFilesWithTheirAttributesAndSizesAndNoFolders) {
+    TempFolder t;
+    Fixtures::WriteFile(t / "sub.dir\\deeper.txt", "deeper");
+    Fixtures::WriteFile(t / "plain.txt", "plain text");
+    Fixtures::WriteFile(t / "hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN);
+    Fixtures::WriteFile(t / "system.txt", "x", FILE_ATTRIBUTE_SYSTEM);
+    Fixtures::WriteFile(t / "both.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    Fixtures::WriteFile(t / "~locked.txt", "x", FILE_ATTRIBUTE_READONLY);
+
+    AddFolder::FileListings files;
+    AddFolder::FolderTree(t.Path(), &files);
+
+    const AddFolder::FileNameArray& names = files[t.Path()];
+    std::set<std::string> listed;
+    for (int i = 1; i <= names.UBound(); ++i) {
+        listed.insert(names[i]);
+        EXPECT_EQ(names.AttributesAt(i), Fixtures::Attributes(t / names[i])) << names[i];
+        EXPECT_EQ(names.SizeAt(i), static_cast<std::int64_t>(Fixtures::ReadFile(t / names[i]).size())) << names[i];
+    }
+    EXPECT_EQ(listed, (std::set<std::string>{"plain.txt", "hidden.txt", "system.txt", "both.txt", "~locked.txt"}));
+    ASSERT_EQ(files[t / "sub.dir"].UBound(), 1);
+    EXPECT_EQ(files[t / "sub.dir"][1], "deeper.txt");
+    for (const char* name : {"hidden.txt", "system.txt", "both.txt", "~locked.txt"})
+        ::SetFileAttributesA((t / name).c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -1,7 +1,6 @@
 // Directory links planted from the Linux side by scripts/plant-links.sh (the
 // "links" test fixture); its "walk" set belongs to these tests.
 #include "cleaning/AddFolder.h"
-#include "cleaning/FileRoutines.h"
 
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
@@ -26,7 +25,7 @@ FolderCollection WalkAndDelete(const std::string& start) {
     AddFolder::GetSubDirectories2016(folders, true, &files);
     for (const std::string& folder : folders) {
         const AddFolder::FileNameArray& names = files[Path::WithoutBackslash(folder)];
-        for (int i = 1; i <= names.UBound(); ++i) FileRoutines::RemoveFile(folder + names[i]);
+        for (int i = 1; i <= names.UBound(); ++i) ::DeleteFileW(Path::ForSystem(folder + names[i]).c_str());
     }
     return folders;
 }
@@ -79,7 +78,6 @@ TEST_F(FolderLinksTest, ALinkGivenAsTheStartFolderLeavesTheCollection) {
 TEST_F(FolderLinksTest, TheLinkFoldersThemselvesAreNotFiles) {
     for (const char* link : {"top-link", "empty-link"}) {
         EXPECT_FALSE(Path::IsFile(Tree + link)) << link;
-        FileRoutines::RemoveFile(Tree + link);
         EXPECT_EQ(Fixtures::Attributes(Tree + link), 0x410u) << link;
     }
     ExpectTargetsUntouched();
