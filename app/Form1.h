@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,15 +61,10 @@ public:
     // The deletion pass over the ticked boxes.
     void DeleteAll();
 
-    // --- what the handlers and the skin read and write ---
-    HWND Control(ControlId id) const;
-    std::string Text(ControlId id) const;
-    bool IsChecked(ControlId id) const;
+    // --- what the pass and the skin read and write ---
     std::string Status() const override;
     void SetStatus(const std::string& text) override;
     bool IsTicked(std::size_t box) const override;
-    int ProgressMaximum() const;
-    int ProgressValue() const;
 
     // Colours: the window's background and each control's own.
     void SetBackColor(COLORREF color);
@@ -84,6 +80,10 @@ protected:
     void OnUnhandledFailure() override;
 
 private:
+    HWND Control(ControlId id) const;
+    std::string Text(ControlId id) const;
+    bool IsChecked(ControlId id) const;
+
     // --- event handlers ---
     void Form_Load();
     void Form_Resize();
@@ -134,6 +134,7 @@ private:
     void ShowAutoDeleteState();
     void ApplyTimer();
     void RunTimedPass();
+    bool RunExclusive(AutoDelete::Pass kind, const std::function<void()>& work, bool keptPassWaits = false);
 
     // --- cleaning a browser after it closes ---
     void WatchRunningBrowsers(const PassTally& tally);

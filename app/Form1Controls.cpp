@@ -285,8 +285,8 @@ LRESULT Form1::OnNotify(LPARAM lParam) {
 // than the bar is high.
 void Form1::ShowProgress(std::int32_t maximum, std::int32_t value) {
     HWND bar = Control(IdProgressBar1);
-    if (ProgressMaximum() != maximum) ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
-    const int shown = ProgressValue();
+    if (::SendMessageA(bar, PBM_GETRANGE, FALSE, 0) != maximum) ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
+    const int shown = static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0));
     if (value > maximum || value == shown) return;
     // Turning drawing off validates the bar: only when nothing else waits to be
     // painted there, and only forward (a restart repaints the whole bar).
@@ -308,12 +308,6 @@ void Form1::ShowProgress(std::int32_t maximum, std::int32_t value) {
     ::InvalidateRect(bar, &changed, FALSE);
 }
 
-int Form1::ProgressMaximum() const {
-    return static_cast<int>(::SendMessageA(Control(IdProgressBar1), PBM_GETRANGE, FALSE, 0));
-}
-int Form1::ProgressValue() const {
-    return static_cast<int>(::SendMessageA(Control(IdProgressBar1), PBM_GETPOS, 0, 0));
-}
 
 // ---------------------------------------------------------------- pointer
 

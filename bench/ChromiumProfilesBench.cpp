@@ -16,6 +16,7 @@
 //   BENCH_FOLDER\many\Local\Google\Chrome\User Data              N profiles
 #include "FrameCleaners.h"
 #include "QuietPlatform.h"
+#include "system/Window.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
 #include "app/CleaningBoxes.h"
@@ -49,8 +50,8 @@ double WindowSeconds(int profiles) {
     form.Create(true);
     MessagePump::LetPendingMessagesRun();
     const double seconds = MessagePump::MonotonicSeconds() - start;
-    if (form.Text(IdLabel1) != ExpectedLabel(profiles)) {
-        std::fprintf(stderr, "the window found \"%s\", not %d profiles\n", form.Text(IdLabel1).c_str(), profiles);
+    if (ControlText(form.Handle(), IdLabel1) != ExpectedLabel(profiles)) {
+        std::fprintf(stderr, "the window found \"%s\", not %d profiles\n", ControlText(form.Handle(), IdLabel1).c_str(), profiles);
         std::exit(1);
     }
     return seconds;
@@ -63,14 +64,14 @@ double PassSeconds() {
     form.Create(true);
     RestPointerOffWindow(form.Handle());
     for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        if (CleaningBoxes::Rows[i].frame == IdFrame5) SetTicked(form.Control(CleaningBoxes::IdAt(i)), true);
+        if (CleaningBoxes::Rows[i].frame == IdFrame5) SetTicked(FindControl(form.Handle(), CleaningBoxes::IdAt(i)), true);
     MessagePump::LetPendingMessagesRun();
     const double start = MessagePump::MonotonicSeconds();
     form.DeleteAll();
     const double seconds = MessagePump::MonotonicSeconds() - start;
     // The boxes are remembered: later benchmarks of this prefix start without them.
     for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        if (CleaningBoxes::Rows[i].frame == IdFrame5) SetTicked(form.Control(CleaningBoxes::IdAt(i)), false);
+        if (CleaningBoxes::Rows[i].frame == IdFrame5) SetTicked(FindControl(form.Handle(), CleaningBoxes::IdAt(i)), false);
     return seconds;
 }
 

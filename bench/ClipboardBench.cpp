@@ -7,6 +7,7 @@
 //
 //   wine build/ClipboardBench.exe [megabytes]     (default 50)
 #include "QuietPlatform.h"
+#include "system/Window.h"
 #include "app/Form1.h"
 #include "cleaning/HistoryLog.h"
 #include "system/MessagePump.h"
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
     form.Create(true);
     RestPointerOffWindow(form.Handle());
     MessagePump::LetPendingMessagesRun();
-    HWND button = form.Control(IdPushButton2);
+    HWND button = FindControl(form.Handle(), IdPushButton2);
 
     constexpr int Rounds = 3;
     double plainBest = 1e9, handlerBest = 1e9, plainAnswer = 0, handlerAnswer = 0;

@@ -9,6 +9,7 @@
 //   wine build/CloseWatchCostBench.exe [seconds]    (default 60)
 #include "ProcessorTime.h"
 #include "QuietPlatform.h"
+#include "system/Window.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
 #include "cleaning/HistoryLog.h"
@@ -80,9 +81,9 @@ int main(int argc, char** argv) {
     // The cookie boxes of both frames, as a user would tick them.
     std::vector<HWND> ticked;
     for (ControlId box : {CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkCrCookies")}) {
-        if (!form.IsChecked(box)) {
-            ::SendMessageA(form.Control(box), BM_CLICK, 0, 0);
-            ticked.push_back(form.Control(box));
+        if (!(::SendMessageA(FindControl(form.Handle(), box), BM_GETCHECK, 0, 0) == BST_CHECKED)) {
+            ::SendMessageA(FindControl(form.Handle(), box), BM_CLICK, 0, 0);
+            ticked.push_back(FindControl(form.Handle(), box));
         }
     }
     RestPointerOffWindow(form.Handle());

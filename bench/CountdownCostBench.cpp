@@ -7,6 +7,7 @@
 //   wine build/CountdownCostBench.exe [seconds]    (default 60)
 #include "ProcessorTime.h"
 #include "QuietPlatform.h"
+#include "system/Window.h"
 #include "app/Form1.h"
 #include "system/MessagePump.h"
 
@@ -23,9 +24,9 @@ int main(int argc, char** argv) {
     Form1 form(Cleaners{});
     form.Create(true);
     // Every 10 minutes (the bar moves at nearly every tick), and auto delete off.
-    ListView_SetItemState(form.Control(IdListView2), 1, LVIS_SELECTED, LVIS_SELECTED);
-    HWND onOff = form.Control(IdPushButton13);
-    if (form.Text(IdPushButton13) == Form1Texts::TurnOff) ::SendMessageA(onOff, BM_CLICK, 0, 0);
+    ListView_SetItemState(FindControl(form.Handle(), IdListView2), 1, LVIS_SELECTED, LVIS_SELECTED);
+    HWND onOff = FindControl(form.Handle(), IdPushButton13);
+    if (ControlText(form.Handle(), IdPushButton13) == Form1Texts::TurnOff) ::SendMessageA(onOff, BM_CLICK, 0, 0);
     RestPointerOffWindow(form.Handle());
     MessagePump::WaitWhileMessagesRun(1.0);  // let start-up's painting settle
 

@@ -15,6 +15,7 @@
 //   exists (prefs.js), the others are only listed.
 #include "FrameCleaners.h"
 #include "QuietPlatform.h"
+#include "system/Window.h"
 #include "ShellFolderValue.h"
 #include "app/CleaningBoxes.h"
 #include "app/Form1.h"
@@ -73,7 +74,7 @@ double PassSeconds() {
     RestPointerOffWindow(form.Handle());
     const auto tick = [&](bool on) {
         for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-            if (CleaningBoxes::Rows[i].frame == IdFrame2) SetTicked(form.Control(CleaningBoxes::IdAt(i)), on);
+            if (CleaningBoxes::Rows[i].frame == IdFrame2) SetTicked(FindControl(form.Handle(), CleaningBoxes::IdAt(i)), on);
     };
     tick(true);
     MessagePump::LetPendingMessagesRun();

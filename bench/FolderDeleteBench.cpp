@@ -31,6 +31,7 @@
 //        FolderDeleteBench.exe measure
 //        FolderDeleteBench.exe measure-one
 #include "QuietPlatform.h"
+#include "system/Window.h"
 #include "ShellFolderValue.h"
 #include "app/Form1.h"
 #include "app/CleaningBoxes.h"
@@ -146,7 +147,7 @@ public:
     RealPass() : form_(RealCleaners()) {
         form_.Create(true);
         RestPointerOffWindow(form_.Handle());
-        SetTicked(form_.Control(CleaningBoxes::Id("chkIETemp")), true);
+        SetTicked(FindControl(form_.Handle(), CleaningBoxes::Id("chkIETemp")), true);
         MessagePump::LetPendingMessagesRun();
     }
     void Run(const std::string& folder) {
@@ -173,7 +174,7 @@ public:
             ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
         const double start = MessagePump::MonotonicSeconds();
-        ::SendMessageA(form_.Control(IdPushButton14), BM_CLICK, 0, 0);
+        ::SendMessageA(FindControl(form_.Handle(), IdPushButton14), BM_CLICK, 0, 0);
         watcher.join();
         return shownAt - start;
     }

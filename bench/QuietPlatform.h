@@ -4,6 +4,7 @@
 #pragma once
 
 #include "system/Seams.h"
+#include "system/Window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -62,4 +63,11 @@ inline void RestPointerOffWindow(HWND window) {
 // Ticks or unticks a check box as a click of the user does.
 inline void SetTicked(HWND box, bool ticked) {
     if ((::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != ticked) ::SendMessageA(box, BM_CLICK, 0, 0);
+}
+
+// A control's text, as a user reads it.
+inline std::string ControlText(HWND top, int id) {
+    char text[1024] = {};
+    ::GetWindowTextA(FindControl(top, id), text, sizeof(text));
+    return text;
 }

@@ -55,3 +55,25 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return 0;
     }
 }
+
+namespace {
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ControlSearch*>(param);
+    if (::GetDlgCtrlID(child) != search->id) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindControl(HWND top, int id) {
+    ControlSearch search{id, nullptr};
+    ::EnumChildWindows(top, MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

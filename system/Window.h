@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+// The control with id `id` anywhere inside `top` (one in a frame too);
+// nullptr when there is none.
+HWND FindControl(HWND top, int id);
+
 class Window {
 public:
     Window() = default;

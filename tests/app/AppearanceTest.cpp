@@ -132,7 +132,7 @@ protected:
     static COLORREF CheckBoxBack(Form1& form) {
         HDC dc = ::CreateCompatibleDC(nullptr);
         ::SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                       reinterpret_cast<LPARAM>(form.Control(CleaningBoxes::Id("chkIEHist"))));
+                       reinterpret_cast<LPARAM>(Control(form, CleaningBoxes::Id("chkIEHist"))));
         const COLORREF colour = ::GetBkColor(dc);
         ::DeleteDC(dc);
         return colour;
@@ -154,7 +154,7 @@ TEST_F(AppearanceTest, WithoutASkinTheFramesAndBoxesAreWhiteOnButtonFace) {
     Form1& form = CreateForm();
     EXPECT_EQ(form.SkinFramework1(), nullptr);
     const POINT inside = InsideFrame1();
-    EXPECT_EQ(ErasedColour(form.Control(IdFrame1), inside.x, inside.y), RGB(255, 255, 255));
+    EXPECT_EQ(ErasedColour(Control(form, IdFrame1), inside.x, inside.y), RGB(255, 255, 255));
     EXPECT_EQ(ErasedColour(form.Handle(), 2, 2), ::GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(CheckBoxBack(form), RGB(255, 255, 255));
 }
@@ -198,7 +198,7 @@ TEST_F(AppearanceTest, AFailingSkinCallIsReportedAtStep100AndStartUpGoesOn) {
     const auto reports = platform->Reports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text, ErrorReport::BuildText("The skin could not be loaded", Location::Form_Load, 100));
-    EXPECT_EQ(form.Text(IdPushButton13), "Turn On Auto Delete");
+    EXPECT_EQ(Text(form, IdPushButton13), "Turn On Auto Delete");
     EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(form.ControlBackColor(IdFrame1), ::GetSysColor(COLOR_BTNFACE));
 }
@@ -209,11 +209,11 @@ TEST_F(AppearanceTest, TheBuiltInEnginePaintsTheWindowInTheSkinsColours) {
     ASSERT_NE(dynamic_cast<BuiltInSkinEngine*>(form.SkinFramework1()), nullptr);
     EXPECT_TRUE(platform->Reports().empty());
     const POINT inside = InsideFrame1();
-    EXPECT_EQ(ErasedColour(form.Control(IdFrame1), inside.x, inside.y), RGB(0xDD, 0xEE, 0xFF));
+    EXPECT_EQ(ErasedColour(Control(form, IdFrame1), inside.x, inside.y), RGB(0xDD, 0xEE, 0xFF));
     EXPECT_EQ(ErasedColour(form.Handle(), 2, 2), RGB(0x20, 0x30, 0x40));
     EXPECT_EQ(CheckBoxBack(form), RGB(0xDD, 0xEE, 0xFF));
-    EXPECT_EQ(ListView_GetBkColor(form.Control(IdListView2)), RGB(0xF0, 0xF8, 0xFF));
-    EXPECT_EQ(::GetWindowLongA(form.Control(IdPushButton12), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_EQ(ListView_GetBkColor(Control(form, IdListView2)), RGB(0xF0, 0xF8, 0xFF));
+    EXPECT_EQ(::GetWindowLongA(Control(form, IdPushButton12), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
     // Still a working button.
     Click(IdPushButton11);
     EXPECT_EQ(platform->messages.size(), 1u);
@@ -226,7 +226,7 @@ TEST_F(AppearanceTest, ASkinFileOfAnotherFormatIsReportedAndTheWindowKeepsItsLoo
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text, ErrorReport::BuildText("Error loading skin file: line 1 is not \"[Vorlane Skin]\"",
                                                       Location::Form_Load, 100));
-    EXPECT_EQ(::GetWindowLongA(form.Control(IdPushButton12), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(::GetWindowLongA(Control(form, IdPushButton12), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
     EXPECT_EQ(form.ControlBackColor(IdFrame1), ::GetSysColor(COLOR_BTNFACE));
 }
 
@@ -268,22 +268,22 @@ TEST_F(AppearanceTestPointer, TheHandShowsOverThePushButtonsAndTheArrowElsewhere
     for (ControlId button : {IdPushButton1, IdPushButton2, IdPushButton3, IdPushButton11, IdPushButton12,
                              IdPushButton13}) {
         MoveOver(form.Handle());
-        MoveOver(form.Control(button));
+        MoveOver(Control(form, button));
         const HCURSOR hand = CursorOver(button);  // HAND-M.CUR beside the program
         EXPECT_NE(hand, nullptr) << button;
         EXPECT_NE(hand, Arrow()) << button;
     }
 
-    MoveOver(form.Control(IdListView2));
+    MoveOver(Control(form, IdListView2));
     EXPECT_EQ(CursorOver(IdPushButton12), Arrow());
-    MoveOver(form.Control(IdPushButton1));
+    MoveOver(Control(form, IdPushButton1));
     MoveOver(form.Handle());
     EXPECT_EQ(CursorOver(IdPushButton12), Arrow());
 
     // Check boxes have no hover rule: the pointer stays what it was.
-    MoveOver(form.Control(IdPushButton1));
+    MoveOver(Control(form, IdPushButton1));
     const HCURSOR hand = CursorOver(IdPushButton1);
-    MoveOver(form.Control(CleaningBoxes::Id("chkIEHist")));
+    MoveOver(Control(form, CleaningBoxes::Id("chkIEHist")));
     EXPECT_EQ(CursorOver(CleaningBoxes::Id("chkIEHist")), hand);
 }
 
@@ -291,7 +291,7 @@ TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOverDuring
     Cleaners cleaners;
     std::vector<HCURSOR> seen;
     cleaners[CleaningBoxes::Index("chkIEHist")] = [&](StatusLine&) {
-        for (HWND over : {Form().Control(IdPushButton12), Form().Control(IdListView2), Form().Handle()}) {
+        for (HWND over : {Control(Form(), IdPushButton12), Control(Form(), IdListView2), Form().Handle()}) {
             MoveOver(over);
             seen.push_back(CursorOver(IdPushButton13));
         }
@@ -303,7 +303,7 @@ TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOverDuring
     for (int second = 0; second < 300; ++second) Tick();
     EXPECT_EQ(seen, std::vector<HCURSOR>(3, Hourglass()));
 
-    MoveOver(form.Control(IdPushButton13));  // the pass has ended
+    MoveOver(Control(form, IdPushButton13));  // the pass has ended
     EXPECT_NE(CursorOver(IdPushButton13), Hourglass());
     EXPECT_NE(CursorOver(IdPushButton13), Arrow());
 }
@@ -312,11 +312,11 @@ TEST_F(AppearanceTestPointer, TheHourglassStaysWhateverThePointerMovesOverDuring
 // its row is drawn in the system's highlight colour either way.
 TEST_F(AppearanceTest, TheChosenIntervalIsDrawnHighlightedWithAndWithoutTheFocus) {
     Form1& form = CreateForm();
-    HWND list = form.Control(IdListView2);
+    HWND list = Control(form, IdListView2);
     RECT row;
     ListView_GetItemRect(list, 1, &row, LVIR_LABEL);
     for (ControlId focus : {IdListView2, IdPushButton12}) {
-        ::SetFocus(form.Control(focus));
+        ::SetFocus(Control(form, focus));
         ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         HDC dc = ::GetDC(list);
         int highlighted = 0;

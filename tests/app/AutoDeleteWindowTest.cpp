@@ -55,7 +55,7 @@ protected:
     Form1& CreateCountingForm() {
         Cleaners cleaners;
         cleaners[CleaningBoxes::Index("chkIEHist")] = [this](StatusLine&) {
-            passes.push_back({form->ProgressValue(), TimerRuns(), CursorOver(IdPushButton12) == Hourglass()});
+            passes.push_back({ProgressValue(*form), TimerRuns(), CursorOver(IdPushButton12) == Hourglass()});
             if (duringPass) duringPass();
         };
         form = &CreateForm(std::move(cleaners));
@@ -90,14 +90,14 @@ protected:
 TEST_F(AutoDeleteWindowTest, TenMinutesCountDownFrom0959AndPassAtTick600ThenStartOver) {
     Form1& f = CreateCountingForm();
     EXPECT_TRUE(TurnOnOrOff());
-    EXPECT_EQ(f.Text(IdPushButton13), Form1Texts::TurnOff);
+    EXPECT_EQ(Text(f, IdPushButton13), Form1Texts::TurnOff);
     EXPECT_EQ(Fixtures::GetString(HKEY_CURRENT_USER, Settings::KeyPath, Settings::StartStopState), "On");
     EXPECT_EQ(f.Status(), Form1Texts::AutoDeleteOff);  // the first text comes with the first tick
 
     Tick(1);
     EXPECT_EQ(f.Status(), Countdown("00:09:59"));
-    EXPECT_EQ(f.ProgressMaximum(), 600);
-    EXPECT_EQ(f.ProgressValue(), 1);
+    EXPECT_EQ(ProgressMaximum(f), 600);
+    EXPECT_EQ(ProgressValue(f), 1);
 
     Tick(598);
     EXPECT_EQ(f.Status(), Countdown("00:00:01"));
@@ -109,13 +109,13 @@ TEST_F(AutoDeleteWindowTest, TenMinutesCountDownFrom0959AndPassAtTick600ThenStar
     EXPECT_FALSE(passes[0].timerRuns);
     EXPECT_TRUE(passes[0].hourglass);
     EXPECT_EQ(f.Status(), Form1Texts::PassDone);
-    EXPECT_EQ(f.ProgressValue(), 600);
+    EXPECT_EQ(ProgressValue(f), 600);
     EXPECT_TRUE(timerRunsAfterPass);
     EXPECT_NE(CursorOver(IdListView2), Hourglass());
 
     Tick(1);  // the count started over
     EXPECT_EQ(f.Status(), Countdown("00:09:59"));
-    EXPECT_EQ(f.ProgressValue(), 1);
+    EXPECT_EQ(ProgressValue(f), 1);
     Tick(599);
     EXPECT_EQ(passes.size(), 2u);
     EXPECT_TRUE(platform->Reports().empty());
@@ -128,7 +128,7 @@ TEST_F(AutoDeleteWindowTest, EachTickLeavesTheStatusFrameAsAWholeRepaintWould) {
     Form1& f = CreateCountingForm();
     ClickListAt(1);  // every 5 minutes: the bar moves at every tick
     TurnOnOrOff();
-    HWND frame = f.Control(IdFrame3);
+    HWND frame = Control(f, IdFrame3);
     for (int tick = 1; tick <= 12; ++tick) {
         Tick(tick == 7 ? 55 : 1);  // this step crosses from 00:04:54 to 00:03:59
         const std::vector<COLORREF> afterTick = ShownOver(f.Handle(), frame);
@@ -146,8 +146,8 @@ TEST_F(AutoDeleteWindowTest, EachListPositionCountsAgainstItsOwnInterval) {
     for (int position = 1; position <= Intervals::Count; ++position) {
         ClickListAt(position);
         Tick(1);
-        EXPECT_EQ(f.ProgressMaximum(), Intervals::Items[position - 1].seconds) << position;
-        EXPECT_EQ(f.ProgressValue(), 1) << position;
+        EXPECT_EQ(ProgressMaximum(f), Intervals::Items[position - 1].seconds) << position;
+        EXPECT_EQ(ProgressValue(f), 1) << position;
     }
     EXPECT_TRUE(passes.empty());
 }
@@ -159,14 +159,14 @@ TEST_F(AutoDeleteWindowTest, TurningOffAndOnKeepsTheCount) {
     EXPECT_EQ(f.Status(), Countdown("00:04:12"));
 
     EXPECT_FALSE(TurnOnOrOff());
-    EXPECT_EQ(f.Text(IdPushButton13), Form1Texts::TurnOn);
+    EXPECT_EQ(Text(f, IdPushButton13), Form1Texts::TurnOn);
     EXPECT_EQ(f.Status(), Form1Texts::AutoDeleteOff);
     EXPECT_EQ(Fixtures::GetString(HKEY_CURRENT_USER, Settings::KeyPath, Settings::StartStopState), "Off");
     // A tick that was already on its way when the timer stopped counts nothing.
     f.SetStatus("stale");
     Tick(1);
     EXPECT_EQ(f.Status(), Form1Texts::AutoDeleteOff);
-    EXPECT_EQ(f.ProgressValue(), 348);
+    EXPECT_EQ(ProgressValue(f), 348);
 
     TurnOnOrOff();
     Tick(1);
@@ -183,8 +183,8 @@ TEST_F(AutoDeleteWindowTest, AListClickSavesThePositionAndRestartsTheCountAKeybo
     // The bar accepts a maximum below its current value.
     Tick(1);
     EXPECT_EQ(f.Status(), Countdown("00:04:59"));
-    EXPECT_EQ(f.ProgressMaximum(), 300);
-    EXPECT_EQ(f.ProgressValue(), 1);
+    EXPECT_EQ(ProgressMaximum(f), 300);
+    EXPECT_EQ(ProgressValue(f), 1);
 
     // Ten minutes chosen by the keyboard: no click, so the count goes on; back
     // at five minutes the count is past them and the next tick runs the pass.
@@ -216,7 +216,7 @@ TEST_F(AutoDeleteWindowTest, TurningOffDuringATimedPassLeavesTheTimerStopped) {
     duringPass = [this] { Click(IdPushButton13); };
     Tick(300);
     ASSERT_EQ(passes.size(), 1u);
-    EXPECT_EQ(f.Text(IdPushButton13), Form1Texts::TurnOn);
+    EXPECT_EQ(Text(f, IdPushButton13), Form1Texts::TurnOn);
     EXPECT_EQ(Fixtures::GetString(HKEY_CURRENT_USER, Settings::KeyPath, Settings::StartStopState), "Off");
     EXPECT_FALSE(timerRunsAfterPass);
     EXPECT_EQ(f.Status(), Form1Texts::AutoDeleteOff);
@@ -229,7 +229,7 @@ TEST_F(AutoDeleteWindowTest, TurningOffDuringATimedPassLeavesTheTimerStopped) {
     };
     Tick(300);
     ASSERT_EQ(passes.size(), 2u);
-    EXPECT_EQ(f.Text(IdPushButton13), Form1Texts::TurnOff);
+    EXPECT_EQ(Text(f, IdPushButton13), Form1Texts::TurnOff);
     EXPECT_TRUE(timerRunsAfterPass);
     EXPECT_EQ(f.Status(), Form1Texts::PassDone);
 }
@@ -239,15 +239,15 @@ TEST_F(AutoDeleteWindowTest, TheRealTimerTicksEverySecondOnlyWhileOn) {
     const double start = MessagePump::MonotonicSeconds();
     Click(IdPushButton13);
     // Two ticks come, however busy the machine, and not sooner than a second apart.
-    MessagePump::WaitWhileMessagesRun(20, [&] { return f.ProgressValue() < 2; });
-    EXPECT_GE(f.ProgressValue(), 2);
+    MessagePump::WaitWhileMessagesRun(20, [&] { return ProgressValue(f) < 2; });
+    EXPECT_GE(ProgressValue(f), 2);
     EXPECT_GE(MessagePump::MonotonicSeconds() - start, 0.9);
     EXPECT_EQ(f.Status().rfind(AutoDelete::CountdownPrefix, 0), 0u);
 
     Click(IdPushButton13);
-    const int count = f.ProgressValue();
+    const int count = ProgressValue(f);
     MessagePump::WaitWhileMessagesRun(1.5);
-    EXPECT_EQ(f.ProgressValue(), count);
+    EXPECT_EQ(ProgressValue(f), count);
     EXPECT_EQ(f.Status(), Form1Texts::AutoDeleteOff);
 }
 
@@ -262,7 +262,7 @@ TEST_F(AutoDeleteWindowTest, DeleteNowWhileCountingClearsTypedUrlsResetsTheBarBu
     Click(CleaningBoxes::Id("chkIETyped"));
     TurnOnOrOff();
     Tick(100);
-    EXPECT_EQ(form->ProgressValue(), 100);
+    EXPECT_EQ(ProgressValue(*form), 100);
 
     Click(IdPushButton12);
 
@@ -271,11 +271,11 @@ TEST_F(AutoDeleteWindowTest, DeleteNowWhileCountingClearsTypedUrlsResetsTheBarBu
     EXPECT_TRUE(Fixtures::ValueExists(HKEY_CURRENT_USER, TypedUrls, "url101"));
     EXPECT_EQ(Fixtures::ReadFile(LogPath()).rfind("Internet History was deleted at ", 0), 0u);
     EXPECT_EQ(form->Status(), Countdown("00:08:20"));
-    EXPECT_EQ(form->ProgressValue(), 0);
+    EXPECT_EQ(ProgressValue(*form), 0);
 
     Tick(1);
     EXPECT_EQ(form->Status(), Countdown("00:08:19"));
-    EXPECT_EQ(form->ProgressValue(), 101);
+    EXPECT_EQ(ProgressValue(*form), 101);
     EXPECT_TRUE(platform->Reports().empty());
 }
 
@@ -291,10 +291,10 @@ TEST_F(AutoDeleteWindowTest, AClickOrATickDuringAPassStartsNoPassInsideItAndADue
         deepest = std::max(deepest, ++depth);
         if (depth == 1 && disturbed++ < 2) {
             // While the cleaner runs: a click on "Delete Now (Test)" and a tick.
-            ::SendMessageA(f.Control(IdPushButton12), BM_CLICK, 0, 0);
+            ::SendMessageA(Control(f, IdPushButton12), BM_CLICK, 0, 0);
             ::SendMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
             // Queued for when the pass or the pause lets messages run.
-            ::PostMessageA(f.Control(IdPushButton12), BM_CLICK, 0, 0);
+            ::PostMessageA(Control(f, IdPushButton12), BM_CLICK, 0, 0);
             ::PostMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
         }
         --depth;

@@ -56,7 +56,7 @@ protected:
 
     void SetBoxes(std::initializer_list<ControlId> boxes, bool ticked) {
         for (ControlId box : boxes)
-            if (Form().IsChecked(box) != ticked) Click(box);
+            if (IsChecked(Form(), box) != ticked) Click(box);
     }
 
 private:

@@ -19,7 +19,7 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
     Form1& form = CreateForm();
     for (ControlId box : {CleaningBoxes::Id("chkFFHist"), CleaningBoxes::Id("chkFFDownloads"), CleaningBoxes::Id("chkTypedUrls"), CleaningBoxes::Id("chkCookies"), CleaningBoxes::Id("chkFFCache")}) {
         Click(box);
-        ASSERT_TRUE(form.IsChecked(box));
+        ASSERT_TRUE(IsChecked(form, box));
     }
     form.DeleteAll();
 

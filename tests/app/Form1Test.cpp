@@ -56,15 +56,15 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
 
     for (const ControlLayout& layout : Form1Layout::Controls()) {
-        HWND control = form.Control(layout.id);
+        HWND control = Control(form, layout.id);
         ASSERT_NE(control, nullptr) << layout.name;
         if (layout.kind != ControlKind::ListView && layout.kind != ControlKind::RichText &&
             layout.kind != ControlKind::ProgressBar && layout.kind != ControlKind::Label) {
-            EXPECT_EQ(form.Text(layout.id), layout.caption) << layout.name;
+            EXPECT_EQ(Text(form, layout.id), layout.caption) << layout.name;
         }
         EXPECT_EQ(::IsWindowVisible(control) != FALSE, layout.visible) << layout.name;
         if (layout.kind == ControlKind::CheckBox) {
-            EXPECT_FALSE(form.IsChecked(layout.id)) << layout.name;
+            EXPECT_FALSE(IsChecked(form, layout.id)) << layout.name;
         }
 
         // Position: twips at 15 per pixel scaled for the display's DPI, frames offsetting their boxes.
@@ -88,7 +88,7 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
 
     // The test prefix has no Chromium browser and no Firefox: the Chrome
     // frame's label and the tool tip over the Firefox frame and its boxes say so.
-    EXPECT_EQ(form.Text(IdLabel1), "No Chrome or Edge profile found.");
+    EXPECT_EQ(Text(form, IdLabel1), "No Chrome or Edge profile found.");
     HWND tip = nullptr;
     do tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr);
     while (tip != nullptr && ::GetWindow(tip, GW_OWNER) != form.Handle());
@@ -97,8 +97,8 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     const RECT frame = Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), ScreenDpi());
     const std::vector<std::pair<HWND, POINT>> spots = {
         {form.Handle(), {frame.right - 4, (frame.top + frame.bottom) / 2}},
-        {form.Control(CleaningBoxes::Id("chkFFHist")), {4, 4}},
-        {form.Control(CleaningBoxes::Id("chkFFCache")), {4, 4}}};
+        {Control(form, CleaningBoxes::Id("chkFFHist")), {4, 4}},
+        {Control(form, CleaningBoxes::Id("chkFFCache")), {4, 4}}};
     for (const auto& [window, point] : spots) {
         TTHITTESTINFOA hit{};
         hit.hwnd = window;
@@ -112,11 +112,11 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     }
     // The rich-text box sits right of the visible client area.
     RECT rich;
-    ::GetWindowRect(form.Control(IdRichTextBox1), &rich);
+    ::GetWindowRect(Control(form, IdRichTextBox1), &rich);
     ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&rich), 2);
     EXPECT_GE(rich.left, client.right);
 
-    HWND list = form.Control(IdListView2);
+    HWND list = Control(form, IdListView2);
     ASSERT_EQ(ListView_GetItemCount(list), 11);
     for (int i = 0; i < 11; ++i) {
         char text[64] = {};
@@ -136,7 +136,7 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     char selected[64] = {};
     ListView_GetItemText(list, 1, 0, selected, sizeof(selected));
     EXPECT_STREQ(selected, "Delete every 10 minutes");
-    EXPECT_EQ(form.Text(IdPushButton13), "Turn On Auto Delete");
+    EXPECT_EQ(Text(form, IdPushButton13), "Turn On Auto Delete");
     EXPECT_EQ(form.Status(), "Auto Delete is Turned Off.");
     EXPECT_FALSE(TimerRuns());
     // Selecting at start-up is not a click: nothing is saved.
@@ -145,13 +145,13 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
 
 TEST_F(Form1Test, TabGoesThroughTheControlsInTabIndexOrderFromTheList) {
     Form1& form = CreateForm();
-    EXPECT_EQ(::GetFocus(), form.Control(IdListView2));
+    EXPECT_EQ(::GetFocus(), Control(form, IdListView2));
     std::vector<int> tabIndexes;
-    HWND at = form.Control(IdListView2);
+    HWND at = Control(form, IdListView2);
     for (int i = 0; i < 40; ++i) {
         tabIndexes.push_back(Form1Layout::Find(static_cast<ControlId>(::GetDlgCtrlID(at))).tabIndex);
         at = ::GetNextDlgTabItem(form.Handle(), at, FALSE);
-        if (at == form.Control(IdListView2)) break;
+        if (at == Control(form, IdListView2)) break;
     }
     // The list and the seven buttons, the cleaning boxes, then the rich-text
     // box and Check4: frames and the progress bar take no focus, Check8 is
@@ -295,14 +295,14 @@ TEST_F(Form1Test, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAtThatScale) {
     EXPECT_TRUE(::EqualRect(&window, &suggested));
     for (const ControlLayout& layout : Form1Layout::Controls()) {
         RECT actual;
-        ::GetWindowRect(form.Control(layout.id), &actual);
+        ::GetWindowRect(Control(form, layout.id), &actual);
         ::MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&actual), 2);
         const RECT expected = Form1Layout::PixelRect(layout, dpi);
         EXPECT_TRUE(::EqualRect(&actual, &expected)) << layout.name;
     }
-    EXPECT_EQ(ListView_GetColumnWidth(form.Control(IdListView2), 0), ::MulDiv(6400, dpi, 1440));
+    EXPECT_EQ(ListView_GetColumnWidth(Control(form, IdListView2), 0), ::MulDiv(6400, dpi, 1440));
     LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(form.Control(CleaningBoxes::Id("chkIEHist")), WM_GETFONT, 0, 0)),
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Control(form, CleaningBoxes::Id("chkIEHist")), WM_GETFONT, 0, 0)),
                  sizeof(font), &font);
     EXPECT_EQ(font.lfHeight, -::MulDiv(9, dpi, 72));
     EXPECT_TRUE(platform->Reports().empty());

@@ -7,11 +7,31 @@
 #include "app/Settings.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
+#include "system/Window.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// What a user sees of the window, read through its controls as the
+// end-to-end probe reads them.
+inline HWND Control(const Form1& form, ControlId id) { return FindControl(form.Handle(), id); }
+inline std::string Text(const Form1& form, ControlId id) {
+    HWND control = Control(form, id);
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+inline bool IsChecked(const Form1& form, ControlId id) {
+    return ::SendMessageA(Control(form, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+inline int ProgressValue(const Form1& form) {
+    return static_cast<int>(::SendMessageA(Control(form, IdProgressBar1), PBM_GETPOS, 0, 0));
+}
+inline int ProgressMaximum(const Form1& form) {
+    return static_cast<int>(::SendMessageA(Control(form, IdProgressBar1), PBM_GETRANGE, FALSE, 0));
+}
 
 class FormFixture : public ::testing::Test {
 protected:
@@ -43,14 +63,14 @@ protected:
     Form1& Form() { return *form_; }
     std::string LogPath() const { return temp_ / "history.txt"; }
 
-    void Click(ControlId id) { ::SendMessageA(form_->Control(id), BM_CLICK, 0, 0); }
+    void Click(ControlId id) { ::SendMessageA(Control(*form_, id), BM_CLICK, 0, 0); }
 
     // The pointer Windows shows over a control once the pointer rests on it.
     HCURSOR CursorOver(ControlId id) {
         RECT r;
-        ::GetWindowRect(form_->Control(id), &r);
+        ::GetWindowRect(Control(*form_, id), &r);
         ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        ::SendMessageA(form_->Control(id), WM_SETCURSOR, reinterpret_cast<WPARAM>(form_->Control(id)),
+        ::SendMessageA(Control(*form_, id), WM_SETCURSOR, reinterpret_cast<WPARAM>(Control(*form_, id)),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return ::GetCursor();
     }
@@ -62,7 +82,7 @@ protected:
     void ClickListAt(int position) {
         SelectWithoutClick(position);
         NMITEMACTIVATE click{};
-        click.hdr.hwndFrom = form_->Control(IdListView2);
+        click.hdr.hwndFrom = Control(*form_, IdListView2);
         click.hdr.idFrom = IdListView2;
         click.hdr.code = NM_CLICK;
         click.iItem = position - 1;
@@ -70,13 +90,13 @@ protected:
     }
     // A selection as the keyboard makes it; 0 selects nothing.
     void SelectWithoutClick(int position) {
-        HWND list = form_->Control(IdListView2);
+        HWND list = Control(*form_, IdListView2);
         ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
         if (position > 0) ListView_SetItemState(list, position - 1, LVIS_SELECTED, LVIS_SELECTED);
     }
 
     // The row selected in the interval list, -1 for none.
-    int SelectedRow() { return ListView_GetNextItem(form_->Control(IdListView2), -1, LVNI_SELECTED); }
+    int SelectedRow() { return ListView_GetNextItem(Control(*form_, IdListView2), -1, LVNI_SELECTED); }
     static HCURSOR Hourglass() { return ::LoadCursor(nullptr, IDC_WAIT); }
 
     // Whether the window's one-second timer runs. A running one is set to a

@@ -93,9 +93,9 @@ TEST_F(MainWindowTrayTest, BothStartupBoxesTickedStartsHiddenInTheTray) {
     ReleaseOverIcon(form, WM_LBUTTONUP);
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
     EXPECT_FALSE(::IsIconic(form.Handle()));
-    EXPECT_TRUE(form.IsChecked(IdCheck4));
-    EXPECT_TRUE(form.IsChecked(IdCheck8));
-    EXPECT_TRUE(::IsWindowVisible(form.Control(IdCheck8)));
+    EXPECT_TRUE(IsChecked(form, IdCheck4));
+    EXPECT_TRUE(IsChecked(form, IdCheck8));
+    EXPECT_TRUE(::IsWindowVisible(Control(form, IdCheck8)));
 
     Minimize(form);
     EXPECT_EQ(recorder.Find(NIM_MODIFY, NIF_INFO).size(), 1u);
@@ -115,9 +115,9 @@ TEST_F(MainWindowTrayTest, AnyOtherStartupChoiceOpensTheWindowWithTheMinimizedBo
         Form1& form = CreateForm();
         EXPECT_TRUE(::IsWindowVisible(form.Handle()));
         EXPECT_FALSE(::IsIconic(form.Handle()));
-            EXPECT_EQ(form.IsChecked(IdCheck4), std::string(c.startup) == "On");
-        EXPECT_FALSE(form.IsChecked(IdCheck8));
-        EXPECT_EQ(::IsWindowVisible(form.Control(IdCheck8)) != FALSE, c.minimizedBoxShown);
+            EXPECT_EQ(IsChecked(form, IdCheck4), std::string(c.startup) == "On");
+        EXPECT_FALSE(IsChecked(form, IdCheck8));
+        EXPECT_EQ(::IsWindowVisible(Control(form, IdCheck8)) != FALSE, c.minimizedBoxShown);
         // Restoring the boxes ran no handler: nothing was entered in the Run keys
         // and the settings stay as they were.
         EXPECT_FALSE(Fixtures::ValueExists(HKEY_LOCAL_MACHINE,

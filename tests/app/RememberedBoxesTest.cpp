@@ -42,7 +42,7 @@ TEST_F(RememberedBoxesTest, EachBoxIsSavedWhenClickedAndComesBackAtTheNextStart)
     Form1& restarted = CreateForm();
     for (const ControlId box : Boxes) {
         const bool expected = box == CleaningBoxes::Id("chkIETemp") || box == CleaningBoxes::Id("chkCookies") || box == CleaningBoxes::Id("chkCrCookies");
-        EXPECT_EQ(restarted.IsChecked(box), expected) << Form1Layout::Find(box).name;
+        EXPECT_EQ(IsChecked(restarted, box), expected) << Form1Layout::Find(box).name;
     }
     EXPECT_EQ(Saved("chkIEHist"), "ON") << "restoring runs no click handler";
 }

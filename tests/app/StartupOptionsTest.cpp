@@ -26,7 +26,7 @@ protected:
 TEST_F(StartupOptionsTest, TickingEntersTheProgramAndRevealsTheMinimizedBox) {
     Form1& form = CreateForm();
     Click(IdCheck4);
-    EXPECT_TRUE(::IsWindowVisible(form.Control(IdCheck8)));
+    EXPECT_TRUE(::IsWindowVisible(Control(form, IdCheck8)));
     EXPECT_EQ(Setting(Settings::WindowsStartup), "On");
     EXPECT_EQ(Fixtures::GetString(HKEY_LOCAL_MACHINE, RunKey, "test_app.exe"),
               RegStuff::RunValueData(ProgramLocation::ExePath()));
@@ -45,8 +45,8 @@ TEST_F(StartupOptionsTest, UntickingWithMinimizedTickedClearsBothAndRemovesTheEn
     ASSERT_EQ(Setting(Settings::Minimized), "On");
 
     Click(IdCheck4);
-    EXPECT_FALSE(form.IsChecked(IdCheck8));
-    EXPECT_FALSE(::IsWindowVisible(form.Control(IdCheck8)));
+    EXPECT_FALSE(IsChecked(form, IdCheck8));
+    EXPECT_FALSE(::IsWindowVisible(Control(form, IdCheck8)));
     EXPECT_EQ(Setting(Settings::Minimized), "Off");
     EXPECT_EQ(Setting(Settings::WindowsStartup), "Off");
     EXPECT_FALSE(EntryExists());
@@ -56,7 +56,7 @@ TEST_F(StartupOptionsTest, UntickingWithMinimizedUntickedLeavesItsSettingAlone) 
     Form1& form = CreateForm();
     Click(IdCheck4);
     Click(IdCheck4);
-    EXPECT_FALSE(::IsWindowVisible(form.Control(IdCheck8)));
+    EXPECT_FALSE(::IsWindowVisible(Control(form, IdCheck8)));
     EXPECT_EQ(Setting(Settings::Minimized), "(absent)");
     EXPECT_EQ(Setting(Settings::WindowsStartup), "Off");
     EXPECT_FALSE(EntryExists());

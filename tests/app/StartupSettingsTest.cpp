@@ -59,7 +59,7 @@ TEST_F(StartupSettingsTest, OnlyExactlyOnOrOffRestoresTheAutoDeleteState) {
                           Case{"on", false}, Case{"On ", false}}) {
         SCOPED_TRACE(c.stored ? c.stored : "(missing)");
         Form1& form = c.stored ? StartWith({{Settings::StartStopState, c.stored}}) : StartWith({});
-        EXPECT_EQ(form.Text(IdPushButton13), c.on ? Form1Texts::TurnOff : Form1Texts::TurnOn);
+        EXPECT_EQ(Text(form, IdPushButton13), c.on ? Form1Texts::TurnOff : Form1Texts::TurnOn);
         EXPECT_EQ(timerRunsAfterStart, c.on);
         // "On" leaves the initial status text for the first tick to replace.
         EXPECT_EQ(form.Status(), Form1Texts::AutoDeleteOff);
@@ -115,7 +115,7 @@ TEST_F(StartupSettingsTest, ARestartKeepsTheOnOffStateAndTheInterval) {
     Form1& second = CreateForm();
     EXPECT_TRUE(TimerRuns());
     EXPECT_EQ(SelectedRow(), 6);
-    EXPECT_EQ(second.Text(IdPushButton13), Form1Texts::TurnOff);
+    EXPECT_EQ(Text(second, IdPushButton13), Form1Texts::TurnOff);
     Tick();
     EXPECT_EQ(second.Status(), std::string(AutoDelete::CountdownPrefix) + "01:59:59");
 
@@ -123,7 +123,7 @@ TEST_F(StartupSettingsTest, ARestartKeepsTheOnOffStateAndTheInterval) {
     EXPECT_EQ(Stored(Settings::StartStopState), "Off");
     Form1& third = CreateForm();
     EXPECT_EQ(SelectedRow(), 6);
-    EXPECT_EQ(third.Text(IdPushButton13), Form1Texts::TurnOn);
+    EXPECT_EQ(Text(third, IdPushButton13), Form1Texts::TurnOn);
     EXPECT_FALSE(TimerRuns());
     EXPECT_TRUE(platform->Reports().empty());
 }
