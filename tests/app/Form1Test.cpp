@@ -143,6 +143,27 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     EXPECT_FALSE(Fixtures::ValueExists(HKEY_CURRENT_USER, Settings::KeyPath, Settings::OftenIndex));
 }
 
+// The control table itself: every control lies inside its frame (a sixth
+// Firefox box would overflow it) and inside the client area, and no two
+// controls of one container overlap.
+TEST(Form1LayoutTest, EveryControlFitsItsFrameAndNoneOverlapsAnother) {
+    const auto& controls = Form1Layout::Controls();
+    for (const ControlLayout& c : controls) {
+        if (c.id == IdRichTextBox1) continue;  // right of the client area on purpose, never seen
+        const int width = c.container == Form1Layout::NoContainer ? Form1Layout::ClientWidthTwips
+                                                                  : Form1Layout::Find(c.container).width;
+        const int height = c.container == Form1Layout::NoContainer ? Form1Layout::ClientHeightTwips
+                                                                   : Form1Layout::Find(c.container).height;
+        EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.left + c.width <= width && c.top + c.height <= height) << c.name;
+        for (const ControlLayout& other : controls) {
+            if (&other >= &c || other.container != c.container || other.id == IdRichTextBox1) continue;
+            const bool apart = c.left + c.width <= other.left || other.left + other.width <= c.left ||
+                               c.top + c.height <= other.top || other.top + other.height <= c.top;
+            EXPECT_TRUE(apart) << c.name << " overlaps " << other.name;
+        }
+    }
+}
+
 TEST_F(Form1Test, TabGoesThroughTheControlsInTabIndexOrderFromTheList) {
     Form1& form = CreateForm();
     EXPECT_EQ(::GetFocus(), Control(form, IdListView2));
