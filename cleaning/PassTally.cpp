@@ -31,6 +31,16 @@ void PassTally::Add(TraceKind kind, std::int64_t count, std::int64_t bytes) {
     }
 }
 
+void PassTally::CouldNotDelete(const std::string& path) {
+    TallyRow& row = Current();
+    if (row.notDeleted++ == 0) row.firstNotDeleted = path;
+}
+
+void PassTally::Kept(const std::string& site) {
+    std::vector<std::string>& kept = Current().keptSites;
+    if (std::find(kept.begin(), kept.end(), site) == kept.end()) kept.push_back(site);
+}
+
 void PassTally::LeftRunning(const RunningBrowser& browser) {
     if (std::find(running_.begin(), running_.end(), browser) == running_.end()) running_.push_back(browser);
 }
@@ -46,6 +56,7 @@ void PassTally::LeftAlone(const std::string& notice) {
         const std::string what = notice.substr(0, mark);
         if (what != browser_) row.browser += " (" + what + ")";
         row.leftAlone = notice.substr(mark + 5);  // from "left alone: "
+        row.leftAloneWhat = what;
     }
     const bool seen = std::any_of(rows_.begin(), rows_.end(), [&](const TallyRow& r) {
         return r.box == row.box && r.browser == row.browser && r.leftAlone == row.leftAlone;
@@ -68,7 +79,7 @@ std::vector<TallyRow> PassTally::Rows() const {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const TallyRow& row = rows_[i];
         const bool placeholder =
-            std::find(placeholders_.begin(), placeholders_.end(), i) != placeholders_.end() && row.Items() == 0 &&
+            std::find(placeholders_.begin(), placeholders_.end(), i) != placeholders_.end() && !row.Counted() &&
             std::count_if(rows_.begin(), rows_.end(), [&](const TallyRow& r) { return r.box == row.box; }) > 1;
         if (!placeholder) shown.push_back(row);
     }
@@ -83,6 +94,7 @@ TallyRow PassTally::Total() const {
         total.rows += row.rows;
         total.registryValues += row.registryValues;
         total.cacheEntries += row.cacheEntries;
+        total.notDeleted += row.notDeleted;
     }
     return total;
 }

@@ -1,6 +1,7 @@
 // What a pass deleted, or what a preview found a pass would delete: for each
 // ticked box and browser, how many traces of each kind and the files' bytes,
-// and, in rows of their own, what was left alone and why.
+// the files the system would not delete (how many, and the first), the sites
+// kept, and, in rows of their own, what was left alone and why.
 #pragma once
 
 #include "cleaning/StatusLine.h"
@@ -18,9 +19,15 @@ struct TallyRow {
     std::int64_t rows = 0;
     std::int64_t registryValues = 0;
     std::int64_t cacheEntries = 0;
-    std::string leftAlone;  // "left alone: <why>" in a row of what stays, else ""
+    std::int64_t notDeleted = 0;  // files the system refused to delete
+    std::string firstNotDeleted;
+    std::vector<std::string> keptSites;  // in the order they came, once each
+    std::string leftAlone;      // "left alone: <why>" in a row of what stays, else ""
+    std::string leftAloneWhat;  // in such a row: what was left alone
 
     std::int64_t Items() const { return files + rows + registryValues + cacheEntries; }
+    // Whether the row says anything beyond its browser's name.
+    bool Counted() const { return Items() > 0 || notDeleted > 0 || !keptSites.empty(); }
 };
 
 class PassTally {
@@ -30,6 +37,10 @@ public:
     void Begin(std::size_t box, const std::string& browser);
     void InBrowser(const std::string& browser);
     void Add(TraceKind kind, std::int64_t count, std::int64_t bytes);
+    // A file the system refused to delete: counted, the first one named.
+    void CouldNotDelete(const std::string& path);
+    // A site the cleaner kept because the user keeps it.
+    void Kept(const std::string& site);
     // "<what> was left alone: <why>": a row of its own, once per notice.
     void LeftAlone(const std::string& notice);
 
@@ -40,6 +51,7 @@ public:
 
     // In the order they came. The row a box began with, under its frame's
     // name, stays only when it counted something or the box has no other row.
+    // Total sums every count; it names no file and no site.
     std::vector<TallyRow> Rows() const;
     TallyRow Total() const;
 
