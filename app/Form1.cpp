@@ -8,6 +8,7 @@
 #include "app/PreviewDialog.h"
 #include "app/Main.h"
 #include "app/MakerInfo.h"
+#include "app/PassLock.h"
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
 #include "chromium/ChromiumCleaners.h"
@@ -285,7 +286,12 @@ void Form1::PushButton11_Click() {
 
 bool Form1::IsTicked(std::size_t box) const { return box < CleaningBoxes::Count && IsChecked(CleaningBoxes::IdAt(box)); }
 
-void Form1::DeleteAll() { WatchRunningBrowsers(DeletionPass::DeleteAll(*this, passSteps_)); }
+// Each of the window's passes holds the one-pass lock; while a command-line
+// run holds it, the window waits for it with its messages running.
+void Form1::DeleteAll() {
+    const PassLock lock = PassLock::Take(*this);
+    WatchRunningBrowsers(DeletionPass::DeleteAll(*this, passSteps_));
+}
 
 // One pass at a time: a click while a pass or the pause after a manual one
 // runs is ignored (the pass and the pause let window messages run, so the
@@ -318,7 +324,10 @@ void Form1::PushButton14_Click() {
         const std::string saved = Status();
         PassTally tally;
         steps.Run(100, [&] { SetMousePointer(PointerHourglass); });
-        steps.Run(102, [&] { tally = DeletionPass::Preview(*this, passSteps_); });
+        steps.Run(102, [&] {
+            const PassLock lock = PassLock::Take(*this);
+            tally = DeletionPass::Preview(*this, passSteps_);
+        });
         steps.Run(104, [&] { SetMousePointer(PointerDefault); });
         steps.Run(106, [&] { SetStatus(saved); });
         steps.Run(108, [&] { deleteNow = PreviewDialog::Show(hwnd_, PreviewDialog::Lines(tally, passSteps_)); });
@@ -425,6 +434,7 @@ void Form1::CloseWatch_Timer() {
         const AutoDelete::RunningPass running(autoDelete_, AutoDelete::Pass::AfterClose);
         StepRunner steps(Location::CloseWatch_Timer);
         const std::string saved = Status();
+        const PassLock lock = PassLock::Take(*this);
         for (const CloseWatch::Watched& watched : closed) {
             steps.Run(100, [&] {
                 const PassTally tally = DeletionPass::CleanAfterClose(*this, passSteps_, watched.ticked, watched.browser);
