@@ -338,6 +338,25 @@ TEST_F(UnattendedRunTest, AReportNamedByAHardLinkIsNotWrittenThrough) {
     EXPECT_FALSE(Fixtures::FileExists(Report() + ".vorlane-new"));
 }
 
+// A history log that is a second name of another file is not written; the
+// run says so in the report and does not claim that nothing stayed behind.
+TEST_F(UnattendedRunTest, ALogThatIsNotTheProgramsOwnFileIsLeftAloneAndSaid) {
+    Plant();
+    const std::string canary = folders_ / "not a log.txt";
+    Fixtures::WriteFile(canary, "kept as it is");
+    ASSERT_TRUE(::CreateHardLinkA(LogPath().c_str(), canary.c_str(), nullptr));
+    const Finished run = RunProgram("/clean /boxes:chkIETyped \"/report:" + Report() + "\"", Scratch());
+
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(Fixtures::ReadFile(canary), "kept as it is");
+    EXPECT_EQ(TypedLeft(), 0);
+    const nlohmann::json report = nlohmann::json::parse(Fixtures::ReadFile(Report()));
+    const nlohmann::json said = {{"box", nullptr}, {"browser", ""}, {"what", LogPath()},
+                                 {"why", "not the program's own file"}};
+    EXPECT_EQ(report["leftAlone"], nlohmann::json::array({said}));
+    EXPECT_EQ(report["totals"]["leftAlone"], 1);
+}
+
 // The window goes on while a command-line run cleans: its next copy of the
 // log holds the run's line. And a pass of the window waits, its messages
 // running, while another holds the one-pass lock, then runs.
