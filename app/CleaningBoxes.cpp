@@ -1,5 +1,8 @@
 #include "app/CleaningBoxes.h"
 
+#include "app/Settings.h"
+#include "system/Failure.h"
+
 Cleaners RealCleaners() {
     Cleaners cleaners;
     for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) cleaners[i] = CleaningBoxes::Rows[i].cleaner;
@@ -13,5 +16,16 @@ std::vector<DeletionPass::Step> PassSteps(const Cleaners& cleaners) {
         steps.push_back({Rows[i].step, Rows[i].caption, Form1Layout::Find(Rows[i].frame).caption, Rows[i].statusText,
                          cleaners[i]});
     return steps;
+}
+
+std::vector<bool> RememberedTicks() {
+    std::vector<bool> ticked(Count, false);
+    for (std::size_t i = 0; i < Count; ++i) {
+        try {
+            ticked[i] = Settings::GetSetting(Rows[i].name) == "On";
+        } catch (const Failure&) {
+        }
+    }
+    return ticked;
 }
 }  // namespace CleaningBoxes

@@ -88,4 +88,8 @@ Cleaners RealCleaners();
 namespace CleaningBoxes {
 // The pass's steps: each row with its frame's name and the cleaner given for it.
 std::vector<DeletionPass::Step> PassSteps(const Cleaners& cleaners);
+
+// The ticks the window saved, by index: a box whose setting is exactly "On"
+// is ticked; a missing or unreadable one is not.
+std::vector<bool> RememberedTicks();
 }  // namespace CleaningBoxes

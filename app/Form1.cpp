@@ -7,6 +7,7 @@
 #include "app/Location.h"
 #include "app/Main.h"
 #include "app/MakerInfo.h"
+#include "app/PassLock.h"
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
 #include "chromium/ChromiumCleaners.h"
@@ -206,14 +207,9 @@ void Form1::ShowFoundBrowsers() {
 // deletion after a restart cleans what was chosen. A missing or unreadable
 // value leaves its box unticked; no click handler runs.
 void Form1::RestoreCleaningBoxes() {
-    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) {
-        bool ticked = false;
-        try {
-            ticked = Settings::GetSetting(CleaningBoxes::Rows[i].name) == "On";
-        } catch (const Failure&) {
-        }
-        ::SendMessageA(Control(CleaningBoxes::IdAt(i)), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
+    const std::vector<bool> ticked = CleaningBoxes::RememberedTicks();
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
+        ::SendMessageA(Control(CleaningBoxes::IdAt(i)), BM_SETCHECK, ticked[i] ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // Each tick or untick of a cleaning box is saved at once, under the box's name.

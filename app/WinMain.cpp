@@ -1,6 +1,9 @@
-// The program's entry point: create the main window and run the message loop.
+// The program's entry point: without arguments, create the main window and run
+// the message loop; with them, one run without a window.
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Location.h"
+#include "app/UnattendedRun.h"
 #include "system/ErrorReport.h"
 #include "system/Failure.h"
 
@@ -9,6 +12,9 @@
 #include <ole2.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::vector<std::string> arguments = CommandLine::ProcessArguments();
+    if (!arguments.empty()) return UnattendedRun::Run(arguments);
+
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     // OLE (not only COM): the rich-text box copies to the clipboard through it.

@@ -39,6 +39,7 @@ public:
     // Shown at the screen's pace: a folder of thousands of held files must not
     // repaint the window once per file.
     void CouldNotDelete(const std::string& path) override {
+        tally_.CouldNotDelete(path);
         if (failures_++ == 0) first_ = path;
         const double now = MessagePump::MonotonicSeconds();
         if (failures_ > 1 && now - shownAt_ < FrameSeconds) return;
@@ -46,6 +47,7 @@ public:
         shownAt_ = now;
     }
 
+    void Kept(const std::string& site) override { tally_.Kept(site); }
     void LeftRunning(const RunningBrowser& browser) override { tally_.LeftRunning(browser); }
     bool Covers(const std::string& scope) const override { return scope_.empty() || scope == scope_; }
 

@@ -34,6 +34,16 @@ void PassTally::Add(TraceKind kind, std::int64_t count, std::int64_t bytes) {
     }
 }
 
+void PassTally::CouldNotDelete(const std::string& path) {
+    TallyRow& row = Current();
+    if (row.notDeleted++ == 0) row.firstNotDeleted = path;
+}
+
+void PassTally::Kept(const std::string& site) {
+    std::vector<std::string>& kept = Current().keptSites;
+    if (std::find(kept.begin(), kept.end(), site) == kept.end()) kept.push_back(site);
+}
+
 void PassTally::LeftRunning(const RunningBrowser& browser) {
     if (std::find(running_.begin(), running_.end(), browser) == running_.end()) running_.push_back(browser);
 }
@@ -67,7 +77,7 @@ TallyRow& PassTally::Current() {
 }
 
 std::vector<TallyRow> PassTally::Rows() const {
-    const auto counts = [](const TallyRow& row) { return row.Items() > 0 || !row.leftAlone.empty(); };
+    const auto counts = [](const TallyRow& row) { return row.Counted() || !row.leftAlone.empty(); };
     std::vector<TallyRow> shown;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const TallyRow& row = rows_[i];
@@ -88,6 +98,7 @@ TallyRow PassTally::Total() const {
         total.rows += row.rows;
         total.registryValues += row.registryValues;
         total.cacheEntries += row.cacheEntries;
+        total.notDeleted += row.notDeleted;
     }
     return total;
 }

@@ -43,6 +43,11 @@ public:
     // name or length it refuses). A pass counts these and names the first.
     virtual void CouldNotDelete(const std::string& path) {}
 
+    // Says that `site`, which the user keeps, was kept where a ticked box
+    // would have taken it. The keep list's cleaners say it here; a pass counts
+    // them per box and browser for its report.
+    virtual void Kept(const std::string& site) {}
+
     // Says that `browser` was left whole because it runs (after saying why
     // with LeaveAlone).
     virtual void LeftRunning(const RunningBrowser& browser) {}

@@ -221,10 +221,15 @@ struct Replaced {
     DWORD attributes;
 };
 
-Replaced CheckedForReplace(const std::string& path) {
+// The folder and the name of `path`, the attributes not yet known.
+Replaced Split(const std::string& path) {
     const std::size_t slash = path.rfind('\\');
     if (slash == std::string::npos) throw Failure::FromWin32(ERROR_BAD_PATHNAME);
-    Replaced file{Folder(Path::WithoutBackslash(path.substr(0, slash + 1))), path.substr(slash + 1), 0};
+    return {Folder(Path::WithoutBackslash(path.substr(0, slash + 1))), path.substr(slash + 1), FILE_ATTRIBUTE_NORMAL};
+}
+
+Replaced CheckedForReplace(const std::string& path) {
+    Replaced file = Split(path);
     const UniqueFile old = file.folder.Open(file.name, 0, false);
     if (!old) throw Failure::FromLastError();
     file.attributes = AttributesOf(old.Get()).value_or(FILE_ATTRIBUTE_NORMAL);
@@ -234,12 +239,9 @@ Replaced CheckedForReplace(const std::string& path) {
     return file;
 }
 
-}  // namespace
-
-void CheckReplaceable(const std::string& path) { CheckedForReplace(path); }
-
-void ReplaceFile(const std::string& path, const std::string& contents) {
-    const Replaced file = CheckedForReplace(path);
+// The bytes go into a new file beside the old name, flushed, which then
+// takes that name in one step; a failure removes the new file again.
+void WriteBesideThenRename(const Replaced& file, const std::string& contents) {
     const std::string replacement = file.name + ReplacementSuffix;
     try {
         {
@@ -252,6 +254,26 @@ void ReplaceFile(const std::string& path, const std::string& contents) {
     } catch (const Failure&) {
         file.folder.Remove(replacement);
         throw;
+    }
+}
+
+}  // namespace
+
+void CheckReplaceable(const std::string& path) { CheckedForReplace(path); }
+
+void ReplaceFile(const std::string& path, const std::string& contents) {
+    WriteBesideThenRename(CheckedForReplace(path), contents);
+}
+
+void WriteWholeFile(const std::string& path, const std::string& contents) {
+    const Replaced file = Split(path);
+    switch (file.folder.Check(file.name)) {
+    case Kind::Missing: return WriteBesideThenRename(file, contents);
+    case Kind::Foreign:
+        throw Failure(Failure::PermissionDenied,
+                      path + " is a link, a folder or a file with a second name: it was left as it is");
+    case Kind::Own:
+    case Kind::Failed: return ReplaceFile(path, contents);
     }
 }
 

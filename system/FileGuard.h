@@ -85,4 +85,11 @@ void ReplaceFile(const std::string& path, const std::string& contents);
 // what a preview asks.
 void CheckReplaceable(const std::string& path);
 
+// Makes `contents` the whole content of the file at `path`, which need not
+// exist yet, the way ReplaceFile does: a crash at any moment leaves the old
+// file or the new one whole (or, for a new file, none). A name that is a
+// link, a folder or a file with a second name is left as it is, and the
+// Failure says so.
+void WriteWholeFile(const std::string& path, const std::string& contents);
+
 }  // namespace FileGuard

@@ -51,4 +51,16 @@ void WaitWhileMessagesRun(double seconds, const std::function<bool()>& keepWaiti
     }
 }
 
+bool WaitForObjectWhileMessagesRun(HANDLE object) {
+    for (;;) {
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1) return false;
+        LetPendingMessagesRun();
+        // A quit found there was posted again: it would wake every wait at once.
+        MSG quit;
+        if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return false;
+    }
+}
+
 }  // namespace MessagePump

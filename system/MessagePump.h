@@ -2,6 +2,8 @@
 // long work, and waiting while they run.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 
 namespace MessagePump {
@@ -20,5 +22,10 @@ void LetPendingMessagesRunThrottled();
 // Returns after `seconds`, or earlier once keepWaiting() answers false; meanwhile
 // messages run. Sleeps between messages instead of spinning.
 void WaitWhileMessagesRun(double seconds, const std::function<bool()>& keepWaiting = {});
+
+// Waits until `object` is signalled (a mutex: owned by this thread, also when
+// its last owner ended without releasing it) while messages run. False, without
+// it, once the thread is asked to quit.
+bool WaitForObjectWhileMessagesRun(HANDLE object);
 
 }  // namespace MessagePump

@@ -52,7 +52,7 @@ endif()
 
 set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
     clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program
-    cache_folders cleaning_boxes_survive_restart no_trace_pass)
+    cache_folders cleaning_boxes_survive_restart no_trace_pass scheduled_clean)
 if(VORLANE_MAKENSIS)
   list(APPEND e2e_scenarios installer)
 endif()

@@ -201,8 +201,8 @@ class Prefix:
         check(windows_path[:3].upper() == "C:\\", f"not a C: path: {windows_path}")
         return self.drive_c.joinpath(*[p for p in windows_path[3:].split("\\") if p])
 
-    def probe(self, *args):
-        result = self.run(["wine", str(PROBE), *args], check_result=True)
+    def probe(self, *args, timeout=60):
+        result = self.run(["wine", str(PROBE), *args], timeout=timeout, check_result=True)
         return json.loads(result.stdout)
 
     def start(self, windows_exe, *args):

@@ -28,8 +28,9 @@ def sqlite_database(path, table):
 
 
 class RealisticUser:
-    def __init__(self, prefix):
+    def __init__(self, prefix, bulk=True):
         self.prefix = prefix
+        self.bulk = bulk  # thousands of cache files, so that a pass takes a moment
         shell = prefix.reg_values(SHELL_FOLDERS) or {}
         self.folders = {}
         for name in ("Cookies", "Cache", "History", "AppData"):
@@ -90,8 +91,9 @@ class RealisticUser:
             self.attrib(hidden, "+h")
             self.kept.append(hidden)
         # Enough cached files that the pass takes a moment and can be seen running.
-        bulk = self.folders["Cache"] / "Content.Bulk"
-        self.doomed += [write(bulk / f"{d:02d}" / f"item{f:03d}.tmp") for d in range(40) for f in range(200)]
+        if self.bulk:
+            bulk = self.folders["Cache"] / "Content.Bulk"
+            self.doomed += [write(bulk / f"{d:02d}" / f"item{f:03d}.tmp") for d in range(40) for f in range(200)]
         # A link inside the cache folder to a folder elsewhere: nothing behind it may go.
         elsewhere = self.folders["AppData"].parent / "LinkedElsewhere"
         self.kept += [write(elsewhere / "precious.txt"), write(elsewhere / "Deep" / "precious2.txt")]

@@ -5,6 +5,7 @@ Usage: run.py prepare | run.py SCENARIO
 Needs DISPLAY (scripts/test.sh starts an Xvfb) and VORLANE_BUILD_DIR.
 Exit codes: 0 passed, 1 failed.
 """
+import json
 import os
 import re
 import shutil
@@ -17,7 +18,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
-from driver import (MAIN_CLASS, Layout, TRAY_CLASSES, Prefix, ScenarioFailure, check,
+from driver import (MAIN_CLASS, PROGRAM, Layout, TRAY_CLASSES, Prefix, ScenarioFailure, check,
                     check_equal, click_at, install_program, prepare_template,
                     press_key, screenshot, start_program, center)
 from waiting import wait_until
@@ -363,6 +364,59 @@ def no_trace_pass(prefix):
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
 
 
+def scheduled_clean(prefix):
+    """Started as the Task Scheduler starts a task (no console, no standard
+    handles, the system folder as the current folder), with every box ticked
+    in the settings as an administrator pushes them: one pass, the log's line
+    and a JSON report whose counts are what went, while the user's window
+    goes on."""
+    install_program(prefix)
+    world = fixtures.RealisticUser(prefix, bulk=False)
+    world.plant()
+    boxes = cleaning_boxes(prefix)
+    for name in boxes:
+        prefix.reg_add(SETTINGS_KEY, name, "On")
+    main = start_program(prefix)
+    report_path = r"C:\Reports\vorlane run.json"
+    prefix.unix(report_path).parent.mkdir(parents=True, exist_ok=True)
+
+    def cache_entries():
+        entries = prefix.probe("urlcache")
+        cookies = sum(e["name"].startswith("Cookie:") for e in entries)
+        return cookies, len(entries) - cookies
+
+    cookies_before, others_before = cache_entries()
+    finished = prefix.probe("scheduled", PROGRAM, "/clean", "/report:" + report_path, timeout=300)
+    cookies_after, others_after = cache_entries()
+    world.verify()
+    check(main.answers(), "the window stopped answering during the run")
+    check_equal(main.text("Frame3"), AUTO_DELETE_OFF, "the window's status line after the run")
+    lines = log_path(prefix).read_bytes().split(b"\r\n")
+    check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
+
+    report = json.loads(prefix.unix(report_path).read_text(encoding="utf-8"))
+    print(f"exit code {finished['exit']}: {report['summary']}")
+    check_equal(report["exitCode"], finished["exit"], "the report's exit code")
+    check_equal(report["kind"], "clean", "kind")
+    check_equal(report["boxesFrom"], "settings", "where the boxes came from")
+    check_equal(report["boxes"], boxes, "the boxes of the run")
+    check_equal(report["historyLog"], prefix.temp + "\\history.txt", "the history log")
+    check_equal(report["errors"], [], "errors")
+    check_equal(report["totals"]["registryValues"], 3, "typed addresses deleted")
+    rows = {(r["box"], r["browser"]): r for r in report["results"]}
+    history = world.folders["History"]
+    gone = [p for p in world.doomed if history in p.parents]
+    row = rows[("chkIEHist", "Internet Explorer")]
+    check_equal((row["files"], row["bytes"]), (len(gone), sum(len(b"trace\r\n") for _ in gone)),
+                "files and bytes of the History folder")
+    check_equal(rows[("chkIETemp", "Internet Explorer")]["cacheEntries"], others_before - others_after,
+                "cache entries purged")
+    check_equal(rows[("chkIECookies", "Internet Explorer")]["cacheEntries"], cookies_before - cookies_after,
+                "cookie entries purged")
+    check(rows[("chkFFHist", "Mozilla Firefox")]["items"] > 0, f"Firefox rows: {rows}")
+    close_and_wait(main)
+
+
 FONT_LINKS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink"
 UNICODE_CACHE = "\u041a\u044d\u0448 \u65e5\u672c \u03a9mega"  # Кэш 日本 Ωmega
 
@@ -425,7 +479,7 @@ def cache_folders(prefix):
 SCENARIOS = {f.__name__: f for f in (
     first_start, interval_and_auto_delete_survive_restart, full_pass, clear_history_log,
     startup_entry, minimize_to_tray_and_restore, close_ends_program, cache_folders,
-    cleaning_boxes_survive_restart, no_trace_pass,
+    cleaning_boxes_survive_restart, no_trace_pass, scheduled_clean,
     installer_scenario.installer)}
 
 

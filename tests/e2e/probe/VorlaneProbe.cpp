@@ -2,8 +2,9 @@
 // to look at what a user would see and at what Windows keeps: the top-level
 // windows, the texts and states of a window's controls, the processes, and the
 // WinINet URL cache. It can also fetch a URL through WinINet, the way a browser
-// of the platform fills the URL cache. It never clicks or types: the driver does
-// that with the X server's mouse and keyboard.
+// of the platform fills the URL cache, and start a program as a scheduled task
+// starts it. It never clicks or types: the driver does that with the X
+// server's mouse and keyboard.
 //
 // It knows the main window's control table (app/Form1Layout.h), so it reports
 // each of that window's controls by its name next to its place on screen, and
@@ -436,9 +437,40 @@ int Fetch(const char* url) {
     return 0;
 }
 
+// Starts a program the way the Task Scheduler starts a task: no console, no
+// standard handles, the system folder as the current folder; and waits for
+// its end.
+int StartAsScheduled(int argc, char** argv) {
+    std::string line;
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool quoted = argument.find(' ') != std::string::npos;
+        line += (i > 2 ? " " : "") + (quoted ? "\"" + argument + "\"" : argument);
+    }
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, system, &startup,
+                          &info)) {
+        std::printf("{\"error\": %lu}\n", ::GetLastError());
+        return 1;
+    }
+    ::WaitForSingleObject(info.hProcess, INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    std::printf("{\"exit\": %lu}\n", code);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
-                 "usage: vorlane_probe windows | window HWND | caption HWND | layout | processes | urlcache | fetch URL\n");
+                 "usage: vorlane_probe windows | window HWND | caption HWND | layout | processes | urlcache | fetch URL"
+                 " | scheduled PROGRAM [ARGUMENT...]\n");
     return 2;
 }
 
@@ -454,5 +486,6 @@ int main(int argc, char** argv) {
     if (command == "processes") return ListProcesses();
     if (command == "urlcache") return ListUrlCache();
     if (command == "fetch" && argc == 3) return Fetch(argv[2]);
+    if (command == "scheduled" && argc >= 3) return StartAsScheduled(argc, argv);
     return Usage();
 }
