@@ -70,7 +70,7 @@ Json LeftAlone(const Json& box, const std::string& browser, const std::string& w
 Json LeftAlone(const TallyRow& row) {
     const bool marked = row.leftAlone.rfind(LeftAlonePrefix, 0) == 0;
     const std::string why = marked ? row.leftAlone.substr(std::size(LeftAlonePrefix) - 1) : row.leftAlone;
-    return LeftAlone(CleaningBoxes::Rows[row.box].name, row.browser, row.leftAloneWhat, why);
+    return LeftAlone(CleaningBoxes::Rows[row.box].name, row.browser, row.where.empty() ? row.browser : row.where, why);
 }
 
 Json LeftAlone(const std::string& notice) {

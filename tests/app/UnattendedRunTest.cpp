@@ -387,7 +387,7 @@ TEST_F(UnattendedRunTest, TheWindowSeesTheRunsLogLineAndWaitsForAPassThatHoldsTh
         const std::string waiting = PassLockTexts::Waiting;
         wchar_t text[128] = {};
         for (int i = 0; i < 2000 && held && !sawWaiting; ++i) {
-            ::InternalGetWindowText(form.Control(IdFrame3), text, 128);
+            ::InternalGetWindowText(Control(form, IdFrame3), text, 128);
             sawWaiting = std::wstring(waiting.begin(), waiting.end()) == text;
             ::Sleep(5);
         }
