@@ -165,14 +165,8 @@ Chromium::Chromium() {
     }
 }
 
-void Chromium::InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions) const {
-    InEachProfileOf(
-        status, [&](const ChromiumBrowser&, const FolderFileDeleter& profile) { deletions(profile); },
-        userDataDeletions);
-}
-
 void Chromium::InEachProfileOf(StatusLine& status, const BrowserDeletions& deletions,
-                               const Deletions& userDataDeletions) const {
+                               const BrowserDeletions& userDataDeletions) const {
     if (browsers_.empty()) return;
     // Every folder of every profile is checked against the user's and
     // machine's folders as they were when the box started, read once.
@@ -194,7 +188,7 @@ void Chromium::InEachProfileOf(StatusLine& status, const BrowserDeletions& delet
             status.LeftRunning({browser.name, browser.name, lock});
             continue;
         }
-        if (userDataDeletions) userDataDeletions(BrowserFiles::ProfileDeleter(browser.userData, userData, status));
+        userDataDeletions(browser, BrowserFiles::ProfileDeleter(browser.userData, userData, status));
         for (const std::string& profile : browser.profiles) {
             // A profile that is the User Data folder itself passed the check above.
             std::string resolved = userData;
@@ -212,93 +206,126 @@ void Chromium::InEachProfileOf(StatusLine& status, const BrowserDeletions& delet
     }
 }
 
-// History lives in History (all but the downloads list), Shortcuts (the
-// omnibox's), Network Action Predictor (what was typed before choosing an
-// address), Visited Links and Top Sites (the last two go as files); and also
-// in the session files (the open and recently closed tabs), the icons of the
-// visited pages, the engagement scores of Preferences, the bounce-tracking
-// records, the media history of older versions, what the browser learnt of
-// each site's behaviour, and the metrics it keeps per address at the User Data
-// level.
-void Chromium::Delete_History(StatusLine& status) const {
-    InEachProfile(
-        status,
-        [&](const FolderFileDeleter& profile) {
-            Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseHistory);
-            Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
-            Erase(profile, ChromiumNames::NetworkActionPredictor, status, ChromiumDatabase::EraseAllRows);
-            BrowserFiles::DeleteDatabase(profile, ChromiumNames::VisitedLinks, status);
-            BrowserFiles::DeleteDatabase(profile, ChromiumNames::TopSites, status);
-            DeleteSessions(profile, status);
-            EraseUnbookmarkedIcons(profile, status);
-            EraseEngagement(profile, status);
-            Erase(profile, ChromiumNames::Dips, status, ChromiumDatabase::EraseBounces);
-            Erase(profile, ChromiumNames::MediaHistory, status, ChromiumDatabase::EraseAllRows);
-            EraseEntries(profile, ChromiumNames::SiteCharacteristics, status,
-                         [](std::string_view key, std::string_view) {
-                             return key != ChromiumNames::SiteCharacteristicsVersion;
-                         });
-        },
-        [&](const FolderFileDeleter& userData) {
-            if (const std::optional<FolderFileDeleter> segmentation =
-                    BrowserFiles::Subfolder(userData, ChromiumNames::SegmentationFolder, status))
-                Erase(*segmentation, ChromiumNames::UkmDatabase, status, ChromiumDatabase::EraseAllRows);
-        });
+namespace {
+
+// Where a step takes what it takes: a profile of a browser, or the browser's
+// User Data folder.
+struct At {
+    const ChromiumBrowser& browser;
+    const FolderFileDeleter& folder;
+};
+
+// One thing a box takes, in the user's words (its tool tip and README's table
+// are made of these), and the step that takes it: in every profile, or once
+// in the User Data folder.
+struct Step {
+    ChromiumBox box;
+    const char* takes;
+    void (*take)(const At& at, StatusLine& status);
+    bool inUserData = false;
+};
+
+// In the order each box runs them.
+const Step Steps[] = {
+    {ChromiumBox::History, "the browsing history: visits, addresses, search terms",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::History, s, ChromiumDatabase::EraseHistory); }},
+    {ChromiumBox::History, "the omnibox's shortcuts and what was typed before choosing an address",
+     [](const At& at, StatusLine& s) {
+         Erase(at.folder, ChromiumNames::Shortcuts, s, ChromiumDatabase::EraseAllRows);
+         Erase(at.folder, ChromiumNames::NetworkActionPredictor, s, ChromiumDatabase::EraseAllRows);
+     }},
+    {ChromiumBox::History, "visited links and top sites",
+     [](const At& at, StatusLine& s) {
+         BrowserFiles::DeleteDatabase(at.folder, ChromiumNames::VisitedLinks, s);
+         BrowserFiles::DeleteDatabase(at.folder, ChromiumNames::TopSites, s);
+     }},
+    {ChromiumBox::History,
+     "the open and recently closed tabs (the browser will not restore them at its next start, as when it clears "
+     "all history itself)",
+     [](const At& at, StatusLine& s) { DeleteSessions(at.folder, s); }},
+    {ChromiumBox::History, "the icons of pages that are not bookmarks",
+     [](const At& at, StatusLine& s) { EraseUnbookmarkedIcons(at.folder, s); }},
+    {ChromiumBox::History, "the engagement scores kept per site in Preferences",
+     [](const At& at, StatusLine& s) { EraseEngagement(at.folder, s); }},
+    {ChromiumBox::History, "bounce-tracking records",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::Dips, s, ChromiumDatabase::EraseBounces); }},
+    {ChromiumBox::History, "what was played on each site (older versions)",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::MediaHistory, s, ChromiumDatabase::EraseAllRows); }},
+    {ChromiumBox::History, "per-site characteristics",
+     [](const At& at, StatusLine& s) {
+         EraseEntries(at.folder, ChromiumNames::SiteCharacteristics, s, [](std::string_view key, std::string_view) {
+             return key != ChromiumNames::SiteCharacteristicsVersion;
+         });
+     }},
+    {ChromiumBox::History, "the per-address metrics kept beside the profiles",
+     [](const At& at, StatusLine& s) {
+         if (const std::optional<FolderFileDeleter> segmentation =
+                 BrowserFiles::Subfolder(at.folder, ChromiumNames::SegmentationFolder, s))
+             Erase(*segmentation, ChromiumNames::UkmDatabase, s, ChromiumDatabase::EraseAllRows);
+     },
+     true},
+    {ChromiumBox::TypedUrls, "the addresses typed at least once, with their visits and search terms",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::History, s, ChromiumDatabase::EraseTypedUrls); }},
+    {ChromiumBox::TypedUrls, "the omnibox's shortcuts",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::Shortcuts, s, ChromiumDatabase::EraseAllRows); }},
+    {ChromiumBox::Downloads, "the downloads list (never the downloaded files)",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::History, s, ChromiumDatabase::EraseDownloads); }},
+    {ChromiumBox::Downloads, "the browser's records of downloads in progress and of the last days",
+     [](const At& at, StatusLine& s) {
+         EraseEntries(at.folder, ChromiumNames::SharedProtoDb, s, [](std::string_view key, std::string_view) {
+             return key.rfind(ChromiumNames::DownloadEntries, 0) == 0;
+         });
+     }},
+    // Today's browsers keep their cookies in Network\Cookies, older ones in the profile itself.
+    {ChromiumBox::Cookies, "cookies",
+     [](const At& at, StatusLine& s) {
+         if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(at.folder, ChromiumNames::NetworkFolder, s))
+             Erase(*network, ChromiumNames::Cookies, s, ChromiumDatabase::EraseCookies);
+         Erase(at.folder, ChromiumNames::Cookies, s, ChromiumDatabase::EraseCookies);
+     }},
+    {ChromiumBox::Cookies,
+     "what web sites stored: local storage, session storage, IndexedDB, file systems, storage buckets, service "
+     "workers with their cache storage, compression dictionaries",
+     [](const At& at, StatusLine& s) { ChromiumSiteData::EraseWebSites(at.folder, s); }},
+    // A browser kept under Roaming AppData has its cache folders below Local AppData.
+    {ChromiumBox::Cache, "everything under Cache, Code Cache and GPUCache",
+     [](const At& at, StatusLine& s) {
+         if (const std::optional<CacheRoot> cache = CacheRootOf(at.browser, at.folder, s)) {
+             for (const char* name : ChromiumNames::CacheFolders)
+                 BrowserFiles::EmptyCacheFolder(Path::Join(cache->folder, name), cache->resolved, s, true);
+         }
+     }},
+    // In the Network folder on Windows, in the profile itself in older versions.
+    {ChromiumBox::Cache,
+     "what the browser learnt of each server (Network Persistent State, TransportSecurity) and the reporting and "
+     "error-logging rules servers set (Reporting and NEL)",
+     [](const At& at, StatusLine& s) {
+         const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(at.folder, ChromiumNames::NetworkFolder, s);
+         for (const FolderFileDeleter* folder : {&at.folder, network ? &*network : nullptr}) {
+             if (!folder) continue;
+             for (const char* name : ChromiumNames::NetworkStateFiles) folder->Delete(name);
+             Erase(*folder, ChromiumNames::ReportingAndNel, s, ChromiumDatabase::EraseAllRows);
+         }
+     }},
+    {ChromiumBox::FormHistory, "the values typed into forms",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::WebData, s, ChromiumDatabase::EraseFormHistory); }},
+};
+
+}  // namespace
+
+std::vector<std::string> Chromium::Takes(ChromiumBox box) {
+    std::vector<std::string> takes;
+    for (const Step& step : Steps)
+        if (step.box == box) takes.emplace_back(step.takes);
+    return takes;
 }
 
-void Chromium::Delete_TypedUrls(StatusLine& status) const {
-    InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseTypedUrls);
-        Erase(profile, ChromiumNames::Shortcuts, status, ChromiumDatabase::EraseAllRows);
-    });
-}
-
-// The downloads list is in History; the downloads in progress (and the
-// finished ones of the last days) also in the shared LevelDB database.
-void Chromium::Delete_Downloads(StatusLine& status) const {
-    InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        Erase(profile, ChromiumNames::History, status, ChromiumDatabase::EraseDownloads);
-        EraseEntries(profile, ChromiumNames::SharedProtoDb, status, [](std::string_view key, std::string_view) {
-            return key.rfind(ChromiumNames::DownloadEntries, 0) == 0;
-        });
-    });
-}
-
-// Today's browsers keep their cookies in Network\Cookies, older ones in the
-// profile itself. What web sites stored besides cookies goes with them.
-void Chromium::Delete_Cookies(StatusLine& status) const {
-    InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        if (const std::optional<FolderFileDeleter> network =
-                BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status))
-            Erase(*network, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
-        Erase(profile, ChromiumNames::Cookies, status, ChromiumDatabase::EraseCookies);
-        ChromiumSiteData::EraseWebSites(profile, status);
-    });
-}
-
-// The cache folders, what the network service learnt of each server, and the
-// reports and error-logging rules that servers asked for: in the Network
-// folder on Windows, in the profile itself in older versions. A browser kept
-// under Roaming AppData has its cache folders below Local AppData, the
-// network state in the profile.
-void Chromium::Delete_Cache(StatusLine& status) const {
-    InEachProfileOf(status, [&](const ChromiumBrowser& browser, const FolderFileDeleter& profile) {
-        if (const std::optional<CacheRoot> cache = CacheRootOf(browser, profile, status)) {
-            for (const char* name : ChromiumNames::CacheFolders)
-                BrowserFiles::EmptyCacheFolder(Path::Join(cache->folder, name), cache->resolved, status, true);
-        }
-        const std::optional<FolderFileDeleter> network =
-            BrowserFiles::Subfolder(profile, ChromiumNames::NetworkFolder, status);
-        for (const FolderFileDeleter* folder : {&profile, network ? &*network : nullptr}) {
-            if (!folder) continue;
-            for (const char* name : ChromiumNames::NetworkStateFiles) folder->Delete(name);
-            Erase(*folder, ChromiumNames::ReportingAndNel, status, ChromiumDatabase::EraseAllRows);
-        }
-    });
-}
-
-void Chromium::Delete_FormHistory(StatusLine& status) const {
-    InEachProfile(status, [&](const FolderFileDeleter& profile) {
-        Erase(profile, ChromiumNames::WebData, status, ChromiumDatabase::EraseFormHistory);
-    });
+void Chromium::Clear(ChromiumBox box, StatusLine& status) const {
+    const auto run = [&](bool inUserData, const ChromiumBrowser& browser, const FolderFileDeleter& folder) {
+        for (const Step& step : Steps)
+            if (step.box == box && step.inUserData == inUserData) step.take({browser, folder}, status);
+    };
+    InEachProfileOf(
+        status, [&](const ChromiumBrowser& browser, const FolderFileDeleter& profile) { run(false, browser, profile); },
+        [&](const ChromiumBrowser& browser, const FolderFileDeleter& userData) { run(true, browser, userData); });
 }

@@ -86,6 +86,9 @@ inline constexpr const char* NetworkStateFiles[] = {"Network Persistent State", 
 inline constexpr char ReportingAndNel[] = "Reporting and NEL";
 }  // namespace ChromiumNames
 
+// The boxes of the "Chrome and Edge" frame.
+enum class ChromiumBox { History, TypedUrls, Downloads, Cookies, Cache, FormHistory };
+
 // An installed browser: its User Data folder exists.
 struct ChromiumBrowser {
     std::string name;
@@ -104,28 +107,23 @@ public:
 
     const std::vector<ChromiumBrowser>& Browsers() const { return browsers_; }
 
-    // Each cleans every profile of every browser that is not running; a
-    // running browser, a refused folder and a database that cannot be changed
-    // are left whole and said on `status`.
-    void Delete_History(StatusLine& status) const;
-    void Delete_TypedUrls(StatusLine& status) const;
-    void Delete_Downloads(StatusLine& status) const;
-    void Delete_Cookies(StatusLine& status) const;
-    void Delete_Cache(StatusLine& status) const;
-    void Delete_FormHistory(StatusLine& status) const;
+    // What `box` takes, in the user's words, one thing after another.
+    static std::vector<std::string> Takes(ChromiumBox box);
+
+    // Takes what `box` takes from every profile of every browser that is not
+    // running; a running browser, a refused folder and a database that cannot
+    // be changed are left whole and said on `status`.
+    void Clear(ChromiumBox box, StatusLine& status) const;
 
 private:
-    using Deletions = std::function<void(const FolderFileDeleter& folder)>;
-    using BrowserDeletions = std::function<void(const ChromiumBrowser& browser, const FolderFileDeleter& profile)>;
+    using BrowserDeletions = std::function<void(const ChromiumBrowser& browser, const FolderFileDeleter& folder)>;
 
     // Runs `deletions` in every profile folder that passes the target check
     // and lies inside its browser's User Data folder, of every browser that is
-    // not running; `userDataDeletions`, when given, once in the User Data
-    // folder of each of those browsers.
-    void InEachProfile(StatusLine& status, const Deletions& deletions, const Deletions& userDataDeletions = {}) const;
-    // The same, telling `deletions` whose profile it is.
+    // not running, and `userDataDeletions` once in the User Data folder of
+    // each of those browsers.
     void InEachProfileOf(StatusLine& status, const BrowserDeletions& deletions,
-                         const Deletions& userDataDeletions = {}) const;
+                         const BrowserDeletions& userDataDeletions) const;
 
     std::vector<ChromiumBrowser> browsers_;
 };

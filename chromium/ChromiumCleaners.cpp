@@ -8,18 +8,31 @@ namespace ChromiumHistory {
 namespace {
 // Each cleaner builds its own Chromium object, so the profiles are looked up
 // again for every box: a browser started or closed between two steps is seen.
-void OnFreshLookup(void (Chromium::*deleteFiles)(StatusLine&) const, StatusLine& status) {
-    const Chromium chromium;
-    (chromium.*deleteFiles)(status);
+void OnFreshLookup(ChromiumBox box, StatusLine& status) { Chromium().Clear(box, status); }
+
+template <ChromiumBox box>
+std::vector<std::string> Takes() {
+    return Chromium::Takes(box);
 }
 }  // namespace
 
-void ClearChromiumHistory(StatusLine& status) { OnFreshLookup(&Chromium::Delete_History, status); }
-void ClearChromiumTypedUrls(StatusLine& status) { OnFreshLookup(&Chromium::Delete_TypedUrls, status); }
-void ClearChromiumDownloads(StatusLine& status) { OnFreshLookup(&Chromium::Delete_Downloads, status); }
-void ClearChromiumCookies(StatusLine& status) { OnFreshLookup(&Chromium::Delete_Cookies, status); }
-void ClearChromiumCache(StatusLine& status) { OnFreshLookup(&Chromium::Delete_Cache, status); }
-void ClearChromiumFormHistory(StatusLine& status) { OnFreshLookup(&Chromium::Delete_FormHistory, status); }
+void ClearChromiumHistory(StatusLine& status) { OnFreshLookup(ChromiumBox::History, status); }
+void ClearChromiumTypedUrls(StatusLine& status) { OnFreshLookup(ChromiumBox::TypedUrls, status); }
+void ClearChromiumDownloads(StatusLine& status) { OnFreshLookup(ChromiumBox::Downloads, status); }
+void ClearChromiumCookies(StatusLine& status) { OnFreshLookup(ChromiumBox::Cookies, status); }
+void ClearChromiumCache(StatusLine& status) { OnFreshLookup(ChromiumBox::Cache, status); }
+void ClearChromiumFormHistory(StatusLine& status) { OnFreshLookup(ChromiumBox::FormHistory, status); }
+
+const BoxCleaner History{ClearChromiumHistory, Takes<ChromiumBox::History>,
+                         "bookmarks and their icons, every other setting of Preferences"};
+const BoxCleaner TypedUrls{ClearChromiumTypedUrls, Takes<ChromiumBox::TypedUrls>, "the other history"};
+const BoxCleaner Downloads{ClearChromiumDownloads, Takes<ChromiumBox::Downloads>, "the other history"};
+const BoxCleaner Cookies{ClearChromiumCookies, Takes<ChromiumBox::Cookies>,
+                         "the extensions' storage (chrome-extension entries and folders, Local Extension "
+                         "Settings, Extension State, Extensions)"};
+const BoxCleaner Cache{ClearChromiumCache, Takes<ChromiumBox::Cache>, ""};
+const BoxCleaner FormHistory{ClearChromiumFormHistory, Takes<ChromiumBox::FormHistory>,
+                             "saved addresses, cards, search engines"};
 
 std::string FoundProfiles() {
     const Chromium chromium;

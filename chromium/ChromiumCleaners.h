@@ -3,6 +3,7 @@
 // their profiles up anew.
 #pragma once
 
+#include "cleaning/BoxCleaner.h"
 #include "cleaning/StatusLine.h"
 
 #include <string>
@@ -10,6 +11,14 @@
 namespace ChromiumHistory {
 
 inline constexpr char NothingFound[] = "No Chrome or Edge profile found.";
+
+// Each box's cleaner, with what it takes (ChromiumBox's steps) and keeps.
+extern const BoxCleaner History;
+extern const BoxCleaner TypedUrls;
+extern const BoxCleaner Downloads;
+extern const BoxCleaner Cookies;
+extern const BoxCleaner Cache;
+extern const BoxCleaner FormHistory;
 
 void ClearChromiumHistory(StatusLine& status);
 void ClearChromiumTypedUrls(StatusLine& status);

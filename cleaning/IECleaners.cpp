@@ -203,4 +203,22 @@ void DeleteIETypedURLs(StatusLine& status) {
     }
 }
 
+const BoxCleaner History{DeleteIEHistory,
+                         [] { return std::vector<std::string>{"the history store and the files of the History folder"}; },
+                         ""};
+const BoxCleaner Temp{DeleteIETemp, [] {
+                          return std::vector<std::string>{
+                              "the cache entries of the URL cache and the files of the Temporary Internet Files "
+                              "folder"};
+                      },
+                      ""};
+const BoxCleaner TypedUrls{DeleteIETypedURLs,
+                           [] { return std::vector<std::string>{"the addresses typed into the address bar (url1 to url100)"}; },
+                           ""};
+const BoxCleaner Cookies{DeleteIECookies, [] {
+                             return std::vector<std::string>{
+                                 "the cookie entries of the URL cache and the files of the Cookies folder"};
+                         },
+                         ""};
+
 }  // namespace IEHistory

@@ -4,6 +4,7 @@
 // typed addresses.
 #pragma once
 
+#include "cleaning/BoxCleaner.h"
 #include "cleaning/StatusLine.h"
 
 #include <string>
@@ -24,6 +25,12 @@ void DeleteIETemp(StatusLine& status);
 void DeleteIECookies(StatusLine& status);
 // Shows and deletes the typed addresses url1 to url100.
 void DeleteIETypedURLs(StatusLine& status);
+
+// Each box's cleaner, with what it takes and keeps.
+extern const BoxCleaner History;
+extern const BoxCleaner Temp;
+extern const BoxCleaner TypedUrls;
+extern const BoxCleaner Cookies;
 
 // Deletes every file in the folder and its subfolders (except "~" files and
 // files that are exactly hidden + archive), then removes the folders left empty.

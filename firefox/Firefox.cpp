@@ -177,81 +177,121 @@ void Firefox::EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDe
         BrowserFiles::EmptyCacheFolder(Path::Join(profile.cacheRoot, name), within, status, true);
 }
 
-// places.sqlite also holds the bookmarks: the history is erased from it with
-// SQL, and only a file that holds no bookmarks is deleted as a file. The
-// icons of the erased pages, the session files (open and recently closed tabs)
-// and the pictures of visited pages go with it.
-void Firefox::Delete_TypedUrls(StatusLine& status) const {
-    InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
-        DeleteSessionFiles(folder, status);
-        EmptyLocalFolder(profile, folder, FirefoxNames::Thumbnails, status);
-        const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
-        // The pages places.sqlite holds after the erasure: their icons stay.
-        std::optional<std::set<std::string>> kept;
-        if (folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) {
-            StoreChange run = StoreChangeFor(status);
-            std::set<std::string> stay;
-            switch (PlacesDatabase::EraseHistory(places, run, stay)) {
-            case PlacesOutcome::Erased: kept = std::move(stay); break;
-            case PlacesOutcome::NotPlaces:
-                BrowserFiles::DeleteDatabase(folder, FirefoxNames::PlacesSqlite, status);
-                kept.emplace();
-                break;
-            case PlacesOutcome::Failed:
-                status.LeaveAlone(places + BrowserFiles::NotChanged);
-                kept = PlacesDatabase::PageUrls(places);
-                break;
-            }
-            status.Deleted(TraceKind::Row, run.erased);
-        } else {
-            kept = PlacesDatabase::PageUrls(places);
-        }
-        EraseIconsExcept(folder, kept, status);
-    });
-}
+namespace {
 
-void Firefox::Delete_History(StatusLine& status) const {
-    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        folder.Delete(FirefoxNames::HistoryDat);
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::FormHistorySqlite, status);
-    });
+// The history of a profile, from places.sqlite with SQL: only a file that
+// holds no bookmarks is deleted as a file. Then the icons of the pages it no
+// longer holds.
+void ErasePlacesAndIcons(const FolderFileDeleter& folder, StatusLine& status) {
+    const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
+    // The pages places.sqlite holds after the erasure: their icons stay.
+    std::optional<std::set<std::string>> kept;
+    if (folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) {
+        StoreChange run = StoreChangeFor(status);
+        std::set<std::string> stay;
+        switch (PlacesDatabase::EraseHistory(places, run, stay)) {
+        case PlacesOutcome::Erased: kept = std::move(stay); break;
+        case PlacesOutcome::NotPlaces:
+            BrowserFiles::DeleteDatabase(folder, FirefoxNames::PlacesSqlite, status);
+            kept.emplace();
+            break;
+        case PlacesOutcome::Failed:
+            status.LeaveAlone(places + BrowserFiles::NotChanged);
+            kept = PlacesDatabase::PageUrls(places);
+            break;
+        }
+        status.Deleted(TraceKind::Row, run.erased);
+    } else {
+        kept = PlacesDatabase::PageUrls(places);
+    }
+    EraseIconsExcept(folder, kept, status);
 }
 
 // The downloads list of today's Firefox lives in places.sqlite; the old
 // downloads.sqlite goes as a file.
-void Firefox::Delete_Downloads(StatusLine& status) const {
-    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite, status);
-        if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) return;
-        const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
-        StoreChange run = StoreChangeFor(status);
-        if (PlacesDatabase::EraseDownloads(places, run) == PlacesOutcome::Failed)
-            status.LeaveAlone(places + BrowserFiles::NotChanged);
-        status.Deleted(TraceKind::Row, run.erased);
-    });
-}
-
-// The cookie files, and what web sites stored in the profile (their storage
-// folders and local-storage rows); add-ons keep theirs.
-void Firefox::Delete_Cookies(StatusLine& status) const {
-    InEachProfile(status, [&](const FirefoxProfile&, const FolderFileDeleter& folder) {
-        folder.Delete(FirefoxNames::CookiesTxt);
-        BrowserFiles::DeleteDatabase(folder, FirefoxNames::CookiesSqlite, status);
-        SiteStorage::EraseWebSites(folder, status);
-    });
+void EraseDownloads(const FolderFileDeleter& folder, StatusLine& status) {
+    BrowserFiles::DeleteDatabase(folder, FirefoxNames::DownloadsSqlite, status);
+    if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) return;
+    const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
+    StoreChange run = StoreChangeFor(status);
+    if (PlacesDatabase::EraseDownloads(places, run) == PlacesOutcome::Failed)
+        status.LeaveAlone(places + BrowserFiles::NotChanged);
+    status.Deleted(TraceKind::Row, run.erased);
 }
 
 // The old cache folder (its files only) and the "*.cache" files of the
 // profile, then cache2 with everything below it: in the profile, and where
-// Firefox keeps it for a relative profile, under Local AppData. Also the
-// security and protocol state Firefox keeps per server.
-void Firefox::Delete_Cache(StatusLine& status) const {
+// Firefox keeps it for a relative profile, under Local AppData.
+void EmptyCaches(const Firefox& browser, const FirefoxProfile& profile, const FolderFileDeleter& folder,
+                 StatusLine& status) {
+    const std::string& resolvedProfile = folder.ResolvedFolder();
+    BrowserFiles::EmptyCacheFolder(Path::Join(profile.path, FirefoxNames::Cache), resolvedProfile, status, false);
+    BrowserFiles::DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
+    BrowserFiles::EmptyCacheFolder(Path::Join(profile.path, FirefoxNames::Cache2), resolvedProfile, status, true);
+    if (profile.relative) browser.EmptyLocalFolder(profile, folder, FirefoxNames::Cache2, status);
+}
+
+// Where a step takes what it takes: one profile of one browser of the family.
+struct At {
+    const Firefox& browser;
+    const FirefoxProfile& profile;
+    const FolderFileDeleter& folder;
+};
+
+// One thing a box takes, in the user's words (its tool tip and README's table
+// are made of these), and the step that takes it from each profile.
+struct Step {
+    FirefoxBox box;
+    const char* takes;
+    void (*take)(const At& at, StatusLine& status);
+};
+
+// In the order each box runs them.
+const Step Steps[] = {
+    {FirefoxBox::FormHistory, "what was typed into forms and the search bar (formhistory.sqlite, the old history.dat)",
+     [](const At& at, StatusLine& s) {
+         at.folder.Delete(FirefoxNames::HistoryDat);
+         BrowserFiles::DeleteDatabase(at.folder, FirefoxNames::FormHistorySqlite, s);
+     }},
+    {FirefoxBox::Downloads, "the downloads list (never the downloaded files)",
+     [](const At& at, StatusLine& s) { EraseDownloads(at.folder, s); }},
+    {FirefoxBox::TypedUrls,
+     "the open and recently closed tabs (session files: Firefox will not restore the last session's tabs at its "
+     "next start, as when it clears all history itself)",
+     [](const At& at, StatusLine& s) { DeleteSessionFiles(at.folder, s); }},
+    {FirefoxBox::TypedUrls, "the pictures of visited pages for the new-tab page",
+     [](const At& at, StatusLine& s) { at.browser.EmptyLocalFolder(at.profile, at.folder, FirefoxNames::Thumbnails, s); }},
+    {FirefoxBox::TypedUrls,
+     "the browsing history: visits, typed addresses, address-bar suggestions, page details, and the icons of the "
+     "visited pages",
+     [](const At& at, StatusLine& s) { ErasePlacesAndIcons(at.folder, s); }},
+    {FirefoxBox::Cookies, "cookies", [](const At& at, StatusLine& s) {
+         at.folder.Delete(FirefoxNames::CookiesTxt);
+         BrowserFiles::DeleteDatabase(at.folder, FirefoxNames::CookiesSqlite, s);
+     }},
+    {FirefoxBox::Cookies,
+     "what web sites stored (each site's folder of local storage, IndexedDB, cache storage and files, its "
+     "local-storage rows, its service worker)",
+     [](const At& at, StatusLine& s) { SiteStorage::EraseWebSites(at.folder, s); }},
+    {FirefoxBox::Cache, "the cache", [](const At& at, StatusLine& s) { EmptyCaches(at.browser, at.profile, at.folder, s); }},
+    {FirefoxBox::Cache, "what Firefox learnt of each server (HTTPS-only and protocol state)",
+     [](const At& at, StatusLine&) {
+         for (const char* pattern : FirefoxNames::ServerStateFiles) BrowserFiles::DeleteMatchingFiles(at.folder, pattern);
+     }},
+};
+
+}  // namespace
+
+std::vector<std::string> Firefox::Takes(FirefoxBox box) {
+    std::vector<std::string> takes;
+    for (const Step& step : Steps)
+        if (step.box == box) takes.emplace_back(step.takes);
+    return takes;
+}
+
+void Firefox::Clear(FirefoxBox box, StatusLine& status) const {
     InEachProfile(status, [&](const FirefoxProfile& profile, const FolderFileDeleter& folder) {
-        const std::string& resolvedProfile = folder.ResolvedFolder();
-        BrowserFiles::EmptyCacheFolder(Path::Join(profile.path, FirefoxNames::Cache), resolvedProfile, status, false);
-        BrowserFiles::DeleteMatchingFiles(folder, FirefoxNames::CacheFiles);
-        BrowserFiles::EmptyCacheFolder(Path::Join(profile.path, FirefoxNames::Cache2), resolvedProfile, status, true);
-        if (profile.relative) EmptyLocalFolder(profile, folder, FirefoxNames::Cache2, status);
-        for (const char* pattern : FirefoxNames::ServerStateFiles) BrowserFiles::DeleteMatchingFiles(folder, pattern);
+        for (const Step& step : Steps)
+            if (step.box == box) step.take({*this, profile, folder}, status);
     });
 }

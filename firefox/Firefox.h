@@ -61,6 +61,9 @@ inline constexpr char NotAProfile[] = " was left alone: not a Firefox profile";
 inline constexpr char InUse[] = " was left alone: Firefox is using it";
 }  // namespace FirefoxNames
 
+// The boxes of the "Mozilla Firefox" frame.
+enum class FirefoxBox { FormHistory, Downloads, TypedUrls, Cookies, Cache };
+
 // One profile entry of profiles.ini.
 struct FirefoxProfile {
     std::string path;           // the profile folder as the entry names it
@@ -75,19 +78,22 @@ public:
 
     std::size_t ProfileCount() const { return profiles_.size(); }
 
-    // Each cleans every profile that is one (see CheckProfile) and that no
-    // running browser holds; any other is left whole and said on `status`.
-    // What they delete is the browser's on `status`.
-    void Delete_TypedUrls(StatusLine& status) const;
-    void Delete_History(StatusLine& status) const;
-    void Delete_Downloads(StatusLine& status) const;
-    void Delete_Cache(StatusLine& status) const;
-    void Delete_Cookies(StatusLine& status) const;
+    // What `box` takes, in the user's words, one thing after another.
+    static std::vector<std::string> Takes(FirefoxBox box);
+
+    // Takes what `box` takes from every profile that is one (see
+    // CheckProfile) and that no running browser holds; any other is left
+    // whole and said on `status`. What it deletes is the browser's on `status`.
+    void Clear(FirefoxBox box, StatusLine& status) const;
+
+    // Empties `name` below the profile's cache root: under Local AppData for a
+    // relative profile, in the profile itself for an absolute one.
+    void EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDeleter& folder, const std::string& name,
+                          StatusLine& status) const;
 
 private:
-    // Reads profiles.ini: every profile it lists, none (and then every Delete_
-    // method deletes nothing) when AppData names no folder below a drive or
-    // share.
+    // Reads profiles.ini: every profile it lists, none (and then Clear
+    // deletes nothing) when AppData names no folder below a drive or share.
     void GetFireFoxPath(const char* folder);
 
     using Deletions = std::function<void(const FirefoxProfile&, const FolderFileDeleter&)>;
@@ -105,11 +111,6 @@ private:
     static std::string ResolvedBrowserFolder(const std::string& folder, StatusLine& status);
     // Runs `deletions` for every profile that CheckProfile accepts.
     void InEachProfile(StatusLine& status, const Deletions& deletions) const;
-    // Empties `name` below the profile's cache root: under Local AppData for a
-    // relative profile, in the profile itself for an absolute one.
-    void EmptyLocalFolder(const FirefoxProfile& profile, const FolderFileDeleter& folder, const std::string& name,
-                          StatusLine& status) const;
-
     // The place's own name and folder, as Firefox's: a fork is named in a
     // notice of its own when it runs.
     std::string name_;

@@ -9,19 +9,29 @@ namespace {
 // Each cleaner builds its own Firefox object per browser, so the profiles are
 // looked up again for every box: a profiles.ini changed between two steps is
 // followed.
-void OnFreshProfiles(void (Firefox::*deleteFiles)(StatusLine&) const, StatusLine& status) {
-    for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) {
-        const Firefox browser(place);
-        (browser.*deleteFiles)(status);
-    }
+void OnFreshProfiles(FirefoxBox box, StatusLine& status) {
+    for (const FirefoxNames::FirefoxPlace& place : FirefoxNames::Browsers) Firefox(place).Clear(box, status);
+}
+
+template <FirefoxBox box>
+std::vector<std::string> Takes() {
+    return Firefox::Takes(box);
 }
 }  // namespace
 
-void ClearFirefoxHistory(StatusLine& status) { OnFreshProfiles(&Firefox::Delete_History, status); }
-void ClearFirefoxDownloads(StatusLine& status) { OnFreshProfiles(&Firefox::Delete_Downloads, status); }
-void ClearFirefoxTypedUrls(StatusLine& status) { OnFreshProfiles(&Firefox::Delete_TypedUrls, status); }
-void ClearFirefoxCookies(StatusLine& status) { OnFreshProfiles(&Firefox::Delete_Cookies, status); }
-void ClearFirefoxCache(StatusLine& status) { OnFreshProfiles(&Firefox::Delete_Cache, status); }
+void ClearFirefoxHistory(StatusLine& status) { OnFreshProfiles(FirefoxBox::FormHistory, status); }
+void ClearFirefoxDownloads(StatusLine& status) { OnFreshProfiles(FirefoxBox::Downloads, status); }
+void ClearFirefoxTypedUrls(StatusLine& status) { OnFreshProfiles(FirefoxBox::TypedUrls, status); }
+void ClearFirefoxCookies(StatusLine& status) { OnFreshProfiles(FirefoxBox::Cookies, status); }
+void ClearFirefoxCache(StatusLine& status) { OnFreshProfiles(FirefoxBox::Cache, status); }
+
+const BoxCleaner FormHistory{ClearFirefoxHistory, Takes<FirefoxBox::FormHistory>, ""};
+const BoxCleaner Downloads{ClearFirefoxDownloads, Takes<FirefoxBox::Downloads>, "the rest of the history"};
+const BoxCleaner TypedUrls{ClearFirefoxTypedUrls, Takes<FirefoxBox::TypedUrls>,
+                           "bookmarks with their keywords, tags and icons"};
+const BoxCleaner Cookies{ClearFirefoxCookies, Takes<FirefoxBox::Cookies>,
+                         "the add-ons' storage (moz-extension folders), Firefox's own (storage\\permanent)"};
+const BoxCleaner Cache{ClearFirefoxCache, Takes<FirefoxBox::Cache>, ""};
 
 std::string FoundProfiles() {
     std::vector<std::pair<std::string, std::size_t>> found;

@@ -3,6 +3,7 @@
 // profiles up anew.
 #pragma once
 
+#include "cleaning/BoxCleaner.h"
 #include "cleaning/StatusLine.h"
 
 #include <string>
@@ -10,6 +11,13 @@
 namespace FirefoxHistory {
 
 inline constexpr char NothingFound[] = "No Firefox profile found.";
+
+// Each box's cleaner, with what it takes (FirefoxBox's steps) and keeps.
+extern const BoxCleaner FormHistory;
+extern const BoxCleaner Downloads;
+extern const BoxCleaner TypedUrls;
+extern const BoxCleaner Cookies;
+extern const BoxCleaner Cache;
 
 void ClearFirefoxHistory(StatusLine& status);
 void ClearFirefoxDownloads(StatusLine& status);
