@@ -5,7 +5,7 @@
 
 Cleaners RealCleaners() {
     Cleaners cleaners;
-    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) cleaners[i] = CleaningBoxes::Rows[i].cleaner;
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) cleaners[i] = CleaningBoxes::Rows[i].cleaner->clear;
     return cleaners;
 }
 

@@ -22,40 +22,40 @@ struct CleaningBox {
     int width;            // twips
     int step;             // the pass reports a failure of this box at this step number (+2, +4)
     const char* statusText;  // what the status line says while the box's cleaner runs
-    void (*cleaner)(StatusLine&);
+    const BoxCleaner* cleaner;  // and what it takes and keeps: the box's tool tip
 };
 
 namespace CleaningBoxes {
 
 // In the order the pass runs them.
 inline constexpr CleaningBox Rows[] = {
-    {"chkIEHist", IdFrame1, "Clear History", 1455, 100, "Deleting IE History...", IEHistory::DeleteIEHistory},
+    {"chkIEHist", IdFrame1, "Clear History", 1455, 100, "Deleting IE History...", &IEHistory::History},
     {"chkIETemp", IdFrame1, "Clear Cache/Temp Internet Files", 3300, 106, "Deleting IE Temporary Internet Files...",
-     IEHistory::DeleteIETemp},
+     &IEHistory::Temp},
     {"chkIETyped", IdFrame1, "Clear Typed Urls In IE", 2595, 112, "Deleting Typed Urls In IE...",
-     IEHistory::DeleteIETypedURLs},
-    {"chkIECookies", IdFrame1, "Clear Cookies", 2355, 118, "Deleting IE Cookies...", IEHistory::DeleteIECookies},
+     &IEHistory::TypedUrls},
+    {"chkIECookies", IdFrame1, "Clear Cookies", 2355, 118, "Deleting IE Cookies...", &IEHistory::Cookies},
     {"chkFFHist", IdFrame2, "Clear Form History", 2130, 124, "Deleting Firefox History...",
-     FirefoxHistory::ClearFirefoxHistory},
+     &FirefoxHistory::FormHistory},
     {"chkFFDownloads", IdFrame2, "Clear Downloads", 3030, 130, "Deleting Firefox Downloads...",
-     FirefoxHistory::ClearFirefoxDownloads},
+     &FirefoxHistory::Downloads},
     {"chkTypedUrls", IdFrame2, "Clear Typed URL(s) In Firefox", 3060, 136, "Deleting Firefox Typed URLs...",
-     FirefoxHistory::ClearFirefoxTypedUrls},
+     &FirefoxHistory::TypedUrls},
     {"chkCookies", IdFrame2, "Clear Cookies", 2355, 142, "Deleting Firefox Cookies...",
-     FirefoxHistory::ClearFirefoxCookies},
-    {"chkFFCache", IdFrame2, "Clear Cache", 2355, 148, "Deleting Firefox Cache...", FirefoxHistory::ClearFirefoxCache},
+     &FirefoxHistory::Cookies},
+    {"chkFFCache", IdFrame2, "Clear Cache", 2355, 148, "Deleting Firefox Cache...", &FirefoxHistory::Cache},
     {"chkCrHist", IdFrame5, "Clear History", 3300, 200, "Deleting Chrome and Edge History...",
-     ChromiumHistory::ClearChromiumHistory},
+     &ChromiumHistory::History},
     {"chkCrTyped", IdFrame5, "Clear Typed URLs", 3300, 206, "Deleting Chrome and Edge Typed URLs...",
-     ChromiumHistory::ClearChromiumTypedUrls},
+     &ChromiumHistory::TypedUrls},
     {"chkCrDownloads", IdFrame5, "Clear Downloads", 3300, 212, "Deleting Chrome and Edge Downloads...",
-     ChromiumHistory::ClearChromiumDownloads},
+     &ChromiumHistory::Downloads},
     {"chkCrCookies", IdFrame5, "Clear Cookies", 3300, 218, "Deleting Chrome and Edge Cookies...",
-     ChromiumHistory::ClearChromiumCookies},
+     &ChromiumHistory::Cookies},
     {"chkCrCache", IdFrame5, "Clear Cache", 3300, 224, "Deleting Chrome and Edge Cache...",
-     ChromiumHistory::ClearChromiumCache},
+     &ChromiumHistory::Cache},
     {"chkCrForms", IdFrame5, "Clear Form History", 3300, 230, "Deleting Chrome and Edge Form History...",
-     ChromiumHistory::ClearChromiumFormHistory},
+     &ChromiumHistory::FormHistory},
 };
 inline constexpr std::size_t Count = std::size(Rows);
 

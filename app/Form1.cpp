@@ -200,7 +200,13 @@ void Form1::ShowFoundBrowsers() {
         }
     };
     SetText(IdLabel1, found(ChromiumHistory::FoundProfiles, ChromiumHistory::NothingFound));
-    firefoxTip_.SetText(found(FirefoxHistory::FoundProfiles, FirefoxHistory::NothingFound));
+    const std::string firefox = found(FirefoxHistory::FoundProfiles, FirefoxHistory::NothingFound);
+    firefoxTip_.SetText(firefox);
+    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i) {
+        const CleaningBox& box = CleaningBoxes::Rows[i];
+        const std::string text = BoxCleaners::Describe(*box.cleaner);
+        boxTips_.Set(Control(CleaningBoxes::IdAt(i)), box.frame == IdFrame2 ? text + "\r\n\r\n" + firefox : text);
+    }
 }
 
 // The cleaning boxes come back as the user left them, so that automatic

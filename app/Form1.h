@@ -3,6 +3,7 @@
 
 #include "app/Form1Layout.h"
 #include "app/CleaningBoxes.h"
+#include "app/BoxTips.h"
 #include "app/FrameTip.h"
 #include "cleaning/CloseWatch.h"
 #include "cleaning/DeletionPass.h"
@@ -159,6 +160,7 @@ private:
     CloseWatch closeWatch_;
     std::map<int, HWND> controls_;
     FrameTip firefoxTip_;  // the Firefox family found, over the "Mozilla Firefox" frame
+    BoxTips boxTips_;      // what each box deletes and keeps
     std::map<int, COLORREF> controlBackColors_;
     COLORREF backColor_;
     std::string status_;  // whole, where the frame may show a long path shortened

@@ -141,11 +141,10 @@ void Form1::CreateControls() {
         if (layout.kind == ControlKind::Frame)
             ::SetWindowPos(Control(layout.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // The "Mozilla Firefox" frame has no room for a label under its boxes:
-    // what was found shows as the tool tip of the frame and its boxes.
-    std::vector<HWND> firefoxBoxes;
-    for (std::size_t i = 0; i < CleaningBoxes::Count; ++i)
-        if (CleaningBoxes::Rows[i].frame == IdFrame2) firefoxBoxes.push_back(Control(CleaningBoxes::IdAt(i)));
-    firefoxTip_.Create(hwnd_, Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), dpi_), firefoxBoxes);
+    // what was found shows as the tool tip of the frame, and of its boxes
+    // under what each deletes (ShowFoundBrowsers).
+    firefoxTip_.Create(hwnd_, Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), dpi_), {});
+    boxTips_.Create(hwnd_);
     HWND list = Control(IdListView2);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     ::SendMessageA(Control(IdRichTextBox1), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);

@@ -5,6 +5,7 @@
 
 #include "app/Location.h"
 #include "app/Main.h"
+#include "app/PassLock.h"
 #include "app/PreviewDialog.h"
 #include "app/Settings.h"
 #include "system/MessagePump.h"
@@ -16,7 +17,12 @@
 
 bool Form1::IsTicked(std::size_t box) const { return box < CleaningBoxes::Count && IsChecked(CleaningBoxes::IdAt(box)); }
 
-void Form1::DeleteAll() { WatchRunningBrowsers(DeletionPass::DeleteAll(*this, passSteps_)); }
+// Each of the window's passes holds the one-pass lock; while a command-line
+// run holds it, the window waits for it with its messages running.
+void Form1::DeleteAll() {
+    const PassLock lock = PassLock::Take(*this);
+    WatchRunningBrowsers(DeletionPass::DeleteAll(*this, passSteps_));
+}
 
 // One pass at a time. A pass, the pause after a manual one, a preview and a
 // clean after a browser closed all let window messages run: a click, a tick
@@ -58,7 +64,10 @@ void Form1::PushButton14_Click() {
         const std::string saved = Status();
         PassTally tally;
         steps.Run(100, [&] { SetMousePointer(PointerHourglass); });
-        steps.Run(102, [&] { tally = DeletionPass::Preview(*this, passSteps_); });
+        steps.Run(102, [&] {
+            const PassLock lock = PassLock::Take(*this);
+            tally = DeletionPass::Preview(*this, passSteps_);
+        });
         steps.Run(104, [&] { SetMousePointer(PointerDefault); });
         steps.Run(106, [&] { SetStatus(saved); });
         steps.Run(108, [&] { deleteNow = PreviewDialog::Show(hwnd_, PreviewDialog::Lines(tally, passSteps_)); });
@@ -161,6 +170,7 @@ void Form1::CloseWatch_Timer() {
         if (!closed.empty()) {
             StepRunner steps(Location::CloseWatch_Timer);
             const std::string saved = Status();
+            const PassLock lock = PassLock::Take(*this);
             for (const CloseWatch::Watched& watched : closed) {
                 steps.Run(100, [&] {
                     const PassTally tally =

@@ -3,6 +3,7 @@
 
 #include "schedule/Intervals.h"
 #include "system/Failure.h"
+#include "system/Path.h"
 #include "system/ScreenDpi.h"
 
 #include <commctrl.h>
@@ -87,29 +88,42 @@ TEST_F(Form1Test, FirstStartShowsEveryControlWithItsCaptionAndTheOffState) {
     EXPECT_FALSE(style & WS_THICKFRAME);
 
     // The test prefix has no Chromium browser and no Firefox: the Chrome
-    // frame's label and the tool tip over the Firefox frame and its boxes say so.
+    // frame's label and the tool tip over the Firefox frame say so, and so
+    // do the Firefox boxes' tips, under what each box deletes and keeps.
     EXPECT_EQ(Text(form, IdLabel1), "No Chrome or Edge profile found.");
-    HWND tip = nullptr;
-    do tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr);
-    while (tip != nullptr && ::GetWindow(tip, GW_OWNER) != form.Handle());
-    ASSERT_NE(tip, nullptr);
-    // The frame's right edge, beside its boxes, and two of its boxes.
     const RECT frame = Form1Layout::PixelRect(Form1Layout::Find(IdFrame2), ScreenDpi());
-    const std::vector<std::pair<HWND, POINT>> spots = {
-        {form.Handle(), {frame.right - 4, (frame.top + frame.bottom) / 2}},
-        {Control(form, CleaningBoxes::Id("chkFFHist")), {4, 4}},
-        {Control(form, CleaningBoxes::Id("chkFFCache")), {4, 4}}};
-    for (const auto& [window, point] : spots) {
-        TTHITTESTINFOA hit{};
-        hit.hwnd = window;
-        hit.pt = point;
-        hit.ti.cbSize = sizeof(hit.ti);
-        ASSERT_TRUE(::SendMessageA(tip, TTM_HITTESTA, 0, reinterpret_cast<LPARAM>(&hit)));
-        char text[128] = {};
-        hit.ti.lpszText = text;
-        ::SendMessageA(tip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&hit.ti));
-        EXPECT_STREQ(text, "No Firefox profile found.");
+    const auto described = [](ControlId box) {
+        return BoxCleaners::Describe(*CleaningBoxes::Rows[CleaningBoxes::IndexOf(box)].cleaner);
+    };
+    const struct {
+        HWND window;
+        POINT point;
+        std::string text;
+    } spots[] = {
+        {form.Handle(), {frame.right - 4, (frame.top + frame.bottom) / 2}, "No Firefox profile found."},
+        {Control(form, CleaningBoxes::Id("chkFFHist")), {4, 4}, described(CleaningBoxes::Id("chkFFHist")) + "\r\n\r\nNo Firefox profile found."},
+        {Control(form, CleaningBoxes::Id("chkFFCache")), {4, 4}, described(CleaningBoxes::Id("chkFFCache")) + "\r\n\r\nNo Firefox profile found."},
+        {Control(form, CleaningBoxes::Id("chkCrCookies")), {4, 4}, described(CleaningBoxes::Id("chkCrCookies"))},
+    };
+    for (const auto& spot : spots) {
+        std::string shown;
+        for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip != nullptr && shown.empty();
+             tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+            if (::GetWindow(tip, GW_OWNER) != form.Handle()) continue;
+            // The wide messages: the ANSI ones give 80 characters at most.
+            TTHITTESTINFOW hit{};
+            hit.hwnd = spot.window;
+            hit.pt = spot.point;
+            hit.ti.cbSize = sizeof(hit.ti);
+            if (!::SendMessageW(tip, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit))) continue;
+            wchar_t text[1024] = {};
+            hit.ti.lpszText = text;
+            ::SendMessageW(tip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&hit.ti));
+            shown = Path::FromSystem(text);
+        }
+        EXPECT_EQ(shown, spot.text);
     }
+    EXPECT_EQ(described(CleaningBoxes::Id("chkCrCookies")).rfind("Deletes cookies; what web sites stored", 0), 0u) << described(CleaningBoxes::Id("chkCrCookies"));
     // The rich-text box sits right of the visible client area.
     RECT rich;
     ::GetWindowRect(Control(form, IdRichTextBox1), &rich);
