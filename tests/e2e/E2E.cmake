@@ -11,6 +11,13 @@ endif()
 add_executable(vorlane_probe tests/e2e/probe/VorlaneProbe.cpp)
 target_link_libraries(vorlane_probe PRIVATE vorlane_app)
 
+# README's table of what each box deletes and keeps is the program's own words.
+add_executable(vorlane_box_table tests/boxtable/BoxTable.cpp)
+target_link_libraries(vorlane_box_table PRIVATE vorlane_app)
+add_test(NAME box_table COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check-box-table.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(box_table PROPERTIES ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+                     RESOURCE_LOCK test_prefix)
+
 # The installer, when NSIS is there (scripts/installer.sh names it in the README).
 find_program(VORLANE_MAKENSIS makensis)
 if(VORLANE_MAKENSIS)
