@@ -96,6 +96,9 @@ private:
 };
 
 constexpr int Columns = static_cast<int>(std::size(PreviewTexts::Headers));
+// Where the list itself starts a cell's text, and the room it wants around it.
+constexpr int TextIndent = 4;
+constexpr int CellPadding = 12;
 
 // The list's font in bold, for the total: made once.
 HFONT BoldFont(HWND list) {
@@ -117,7 +120,7 @@ int BoldWidth(HWND list, const std::string& text) {
     ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     ::SelectObject(dc, previous);
     ::ReleaseDC(list, dc);
-    return size.cx + 12;
+    return size.cx + CellPadding;
 }
 
 void FillList(HWND list, const std::vector<Line>& lines) {
@@ -147,21 +150,43 @@ void FillList(HWND list, const std::vector<Line>& lines) {
     for (int i = 0; i < Columns; ++i) {
         ListView_SetColumnWidth(list, i, LVSCW_AUTOSIZE);
         const int header =
-            ListView_GetStringWidth(list, PreviewTexts::Headers[i]) + 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
+            ListView_GetStringWidth(list, PreviewTexts::Headers[i]) + 2 * ::GetSystemMetrics(SM_CXEDGE) + CellPadding;
         const int widest = std::max(header, BoldWidth(list, *totals[i]));
         if (ListView_GetColumnWidth(list, i) < widest) ListView_SetColumnWidth(list, i, widest);
     }
 }
 
-// The last row, the total, in bold.
+// The total's row, drawn by hand in bold: a list may choose its own font for
+// each cell after asking (Wine's does), so a font handed back is not enough.
+void DrawTotal(HWND list, const NMLVCUSTOMDRAW& draw) {
+    const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+    const bool selected = ListView_GetItemState(list, row, LVIS_SELECTED) != 0;
+    RECT bounds{};
+    ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS);
+    ::FillRect(draw.nmcd.hdc, &bounds, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const HGDIOBJ previous = ::SelectObject(draw.nmcd.hdc, BoldFont(list));
+    ::SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+    ::SetTextColor(draw.nmcd.hdc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    for (int column = 0; column < Columns; ++column) {
+        char text[256] = {};
+        ListView_GetItemText(list, row, column, text, sizeof(text));
+        RECT cell{};
+        ListView_GetSubItemRect(list, row, column, column == 0 ? LVIR_LABEL : LVIR_BOUNDS, &cell);
+        cell.left += TextIndent;
+        ::DrawTextA(draw.nmcd.hdc, text, -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    ::SelectObject(draw.nmcd.hdc, previous);
+}
+
 LRESULT DrawRow(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: {
+    case CDDS_ITEMPREPAINT:
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         HWND list = draw.nmcd.hdr.hwndFrom;
         if (static_cast<int>(draw.nmcd.dwItemSpec) != ListView_GetItemCount(list) - 1) return CDRF_DODEFAULT;
-        ::SelectObject(draw.nmcd.hdc, BoldFont(list));
-        return CDRF_NEWFONT;
+        DrawTotal(list, draw);
+        return CDRF_SKIPDEFAULT;
     }
     default: return CDRF_DODEFAULT;
     }
