@@ -6,6 +6,7 @@
 #          docs/main-window-skin.png  the same with resources/skins/Harbour.cjs as its skin
 #          docs/tray-balloon.png      after minimizing: Wine's tray window and the balloon
 #          docs/preview.png           "Preview" with three boxes ticked: the dialog
+#          docs/pass-running.png      a pass deleting files named in Cyrillic, CJK and Greek
 #          docs/found-browsers.png    Firefox and LibreWolf, Chrome and Opera found: the
 #                                     Chrome frame's label and the Firefox frame's tool tip
 set -euo pipefail
@@ -63,7 +64,7 @@ shoot_window() {
   rest_pointer
   sleep 1
   read -r x y w h < <(geometry "$window")
-  import -window root -crop "${w}x${h}+${x}+${y}" "$1"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"
   echo "Saved $1"
 }
 
@@ -89,7 +90,7 @@ shoot_window "$docs/main-window.png"
 read -r x y w h < <(geometry "$(main_window)")
 xdotool mousemove $((x + w - 42)) $((y + 10)) click 1
 sleep 2
-import -window root -crop 360x120+0+0 "$docs/tray-balloon.png"
+import -window root -crop 360x120+0+0 +repage "$docs/tray-balloon.png"
 echo "Saved $docs/tray-balloon.png"
 stop_program
 
@@ -122,12 +123,38 @@ dialog=$(window_titled "Vorlane Preview" 300)
 rest_pointer
 sleep 1
 read -r x y w h < <(geometry "$dialog")
-import -window root -crop "${w}x${h}+${x}+${y}" "$docs/preview.png"
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/preview.png"
 echo "Saved $docs/preview.png"
 xdotool key Escape
 stop_program
 wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
 wine reg delete "$typed" /f >/dev/null 2>&1 </dev/null || true
+rm -rf "$cache_demo"/*
+
+# A pass under way: 20,000 cached files in a folder named in three scripts,
+# "Clear Cache/Temp Internet Files" ticked, "Delete Now (Test)" clicked; the
+# picture is taken while the status line shows the paths it deletes.
+wine reg add 'HKCU\Software\Pendrake\Vorlane' /v chkIETemp /d On /f >/dev/null 2>&1 </dev/null
+# Windows draws the Chinese and Japanese the window's font lacks with a linked
+# font; here the one fonts-wqy-microhei brings.
+font_links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+wine reg add "$font_links" /v Arial /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 </dev/null
+python3 - "$cache_demo/Кэш 日本 Ωmega" <<'PY'
+import os, sys
+os.makedirs(sys.argv[1])
+for n in range(20000):
+    open(os.path.join(sys.argv[1], f"страница-{n:05d}-日本-σελίδα.html"), "wb").write(b"x" * 200)
+PY
+wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+read -r x y w h < <(geometry "$(main_window)")
+xdotool mousemove $((x + w * 6000 / 12060)) $((y + h * 6382 / 7710)) click 1
+rest_pointer
+sleep 3
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/pass-running.png"
+echo "Saved $docs/pass-running.png"
+stop_program
+wine reg delete "$font_links" /v Arial /f >/dev/null 2>&1 </dev/null || true
+wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
 rm -rf "$cache_demo"
 
 # A Firefox and a LibreWolf profile, a Chrome and an Opera profile, planted in
@@ -154,7 +181,7 @@ sleep 1
 read -r x y w h < <(geometry "$window")
 xdotool mousemove $((x + w * 4350 / 12060 + 20)) $((y + h * 2300 / 7710))
 sleep 2
-import -window root -crop "${w}x${h}+${x}+${y}" "$docs/found-browsers.png"
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/found-browsers.png"
 echo "Saved $docs/found-browsers.png"
 stop_program
 rm -rf "${planted[@]}"
