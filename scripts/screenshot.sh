@@ -8,7 +8,7 @@
 #          docs/preview.png           "Preview" with three boxes ticked: the dialog
 #          docs/pass-running.png      a pass deleting files named in Cyrillic, CJK and Greek
 #          docs/found-browsers.png    Firefox and LibreWolf, Chrome and Opera found: the
-#                                     Chrome frame's label and the Firefox frame's tool tip
+#                                     Chrome frame's label and a Firefox box's tool tip
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
@@ -158,7 +158,7 @@ wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null |
 rm -rf "$cache_demo"
 
 # A Firefox and a LibreWolf profile, a Chrome and an Opera profile, planted in
-# the prefix's own AppData folders; the pointer rests on the first box of the
+# the prefix's own AppData folders; the pointer rests on the "Clear Typed URL(s) In Firefox" box of the
 # "Mozilla Firefox" frame until its tool tip shows.
 roaming=$(winepath -u 'C:\users\root\AppData\Roaming' 2>/dev/null)
 local_appdata=$(winepath -u 'C:\users\root\AppData\Local' 2>/dev/null)
@@ -179,7 +179,7 @@ wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
 window=$(main_window)
 sleep 1
 read -r x y w h < <(geometry "$window")
-xdotool mousemove $((x + w * 4350 / 12060 + 20)) $((y + h * 2300 / 7710))
+xdotool mousemove $((x + w * 4700 / 12060)) $((y + h * 3200 / 7710))
 sleep 2
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/found-browsers.png"
 echo "Saved $docs/found-browsers.png"
