@@ -8,7 +8,10 @@
 
 namespace {
 
-enum Role : UINT_PTR { MainWindow = 1, GroupBox = 2 };
+enum Role : UINT_PTR {
+    MainWindow = 1,
+    GroupBox = 2
+};
 
 bool IsButtonOfType(HWND window, LONG type) {
     char className[16] = {};

@@ -16,12 +16,12 @@
 #include <vector>
 
 struct CleaningBox {
-    const char* name;     // the control's name, and the setting that remembers its tick
-    ControlId frame;      // the browser's frame: its boxes stand top to bottom in table order
+    const char* name;  // the control's name, and the setting that remembers its tick
+    ControlId frame;   // the browser's frame: its boxes stand top to bottom in table order
     const char* caption;
-    int width;            // twips
-    int step;             // the pass reports a failure of this box at this step number (+2, +4)
-    const char* statusText;  // what the status line says while the box's cleaner runs
+    int width;                  // twips
+    int step;                   // the pass reports a failure of this box at this step number (+2, +4)
+    const char* statusText;     // what the status line says while the box's cleaner runs
     const BoxCleaner* cleaner;  // and what it takes and keeps: the box's tool tip
 };
 
@@ -65,7 +65,7 @@ constexpr ControlId IdAt(std::size_t index) { return static_cast<ControlId>(IdFi
 // The index of the box whose control has this id; Count for any other control.
 constexpr std::size_t IndexOf(int id) {
     return id >= IdFirstBox && id < IdFirstBox + static_cast<int>(Count) ? static_cast<std::size_t>(id - IdFirstBox)
-                                                                          : Count;
+                                                                         : Count;
 }
 
 // The index and the control id of the box with this name; a name of no box

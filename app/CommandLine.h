@@ -12,7 +12,12 @@
 
 namespace CommandLine {
 
-enum class Mode { Window, Help, Clean, Preview };
+enum class Mode {
+    Window,
+    Help,
+    Clean,
+    Preview
+};
 
 struct Request {
     Mode mode = Mode::Window;

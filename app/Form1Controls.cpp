@@ -119,7 +119,7 @@ void Form1::CreateControls() {
     std::vector<const ControlLayout*> order;
     for (const ControlLayout& layout : Form1Layout::Controls()) order.push_back(&layout);
     std::stable_sort(order.begin(), order.end(),
-              [](const ControlLayout* a, const ControlLayout* b) { return a->tabIndex < b->tabIndex; });
+                     [](const ControlLayout* a, const ControlLayout* b) { return a->tabIndex < b->tabIndex; });
 
     for (const ControlLayout* layout : order) {
         const RECT r = Form1Layout::PixelRect(*layout, dpi_);

@@ -7,7 +7,15 @@
 
 #include <vector>
 
-enum class ControlKind { Frame, CheckBox, PushButton, ListView, ProgressBar, RichText, Label };
+enum class ControlKind {
+    Frame,
+    CheckBox,
+    PushButton,
+    ListView,
+    ProgressBar,
+    RichText,
+    Label
+};
 
 enum ControlId : int {
     IdFrame3 = 1001,

@@ -231,8 +231,8 @@ std::vector<Line> Lines(const PassTally& tally, const std::vector<DeletionPass::
 
 bool Show(HWND owner, const std::vector<Line>& lines) {
     Template dialog(PreviewTexts::Caption, 480, 200);
-    dialog.Add(WC_LISTVIEWA, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER |
-                                     LVS_SHOWSELALWAYS, IdList, 7, 7, 466, 162);
+    dialog.Add(WC_LISTVIEWA, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
+               IdList, 7, 7, 466, 162);
     dialog.Add("BUTTON", PreviewTexts::DeleteNow, WS_TABSTOP | BS_PUSHBUTTON, DeleteNowId, 316, 177, 75, 16);
     dialog.Add("BUTTON", PreviewTexts::Close, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, 398, 177, 75, 16);
     const INT_PTR answer = ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), dialog.Get(), owner, DialogProc,

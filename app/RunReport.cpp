@@ -46,9 +46,14 @@ std::string UserName() {
 }
 
 Json Counts(const TallyRow& row) {
-    return Json{{"items", row.Items()},          {"files", row.files},
-                {"bytes", row.bytes},            {"rows", row.rows},
-                {"registryValues", row.registryValues}, {"cacheEntries", row.cacheEntries}};
+    return Json{
+        {"items", row.Items()},
+        {"files", row.files},
+        {"bytes", row.bytes},
+        {"rows", row.rows},
+        {"registryValues", row.registryValues},
+        {"cacheEntries", row.cacheEntries},
+    };
 }
 
 Json Result(const TallyRow& row) {

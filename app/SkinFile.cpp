@@ -54,8 +54,12 @@ void Apply(Skin& skin, const std::string& key, const std::string& value, const s
         COLORREF Skin::*field;
     };
     static const Colour colours[] = {
-        {"Window", &Skin::window}, {"Face", &Skin::face},         {"Text", &Skin::text},
-        {"Button", &Skin::button}, {"ButtonText", &Skin::buttonText}, {"List", &Skin::list},
+        {"Window", &Skin::window},
+        {"Face", &Skin::face},
+        {"Text", &Skin::text},
+        {"Button", &Skin::button},
+        {"ButtonText", &Skin::buttonText},
+        {"List", &Skin::list},
         {"ListText", &Skin::listText},
     };
     for (const Colour& colour : colours) {

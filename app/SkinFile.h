@@ -7,15 +7,15 @@
 #include <string>
 
 struct Skin {
-    COLORREF window = RGB(236, 233, 216);   // window background
-    COLORREF face = RGB(255, 255, 255);     // frames, check boxes, progress-bar track
-    COLORREF text = RGB(0, 0, 0);           // text of frames and check boxes
-    COLORREF button = RGB(212, 208, 200);   // push-button face, progress bar
+    COLORREF window = RGB(236, 233, 216);  // window background
+    COLORREF face = RGB(255, 255, 255);    // frames, check boxes, progress-bar track
+    COLORREF text = RGB(0, 0, 0);          // text of frames and check boxes
+    COLORREF button = RGB(212, 208, 200);  // push-button face, progress bar
     COLORREF buttonText = RGB(0, 0, 0);
-    COLORREF list = RGB(255, 255, 255);     // list background
+    COLORREF list = RGB(255, 255, 255);  // list background
     COLORREF listText = RGB(0, 0, 0);
     std::string font = "Arial";
-    int fontSize = 9;                       // points
+    int fontSize = 9;  // points
     bool fontBold = true;
 };
 

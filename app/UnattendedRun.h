@@ -12,11 +12,11 @@
 namespace UnattendedRun {
 
 enum ExitCode : int {
-    Done = 0,            // and nothing was left behind
-    LeftBehind = 1,      // done, but something was left alone or could not be deleted
-    BadArguments = 2,    // the usage was printed
-    AnotherPass = 3,     // another pass (the window's or another run's) holds the one-pass lock
-    Failed = 4,          // the run failed: an error report, no lock, or no report written
+    Done = 0,          // and nothing was left behind
+    LeftBehind = 1,    // done, but something was left alone or could not be deleted
+    BadArguments = 2,  // the usage was printed
+    AnotherPass = 3,   // another pass (the window's or another run's) holds the one-pass lock
+    Failed = 4,        // the run failed: an error report, no lock, or no report written
 };
 
 namespace Texts {

@@ -126,8 +126,8 @@ private:
     // Each pass must find fresh profiles and clean them.
     void Expect(bool engagement, const std::string& tree, const std::string& profile) const {
         if (HasEngagement(tree, profile) == engagement) return;
-        std::fprintf(stderr, engagement ? "%s\\%s was cleaned before: make the profiles again\n"
-                                        : "the pass did not clean %s\\%s\n",
+        std::fprintf(stderr,
+                     engagement ? "%s\\%s was cleaned before: make the profiles again\n" : "the pass did not clean %s\\%s\n",
                      tree.c_str(), profile.c_str());
         std::exit(1);
     }

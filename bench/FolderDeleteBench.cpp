@@ -64,7 +64,6 @@ const std::string OneRoot = Path::Join(Base, "one");
 const std::string SpreadRoot = Path::Join(Base, "spread");
 
 
-
 void CreateFolder(const std::string& path) {
     if (!::CreateDirectoryA(path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
         std::fprintf(stderr, "cannot create %s\n", path.c_str());

@@ -87,7 +87,14 @@ inline constexpr char ReportingAndNel[] = "Reporting and NEL";
 }  // namespace ChromiumNames
 
 // The boxes of the "Chrome and Edge" frame.
-enum class ChromiumBox { History, TypedUrls, Downloads, Cookies, Cache, FormHistory };
+enum class ChromiumBox {
+    History,
+    TypedUrls,
+    Downloads,
+    Cookies,
+    Cache,
+    FormHistory
+};
 
 // An installed browser: its User Data folder exists.
 struct ChromiumBrowser {

@@ -23,8 +23,8 @@ enum class Outcome {
     Changed,    // written anew, with nothing left to name a site
     Unchanged,  // no engagement entry: the file was not touched
     Missing,
-    Failed,     // not JSON, unreadable, read-only, not a plain file with one name (FileGuard), or
-                // could not be replaced: left as it was
+    Failed,  // not JSON, unreadable, read-only, not a plain file with one name (FileGuard), or
+             // could not be replaced: left as it was
 };
 
 // Erases the engagement entries of the Preferences file at `path`. The new

@@ -94,21 +94,22 @@ void EraseFileSystems(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> origins = DatabaseFolder(*fileSystem, FileSystemOrigins, status);
     if (!origins) return;
     constexpr std::string_view OriginPrefix = "ORIGIN:";
-    EraseKeys(*origins,
-                                 [&](const LevelDb::Entries& entries) {
-                                     std::vector<std::string> erased;
-                                     for (const auto& [key, folder] : entries) {
-                                         if (!StartsWith(key, OriginPrefix) ||
-                                             !IsWebOriginFolder(key.substr(OriginPrefix.size())))
-                                             continue;
-                                         if (IsNumberedFolder(folder))
-                                             BrowserFiles::DeleteFolderTree(Path::Join(fileSystem->Folder(), folder),
-                                                                            fileSystem->ResolvedFolder(), status);
-                                         erased.push_back(key);
-                                     }
-                                     return erased;
-                                 },
-              status);
+    EraseKeys(
+        *origins,
+        [&](const LevelDb::Entries& entries) {
+            std::vector<std::string> erased;
+            for (const auto& [key, folder] : entries) {
+                if (!StartsWith(key, OriginPrefix) ||
+                    !IsWebOriginFolder(key.substr(OriginPrefix.size())))
+                    continue;
+                if (IsNumberedFolder(folder))
+                    BrowserFiles::DeleteFolderTree(Path::Join(fileSystem->Folder(), folder),
+                                                   fileSystem->ResolvedFolder(), status);
+                erased.push_back(key);
+            }
+            return erased;
+        },
+        status);
 }
 
 // The quota manager's buckets of web origins, and their folders.

@@ -73,7 +73,12 @@ public:
 
 private:
     // What an open object or array is.
-    enum class Place { Top, Profile, InfoCache, Other };
+    enum class Place {
+        Top,
+        Profile,
+        InfoCache,
+        Other
+    };
 
     bool Value() {
         next_ = Place::Other;

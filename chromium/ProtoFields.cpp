@@ -4,7 +4,12 @@ namespace ProtoFields {
 
 namespace {
 
-enum WireType : std::uint32_t { Varint = 0, Fixed64 = 1, LengthDelimited = 2, Fixed32 = 5 };
+enum WireType : std::uint32_t {
+    Varint = 0,
+    Fixed64 = 1,
+    LengthDelimited = 2,
+    Fixed32 = 5
+};
 
 bool ReadVarint(std::string_view& in, std::uint64_t& value) {
     value = 0;

@@ -72,7 +72,7 @@ private:
     const bool previewing_;
     const std::string scope_;
     PassTally tally_;
-    ScratchCopies copies_;  // a preview's, removed with it
+    ScratchCopies copies_;              // a preview's, removed with it
     std::vector<std::string> notices_;  // in the order they came
     std::unordered_set<std::string> kept_;
     int failures_ = 0;

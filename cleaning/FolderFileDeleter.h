@@ -19,7 +19,12 @@ public:
         MakeArchiveOnly,  // set them to archive only (this also clears read-only)
         KeepReadOnly,     // a read-only file stays, as the system would keep it
     };
-    enum class Outcome { Deleted, Gone, Refused, Failed };
+    enum class Outcome {
+        Deleted,
+        Gone,
+        Refused,
+        Failed
+    };
 
     // `folder`: the folder as the caller names it, `resolvedFolder`: where the
     // file system really has it (TargetCheck::ResolvedPath). Both without a

@@ -22,7 +22,10 @@ std::string LogPath();
 // short date, a space, long time.
 std::string GeneralDateNow();
 
-enum class Written { Appended, NotOwnFile };
+enum class Written {
+    Appended,
+    NotOwnFile
+};
 
 // Appends each line and CR LF to the log, creating it when missing; writes
 // nothing when the log is not the program's own file. Raises a Failure when
@@ -31,7 +34,12 @@ enum class Written { Appended, NotOwnFile };
 Written AppendHistoryLog(const std::vector<std::string>& lines);
 inline Written AppendHistoryLog(const std::string& line) { return AppendHistoryLog(std::vector<std::string>{line}); }
 
-enum class Deleted { Deleted, Gone, NotOwnFile, Failed };
+enum class Deleted {
+    Deleted,
+    Gone,
+    NotOwnFile,
+    Failed
+};
 
 // Deletes the log when it is the program's own file.
 Deleted DeleteHistoryLog();

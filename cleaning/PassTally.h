@@ -22,8 +22,8 @@ struct TallyRow {
     std::int64_t notDeleted = 0;  // files the system refused to delete
     std::string firstNotDeleted;
     std::vector<std::string> keptSites;  // in the order they came, once each
-    std::string leftAlone;  // "left alone: <why>" in a row of what stays, else ""
-    std::string where;      // what stays, when it is not the browser itself: a profile, a folder
+    std::string leftAlone;               // "left alone: <why>" in a row of what stays, else ""
+    std::string where;                   // what stays, when it is not the browser itself: a profile, a folder
 
     std::int64_t Items() const { return files + rows + registryValues + cacheEntries; }
     // Whether the row says anything beyond its browser's name.

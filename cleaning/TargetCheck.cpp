@@ -106,10 +106,21 @@ thread_local const std::vector<std::string>* heldFolders = nullptr;
 
 std::vector<std::string> ReadProtectedFolders() {
     const KNOWNFOLDERID* const ids[] = {
-        &FOLDERID_Profile,      &FOLDERID_Desktop,       &FOLDERID_Documents,    &FOLDERID_Downloads,
-        &FOLDERID_Pictures,     &FOLDERID_Music,         &FOLDERID_Videos,       &FOLDERID_Favorites,
-        &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData, &FOLDERID_Windows,     &FOLDERID_System,
-        &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
+        &FOLDERID_Profile,
+        &FOLDERID_Desktop,
+        &FOLDERID_Documents,
+        &FOLDERID_Downloads,
+        &FOLDERID_Pictures,
+        &FOLDERID_Music,
+        &FOLDERID_Videos,
+        &FOLDERID_Favorites,
+        &FOLDERID_RoamingAppData,
+        &FOLDERID_LocalAppData,
+        &FOLDERID_Windows,
+        &FOLDERID_System,
+        &FOLDERID_ProgramFiles,
+        &FOLDERID_ProgramFilesX86,
+        &FOLDERID_ProgramData,
     };
     std::vector<std::string> given;
     for (const KNOWNFOLDERID* id : ids) given.push_back(KnownFolder(*id));

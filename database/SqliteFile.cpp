@@ -15,7 +15,12 @@ namespace SqliteFile {
 
 namespace {
 
-enum class Kind { Sqlite, Missing, Other, Unreadable };
+enum class Kind {
+    Sqlite,
+    Missing,
+    Other,
+    Unreadable
+};
 
 // Whether the file starts as every SQLite database does. A file that does not
 // is never handed to SQLite: opening it would still treat a -journal or -wal

@@ -25,9 +25,9 @@ namespace {
 
 bool IsProfileSection(const std::string& name) {
     const std::size_t prefix = std::char_traits<char>::length(FirefoxNames::ProfileSectionPrefix);
-    return name.size() > prefix && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(),
-                                                    static_cast<int>(prefix), FirefoxNames::ProfileSectionPrefix,
-                                                    static_cast<int>(prefix)) == CSTR_EQUAL &&
+    return name.size() > prefix &&
+           ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), static_cast<int>(prefix),
+                            FirefoxNames::ProfileSectionPrefix, static_cast<int>(prefix)) == CSTR_EQUAL &&
            std::all_of(name.begin() + prefix, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
@@ -247,6 +247,8 @@ struct Step {
 };
 
 // In the order each box runs them.
+// One row per trace, laid out to be read as a table.
+// clang-format off
 const Step Steps[] = {
     {FirefoxBox::FormHistory, "what was typed into forms and the search bar (formhistory.sqlite, the old history.dat)",
      [](const At& at, StatusLine& s) {
@@ -279,6 +281,7 @@ const Step Steps[] = {
          for (const char* pattern : FirefoxNames::ServerStateFiles) BrowserFiles::DeleteMatchingFiles(at.folder, pattern);
      }},
 };
+// clang-format on
 
 }  // namespace
 

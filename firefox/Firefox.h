@@ -18,7 +18,7 @@ namespace FirefoxNames {
 // below Roaming AppData, their caches in the folder of the same name below
 // Local AppData.
 struct FirefoxPlace {
-    const char* name;    // as the user knows the browser
+    const char* name;  // as the user knows the browser
     const char* folder;
 };
 inline constexpr FirefoxPlace Browsers[] = {
@@ -62,13 +62,19 @@ inline constexpr char InUse[] = " was left alone: Firefox is using it";
 }  // namespace FirefoxNames
 
 // The boxes of the "Mozilla Firefox" frame.
-enum class FirefoxBox { FormHistory, Downloads, TypedUrls, Cookies, Cache };
+enum class FirefoxBox {
+    FormHistory,
+    Downloads,
+    TypedUrls,
+    Cookies,
+    Cache
+};
 
 // One profile entry of profiles.ini.
 struct FirefoxProfile {
-    std::string path;           // the profile folder as the entry names it
-    std::string cacheRoot;      // the folder whose cache2 holds Firefox's cache for it
-    bool relative = true;       // below the browser's folder (IsRelative is not 0)
+    std::string path;       // the profile folder as the entry names it
+    std::string cacheRoot;  // the folder whose cache2 holds Firefox's cache for it
+    bool relative = true;   // below the browser's folder (IsRelative is not 0)
 };
 
 class Firefox {

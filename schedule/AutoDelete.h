@@ -40,7 +40,13 @@ public:
     // Which pass runs: a manual one ("Delete Now (Test)", with its pause), a
     // timed one, a preview (with its dialog), or the clean of browsers that
     // closed after a pass left them running. Only one runs at a time.
-    enum class Pass { None, Manual, Timed, Preview, AfterClose };
+    enum class Pass {
+        None,
+        Manual,
+        Timed,
+        Preview,
+        AfterClose
+    };
     Pass Running() const { return running_; }
     // Marks a pass as running for as long as the object lives.
     class RunningPass {

@@ -8,7 +8,10 @@
 
 namespace ConsoleOutput {
 
-enum class Stream { Output, Error };
+enum class Stream {
+    Output,
+    Error
+};
 
 // Writes `text` (UTF-8) and a line break: UTF-16 to a console, so every
 // character shows; the bytes as they are to a file or pipe.

@@ -5,7 +5,12 @@
 #include <windows.h>
 
 struct Picture {
-    enum Type : short { None = 0, Bitmap = 1, Metafile = 2, Icon = 3 };
+    enum Type : short {
+        None = 0,
+        Bitmap = 1,
+        Metafile = 2,
+        Icon = 3
+    };
 
     Type type = None;
     HANDLE handle = nullptr;

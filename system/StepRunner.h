@@ -17,7 +17,10 @@
 
 class StepRunner {
 public:
-    enum class Mode { Report, Silent };
+    enum class Mode {
+        Report,
+        Silent
+    };
 
     explicit StepRunner(std::string location, Mode mode = Mode::Report)
         : location_(std::move(location)), mode_(mode) {}

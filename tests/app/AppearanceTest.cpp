@@ -51,7 +51,7 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception, UINT*) override {
         std::string call = std::to_string(member);
-        call += flags == DISPATCH_METHOD ? " call" : flags == DISPATCH_PROPERTYGET ? " get" : " put";
+        call += flags == DISPATCH_METHOD ? " call" : (flags == DISPATCH_PROPERTYGET ? " get" : " put");
         if (flags == DISPATCH_PROPERTYPUT &&
             (parameters->cNamedArgs != 1 || parameters->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
             call += " (not named as a property value)";

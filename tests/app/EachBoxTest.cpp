@@ -41,7 +41,10 @@ constexpr char PlantedFirefox[] = "C:\\vorlane-firefox-profile";
 constexpr char PlantedChromium[] = "C:\\vorlane-chromium-profile";
 constexpr char KeptPage[] = "http://kept-bookmark.test/";
 
-enum class Family { Firefox, Chrome };
+enum class Family {
+    Firefox,
+    Chrome
+};
 // The boxes, by the names of their rows.
 constexpr char FFForms[] = "chkFFHist";
 constexpr char FFDownloads[] = "chkFFDownloads";
@@ -106,7 +109,7 @@ bool Holds(const std::string& path, const std::string& text) {
 
 nlohmann::json Exceptions(const Copy& c) {
     return nlohmann::json::parse(Fixtures::ReadFile(c.profile + "\\Preferences"))["profile"]["content_settings"]
-                                                                                     ["exceptions"];
+                                                                                 ["exceptions"];
 }
 
 struct Trace {
@@ -275,7 +278,7 @@ Snapshot Take(const std::vector<std::string>& roots, bool contents) {
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, TypedUrls, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
         char name[256];
         for (DWORD i = 0, size = sizeof(name); ::RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-                                                ERROR_SUCCESS;
+                                               ERROR_SUCCESS;
              ++i, size = sizeof(name))
             s.typedUrls.insert(name);
         ::RegCloseKey(key);
@@ -416,16 +419,29 @@ protected:
             const std::string profile = appData_ / below;
             const bool firefox = &place == &FirefoxNames::Browsers[0];
             const std::string name = firefox ? profile : place.name;
-            copies.push_back({Family::Firefox, place.name, profile, profile, firefox ? profile : local_ / below,
-                              {name, profile, profile + "\\parent.lock"},
-                              name + (firefox ? FirefoxNames::InUse : BrowserLock::Running)});
+            copies.push_back({
+                Family::Firefox,
+                place.name,
+                profile,
+                profile,
+                firefox ? profile : local_ / below,
+                {name, profile, profile + "\\parent.lock"},
+                name + (firefox ? FirefoxNames::InUse : BrowserLock::Running),
+            });
         }
         const std::string chrome = local_ / "Google\\Chrome\\User Data";
         const std::string opera = appData_ / "Opera Software\\Opera Stable";
         const auto chromium = [&](const std::string& name, const std::string& data, const std::string& profile,
                                   const std::string& cache) {
-            copies.push_back({Family::Chrome, name, profile, data, cache, {name, name, data + "\\lockfile"},
-                              name + BrowserLock::Running});
+            copies.push_back({
+                Family::Chrome,
+                name,
+                profile,
+                data,
+                cache,
+                {name, name, data + "\\lockfile"},
+                name + BrowserLock::Running,
+            });
         };
         chromium("Google Chrome", chrome, chrome + "\\Default", chrome + "\\Default");
         chromium("Opera", opera, opera, local_ / "Opera Software\\Opera Stable");

@@ -18,12 +18,13 @@
 namespace {
 
 // UTF-8, the program's code page.
-const std::string Cyrillic = "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB";        // файл
-const std::string Japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";    // 日本語
-const std::string Emoji = "emoji-\xF0\x9F\x98\x80";                       // emoji-😀
-const std::string Accent = "caf\xC3\xA9";                                 // café
-const std::string UserName = "\xD0\x94\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB5_\xE7\x94\xA8\xE6\x88\xB7";  // Данные_用户
-const std::string CacheName = "\xD0\x9A\xD1\x8D\xD1\x88 \xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9mega";  // Кэш 日本 Ωmega
+const std::string Cyrillic = "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB";      // файл
+const std::string Japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日本語
+const std::string Emoji = "emoji-\xF0\x9F\x98\x80";                   // emoji-😀
+const std::string Accent = "caf\xC3\xA9";                             // café
+
+const std::string UserName = "\xD0\x94\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB5_\xE7\x94\xA8\xE6\x88\xB7";        // Данные_用户
+const std::string CacheName = "\xD0\x9A\xD1\x8D\xD1\x88 \xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9mega";                  // Кэш 日本 Ωmega
 const std::string FirefoxProfile = "\xD0\x9F\xD1\x80\xD0\xBE\xD1\x84\xD0\xB8\xD0\xBB\xD1\x8C_\xF0\x9F\x98\x80";  // Профиль_😀
 
 // The names every emptied folder holds: each must go.

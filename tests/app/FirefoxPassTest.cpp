@@ -25,6 +25,7 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
 
     EXPECT_TRUE(platform->Reports().empty());
     EXPECT_EQ(form.Status(), "");
+    // clang-format off
     std::set<std::string> survivors = {
         "bookmarkbackups\\", "bookmarkbackups\\bookmarks-2026-12-01.json",
         "cache\\", "cache\\Cache\\", "cache\\Cache\\inner.cache", "cache\\0\\", "cache\\0\\1A\\", "cache\\0\\1A\\deep",
@@ -35,6 +36,7 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
         "storage\\permanent\\chrome\\", "storage\\permanent\\chrome\\idb\\", "storage\\permanent\\chrome\\idb\\x.sqlite",
         "storage\\default\\httpsnot+++x\\", "storage\\default\\httpsnot+++x\\y",
     };
+    // clang-format on
     const std::string addon = "storage\\default\\moz-extension+++6a1b6e2e-4c83-4f3c-9bd6-7e8a4b1f5d20^userContextId=4294967295\\";
     survivors.insert({addon, addon + "idb\\", addon + "idb\\3647222921wleabcEoxlt-eengsairo.sqlite"});
     EXPECT_EQ(ProfileFiles::Tree(profile), survivors);

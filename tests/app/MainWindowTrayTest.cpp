@@ -115,7 +115,7 @@ TEST_F(MainWindowTrayTest, AnyOtherStartupChoiceOpensTheWindowWithTheMinimizedBo
         Form1& form = CreateForm();
         EXPECT_TRUE(::IsWindowVisible(form.Handle()));
         EXPECT_FALSE(::IsIconic(form.Handle()));
-            EXPECT_EQ(IsChecked(form, IdCheck4), std::string(c.startup) == "On");
+        EXPECT_EQ(IsChecked(form, IdCheck4), std::string(c.startup) == "On");
         EXPECT_FALSE(IsChecked(form, IdCheck8));
         EXPECT_EQ(::IsWindowVisible(Control(form, IdCheck8)) != FALSE, c.minimizedBoxShown);
         // Restoring the boxes ran no handler: nothing was entered in the Run keys

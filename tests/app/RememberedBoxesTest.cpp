@@ -11,9 +11,23 @@
 
 namespace {
 
-const ControlId Boxes[] = {CleaningBoxes::Id("chkIEHist"),    CleaningBoxes::Id("chkIETemp"),      CleaningBoxes::Id("chkIETyped"),   CleaningBoxes::Id("chkIECookies"), CleaningBoxes::Id("chkFFHist"),
-                           CleaningBoxes::Id("chkFFDownloads"), CleaningBoxes::Id("chkTypedUrls"), CleaningBoxes::Id("chkCookies"),   CleaningBoxes::Id("chkFFCache"),   CleaningBoxes::Id("chkCrHist"),
-                           CleaningBoxes::Id("chkCrTyped"),   CleaningBoxes::Id("chkCrDownloads"), CleaningBoxes::Id("chkCrCookies"), CleaningBoxes::Id("chkCrCache"),   CleaningBoxes::Id("chkCrForms")};
+const ControlId Boxes[] = {
+    CleaningBoxes::Id("chkIEHist"),
+    CleaningBoxes::Id("chkIETemp"),
+    CleaningBoxes::Id("chkIETyped"),
+    CleaningBoxes::Id("chkIECookies"),
+    CleaningBoxes::Id("chkFFHist"),
+    CleaningBoxes::Id("chkFFDownloads"),
+    CleaningBoxes::Id("chkTypedUrls"),
+    CleaningBoxes::Id("chkCookies"),
+    CleaningBoxes::Id("chkFFCache"),
+    CleaningBoxes::Id("chkCrHist"),
+    CleaningBoxes::Id("chkCrTyped"),
+    CleaningBoxes::Id("chkCrDownloads"),
+    CleaningBoxes::Id("chkCrCookies"),
+    CleaningBoxes::Id("chkCrCache"),
+    CleaningBoxes::Id("chkCrForms"),
+};
 
 std::string Saved(const char* name) {
     return Fixtures::GetString(HKEY_CURRENT_USER, Settings::KeyPath, name);

@@ -82,9 +82,16 @@ TEST_F(StartupSettingsTest, OftenIndexSelectsItsPositionOrIsReportedAndLeftAsSto
         std::vector<std::string> reportedLines;
     };
     const Case cases[] = {
-        {"11", 11, {}},         {"1", 1, {}},          {"3.6", 4, {}},          {"2.5", 2, {}},
-        {"12", 0, {"156"}},     {"0", 0, {"156"}},     {"-1", 0, {"156"}},      {"abc", 0, {"154", "156"}},
-        {"", 0, {"154", "156"}}, {"40000", 0, {"154", "156"}},
+        {"11", 11, {}},
+        {"1", 1, {}},
+        {"3.6", 4, {}},
+        {"2.5", 2, {}},
+        {"12", 0, {"156"}},
+        {"0", 0, {"156"}},
+        {"-1", 0, {"156"}},
+        {"abc", 0, {"154", "156"}},
+        {"", 0, {"154", "156"}},
+        {"40000", 0, {"154", "156"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("OftenIndex \"") + c.stored + "\"");

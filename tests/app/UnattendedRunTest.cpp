@@ -179,11 +179,15 @@ private:
 
 // ---------------------------------------------------------------- the table
 
-enum class Gone { Nothing, Cache, History };
+enum class Gone {
+    Nothing,
+    Cache,
+    History
+};
 
 struct ArgumentLine {
     const char* name;
-    const char* arguments;  // {report}: the report's path, in a folder whose name has a space
+    const char* arguments;   // {report}: the report's path, in a folder whose name has a space
     const char* remembered;  // the boxes ticked in the settings, as the window saves them
     bool lockHeld;           // another pass holds the one-pass lock
     DWORD exitCode;
@@ -250,7 +254,7 @@ TEST_F(UnattendedRunTest, EachArgumentLineGivesItsExitCodeSummaryReportAndNoWind
         EXPECT_EQ(run.windowsCreated, 0);
 
         const auto [files, bytes] = Gone();
-        EXPECT_EQ(files, line.gone == Gone::Cache ? 3 : line.gone == Gone::History ? 1 : 0);
+        EXPECT_EQ(files, line.gone == Gone::Cache ? 3 : (line.gone == Gone::History ? 1 : 0));
         EXPECT_EQ(TypedLeft(), line.gone == Gone::Nothing ? 2 : 0);
         const bool cleaned = line.gone != Gone::Nothing;
         ASSERT_EQ(Fixtures::FileExists(LogPath()), cleaned);
@@ -351,8 +355,12 @@ TEST_F(UnattendedRunTest, ALogThatIsNotTheProgramsOwnFileIsLeftAloneAndSaid) {
     EXPECT_EQ(Fixtures::ReadFile(canary), "kept as it is");
     EXPECT_EQ(TypedLeft(), 0);
     const nlohmann::json report = nlohmann::json::parse(Fixtures::ReadFile(Report()));
-    const nlohmann::json said = {{"box", nullptr}, {"browser", ""}, {"what", LogPath()},
-                                 {"why", "not the program's own file"}};
+    const nlohmann::json said = {
+        {"box", nullptr},
+        {"browser", ""},
+        {"what", LogPath()},
+        {"why", "not the program's own file"},
+    };
     EXPECT_EQ(report["leftAlone"], nlohmann::json::array({said}));
     EXPECT_EQ(report["totals"]["leftAlone"], 1);
 }

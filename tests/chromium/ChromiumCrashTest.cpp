@@ -34,7 +34,7 @@ namespace {
 constexpr char WorkerVariable[] = "VORLANE_CRASH_WORKER";
 constexpr int Sites = 10000;        // engagement entries in Preferences
 constexpr int StoredValues = 1000;  // web values of 3 KB in Local Storage
-constexpr int Kills = 2;  // spread over the pass, besides those at chosen steps
+constexpr int Kills = 2;            // spread over the pass, besides those at chosen steps
 constexpr DWORD KilledCode = 9;
 
 // Thousands of sites in the engagement list, and a Local Storage of web

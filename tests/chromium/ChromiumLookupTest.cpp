@@ -17,11 +17,12 @@ namespace {
 
 struct LookupCase {
     const char* name;
-    const char* localState;                // nullptr: no Local State file
-    std::vector<std::string> folders;      // made in User Data; "+" at the end: with a Preferences file
-    std::vector<std::string> expected;     // the profiles found, in order
+    const char* localState;             // nullptr: no Local State file
+    std::vector<std::string> folders;   // made in User Data; "+" at the end: with a Preferences file
+    std::vector<std::string> expected;  // the profiles found, in order
 };
 
+// clang-format off
 const LookupCase LookupCases[] = {
     {"InfoCacheKeysInFileOrder", R"({"profile":{"info_cache":{"Profile 3":{},"Default":{}}}})",
      {"Default", "Profile 3", "Profile 4+"}, {"Profile 3", "Default"}},
@@ -50,6 +51,7 @@ const LookupCase LookupCases[] = {
     {"InfoCacheOfAnotherTypeFallsBack", R"({"profile":{"info_cache":[{"Profile 1":{}}]}})",
      {"Default+", "Profile 1+"}, {"Default", "Profile 1"}},
 };
+// clang-format on
 
 class ChromiumLookupTest : public ChromiumFixture, public ::testing::WithParamInterface<LookupCase> {};
 
@@ -129,19 +131,19 @@ TEST_F(ChromiumLookupTestShellFolder, AHostileLocalAppDataOrAppDataCleansNothing
                                              known = Contents(documents), unicodeDrive = Contents(unicodeRoot);
     const Fixtures::TempFolder empty("empty");
     for (const char* shellFolder : {"Local AppData", "AppData"})
-    for (const std::string& value : {std::string("V:\\"), std::string("V:\\\\"), std::string("V:"), std::string("U:\\"),
-                                     LocalAppData() + "\\sub\\..", std::string(documents)}) {
-        SCOPED_TRACE(shellFolder);
-        // The other folder holds no browser: only the hostile value could lead to one.
-        const Fixtures::ShellFolderOverride other(std::string(shellFolder) == "AppData" ? "Local AppData" : "AppData",
-                                                  empty.Path());
-        const Fixtures::ShellFolderOverride hostile(shellFolder, value);
-        ClearAll(status);
-        EXPECT_EQ(Contents(driveRoot), drive) << value;
-        EXPECT_EQ(Contents(unicodeRoot), unicodeDrive) << value;
-        EXPECT_EQ(Contents(LocalAppData()), local) << value;
-        EXPECT_EQ(Contents(documents), known) << value;
-    }
+        for (const std::string& value : {std::string("V:\\"), std::string("V:\\\\"), std::string("V:"), std::string("U:\\"),
+                                         LocalAppData() + "\\sub\\..", std::string(documents)}) {
+            SCOPED_TRACE(shellFolder);
+            // The other folder holds no browser: only the hostile value could lead to one.
+            const Fixtures::ShellFolderOverride other(std::string(shellFolder) == "AppData" ? "Local AppData" : "AppData",
+                                                      empty.Path());
+            const Fixtures::ShellFolderOverride hostile(shellFolder, value);
+            ClearAll(status);
+            EXPECT_EQ(Contents(driveRoot), drive) << value;
+            EXPECT_EQ(Contents(unicodeRoot), unicodeDrive) << value;
+            EXPECT_EQ(Contents(LocalAppData()), local) << value;
+            EXPECT_EQ(Contents(documents), known) << value;
+        }
     EXPECT_TRUE(status.notices.empty());
     Fixtures::DeleteTree(canary);
     for (const std::string& root : {driveRoot, unicodeRoot}) {

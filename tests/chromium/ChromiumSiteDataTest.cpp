@@ -61,6 +61,7 @@ TEST(ChromiumSiteDataTest, SessionStorageMapsGoWithTheWebTabsThatUseThem) {
 TEST(ChromiumSiteDataTest, AServiceWorkerGoesWithItsScriptsAndDataAndAnExtensionsStays) {
     // A script record: field 1 the resource id, field 2 the script's address.
     const auto script = [](const std::string& url) { return "\x08\x05\x12"s + static_cast<char>(url.size()) + url; };
+    // clang-format off
     const LevelDb::Entries entries = {
         {"INITDATA_NEXT_REGISTRATION_ID", "2"},
         {"INITDATA_UNIQUE_ORIGIN:chrome-extension://abc/", ""},
@@ -82,4 +83,5 @@ TEST(ChromiumSiteDataTest, AServiceWorkerGoesWithItsScriptsAndDataAndAnExtension
               (std::vector<std::string>{"RES:10\0" "5"s, "INITDATA_UNIQUE_ORIGIN:https://a.example/", "PRES:5",
                                         "REG:https://a.example/\0" "0"s, "REGID_TO_ORIGIN:0",
                                         "REG_HAS_USER_DATA:key\0" "0"s, "REG_USER_DATA:0\0key"s}));
+    // clang-format on
 }

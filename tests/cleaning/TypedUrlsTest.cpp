@@ -94,8 +94,8 @@ TEST_F(TypedUrlsTest, ValuesThatAreNotStringsAreDeletedUnshownAndTheLoopReachesU
     const DWORD number = 7;
     Put("url1", "http://one.example/");
     PutRaw("url50", REG_BINARY, std::vector<BYTE>(128, 'b'));
-    PutRaw("url55", REG_DWORD, std::vector<BYTE>(reinterpret_cast<const BYTE*>(&number),
-                                                 reinterpret_cast<const BYTE*>(&number + 1)));
+    PutRaw("url55", REG_DWORD,
+           std::vector<BYTE>(reinterpret_cast<const BYTE*>(&number), reinterpret_cast<const BYTE*>(&number + 1)));
     PutRaw("url58", REG_MULTI_SZ, {'m', 0, 0});
     Put("url60", longUrl);
     Put("url100", "http://hundred.example/");

@@ -157,10 +157,12 @@ void MakeSqlite(const std::string& folder) {
 
 void EraseSqlite(const std::string& folder) {
     StoreChange run;
-    SqliteFile::Change(folder + "\\store.sqlite", [](SqliteDatabase& db) {
-        db.Execute("DELETE FROM items WHERE erase = 1");
-        return true;
-    }, run);
+    SqliteFile::Change(
+        folder + "\\store.sqlite", [](SqliteDatabase& db) {
+            db.Execute("DELETE FROM items WHERE erase = 1");
+            return true;
+        },
+        run);
 }
 
 std::pair<int, int> SqliteEntries(const std::string& folder) {

@@ -109,36 +109,36 @@ void PushDown(leveldb::DB& db) {
 }
 
 TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
-  for (const bool deep : {false, true}) {
-    SCOPED_TRACE(deep ? "tables at level 4" : "tables at levels 0 to 2");
-    Fixtures::TempFolder temp;
-    const std::string folder = temp / "leveldb";
-    Planted planted;
-    {
-        const std::unique_ptr<leveldb::DB> db = Create(folder);
-        ASSERT_TRUE(db);
-        planted = Fill(*db);
-        if (deep) PushDown(*db);
+    for (const bool deep : {false, true}) {
+        SCOPED_TRACE(deep ? "tables at level 4" : "tables at levels 0 to 2");
+        Fixtures::TempFolder temp;
+        const std::string folder = temp / "leveldb";
+        Planted planted;
+        {
+            const std::unique_ptr<leveldb::DB> db = Create(folder);
+            ASSERT_TRUE(db);
+            planted = Fill(*db);
+            if (deep) PushDown(*db);
+        }
+        const Files before = FileTree::Contents(folder);
+        if (!deep) ASSERT_EQ(Count(before, ".ldb"), 3);
+        ASSERT_EQ(Count(before, ".log"), 1);
+        ASSERT_EQ(Count(before, "LOG"), 1);  // LevelDB's diagnostics, which Chromium's folders have too
+        // Pushed down, the values overwritten before are gone already.
+        for (const std::string& text : planted.erased) ASSERT_TRUE(deep || !Holding(before, text).empty());
+
+        StoreChange real;
+        EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Changed);
+
+        const Files after = FileTree::Contents(folder);
+        for (const std::string& text : planted.erased) EXPECT_EQ(Holding(after, text), std::set<std::string>{});
+        EXPECT_EQ(after.count("LOG") + after.count("LOG.old"), 0u);
+        const auto read = LevelDb::ReadAll(folder);
+        ASSERT_TRUE(read);
+        const std::map<std::string, std::string> entries(read->begin(), read->end());
+        EXPECT_EQ(entries, planted.kept);
+        EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Unchanged);
     }
-    const Files before = FileTree::Contents(folder);
-    if (!deep) ASSERT_EQ(Count(before, ".ldb"), 3);
-    ASSERT_EQ(Count(before, ".log"), 1);
-    ASSERT_EQ(Count(before, "LOG"), 1);  // LevelDB's diagnostics, which Chromium's folders have too
-    // Pushed down, the values overwritten before are gone already.
-    for (const std::string& text : planted.erased) ASSERT_TRUE(deep || !Holding(before, text).empty());
-
-    StoreChange real;
-    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Changed);
-
-    const Files after = FileTree::Contents(folder);
-    for (const std::string& text : planted.erased) EXPECT_EQ(Holding(after, text), std::set<std::string>{});
-    EXPECT_EQ(after.count("LOG") + after.count("LOG.old"), 0u);
-    const auto read = LevelDb::ReadAll(folder);
-    ASSERT_TRUE(read);
-    const std::map<std::string, std::string> entries(read->begin(), read->end());
-    EXPECT_EQ(entries, planted.kept);
-    EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Unchanged);
-  }
 }
 
 // Flips a byte of every file whose name holds `part`.
@@ -215,7 +215,8 @@ TEST_P(LevelDbLeftAloneTest, IsLeftByteForByte) {
 
     for (const bool preview : {true, false}) {
         StoreChange run{preview};
-        EXPECT_EQ(LevelDb::EraseKeys(folder, [](std::string_view, std::string_view) { return true; }, run),
+        EXPECT_EQ(LevelDb::EraseKeys(
+                      folder, [](std::string_view, std::string_view) { return true; }, run),
                   GetParam().outcome)
             << (preview ? "preview" : "pass");
         EXPECT_EQ(FileTree::Contents(temp.Path()), before);

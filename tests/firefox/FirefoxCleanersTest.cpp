@@ -25,6 +25,7 @@ struct BoxCase {
 
 void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.box; }
 
+// clang-format off
 const BoxCase BoxCases[] = {
     {"FormHistory", FirefoxHistory::ClearFirefoxHistory,
      {"history.dat", "formhistory.sqlite", "formhistory.sqlite-wal", "formhistory.sqlite-shm",
@@ -44,6 +45,7 @@ const BoxCase BoxCases[] = {
      {"cache\\_CACHE_MAP_", "cache\\_CACHE_001_", "cache\\4F2A1C3Bd01", "cache\\noextension", "XUL.mfl.cache",
       "startupCache.cache", "COMPREG.CACHE", "SiteSecurityServiceState.bin", "AlternateServices.bin"}},
 };
+// clang-format on
 
 // What a preview says, recorded.
 class PreviewingStatus : public RecordingStatus {

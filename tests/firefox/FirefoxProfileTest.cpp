@@ -233,22 +233,22 @@ TEST_F(FirefoxProfileTest, AnAppDataOfNoFolderBelowADriveDeletesNothingOnTheDriv
     // a path that climbs back to it. Roaming AppData leads to the profiles,
     // Local AppData to their caches.
     for (const char* shellFolder : {"AppData", "Local AppData"})
-    for (const char* value : {"(missing)", "", ".", "C:", "C:.", "\\.", "C:\\", "C:\\Windows\\.."}) {
-        SCOPED_TRACE(std::string(shellFolder) + " " + value);
-        if (std::string(value) == "(missing)") {
-            DeleteValue(ShellFolders::Key, shellFolder);
-            DeleteValue(UserShellFolders, shellFolder);
-        } else {
-            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, shellFolder, value);
+        for (const char* value : {"(missing)", "", ".", "C:", "C:.", "\\.", "C:\\", "C:\\Windows\\.."}) {
+            SCOPED_TRACE(std::string(shellFolder) + " " + value);
+            if (std::string(value) == "(missing)") {
+                DeleteValue(ShellFolders::Key, shellFolder);
+                DeleteValue(UserShellFolders, shellFolder);
+            } else {
+                Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, shellFolder, value);
+            }
+            if (std::string(shellFolder) == "Local AppData")
+                Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, "AppData", AppData());
+
+            ProfileFiles::ClearAll(status);
+
+            canaries.ExpectAllThere();
+            if (std::string(shellFolder) == "AppData") EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
         }
-        if (std::string(shellFolder) == "Local AppData")
-            Fixtures::SetString(HKEY_CURRENT_USER, ShellFolders::Key, "AppData", AppData());
-
-        ProfileFiles::ClearAll(status);
-
-        canaries.ExpectAllThere();
-        if (std::string(shellFolder) == "AppData") EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
-    }
 }
 
 // Relative entries that climb out of the Firefox folder: the profile-like

@@ -74,9 +74,11 @@ protected:
         EXPECT_LE(FileSize(places_ + "-wal"), 0) << "the write-ahead log still holds pages";
         // Every page keeps a valid origin and every origin has a page.
         EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places p WHERE NOT EXISTS"
-                                 " (SELECT 1 FROM moz_origins o WHERE o.id = p.origin_id)"), 0);
+                                 " (SELECT 1 FROM moz_origins o WHERE o.id = p.origin_id)"),
+                  0);
         EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_origins o WHERE NOT EXISTS"
-                                 " (SELECT 1 FROM moz_places p WHERE p.origin_id = o.id)"), 0);
+                                 " (SELECT 1 FROM moz_places p WHERE p.origin_id = o.id)"),
+                  0);
     }
 
     Fixtures::TempFolder folder_;
@@ -92,16 +94,19 @@ TEST_F(PlacesDatabaseTest, EraseHistoryLeavesNoVisitAndEveryBookmark) {
                               "moz_places_metadata", "moz_places_metadata_search_queries", "moz_places_extra"})
         EXPECT_EQ(Count(places_, std::string("SELECT count(*) FROM ") + table), 0) << table;
     EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places WHERE visit_count <> 0 OR typed <> 0"
-                             " OR last_visit_date IS NOT NULL"), 0);
+                             " OR last_visit_date IS NOT NULL"),
+              0);
     // Only pages that a bookmark or keyword names are left.
     EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places p WHERE NOT EXISTS"
                              " (SELECT 1 FROM moz_bookmarks b WHERE b.fk = p.id) AND NOT EXISTS"
-                             " (SELECT 1 FROM moz_keywords k WHERE k.place_id = p.id)"), 0);
+                             " (SELECT 1 FROM moz_keywords k WHERE k.place_id = p.id)"),
+              0);
     EXPECT_EQ(Count(places_, DownloadAnnotations), 0);
     // A bookmarked page that had visits ranks as a never-visited bookmark, and
     // Firefox is asked to compute its frecency again.
     EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_places WHERE url LIKE '%/bookmarked/visited-too'"
-                             " AND frecency > 0 AND recalc_frecency = 1"), 1);
+                             " AND frecency > 0 AND recalc_frecency = 1"),
+              1);
     EXPECT_EQ(Count(places_, "SELECT count(*) FROM moz_origins WHERE frecency > 1"), 0);
     ExpectSoundDatabase();
     for (const char* word : HistoryWords) EXPECT_FALSE(FileHolds(places_, word)) << word;
@@ -177,10 +182,10 @@ TEST_F(PlacesDatabaseTest, APathOfAnyCharactersIsFound) {
 // hold the user's bookmarks, and stays byte for byte.
 struct NotPlacesCase {
     const char* name;
-    const char* content;     // written as the file, unless `sql` builds it
-    const char* sql;         // a database made with these statements
-    int damagedByte;         // flipped after the database was made; -1 for none
-    std::size_t keptBytes;   // the file cut to this length; 0 for whole
+    const char* content;    // written as the file, unless `sql` builds it
+    const char* sql;        // a database made with these statements
+    int damagedByte;        // flipped after the database was made; -1 for none
+    std::size_t keptBytes;  // the file cut to this length; 0 for whole
     PlacesOutcome expected;
 };
 

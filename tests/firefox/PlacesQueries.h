@@ -16,4 +16,3 @@ inline constexpr char BookmarksQuery[] =
 inline constexpr char DownloadAnnotations[] =
     "SELECT count(*) FROM moz_annos a JOIN moz_anno_attributes n ON n.id = a.anno_attribute_id"
     " WHERE n.name LIKE 'downloads/%'";
-

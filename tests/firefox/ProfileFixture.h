@@ -23,6 +23,7 @@ inline std::set<std::string> Tree(const std::string& root) { return FileTree::Pa
 
 // What a profile of a Firefox of the time holds, and a few look-alikes that
 // no cleaner may touch.
+// clang-format off
 inline const char* const Files[] = {
     "places.sqlite",
     "formhistory.sqlite", "formhistory.sqlite-wal", "formhistory.sqlite-shm", "formhistory.sqlite-journal",
@@ -42,6 +43,7 @@ inline const char* const Files[] = {
     "storage\\default\\moz-extension+++6a1b6e2e-4c83-4f3c-9bd6-7e8a4b1f5d20^userContextId=4294967295\\idb\\3647222921wleabcEoxlt-eengsairo.sqlite",
     "storage\\permanent\\chrome\\idb\\x.sqlite", "storage\\default\\httpsnot+++x\\y",
 };
+// clang-format on
 
 // The files above in `folder`. places.sqlite is an empty database (SQLite
 // opens it, and it holds no bookmarks; SQLite itself removes logs beside an

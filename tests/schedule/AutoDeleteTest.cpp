@@ -17,11 +17,16 @@ struct Interval {
 // Every entry of the list, written out: a changed number or text in the
 // program's table shows here.
 constexpr Interval Expected[] = {
-    {"Delete every 5 minutes", 300, "00:04:59"},      {"Delete every 10 minutes", 600, "00:09:59"},
-    {"Delete every 15 minutes", 900, "00:14:59"},     {"Delete every 20 minutes", 1200, "00:19:59"},
-    {"Delete every 30 minutes", 1800, "00:29:59"},    {"Delete every 1 hour", 3600, "00:59:59"},
-    {"Delete every 2 hours", 7200, "01:59:59"},       {"Delete every 4 hours", 14400, "03:59:59"},
-    {"Delete every 8 hours", 28800, "07:59:59"},      {"Delete every 16 hours", 57600, "15:59:59"},
+    {"Delete every 5 minutes", 300, "00:04:59"},
+    {"Delete every 10 minutes", 600, "00:09:59"},
+    {"Delete every 15 minutes", 900, "00:14:59"},
+    {"Delete every 20 minutes", 1200, "00:19:59"},
+    {"Delete every 30 minutes", 1800, "00:29:59"},
+    {"Delete every 1 hour", 3600, "00:59:59"},
+    {"Delete every 2 hours", 7200, "01:59:59"},
+    {"Delete every 4 hours", 14400, "03:59:59"},
+    {"Delete every 8 hours", 28800, "07:59:59"},
+    {"Delete every 16 hours", 57600, "15:59:59"},
     {"Delete every 24 hours", 86400, "23:59:59"},
 };
 
@@ -103,25 +108,25 @@ TEST(AutoDeleteTest, TheTimerRunsWhileOnExceptDuringItsOwnPassAndOffAndOnKeepsTh
 // off meanwhile, but then the count stays due.
 TEST(AutoDeleteTest, APassDueDuringAnotherPassIsKeptForRightAfterIt) {
     for (const auto other : {AutoDelete::Pass::Manual, AutoDelete::Pass::Preview, AutoDelete::Pass::AfterClose})
-    for (const bool offMeanwhile : {false, true}) {
-        SCOPED_TRACE(std::to_string(static_cast<int>(other)) + (offMeanwhile ? " turned off meanwhile" : " left on"));
-        AutoDelete schedule;
-        schedule.TurnOn();
-        schedule.ChooseInterval(1);
-        for (int i = 0; i < 299; ++i) schedule.Tick();
-        EXPECT_FALSE(schedule.TimedPassStartsNow());
-        {
-            const AutoDelete::RunningPass running(schedule, other);
-            schedule.Tick();
+        for (const bool offMeanwhile : {false, true}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(other)) + (offMeanwhile ? " turned off meanwhile" : " left on"));
+            AutoDelete schedule;
+            schedule.TurnOn();
+            schedule.ChooseInterval(1);
+            for (int i = 0; i < 299; ++i) schedule.Tick();
             EXPECT_FALSE(schedule.TimedPassStartsNow());
-            if (offMeanwhile) schedule.TurnOff();
+            {
+                const AutoDelete::RunningPass running(schedule, other);
+                schedule.Tick();
+                EXPECT_FALSE(schedule.TimedPassStartsNow());
+                if (offMeanwhile) schedule.TurnOff();
+            }
+            EXPECT_EQ(schedule.TakeKeptPass(), !offMeanwhile);
+            EXPECT_FALSE(schedule.TakeKeptPass());
+            EXPECT_TRUE(schedule.PassDue());
+            schedule.TurnOn();
+            EXPECT_TRUE(schedule.TimedPassStartsNow());
+            const AutoDelete::RunningPass timed(schedule, AutoDelete::Pass::Timed);
+            EXPECT_FALSE(schedule.TimedPassStartsNow());
         }
-        EXPECT_EQ(schedule.TakeKeptPass(), !offMeanwhile);
-        EXPECT_FALSE(schedule.TakeKeptPass());
-        EXPECT_TRUE(schedule.PassDue());
-        schedule.TurnOn();
-        EXPECT_TRUE(schedule.TimedPassStartsNow());
-        const AutoDelete::RunningPass timed(schedule, AutoDelete::Pass::Timed);
-        EXPECT_FALSE(schedule.TimedPassStartsNow());
-    }
 }

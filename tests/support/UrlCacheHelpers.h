@@ -26,4 +26,3 @@ std::vector<std::string> Names();
 std::string DownloadPageWithCookie();
 
 }  // namespace UrlCache
-

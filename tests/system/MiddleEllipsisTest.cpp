@@ -22,7 +22,7 @@ TEST(MiddleEllipsisTest, TakesFoldersOutOfThePathsMiddleKeepingDriveFileAndTheWo
         {"Deleting " + path + "...", 40, "Deleting C:\\Users\\...\\Default\\History..."},
         {"No path here, only a long sentence", 10, "No path here, only a long sentence"},
         {"C:\\History.txt is long", 5, "C:\\History.txt is long"},  // no folder to take out
-        {"ABC:\\folder\\x", 5, "ABC:\\folder\\x"},                 // not a drive
+        {"ABC:\\folder\\x", 5, "ABC:\\folder\\x"},                  // not a drive
     };
     for (const auto& c : cases) EXPECT_EQ(MiddleEllipsis::Fit(c.text, c.room, chars), c.shown) << c.text << " in " << c.room;
 }

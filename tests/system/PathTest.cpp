@@ -69,8 +69,12 @@ TEST(PathTest, ExistsIsFileAndIsFolderTellFilesFoldersAndMissingPathsApart) {
         bool file;
         bool folder;
     } cases[] = {
-        {t.Path(), false, true}, {t / "a.txt", true, false}, {t / "ro.txt", true, false},
-        {t / "hs.txt", true, false}, {t / "missing.txt", false, false}, {"", false, false},
+        {t.Path(), false, true},
+        {t / "a.txt", true, false},
+        {t / "ro.txt", true, false},
+        {t / "hs.txt", true, false},
+        {t / "missing.txt", false, false},
+        {"", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Path::Exists(c.path), c.file || c.folder) << c.path;
@@ -102,9 +106,10 @@ TEST(PathTest, ReadAllGivesEveryByteAndAMissingFileRaises) {
     std::size_t offered = 0;
     char room[32] = {};
     EXPECT_EQ(Path::ReadAll(t / "log.txt", [&](std::size_t length) {
-        offered = length;
-        return room;
-    }), bytes.size());
+                  offered = length;
+                  return room;
+              }),
+              bytes.size());
     EXPECT_EQ(offered, bytes.size());
 
     try {

@@ -128,8 +128,8 @@ TEST_F(RegistryTest, AValueOfAnotherTypeReadsAsNotAString) {
         {"binary", REG_BINARY, {'a', 'b', 0, 'c'}},
         {"binary, no nul", REG_BINARY, std::vector<BYTE>(128, 'z')},
         {"long binary", REG_BINARY, std::vector<BYTE>(300, 'z')},
-        {"dword", REG_DWORD, std::vector<BYTE>(reinterpret_cast<const BYTE*>(&number),
-                                               reinterpret_cast<const BYTE*>(&number + 1))},
+        {"dword", REG_DWORD,
+         std::vector<BYTE>(reinterpret_cast<const BYTE*>(&number), reinterpret_cast<const BYTE*>(&number + 1))},
         {"multi", REG_MULTI_SZ, {'a', 0, 'b', 0, 0}},
         {"none", REG_NONE, {'a', 0}},
     };

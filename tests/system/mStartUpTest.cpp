@@ -31,7 +31,7 @@ public:
         PSECURITY_DESCRIPTOR readOnly = nullptr;
         // Everyone: read the key and change its permissions back; no writes.
         if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;0x60019;;;WD)", SDDL_REVISION_1,
-                                                                  &readOnly, nullptr))
+                                                                    &readOnly, nullptr))
             return;
         applied_ = ::RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
         ::LocalFree(readOnly);

@@ -294,7 +294,7 @@ int CaptionButtons(HWND hwnd) {
     for (int y = r.top; y < r.top + captionHeight; ++y) {
         for (int x = std::max(r.left, r.right - scanWidth); x < r.right; ++x) {
             const LRESULT hit = Ask(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
-            RECT* target = hit == HTMINBUTTON ? &minimize : hit == HTCLOSE ? &close : nullptr;
+            RECT* target = hit == HTMINBUTTON ? &minimize : (hit == HTCLOSE ? &close : nullptr);
             if (target == nullptr) continue;
             if (target->right == 0) *target = RECT{x, y, x + 1, y + 1};
             target->left = std::min(target->left, static_cast<LONG>(x));
