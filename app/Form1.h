@@ -40,7 +40,11 @@ inline constexpr char CursorFile[] = "HAND-M.CUR";
 }  // namespace Form1Texts
 
 // Mouse pointer codes of the main window.
-enum MousePointerCode : int { PointerDefault = 0, PointerHourglass = 11, PointerCustom = 99 };
+enum MousePointerCode : int {
+    PointerDefault = 0,
+    PointerHourglass = 11,
+    PointerCustom = 99
+};
 
 class SkinEngine;
 
@@ -135,7 +139,12 @@ private:
     void ShowAutoDeleteState();
     void ApplyTimer();
     void RunTimedPass();
-    bool RunExclusive(AutoDelete::Pass kind, const std::function<void()>& work, bool keptPassWaits = false);
+    // What becomes of a timed pass that came due while a pass ran.
+    enum class KeptPass {
+        RunsAfter,
+        WaitsForCaller
+    };
+    bool RunExclusive(AutoDelete::Pass kind, KeptPass kept, const std::function<void()>& work);
 
     // --- cleaning a browser after it closes ---
     void WatchRunningBrowsers(const PassTally& tally);

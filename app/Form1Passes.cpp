@@ -29,20 +29,19 @@ void Form1::DeleteAll() {
 // or a look that comes meanwhile must not start a second one inside the
 // first. So `work` runs as `kind` only when nothing of the kind runs (else it
 // is dropped: false); a timed pass that came due while it ran was kept, and
-// runs right after it, unless `keptPassWaits` leaves it for what the caller
-// runs next.
-bool Form1::RunExclusive(AutoDelete::Pass kind, const std::function<void()>& work, bool keptPassWaits) {
+// runs right after it, unless it waits for what the caller runs next.
+bool Form1::RunExclusive(AutoDelete::Pass kind, KeptPass kept, const std::function<void()>& work) {
     if (autoDelete_.Running() != AutoDelete::Pass::None) return false;
     {
         const AutoDelete::RunningPass running(autoDelete_, kind);
         work();
     }
-    if (!keptPassWaits && autoDelete_.TakeKeptPass()) RunTimedPass();
+    if (kept == KeptPass::RunsAfter && autoDelete_.TakeKeptPass()) RunTimedPass();
     return true;
 }
 
 void Form1::PushButton12_Click() {
-    RunExclusive(AutoDelete::Pass::Manual, [&] {
+    RunExclusive(AutoDelete::Pass::Manual, KeptPass::RunsAfter, [&] {
         StepRunner steps(Location::PushButton12_Click);
         steps.Run(100, [&] { savedStatus_ = Status(); });
         steps.Run(102, [&] { SetMousePointer(PointerHourglass); });
@@ -59,7 +58,7 @@ void Form1::PushButton12_Click() {
 // meanwhile runs after it (without "Delete Now", once the dialog closed).
 void Form1::PushButton14_Click() {
     bool deleteNow = false;
-    const bool ran = RunExclusive(AutoDelete::Pass::Preview, [&] {
+    const bool ran = RunExclusive(AutoDelete::Pass::Preview, KeptPass::WaitsForCaller, [&] {
         StepRunner steps(Location::PushButton14_Click);
         const std::string saved = Status();
         PassTally tally;
@@ -71,7 +70,7 @@ void Form1::PushButton14_Click() {
         steps.Run(104, [&] { SetMousePointer(PointerDefault); });
         steps.Run(106, [&] { SetStatus(saved); });
         steps.Run(108, [&] { deleteNow = PreviewDialog::Show(hwnd_, PreviewDialog::Lines(tally, passSteps_)); });
-    }, true);
+    });
     if (!ran) return;
     if (deleteNow) PushButton12_Click();
     else if (autoDelete_.TakeKeptPass()) RunTimedPass();
@@ -124,7 +123,8 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::RunTimedPass() {
-    RunExclusive(AutoDelete::Pass::Timed, [&] {
+    // Nothing comes due during the timed pass itself.
+    RunExclusive(AutoDelete::Pass::Timed, KeptPass::WaitsForCaller, [&] {
         StepRunner steps(Location::Timer1);
         steps.Run(116, [&] { ApplyTimer(); });
         steps.Run(120, [&] { SetMousePointer(PointerHourglass); });
@@ -139,7 +139,7 @@ void Form1::RunTimedPass() {
         }
         steps.Run(142, [&] { SetMousePointer(PointerDefault); });
         steps.Run(144, [&] { autoDelete_.Restart(); });
-    }, true);  // nothing comes due during the timed pass itself
+    });
     ApplyTimer();
 }
 
@@ -165,7 +165,7 @@ void Form1::ApplyCloseWatchTimer() {
 // at its pass, and said in the history log. While another pass runs the watch
 // waits for its next look; a timed pass that comes due meanwhile runs after.
 void Form1::CloseWatch_Timer() {
-    RunExclusive(AutoDelete::Pass::AfterClose, [&] {
+    RunExclusive(AutoDelete::Pass::AfterClose, KeptPass::RunsAfter, [&] {
         std::vector<CloseWatch::Watched> closed = closeWatch_.TakeClosed();
         if (!closed.empty()) {
             StepRunner steps(Location::CloseWatch_Timer);
