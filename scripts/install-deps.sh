@@ -20,6 +20,7 @@ packages=(
   chromium              # the tests' Chromium profile, made the same way
   nlohmann-json3-dev    # JSON (header-only): the Chromium browsers' Local State
   sqlite3               # the Chromium benchmark's plain DELETE, on the Linux side
+  clang-format-14       # the code's layout, checked by the CTest test format
 )
 
 missing=()
