@@ -19,15 +19,11 @@ fi
 # A broken .clang-format would otherwise show as every file differing.
 "$format" --style=file --dump-config >/dev/null
 
-differing=0
-while IFS= read -r -d '' file; do
-    if ! "$format" --style=file --dry-run --Werror "$file" >/dev/null 2>&1; then
-        echo "$file"
-        differing=$((differing + 1))
-    fi
-done < <(git ls-files -z -- '*.cpp' '*.h')
-
-if [ "$differing" -ne 0 ]; then
-    echo "$differing file(s) differ from .clang-format: run $format -i on them" >&2
+# One clang-format for every file; each line it complains about names its file.
+differing=$(git ls-files -z -- '*.cpp' '*.h' | xargs -0 "$format" --style=file --dry-run --Werror 2>&1 |
+    sed -n 's/^\(.*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' | sort -u || true)
+if [ -n "$differing" ]; then
+    echo "$differing"
+    echo "$(echo "$differing" | wc -l) file(s) differ from .clang-format: run $format -i on them" >&2
     exit 1
 fi
