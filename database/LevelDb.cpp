@@ -192,27 +192,40 @@ bool FilesAtLevelZero(leveldb::DB& db) {
 // A level's pointer is set anew whenever that level is compacted, so the
 // largest key that stays is written again as it is until a table at level 0
 // holds it, and then every level is compacted into the next in turn: each
-// compaction's input holds only keys that stay. A database with no key left
-// keeps its pointers.
+// compaction's input holds only keys that stay. In a database with no key
+// left, the empty key (which names nothing) stands in for one and is deleted
+// again once the pointers name it: otherwise the pointers would keep naming
+// the last keys erased.
 bool ResetCompactPointers(leveldb::DB& db) {
     auto& impl = static_cast<leveldb::DBImpl&>(db);
     std::string key, value;
+    bool standIn = false;
     {
         const std::unique_ptr<leveldb::Iterator> it(db.NewIterator(CheckedReads()));
         it->SeekToLast();
         if (!it->status().ok()) return false;
-        if (!it->Valid()) return true;
-        key = it->key().ToString();
-        value = it->value().ToString();
+        standIn = !it->Valid();
+        if (!standIn) {
+            key = it->key().ToString();
+            value = it->value().ToString();
+        }
     }
     leveldb::WriteOptions synced;
     synced.sync = true;
+    const auto compactEveryLevel = [&] {
+        for (int level = 0; level + 1 < leveldb::config::kNumLevels; ++level)
+            impl.TEST_CompactRange(level, nullptr, nullptr);
+    };
     // A flushed table goes below level 0 when nothing there overlaps it, at
     // most to level kMaxMemCompactLevel; each flush lands one level higher.
     for (int flush = 0; flush <= leveldb::config::kMaxMemCompactLevel && !FilesAtLevelZero(db); ++flush) {
         if (!db.Put(synced, key, value).ok() || !impl.TEST_CompactMemTable().ok()) return false;
     }
-    for (int level = 0; level + 1 < leveldb::config::kNumLevels; ++level) impl.TEST_CompactRange(level, nullptr, nullptr);
+    compactEveryLevel();
+    if (standIn) {
+        if (!db.Delete(synced, key).ok() || !impl.TEST_CompactMemTable().ok()) return false;
+        compactEveryLevel();
+    }
     return true;
 }
 

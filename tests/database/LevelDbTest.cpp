@@ -109,8 +109,10 @@ void PushDown(leveldb::DB& db) {
 }
 
 TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
-    for (const bool deep : {false, true}) {
-        SCOPED_TRACE(deep ? "tables at level 4" : "tables at levels 0 to 2");
+    // Deep: tables at level 4. Every key: nothing is left to keep.
+    for (const auto [deep, everyKey] : {std::pair{false, false}, std::pair{true, false}, std::pair{true, true}}) {
+        SCOPED_TRACE(std::string(deep ? "tables at level 4" : "tables at levels 0 to 2") + (everyKey ? ", every key" : ""));
+        const LevelDb::EraseFilter erase = everyKey ? +[](std::string_view, std::string_view) { return true; } : ErasesZ;
         Fixtures::TempFolder temp;
         const std::string folder = temp / "leveldb";
         Planted planted;
@@ -128,16 +130,19 @@ TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
         for (const std::string& text : planted.erased) ASSERT_TRUE(deep || !Holding(before, text).empty());
 
         StoreChange real;
-        EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Changed);
+        EXPECT_EQ(LevelDb::EraseKeys(folder, erase, real), LevelDb::Outcome::Changed);
 
         const Files after = FileTree::Contents(folder);
         for (const std::string& text : planted.erased) EXPECT_EQ(Holding(after, text), std::set<std::string>{});
+        for (const auto& [key, value] : everyKey ? planted.kept : std::map<std::string, std::string>{})
+            EXPECT_EQ(Holding(after, key.substr(4)), std::set<std::string>{});
         EXPECT_EQ(after.count("LOG") + after.count("LOG.old"), 0u);
         const auto read = LevelDb::ReadAll(folder);
         ASSERT_TRUE(read);
         const std::map<std::string, std::string> entries(read->begin(), read->end());
-        EXPECT_EQ(entries, planted.kept);
-        EXPECT_EQ(LevelDb::EraseKeys(folder, ErasesZ, real), LevelDb::Outcome::Unchanged);
+        const std::map<std::string, std::string> left = everyKey ? std::map<std::string, std::string>() : planted.kept;
+        EXPECT_EQ(entries, left);
+        EXPECT_EQ(LevelDb::EraseKeys(folder, erase, real), LevelDb::Outcome::Unchanged);
     }
 }
 
