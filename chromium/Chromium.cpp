@@ -21,6 +21,7 @@
 #include <cctype>
 #include <optional>
 #include <set>
+#include <span>
 #include <unordered_set>
 
 namespace {
@@ -140,10 +141,42 @@ std::optional<CacheRoot> CacheRootOf(const ChromiumBrowser& browser, const Folde
     return CacheRoot{browser.localData, resolved};
 }
 
-void EraseEngagement(const FolderFileDeleter& profile, StatusLine& status) {
-    BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [](const std::string& path, StoreChange& run) {
-        return ChromiumPreferences::EraseEngagement(path, run.preview) != ChromiumPreferences::Outcome::Failed;
+// Erases the site entries of the content-setting `lists` of Preferences.
+void ErasePreferenceLists(const FolderFileDeleter& profile, std::span<const char* const> lists, StatusLine& status) {
+    BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [&](const std::string& path, StoreChange& run) {
+        return ChromiumPreferences::EraseSiteEntries(path, lists, run.preview) != ChromiumPreferences::Outcome::Failed;
     });
+}
+
+// The search engines the browser added by itself, but the default one, which
+// Preferences (or Secure Preferences) names; when either cannot be read the
+// default is unknown and Web Data is left whole.
+void EraseAutoAddedSearchEngines(const FolderFileDeleter& profile, StatusLine& status) {
+    std::set<std::string> defaults;
+    for (const char* name : {ChromiumNames::Preferences, ChromiumNames::SecurePreferences}) {
+        const std::optional<std::set<std::string>> named =
+            ChromiumPreferences::DefaultSearchEngines(Path::Join(profile.Folder(), name));
+        if (!named) {
+            status.LeaveAlone(Path::Join(profile.Folder(), ChromiumNames::WebData) + BrowserFiles::NotChanged);
+            return;
+        }
+        defaults.insert(named->begin(), named->end());
+    }
+    Erase(profile, ChromiumNames::WebData, status,
+          [&](SqliteDatabase& db) { ChromiumDatabase::EraseAutoAddedSearchEngines(db, defaults); });
+}
+
+// The notification records of web origins: the browser drops them with the
+// service worker that showed them, which the same box erases. The origin is
+// written as a storage identifier ("http_example.test_0") or as an address.
+bool IsWebNotificationKey(std::string_view key, std::string_view) {
+    for (const std::string_view prefix : ChromiumNames::NotificationKeyPrefixes) {
+        if (key.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view origin = key.substr(prefix.size());
+        return ChromiumSiteData::IsWebOrigin(origin) ||
+               ChromiumSiteData::IsWebOriginFolder(std::string(origin.substr(0, origin.find('\0'))));
+    }
+    return false;
 }
 
 }  // namespace
@@ -245,8 +278,14 @@ const Step Steps[] = {
      [](const At& at, StatusLine& s) { DeleteSessions(at.folder, s); }},
     {ChromiumBox::History, "the icons of pages that are not bookmarks",
      [](const At& at, StatusLine& s) { EraseUnbookmarkedIcons(at.folder, s); }},
-    {ChromiumBox::History, "the engagement scores kept per site in Preferences",
-     [](const At& at, StatusLine& s) { EraseEngagement(at.folder, s); }},
+    {ChromiumBox::History,
+     "what Preferences notes of each visited site: engagement scores, notifications shown, install and dismissed "
+     "prompts",
+     [](const At& at, StatusLine& s) { ErasePreferenceLists(at.folder, ChromiumPreferences::HistoryLists, s); }},
+    {ChromiumBox::History, "the search engines the browser added by itself from visited pages",
+     [](const At& at, StatusLine& s) { EraseAutoAddedSearchEngines(at.folder, s); }},
+    {ChromiumBox::History, "what the password manager noted of its prompts on each site",
+     [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::LoginData, s, ChromiumDatabase::EraseLoginStats); }},
     {ChromiumBox::History, "bounce-tracking records",
      [](const At& at, StatusLine& s) { Erase(at.folder, ChromiumNames::Dips, s, ChromiumDatabase::EraseBounces); }},
     {ChromiumBox::History, "what was played on each site (older versions)",
@@ -287,13 +326,31 @@ const Step Steps[] = {
      "what web sites stored: local storage, session storage, IndexedDB, file systems, storage buckets, service "
      "workers with their cache storage, compression dictionaries",
      [](const At& at, StatusLine& s) { ChromiumSiteData::EraseWebSites(at.folder, s); }},
-    // A browser kept under Roaming AppData has its cache folders below Local AppData.
-    {ChromiumBox::Cache, "everything under Cache, Code Cache and GPUCache",
+    {ChromiumBox::Cookies, "the notifications sites' service workers showed",
+     [](const At& at, StatusLine& s) { EraseEntries(at.folder, ChromiumNames::PlatformNotifications, s, IsWebNotificationKey); }},
+    {ChromiumBox::Cookies,
+     "what sites stored through the browser's ad and measurement APIs (Interest Groups, Shared Storage, "
+     "Conversions, Private Aggregation) and the trust tokens they issued",
      [](const At& at, StatusLine& s) {
-         if (const std::optional<CacheRoot> cache = CacheRootOf(at.browser, at.folder, s)) {
+         for (const char* name : ChromiumNames::SiteApiDatabases) Erase(at.folder, name, s, ChromiumDatabase::EraseAllRows);
+         if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(at.folder, ChromiumNames::NetworkFolder, s))
+             Erase(*network, ChromiumNames::TrustTokens, s, ChromiumDatabase::EraseAllRows);
+     }},
+    {ChromiumBox::Cookies, "the client hints and languages sites asked for and the sign-ins through an identity provider (in Preferences)",
+     [](const At& at, StatusLine& s) { ErasePreferenceLists(at.folder, ChromiumPreferences::CookieLists, s); }},
+    // A browser kept under Roaming AppData has its cache folders below Local
+    // AppData, and may have them in the profile too (a portable set-up, an
+    // older version): both are emptied.
+    {ChromiumBox::Cache, "everything under Cache, Code Cache and GPUCache (Opera's also in its profile)",
+     [](const At& at, StatusLine& s) {
+         const auto empty = [&](const std::string& folder, const std::string& resolved) {
              for (const char* name : ChromiumNames::CacheFolders)
-                 BrowserFiles::EmptyCacheFolder(Path::Join(cache->folder, name), cache->resolved, s, true);
-         }
+                 BrowserFiles::EmptyCacheFolder(Path::Join(folder, name), resolved, s, true);
+         };
+         const std::optional<CacheRoot> cache = CacheRootOf(at.browser, at.folder, s);
+         if (cache) empty(cache->folder, cache->resolved);
+         if (!cache || !TargetCheck::SamePath(cache->folder, at.folder.Folder()))
+             empty(at.folder.Folder(), at.folder.ResolvedFolder());
      }},
     // In the Network folder on Windows, in the profile itself in older versions.
     {ChromiumBox::Cache,

@@ -55,6 +55,22 @@ inline constexpr char TopSites[] = "Top Sites";
 inline constexpr char NetworkFolder[] = "Network";
 inline constexpr char Cookies[] = "Cookies";
 inline constexpr char WebData[] = "Web Data";
+inline constexpr char LoginData[] = "Login Data";
+// Settings the browser guards with a MAC, the default search engine among
+// them on some versions.
+inline constexpr char SecurePreferences[] = "Secure Preferences";
+// The notifications that sites' service workers showed (LevelDB, keyed
+// "DATA:<origin>", a NUL and the id, and "RESOURCES:<origin>" likewise, the
+// origin as "http_example.test_0").
+inline constexpr char PlatformNotifications[] = "Platform Notifications";
+inline constexpr const char* NotificationKeyPrefixes[] = {"DATA:", "RESOURCES:"};
+// What sites stored through the browser's ad and measurement APIs (interest
+// groups, shared storage, attribution reports, aggregation budgets), one
+// SQLite database each in the profile, and the trust tokens sites issued
+// (in the Network folder). Every row is a site's.
+inline constexpr const char* SiteApiDatabases[] = {"Interest Groups", "Shared Storage", "Conversions",
+                                                   "Private Aggregation"};
+inline constexpr char TrustTokens[] = "Trust Tokens";
 inline constexpr char Bookmarks[] = "Bookmarks";
 inline constexpr char Favicons[] = "Favicons";
 // The open tabs and windows with their back and forward lists, and the

@@ -23,13 +23,18 @@ void ClearChromiumCookies(StatusLine& status) { OnFreshLookup(ChromiumBox::Cooki
 void ClearChromiumCache(StatusLine& status) { OnFreshLookup(ChromiumBox::Cache, status); }
 void ClearChromiumFormHistory(StatusLine& status) { OnFreshLookup(ChromiumBox::FormHistory, status); }
 
+// Like bookmarks, the site settings the user chose stay: the permissions
+// granted or refused and the per-site zoom (partition.per_host_zoom_levels).
 const BoxCleaner History{ClearChromiumHistory, Takes<ChromiumBox::History>,
-                         "bookmarks and their icons, every other setting of Preferences"};
+                         "bookmarks and their icons, saved passwords, the search engines the user added or edited "
+                         "and the default one, the site settings the user chose (permissions granted or refused, "
+                         "per-site zoom), every other setting of Preferences"};
 const BoxCleaner TypedUrls{ClearChromiumTypedUrls, Takes<ChromiumBox::TypedUrls>, "the other history"};
 const BoxCleaner Downloads{ClearChromiumDownloads, Takes<ChromiumBox::Downloads>, "the other history"};
 const BoxCleaner Cookies{ClearChromiumCookies, Takes<ChromiumBox::Cookies>,
                          "the extensions' storage (chrome-extension entries and folders, Local Extension "
-                         "Settings, Extension State, Extensions)"};
+                         "Settings, Extension State, Extensions); the site settings the user chose (permissions "
+                         "granted or refused, per-site zoom)"};
 const BoxCleaner Cache{ClearChromiumCache, Takes<ChromiumBox::Cache>, ""};
 const BoxCleaner FormHistory{ClearChromiumFormHistory, Takes<ChromiumBox::FormHistory>,
                              "saved addresses, cards, search engines"};

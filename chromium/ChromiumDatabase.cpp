@@ -136,4 +136,27 @@ void EraseFormHistory(SqliteDatabase& db) {
     for (const char* table : {"autofill", "autofill_dates", "autocomplete"}) DeleteAllFrom(db, table);
 }
 
+void EraseAutoAddedSearchEngines(SqliteDatabase& db, const std::set<std::string>& defaults) {
+    if (!db.HasTable("keywords") || !db.HasColumn("keywords", "safe_for_autoreplace")) return;
+    std::string chosen = "safe_for_autoreplace = 1";
+    // Columns of newer versions: an engine they name is never an added one.
+    for (const char* column : {"prepopulate_id", "starter_pack_id", "created_by_policy", "enforced_by_policy",
+                               "featured_by_policy"}) {
+        if (db.HasColumn("keywords", column)) chosen += std::string(" AND coalesce(") + column + ", 0) = 0";
+    }
+    if (db.HasColumn("keywords", "sync_guid")) {
+        db.CreateTempList("default_engines", defaults);
+        chosen += " AND coalesce(sync_guid, '') NOT IN (SELECT value FROM temp.default_engines)";
+    }
+    db.Execute("DELETE FROM keywords WHERE " + chosen);
+    if (db.HasColumn("keywords", "sync_guid")) db.Execute("DROP TABLE temp.default_engines");
+}
+
+void EraseLoginStats(SqliteDatabase& db) {
+    if (db.HasTable("stats") && db.HasColumn("stats", "origin_domain"))
+        db.Execute(
+            "DELETE FROM stats WHERE origin_domain LIKE 'http://%' OR origin_domain LIKE 'https://%'"
+            " OR origin_domain LIKE 'file://%'");
+}
+
 }  // namespace ChromiumDatabase

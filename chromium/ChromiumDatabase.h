@@ -53,4 +53,15 @@ void EraseBounces(SqliteDatabase& db);
 // engines and the rest stay.
 void EraseFormHistory(SqliteDatabase& db);
 
+// Web Data: the search engines the browser added by itself from the pages
+// the user visited (an OpenSearch description, a search form): those it may
+// still replace (safe_for_autoreplace), neither prepopulated nor built in
+// (the @ keywords), nor set by policy, nor the default (`defaults`, by sync
+// GUID). Every engine the user added or edited stays.
+void EraseAutoAddedSearchEngines(SqliteDatabase& db, const std::set<std::string>& defaults);
+
+// Login Data: what the password manager noted of its prompts on each web
+// site (the "stats" table); the saved passwords stay.
+void EraseLoginStats(SqliteDatabase& db);
+
 }  // namespace ChromiumDatabase

@@ -18,42 +18,83 @@ using Json = nlohmann::json;
 // this is not one.
 constexpr std::size_t LargestPreferences = 64u << 20;
 
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The object at `path` below `node`, or nullptr where there is none.
+const Json* Find(const Json& node, std::initializer_list<const char*> path) {
+    const Json* at = &node;
+    for (const char* key : path) {
+        if (!at->is_object()) return nullptr;
+        const auto found = at->find(key);
+        if (found == at->end()) return nullptr;
+        at = &*found;
+    }
+    return at;
+}
+
 // profile.content_settings.exceptions, or nullptr where the file has none.
 Json* Exceptions(Json& preferences) {
-    Json* node = &preferences;
-    for (const char* key : {"profile", "content_settings", "exceptions"}) {
-        if (!node->is_object()) return nullptr;
-        const auto found = node->find(key);
-        if (found == node->end()) return nullptr;
-        node = &*found;
+    Json* node = const_cast<Json*>(Find(preferences, {"profile", "content_settings", "exceptions"}));
+    return node && node->is_object() ? node : nullptr;
+}
+
+// "https://example.com:443", "[*.]example.com", "example.com": a site.
+// "*" (every site), "chrome-extension://..." and the browser's own pages are not.
+bool IsSitePattern(std::string_view pattern) {
+    for (const std::string_view scheme : {"http://", "https://", "file://"}) {
+        if (StartsWith(pattern, scheme)) return true;
     }
-    return node->is_object() ? node : nullptr;
+    return !pattern.empty() && pattern != "*" && pattern.find("://") == std::string_view::npos;
+}
+
+Json Read(const std::string& path) {
+    return JsonText::Parse(Path::ReadAll(path, LargestPreferences));
 }
 
 }  // namespace
 
-std::optional<std::string> WithoutEngagement(const std::string& json) {
+bool IsSiteEntry(std::string_view key) {
+    bool site = false;
+    for (std::size_t start = 0; start <= key.size();) {
+        const std::size_t comma = std::min(key.find(',', start), key.size());
+        const std::string_view pattern = key.substr(start, comma - start);
+        if (pattern.find("://") != std::string_view::npos && !IsSitePattern(pattern)) return false;
+        site = site || IsSitePattern(pattern);
+        start = comma + 1;
+    }
+    return site;
+}
+
+std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span<const char* const> lists) {
     Json preferences = JsonText::Parse(json);
     if (preferences.is_discarded() || !preferences.is_object()) return std::nullopt;
     Json* exceptions = Exceptions(preferences);
     bool removed = false;
-    for (const char* list : EngagementLists) {
+    for (const char* list : lists) {
         if (!exceptions) break;
         const auto found = exceptions->find(list);
-        if (found == exceptions->end() || !found->is_object() || found->empty()) continue;
-        *found = Json::object();
-        removed = true;
+        if (found == exceptions->end() || !found->is_object()) continue;
+        for (auto entry = found->begin(); entry != found->end();) {
+            if (IsSiteEntry(entry.key())) {
+                entry = found->erase(entry);
+                removed = true;
+            } else {
+                ++entry;
+            }
+        }
     }
     if (!removed) return json;
     // Strict: text that does not come back as valid UTF-8 is never written.
     return preferences.dump(-1, ' ', false, Json::error_handler_t::strict);
 }
 
-Outcome EraseEngagement(const std::string& path, bool preview) {
+Outcome EraseSiteEntries(const std::string& path, std::span<const char* const> lists, bool preview) {
     try {
         if (!Path::Exists(path)) return Outcome::Missing;
         const std::string json = Path::ReadAll(path, LargestPreferences);
-        const std::optional<std::string> erased = WithoutEngagement(json);
+        const std::optional<std::string> erased = WithoutSiteEntries(json, lists);
         if (!erased) return Outcome::Failed;
         if (*erased == json) return Outcome::Unchanged;
         if (preview) FileGuard::CheckReplaceable(path);
@@ -63,6 +104,23 @@ Outcome EraseEngagement(const std::string& path, bool preview) {
         return Outcome::Failed;
     } catch (const nlohmann::json::exception&) {
         return Outcome::Failed;
+    }
+}
+
+std::optional<std::set<std::string>> DefaultSearchEngines(const std::string& path) {
+    std::set<std::string> guids;
+    try {
+        if (!Path::Exists(path)) return guids;
+        const Json preferences = Read(path);
+        if (preferences.is_discarded() || !preferences.is_object()) return std::nullopt;
+        for (const Json* guid : {Find(preferences, {"default_search_provider", "guid"}),
+                                 Find(preferences, {"default_search_provider", "synced_guid"}),
+                                 Find(preferences, {"default_search_provider_data", "template_url_data", "sync_guid"})}) {
+            if (guid && guid->is_string()) guids.insert(guid->get<std::string>());
+        }
+        return guids;
+    } catch (const Failure&) {
+        return std::nullopt;
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -46,13 +47,29 @@ inline std::int64_t RowsOutside(const std::string& database, const std::string& 
     return rows;
 }
 
-// A Preferences file's settings with the site and media engagement lists
-// emptied: what a cleaned profile's Preferences must still say.
-inline nlohmann::json SettingsWithoutEngagement(const std::string& preferences) {
-    nlohmann::json settings = nlohmann::json::parse(preferences);
+// The lists of Preferences that note what happened on each site and that
+// the real profile fills: the History box takes their web sites' entries,
+// the Cookies box those of the client hints.
+inline constexpr std::initializer_list<const char*> HistoryNotes = {"site_engagement", "media_engagement",
+                                                                    "notification_interactions"};
+inline constexpr std::initializer_list<const char*> CookieNotes = {"client_hints"};
+
+// `settings` without the http and https entries of `lists`.
+inline nlohmann::json WithoutSiteNotes(nlohmann::json settings, std::initializer_list<const char*> lists) {
     nlohmann::json& exceptions = settings["profile"]["content_settings"]["exceptions"];
-    for (const char* list : {"site_engagement", "media_engagement"}) exceptions[list] = nlohmann::json::object();
+    for (const char* list : lists) {
+        nlohmann::json kept = nlohmann::json::object();
+        for (const auto& [key, value] : exceptions[list].items()) {
+            if (key.rfind("http://", 0) != 0 && key.rfind("https://", 0) != 0) kept[key] = value;
+        }
+        exceptions[list] = kept;
+    }
     return settings;
+}
+
+// What a profile's Preferences must still say after every box.
+inline nlohmann::json SettingsWithoutEngagement(const std::string& preferences) {
+    return WithoutSiteNotes(WithoutSiteNotes(nlohmann::json::parse(preferences), HistoryNotes), CookieNotes);
 }
 
 }  // namespace ChromiumFiles

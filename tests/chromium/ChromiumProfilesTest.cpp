@@ -5,6 +5,7 @@
 #include "ChromiumFixture.h"
 
 #include "database/LevelDb.h"
+#include "database/SqliteDatabase.h"
 #include "support/LevelDbFill.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ namespace {
 // Words that the browser wrote into the rows and files each box erases.
 constexpr const char* Secrets[] = {"history-secret", "download-secret", "form-secret"};
 
-const char* const Kept[] = {"Bookmarks", "Login Data"};
+const char* const Kept[] = {"Bookmarks"};
 
 // Databases a box changes with SQL, and the tables that must keep their rows.
 struct Erased {
@@ -34,6 +35,12 @@ constexpr Erased ErasedDatabases[] = {
     {"Network Action Predictor", "name = 'meta'"},
     {"Network\\Cookies", "name = 'meta'"},
     {"Web Data", "name NOT IN ('autofill', 'autocomplete')"},
+    {"Login Data", "name <> 'stats'"},
+    {"Interest Groups", "name = 'meta'"},
+    {"Shared Storage", "name = 'meta'"},
+    {"Conversions", "name = 'meta'"},
+    {"Private Aggregation", "name = 'meta'"},
+    {"Network\\Trust Tokens", "name = 'meta'"},
 };
 
 }  // namespace
@@ -54,6 +61,25 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
     ASSERT_TRUE(::MoveFileA((free[1] + "\\OldCookies\\Cookies").c_str(), (free[1] + "\\Cookies").c_str()));
     CopyProfile(brave, "Default");
     WriteLocalState(brave, PlantedLocalState());
+    // In Edge's profile the engine the browser added is the default one
+    // (named in Secure Preferences), and the user edited one of their own:
+    // both stay.
+    SqliteDatabase(free[2] + "\\Web Data")
+        .Execute("UPDATE keywords SET sync_guid = 'chosen-default' WHERE originating_url <> '';"
+                 "INSERT INTO keywords (short_name, keyword, favicon_url, url, safe_for_autoreplace, originating_url)"
+                 " VALUES ('Edited', 'edited.test', '', 'http://edited.test/?q={searchTerms}', 0,"
+                 " 'http://edited.test/osd.xml')");
+    nlohmann::json secure = nlohmann::json::parse(Fixtures::ReadFile(free[2] + "\\Secure Preferences"));
+    secure["default_search_provider_data"]["template_url_data"]["sync_guid"] = "chosen-default";
+    Fixtures::WriteFile(free[2] + "\\Secure Preferences", secure.dump());
+    // The stores of the ad and measurement APIs and of trust tokens, which a
+    // headless run leaves empty: databases with a site's rows in their place.
+    for (const std::string& folder : free) {
+        ::DeleteFileA((folder + "\\Network\\Trust Tokens-journal").c_str());
+        for (const char* store : {"Interest Groups", "Shared Storage", "Conversions", "Private Aggregation",
+                                  "Network\\Trust Tokens"})
+            ASSERT_TRUE(::CopyFileA((folder + "\\Network Action Predictor").c_str(), (folder + "\\" + store).c_str(), FALSE));
+    }
     const UniqueFile lock = Fixtures::HoldLock(brave + "\\lockfile");
     ASSERT_TRUE(lock.Valid());
     // Edge was closed: its lockfile is there, nobody holds it.
@@ -100,6 +126,11 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
         EXPECT_EQ(Rows(folder + "\\Web Data", "SELECT guid FROM credit_cards UNION ALL SELECT guid FROM addresses"),
                   cardsAndAddresses);
         EXPECT_GT(Count(folder + "\\Web Data", "SELECT count(*) FROM keywords"), 0);
+        const std::vector<std::string> engines =
+            folder == free[2] ? std::vector<std::string>{"edited.test", "hotel-search.test"} : std::vector<std::string>{};
+        EXPECT_EQ(Rows(folder + "\\Web Data", "SELECT keyword FROM keywords WHERE originating_url <> '' ORDER BY 1"),
+                  engines);
+        EXPECT_EQ(Count(folder + "\\Login Data", "SELECT count(*) FROM logins"), 1);
         for (const char* gone : {"Top Sites", "Top Sites-journal", "Visited Links"})
             EXPECT_FALSE(Fixtures::FileExists(folder + "\\" + gone)) << gone;
         EXPECT_EQ(CountFiles(folder + "\\Cache\\Cache_Data"), 0);

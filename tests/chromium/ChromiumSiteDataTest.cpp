@@ -2,6 +2,7 @@
 // an extension's and the database's own stay. The made profile holds only the
 // plain forms; these are the others a browser writes (partitioned storage,
 // file pages, a map that two tabs share, an extension's service worker).
+#include "chromium/ChromiumPreferences.h"
 #include "chromium/ChromiumSiteData.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,24 @@ TEST(ChromiumSiteDataTest, KeysAndFoldersOfWebOriginsAreTheOnlyOnesTaken) {
         EXPECT_TRUE(ChromiumSiteData::IsWebOriginFolder(web)) << web;
     for (const char* kept : {"chrome-extension_abc_0.indexeddb.leveldb", "httpx_a_0", "000"})
         EXPECT_FALSE(ChromiumSiteData::IsWebOriginFolder(kept)) << kept;
+
+    // Content-setting entries of Preferences, "<primary>,<secondary>".
+    const struct {
+        const char* key;
+        bool site;
+    } entries[] = {
+        {"https://a.example:443,*", true},
+        {"http://a.example:80,https://b.example:443", true},
+        {"[*.]a.example,*", true},
+        {"*,https://b.example:443", true},
+        {"file:///*,*", true},
+        {"chrome-extension://abcdefghijklmnopabcdefghijklmnop/,*", false},
+        {"chrome-extension://abcdefghijklmnopabcdefghijklmnop/,https://b.example:443", false},
+        {"chrome://omnibox-popup.top-chrome/,*", false},
+        {"*,*", false},
+        {"", false},
+    };
+    for (const auto& c : entries) EXPECT_EQ(ChromiumPreferences::IsSiteEntry(c.key), c.site) << c.key;
 }
 
 TEST(ChromiumSiteDataTest, SessionStorageMapsGoWithTheWebTabsThatUseThem) {
