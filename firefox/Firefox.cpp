@@ -4,6 +4,7 @@
 #include "cleaning/BrowserLock.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/TargetCheck.h"
+#include "database/SqliteFile.h"
 #include "firefox/FaviconsDatabase.h"
 #include "firefox/INI.h"
 #include "firefox/PlacesDatabase.h"
@@ -231,6 +232,47 @@ void EmptyCaches(const Firefox& browser, const FirefoxProfile& profile, const Fo
     if (profile.relative) browser.EmptyLocalFolder(profile, folder, FirefoxNames::Cache2, status);
 }
 
+// An SQL condition: `column` holds a web origin (http, https, file).
+std::string IsWebOrigin(const std::string& column) {
+    return "(" + column + " LIKE 'http://%' OR " + column + " LIKE 'https://%' OR " + column + " LIKE 'file://%')";
+}
+
+// Changes the database `name` of the profile with `change`; one that cannot
+// be changed is left whole and said.
+void ChangeDatabase(const FolderFileDeleter& folder, const char* name, StatusLine& status,
+                    const std::function<bool(SqliteDatabase&)>& change) {
+    BrowserFiles::ChangeFile(folder, name, status, [&](const std::string& path, StoreChange& run) {
+        return SqliteFile::Change(path, change, run) == SqliteFile::Outcome::Changed;
+    });
+}
+
+// Every site bounce-tracking protection noted: each row is a host.
+void EraseBounceTracking(const FolderFileDeleter& folder, StatusLine& status) {
+    ChangeDatabase(folder, FirefoxNames::BounceTrackingSqlite, status, [](SqliteDatabase& db) {
+        if (!db.HasTable("sites")) return false;
+        db.Execute("DELETE FROM sites");
+        return true;
+    });
+}
+
+// The permissions Firefox grants by itself when the user interacts with a
+// site ("storageAccessAPI") or lets a third-party frame keep its storage
+// ("3rdPartyStorage^<origin>", "3rdPartyFrameStorage^<origin>"), and the
+// times of the user's last interaction with each web origin. The permissions
+// the user chose (notifications, location, camera...) stay; without an
+// interaction time Firefox never lets one of them expire.
+void EraseInteractionPermissions(const FolderFileDeleter& folder, StatusLine& status) {
+    ChangeDatabase(folder, FirefoxNames::PermissionsSqlite, status, [](SqliteDatabase& db) {
+        if (!db.HasTable("moz_perms") || !db.HasColumn("moz_perms", "type")) return false;
+        db.Execute("DELETE FROM moz_perms WHERE (type = 'storageAccessAPI' OR type GLOB '3rdPartyStorage^*'"
+                   " OR type GLOB '3rdPartyFrameStorage^*') AND " +
+                   IsWebOrigin("origin"));
+        if (db.HasTable("moz_origin_interactions"))
+            db.Execute("DELETE FROM moz_origin_interactions WHERE " + IsWebOrigin("origin"));
+        return true;
+    });
+}
+
 // Where a step takes what it takes: one profile of one browser of the family.
 struct At {
     const Firefox& browser;
@@ -267,6 +309,9 @@ const Step Steps[] = {
      "the browsing history: visits, typed addresses, address-bar suggestions, page details, and the icons of the "
      "visited pages",
      [](const At& at, StatusLine& s) { ErasePlacesAndIcons(at.folder, s); }},
+    {FirefoxBox::TypedUrls,
+     "the permissions Firefox gave sites by itself when the user interacted with them, and when that was",
+     [](const At& at, StatusLine& s) { EraseInteractionPermissions(at.folder, s); }},
     {FirefoxBox::Cookies, "cookies", [](const At& at, StatusLine& s) {
          at.folder.Delete(FirefoxNames::CookiesTxt);
          BrowserFiles::DeleteDatabase(at.folder, FirefoxNames::CookiesSqlite, s);
@@ -275,6 +320,8 @@ const Step Steps[] = {
      "what web sites stored (each site's folder of local storage, IndexedDB, cache storage and files, its "
      "local-storage rows, its service worker)",
      [](const At& at, StatusLine& s) { SiteStorage::EraseWebSites(at.folder, s); }},
+    {FirefoxBox::Cookies, "the sites bounce-tracking protection noted",
+     [](const At& at, StatusLine& s) { EraseBounceTracking(at.folder, s); }},
     {FirefoxBox::Cache, "the cache", [](const At& at, StatusLine& s) { EmptyCaches(at.browser, at.profile, at.folder, s); }},
     {FirefoxBox::Cache, "what Firefox learnt of each server (HTTPS-only and protocol state)",
      [](const At& at, StatusLine&) {

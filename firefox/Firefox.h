@@ -43,6 +43,13 @@ inline constexpr char DownloadsSqlite[] = "downloads.sqlite";
 inline constexpr char CookiesSqlite[] = "cookies.sqlite";
 inline constexpr char ParentLock[] = "parent.lock";
 inline constexpr char CacheFiles[] = "*.cache";
+// The sites Firefox saw the user pass through or act on, for bounce-tracking
+// protection ("sites"), which it clears with cookies.
+inline constexpr char BounceTrackingSqlite[] = "bounce-tracking-protection.sqlite";
+// The user's permissions (moz_perms), among them those Firefox grants by
+// itself when the user interacts with a site or a site's frame; and when the
+// user last interacted with each origin (moz_origin_interactions).
+inline constexpr char PermissionsSqlite[] = "permissions.sqlite";
 
 // The open windows and tabs with their back and forward lists, and the
 // recently closed ones (sessionstore.js and sessionstore.bak* in older versions).

@@ -27,10 +27,14 @@ void ClearFirefoxCache(StatusLine& status) { OnFreshProfiles(FirefoxBox::Cache, 
 
 const BoxCleaner FormHistory{ClearFirefoxHistory, Takes<FirefoxBox::FormHistory>, ""};
 const BoxCleaner Downloads{ClearFirefoxDownloads, Takes<FirefoxBox::Downloads>, "the rest of the history"};
+// Like bookmarks, the site settings the user chose stay: the permissions
+// granted or refused (moz_perms) and the per-site zoom (content-prefs.sqlite).
 const BoxCleaner TypedUrls{ClearFirefoxTypedUrls, Takes<FirefoxBox::TypedUrls>,
-                           "bookmarks with their keywords, tags and icons"};
+                           "bookmarks with their keywords, tags and icons; the site settings the user chose "
+                           "(permissions granted or refused, per-site zoom)"};
 const BoxCleaner Cookies{ClearFirefoxCookies, Takes<FirefoxBox::Cookies>,
-                         "the add-ons' storage (moz-extension folders), Firefox's own (storage\\permanent)"};
+                         "the add-ons' storage (moz-extension folders), Firefox's own (storage\\permanent); the "
+                         "site settings the user chose (permissions granted or refused, per-site zoom)"};
 const BoxCleaner Cache{ClearFirefoxCache, Takes<FirefoxBox::Cache>, ""};
 
 std::string FoundProfiles() {

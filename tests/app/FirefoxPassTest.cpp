@@ -30,7 +30,7 @@ TEST_F(FirefoxPassTest, APassWithTheFiveFirefoxBoxesTickedCleansTheProfile) {
         "bookmarkbackups\\", "bookmarkbackups\\bookmarks-2026-12-01.json",
         "cache\\", "cache\\Cache\\", "cache\\Cache\\inner.cache", "cache\\0\\", "cache\\0\\1A\\", "cache\\0\\1A\\deep",
         "old.cache\\", "old.cache\\inside.cache", "startupCache\\", "startupCache\\startupCache.4.little",
-        "prefs.js", "permissions.sqlite", "content-prefs.sqlite", "signons.sqlite", "places.sqlite.bak",
+        "prefs.js", "content-prefs.sqlite", "signons.sqlite", "places.sqlite.bak",
         "cookies.sqlite.corrupt", "search.json.cache.bak", "cache.txt", "sessionCheckpoints.json",
         "sessionstore-backups\\", "storage\\", "storage\\default\\", "storage\\temporary\\", "storage\\permanent\\",
         "storage\\permanent\\chrome\\", "storage\\permanent\\chrome\\idb\\", "storage\\permanent\\chrome\\idb\\x.sqlite",

@@ -37,7 +37,7 @@ inline const char* const Files[] = {
     "sessionstore-backups\\previous.jsonlz4", "SiteSecurityServiceState.bin", "AlternateServices.bin",
     "storage\\default\\http+++visited.test\\ls\\data.sqlite", "storage\\temporary\\https+++visited.test+8443^userContextId=1\\x",
     // everything below survives every box
-    "prefs.js", "bookmarkbackups\\bookmarks-2026-12-01.json", "permissions.sqlite", "content-prefs.sqlite",
+    "prefs.js", "bookmarkbackups\\bookmarks-2026-12-01.json", "content-prefs.sqlite",
     "signons.sqlite", "places.sqlite.bak", "cookies.sqlite.corrupt", "search.json.cache.bak", "cache.txt",
     "old.cache\\inside.cache", "startupCache\\startupCache.4.little", "sessionCheckpoints.json",
     "storage\\default\\moz-extension+++6a1b6e2e-4c83-4f3c-9bd6-7e8a4b1f5d20^userContextId=4294967295\\idb\\3647222921wleabcEoxlt-eengsairo.sqlite",
