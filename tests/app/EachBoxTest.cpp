@@ -112,6 +112,16 @@ nlohmann::json Exceptions(const Copy& c) {
                                                                                  ["exceptions"];
 }
 
+// Whether the content-setting list `name` of Preferences holds a web site's entry.
+bool HasSiteEntry(const Copy& c, const char* name) {
+    const nlohmann::json exceptions = Exceptions(c);
+    if (!exceptions.contains(name)) return false;
+    for (const auto& [key, value] : exceptions[name].items()) {
+        if (StartsWith(key, "http")) return true;
+    }
+    return false;
+}
+
 struct Trace {
     Family family;
     const char* what;
@@ -133,6 +143,11 @@ const std::vector<Trace>& Traces() {
         {Family::Firefox, "quota usage counted", [](const Copy& c) { return Count(c.profile + "\\storage.sqlite", "SELECT count(*) FROM cache WHERE valid = 1") > 0; }, {FFCookies}},
         {Family::Firefox, "quota rows", [](const Copy& c) { return Count(c.profile + "\\storage.sqlite", "SELECT count(*) FROM origin WHERE origin LIKE 'http://%'") > 0; }, {FFCookies}},
         {Family::Firefox, "service worker", [](const Copy& c) { return Holds(c.profile + "\\serviceworker.txt", "charlie-visit.test"); }, {FFCookies}},
+        {Family::Firefox, "bounce-tracking sites", [](const Copy& c) { return Count(c.profile + "\\bounce-tracking-protection.sqlite", "SELECT count(*) FROM sites") > 0; }, {FFCookies}},
+        {Family::Firefox, "permissions given on interaction", [](const Copy& c) { return Count(c.profile + "\\permissions.sqlite", "SELECT count(*) FROM moz_perms WHERE type = 'storageAccessAPI' OR type GLOB '3rdParty*'") > 0; }, {FFHistory}},
+        {Family::Firefox, "interaction times", [](const Copy& c) { return Count(c.profile + "\\permissions.sqlite", "SELECT count(*) FROM moz_origin_interactions") > 0; }, {FFHistory}},
+        {Family::Firefox, "permission the user chose", [](const Copy& c) { return Count(c.profile + "\\permissions.sqlite", "SELECT count(*) FROM moz_perms WHERE type = 'desktop-notification'") > 0; }, {}},
+        {Family::Firefox, "per-site zoom", [](const Copy& c) { return Count(c.profile + "\\content-prefs.sqlite", "SELECT count(*) FROM prefs") > 0; }, {}},
         {Family::Firefox, "cache", [](const Copy& c) { return FileTree::CountFiles(c.cache + "\\cache2") > 0; }, {FFCache}},
         {Family::Firefox, "bookmarked page", [](const Copy& c) { return Count(c.profile + "\\places.sqlite", std::string("SELECT count(*) FROM moz_bookmarks b JOIN moz_places p ON p.id = b.fk WHERE p.url = '") + KeptPage + "'") > 0; }, {}},
         {Family::Firefox, "bookmarked page's icon", [](const Copy& c) { return Count(c.profile + "\\favicons.sqlite", std::string("SELECT count(*) FROM moz_pages_w_icons p JOIN moz_icons_to_pages l ON l.page_id = p.id WHERE p.page_url = '") + KeptPage + "'") > 0; }, {}},
@@ -147,7 +162,16 @@ const std::vector<Trace>& Traces() {
         {Family::Chrome, "download entries", [](const Copy& c) { return FolderHolds(c.profile + "\\shared_proto_db", "download-secret"); }, {CrDownloads}},
         {Family::Chrome, "session files", [](const Copy& c) { return FileTree::CountFiles(c.profile + "\\Sessions") > 0; }, {CrHistory}},
         {Family::Chrome, "icons of visited pages", [](const Copy& c) { return Count(c.profile + "\\Favicons", "SELECT count(*) FROM icon_mapping WHERE page_url LIKE '%alpha-visit.test%'") > 0; }, {CrHistory}},
-        {Family::Chrome, "engagement", [](const Copy& c) { return !Exceptions(c)["site_engagement"].empty(); }, {CrHistory}},
+        {Family::Chrome, "engagement", [](const Copy& c) { return HasSiteEntry(c, "site_engagement"); }, {CrHistory}},
+        {Family::Chrome, "notifications shown", [](const Copy& c) { return HasSiteEntry(c, "notification_interactions"); }, {CrHistory}},
+        {Family::Chrome, "search engine added by the browser", [](const Copy& c) { return Count(c.profile + "\\Web Data", "SELECT count(*) FROM keywords WHERE originating_url LIKE 'http://hotel-search.test/%'") > 0; }, {CrHistory}},
+        {Family::Chrome, "password prompts noted", [](const Copy& c) { return Count(c.profile + "\\Login Data", "SELECT count(*) FROM stats") > 0; }, {CrHistory}},
+        {Family::Chrome, "client hints", [](const Copy& c) { return HasSiteEntry(c, "client_hints"); }, {CrCookies}},
+        // The browser deleted the notification as it closed; its record stays in the log.
+        {Family::Chrome, "notification records", [](const Copy& c) { return FolderHolds(c.profile + "\\Platform Notifications", "juliet-notify.test"); }, {CrCookies}},
+        {Family::Chrome, "built-in search engines", [](const Copy& c) { return Count(c.profile + "\\Web Data", "SELECT count(*) FROM keywords WHERE prepopulate_id > 0 OR starter_pack_id > 0") >= 16; }, {}},
+        {Family::Chrome, "permission the user chose", [](const Copy& c) { return HasSiteEntry(c, "notifications"); }, {}},
+        {Family::Chrome, "per-site zoom", [](const Copy& c) { return nlohmann::json::parse(Fixtures::ReadFile(c.profile + "\\Preferences"))["partition"]["per_host_zoom_levels"]["x"].contains("juliet-notify.test"); }, {}},
         {Family::Chrome, "per-address metrics", [](const Copy& c) { return Count(c.data + "\\segmentation_platform\\ukm_db", "SELECT count(*) FROM urls") > 0; }, {CrHistory}},
         {Family::Chrome, "bounces", [](const Copy& c) { return Count(c.profile + "\\DIPS", "SELECT count(*) FROM bounces") > 0; }, {CrHistory}},
         {Family::Chrome, "site characteristics", [](const Copy& c) { return HasKey(c.profile + "\\Site Characteristics Database", [](std::string_view k) { return k != "database_metadata"; }); }, {CrHistory}},
@@ -160,6 +184,8 @@ const std::vector<Trace>& Traces() {
         {Family::Chrome, "service worker", [](const Copy& c) { return HasKey(c.profile + "\\Service Worker\\Database", IsWebKey); }, {CrCookies}},
         {Family::Chrome, "cache storage", [](const Copy& c) { return FileTree::CountFiles(c.profile + "\\Service Worker\\CacheStorage") > 0; }, {CrCookies}},
         {Family::Chrome, "cache", [](const Copy& c) { return FileTree::CountFiles(c.cache + "\\Cache") > 0; }, {CrCache}},
+        // Opera's profile holds cache folders too (a portable set-up), besides those below Local AppData.
+        {Family::Chrome, "cache in the profile", [](const Copy& c) { return FileTree::CountFiles(c.profile + "\\GPUCache") > 0; }, {CrCache}},
         {Family::Chrome, "server state", [](const Copy& c) { return Fixtures::FileExists(c.profile + "\\Network\\Network Persistent State"); }, {CrCache}},
         {Family::Chrome, "form entries", [](const Copy& c) { return Count(c.profile + "\\Web Data", "SELECT count(*) FROM autofill") > 0; }, {CrForms}},
         {Family::Chrome, "bookmarked page's icon", [](const Copy& c) { return Count(c.profile + "\\Favicons", std::string("SELECT count(*) FROM icon_mapping WHERE page_url = '") + KeptPage + "'") > 0; }, {}},
@@ -385,7 +411,7 @@ protected:
 
     // Chrome's whole User Data folder; Opera's one folder holds the profile
     // and what Chrome keeps beside its profiles, its cache folders lie below
-    // Local AppData.
+    // Local AppData, and a GPUCache in the profile too.
     static void PlantChromium(const Copy& copy) {
         if (copy.data != copy.profile) return Fixtures::CopyTree(PlantedChromium, copy.data);
         Fixtures::CopyTree(std::string(PlantedChromium) + "\\Default", copy.profile);
@@ -393,7 +419,7 @@ protected:
                            copy.profile + "\\segmentation_platform");
         for (const char* cache : {"Cache", "Code Cache", "GPUCache"}) {
             Fixtures::CopyTree(copy.profile + "\\" + cache, copy.cache + "\\" + cache);
-            Fixtures::DeleteTree(copy.profile + "\\" + cache);
+            if (std::string_view(cache) != "GPUCache") Fixtures::DeleteTree(copy.profile + "\\" + cache);
         }
     }
 

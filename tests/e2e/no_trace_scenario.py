@@ -15,26 +15,34 @@ from pathlib import Path
 
 from driver import BUILD, SOURCE, check, check_equal, install_program, start_program
 
-VISITED = ("alpha-visit.test", "bravo-visit.test", "charlie-visit.test")
+sys.path.insert(0, str(SOURCE / "tests" / "support"))
+import visited_sites  # noqa: E402
+
+# Every host the makers' browsers visited or acted on; those whose site
+# settings the user chose are kept in those settings alone.
+KEPT_SETTINGS = visited_sites.KEPT_SETTINGS
+VISITED = tuple(h for h in visited_sites.hosts() + list(visited_sites.ACTS) if h not in KEPT_SETTINGS)
 KEPT_PAGE = "http://kept-bookmark.test/"
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 NO_TRACE = SOURCE / "tests" / "support" / "no_trace.py"
 
 
-def traces(*folders, listing=False):
-    """Every place under the folders that names a visited site, one line each."""
-    words = [arg for host in VISITED for arg in ("-n", host)]
+def traces(*folders, listing=False, hosts=VISITED):
+    """Every place under the folders that names one of `hosts`, one line each."""
+    words = [arg for host in hosts for arg in ("-n", host)]
     result = subprocess.run([sys.executable, "-B", str(NO_TRACE), *(["--list"] if listing else []), *words,
                              *map(str, folders)], capture_output=True, text=True, timeout=300)
     check(result.returncode in (0, 1), f"no_trace.py failed: {result.stderr}")
     return [line for line in result.stdout.splitlines() if line]
 
 
-def settings_without_engagement(preferences):
+def settings_without_site_notes(preferences):
+    """Preferences without the web sites' entries of the lists that note what
+    happened on them (engagement, notifications shown, client hints)."""
     settings = json.loads(preferences.read_text(encoding="utf-8"))
     exceptions = settings["profile"]["content_settings"]["exceptions"]
-    for name in ("site_engagement", "media_engagement"):
-        exceptions[name] = {}
+    for name in ("site_engagement", "media_engagement", "notification_interactions", "client_hints"):
+        exceptions[name] = {k: v for k, v in exceptions.get(name, {}).items() if not k.startswith(("http://", "https://"))}
     return settings
 
 
@@ -69,7 +77,8 @@ class RealProfiles:
     def what_is_kept(self):
         """Files and folders that must come out of the pass byte for byte."""
         default = self.chrome / "Default"
-        files = [default / name for name in ("Bookmarks", "Login Data", "Secure Preferences")]
+        files = [default / name for name in ("Bookmarks", "Secure Preferences")]
+        self.logins = rows(default / "Login Data", "SELECT * FROM logins")
         # Firefox keeps its passwords in key4.db with logins.json (logins.db in newer versions).
         files += [self.firefox / name for name in ("logins.json", "logins.db", "key4.db", "prefs.js")
                   if (self.firefox / name).exists()]
@@ -82,9 +91,11 @@ class RealProfiles:
     def verify_kept(self):
         for path, before in self.kept.items():
             check((tree_bytes(path) if path.is_dir() else path.read_bytes()) == before, f"{path} changed")
+        check(rows(self.chrome / "Default" / "Login Data", "SELECT * FROM logins") == self.logins,
+              "the saved passwords changed")
         made = BUILD / "chromium-profile" / "user-data" / "Default" / "Preferences"
-        check(settings_without_engagement(self.chrome / "Default" / "Preferences") ==
-              settings_without_engagement(made), "a Preferences entry other than the engagement lists changed")
+        check(settings_without_site_notes(self.chrome / "Default" / "Preferences") ==
+              settings_without_site_notes(made), "a Preferences entry other than the sites' notes changed")
         # The bookmarked page keeps its icon in both browsers.
         check(rows(self.chrome / "Default" / "Favicons",
                    f"SELECT count(*) FROM icon_mapping m JOIN favicon_bitmaps b ON b.icon_id = m.icon_id"
@@ -119,6 +130,11 @@ def no_trace_pass(prefix, boxes, wait_for_pass_end):
     for line in after:
         print(f"  {line}")
     check(not after, f"{len(after)} places still name a visited site")
+    for host, files in KEPT_SETTINGS.items():
+        kept = {line.split(": ")[0] for line in traces(profiles.firefox, profiles.chrome, hosts=(host,))}
+        print(f"places naming {host}, whose site settings the user chose: {sorted(kept)}")
+        check(len(kept) == len(files) and all(any(p.endswith("/" + f) for f in files) for p in kept),
+              f"{host} is named in {sorted(kept)}, not in its kept settings {files} alone")
     profiles.verify_kept()
 
     reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),

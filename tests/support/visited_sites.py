@@ -29,6 +29,45 @@ KEPT = "kept-bookmark.test"
 KEPT_PAGE = f"http://{KEPT}/"
 KEPT_TITLE = "Kept bookmark page"
 
+# Hosts of the richer acts, each on a host of its own (tests/support/no_trace.py
+# must find none of them after a pass, but in the site settings the user chose):
+SEARCH = "hotel-search.test"     # Chromium: its root page links an OpenSearch description
+HINTS = "india-hints.test"       # Chromium: asks for client hints (treated as secure)
+NOTIFY = "juliet-notify.test"    # Chromium: its service worker shows a notification (treated
+                                 # as secure); the user allowed its notifications and zoomed it
+BOUNCE = "delta-bounce.test"     # Firefox: noted by bounce-tracking protection
+INTERACT = "echo-interact.test"  # Firefox: the user interacted with it and its frame's site
+FRAME = "foxtrot-frame.test"     # Firefox: the third-party frame in INTERACT
+SETTINGS_SITE = "golf-settings.test"  # Firefox: the user allowed its notifications and zoomed it
+LOGIN_PROMPT = "kilo-login.test"  # Chromium: the password manager noted its prompt there
+ACTS = (SEARCH, HINTS, NOTIFY, BOUNCE, INTERACT, FRAME, SETTINGS_SITE, LOGIN_PROMPT)
+# What the user chose for a site: kept by every box, so a cleaned profile
+# still names these hosts in these files (of a User Data folder, of a Firefox
+# profile) and nowhere else.
+KEPT_SETTINGS = {NOTIFY: ("Default/Preferences",), SETTINGS_SITE: ("permissions.sqlite", "content-prefs.sqlite")}
+
+OPENSEARCH = (f"<?xml version='1.0' encoding='UTF-8'?><OpenSearchDescription "
+              f"xmlns='http://a9.com/-/spec/opensearch/1.1/'><ShortName>Hotel search</ShortName>"
+              f"<Url type='text/html' method='get' template='http://{SEARCH}/find?q={{searchTerms}}'/>"
+              f"</OpenSearchDescription>").encode()
+
+# Shows a notification from the page's service worker (the user allowed them
+# for the site) and marks <html data-traces> when it is shown.
+NOTIFY_JS = b"""
+(async () => {
+  const root = document.documentElement;
+  try {
+    const registration = await navigator.serviceWorker.register("/notify-worker.js");
+    await navigator.serviceWorker.ready;
+    await registration.showNotification("A notification", { body: "shown by the worker", tag: "visit" });
+    const shown = await registration.getNotifications();
+    root.dataset.traces = shown.length ? "notification shown" : "no notification";
+  } catch (e) {
+    root.dataset.traces = "failed: " + e;
+  }
+})();
+"""
+
 # Each inner list is one tab and the pages it visits, in order (so it has
 # back and forward history). The makers leave these tabs open when they stop
 # the browser, and open and close one more on CLOSED_TAB.
@@ -177,9 +216,11 @@ def check_visit(url, written):
 def answer(handler):
     """Answers the request when it is for a made-up host; False otherwise."""
     netloc, path = handler.target()
-    if netloc not in VISITED and netloc != KEPT:
+    if netloc not in VISITED and netloc != KEPT and netloc not in ACTS:
         return False
-    if path in ("/icon.png", "/favicon.ico"):
+    if netloc in ACTS:
+        answer_act(handler, netloc, path)
+    elif path in ("/icon.png", "/favicon.ico"):
         handler._reply(ICON, "image/png")
     elif netloc == KEPT:
         handler._reply((f"<!doctype html><html><head><title>{KEPT_TITLE}</title>"
@@ -194,3 +235,29 @@ def answer(handler):
                        {"Set-Cookie": f"visit_{zlib.crc32(path.encode()) % 1000}=1; Path=/; Max-Age=31536000"})
     Served.add(netloc, path)
     return True
+
+
+def answer_act(handler, netloc, path):
+    """The pages of the richer acts."""
+    title = f"<title>{netloc.split('-')[0].capitalize()} page</title>"
+    if path == "/opensearch.xml":
+        handler._reply(OPENSEARCH, "application/opensearchdescription+xml")
+    elif path == "/notify.js":
+        handler._reply(NOTIFY_JS, "text/javascript")
+    elif path == "/notify-worker.js":
+        handler._reply(b"self.addEventListener('notificationclick', e => e.notification.close());", "text/javascript")
+    elif netloc == SEARCH:
+        handler._reply((f"<!doctype html><html><head>{title}<link rel='search' type='application/opensearchdescription+xml'"
+                        " title='Hotel search' href='/opensearch.xml'></head><body><form action='/find'>"
+                        "<input name='q'></form></body></html>").encode(), "text/html; charset=utf-8")
+    elif netloc == HINTS:
+        handler._reply(f"<!doctype html><html><head>{title}</head><body>hints</body></html>".encode(),
+                       "text/html; charset=utf-8",
+                       {"Accept-CH": "Sec-CH-UA-Model, Sec-CH-UA-Platform-Version, Sec-CH-UA-Full-Version-List"})
+    elif netloc == NOTIFY:
+        handler._reply(f"<!doctype html><html><head>{title}<script src='/notify.js'></script></head>"
+                       "<body>notify</body></html>".encode(), "text/html; charset=utf-8")
+    else:
+        handler._reply(f"<!doctype html><html><head>{title}</head><body>{path}</body></html>".encode(),
+                       "text/html; charset=utf-8")
+    Served.add(netloc, path)

@@ -108,6 +108,25 @@ def visit_sites(cdp, main):
         raise RuntimeError("the browser fetched no icon for the kept page")
 
 
+def richer_acts(cdp):
+    """Each on a host of its own, in a tab closed afterwards: a page that links
+    an OpenSearch description, reached by typing its address (the browser
+    adds its search engine by itself); a secure page that asks for client
+    hints; a secure page whose service worker shows a notification (the user
+    allowed them for the site, see SITE_SETTINGS)."""
+    target, session = cdp.open_tab()
+    navigate(cdp, session, f"http://{visited_sites.SEARCH}/", "typed")
+    if not visited_sites.Served.wait(visited_sites.SEARCH, ("/opensearch.xml",)):
+        raise RuntimeError("the browser did not fetch the OpenSearch description")
+    navigate(cdp, session, f"http://{visited_sites.HINTS}/", "typed")
+    navigate(cdp, session, f"http://{visited_sites.NOTIFY}/", "typed")
+    shown = cdp.evaluate(session, visited_sites.WAIT_FOR_TRACES)
+    if shown != "notification shown":
+        raise RuntimeError(f"{visited_sites.NOTIFY}: {shown}")
+    print(f"  search engine, client hints, {shown}")
+    cdp.send("Target.closeTarget", {"targetId": target})
+
+
 def keep_notes(cdp):
     """The extension's page writes its notes, and scratch text past LevelDB's
     4 MiB write buffer, so that the browser's next start turns the Local
@@ -151,6 +170,7 @@ def drive(cdp, downloads):
     for name in ("history-secret/typed-page", "history-secret/typed-again"):
         navigate(cdp, session, f"{SITE}/{name}", "typed")
     visit_sites(cdp, session)
+    richer_acts(cdp)
     submit_form(cdp, session)
     download(cdp, session, downloads)
     keep_notes(cdp)
@@ -190,6 +210,29 @@ SETTINGS = {
 }
 
 
+# Site settings the user chose for NOTIFY: its notifications allowed, its
+# pages zoomed. Each is a path in Preferences and its value.
+NOTIFY_PATTERN = f"http://{visited_sites.NOTIFY}:80,*"
+SITE_SETTINGS = [
+    (["profile", "content_settings", "exceptions", "notifications", NOTIFY_PATTERN, "setting"], 1),
+    (["partition", "per_host_zoom_levels", "x", visited_sites.NOTIFY, "zoom_level"], 1.0),
+]
+
+
+def site_settings_lost(user_data):
+    """The site settings Preferences no longer holds."""
+    with open(os.path.join(user_data, "Default", "Preferences")) as f:
+        preferences = json.load(f)
+    lost = []
+    for path, value in SITE_SETTINGS:
+        node = preferences
+        for name in path:
+            node = node.get(name) if isinstance(node, dict) else None
+        if node != value:
+            lost.append("/".join(path))
+    return lost
+
+
 def nested(dotted):
     """{"a.b": 1} as {"a": {"b": 1}}."""
     tree = {}
@@ -207,8 +250,17 @@ def seed(profile):
     os.makedirs(profile, exist_ok=True)
     with open(os.path.join(profile, "Bookmarks"), "w") as f:
         json.dump(BOOKMARKS, f, indent=3)
+    preferences = nested(SETTINGS)
+    for path, value in SITE_SETTINGS:
+        node = preferences
+        for name in path[:-1]:
+            node = node.setdefault(name, {})
+        node[path[-1]] = value
+    exceptions = preferences["profile"]["content_settings"]["exceptions"]
+    exceptions["notifications"][NOTIFY_PATTERN]["last_modified"] = "13400000000000000"
+    preferences["partition"]["per_host_zoom_levels"]["x"][visited_sites.NOTIFY]["last_modified"] = "13400000000000000"
     with open(os.path.join(profile, "Preferences"), "w") as f:
-        json.dump(nested(SETTINGS), f)
+        json.dump(preferences, f)
 
 
 def fill_gaps(profile):
@@ -235,6 +287,9 @@ def fill_gaps(profile):
                    " blacklisted_by_user, scheme, password_type, times_used) VALUES"
                    " (?, ?, 'user', 'kept-login', 'pass', X'763130aabbccdd', '', ?, ?, 0, 0, 0, 1)",
                    (SITE + "/login", SITE + "/login", SITE + "/", now))
+        # What the password manager notes when the user dismisses its prompt on a site.
+        db.execute("INSERT INTO stats (origin_domain, username_value, dismissal_count, update_time)"
+                   " VALUES (?, 'someone', 1, ?)", (f"http://{visited_sites.LOGIN_PROMPT}/", now))
     with sqlite3.connect(os.path.join(profile, "Web Data")) as db:
         db.execute("INSERT INTO addresses (guid, use_count, use_date, date_modified, language_code, label,"
                    " initial_creator_id, record_type) VALUES ('a0000000-0000-4000-8000-000000000001', 1, 1, 1,"
@@ -280,6 +335,7 @@ def main():
     if failures:
         raise RuntimeError("; ".join(failures))
     lost = settings_lost(user_data, SETTINGS)
+    lost.update({path: None for path in site_settings_lost(user_data)})
     if lost:
         raise RuntimeError(f"the browser did not keep the settings: {lost}")
     with open(os.path.join(work, "fresh.json"), "w") as f:
@@ -295,7 +351,8 @@ def browser_args():
     at every start: the browser drops one loaded from the command line, and
     its data, when a start does not name it)."""
     return [f"--proxy-server=http://127.0.0.1:{PORT}",
-            f"--unsafely-treat-insecure-origin-as-secure=http://{visited_sites.SECURE}",
+            "--unsafely-treat-insecure-origin-as-secure=" +
+            ",".join(f"http://{host}" for host in (visited_sites.SECURE, visited_sites.HINTS, visited_sites.NOTIFY)),
             f"--load-extension={kept_addon.FOLDER}"]
 
 

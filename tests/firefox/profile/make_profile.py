@@ -121,6 +121,7 @@ SESSION_PREFS = {
     "dom.securecontext.allowlist": visited_sites.SECURE,
     "dom.serviceWorkers.testing.enabled": True,
     "security.mixed_content.upgrade_display_content": False,
+    "privacy.bounceTrackingProtection.enableTestMode": True,
 }
 
 CLEAR_SESSION_PREFS = """
@@ -251,6 +252,31 @@ for (let i = 0; i < 50; i++) {
 return false;
 """
 
+# What Firefox notes through its own services when the user browses further,
+# each on a host of its own: bounce-tracking protection noting a site the user
+# was bounced through and one the user acted on; the permissions it grants by
+# itself when the user interacts with a site and a third-party frame in it,
+# with the time of that interaction. Then the user's own choices for another
+# site: its notifications allowed and its pages zoomed.
+RICHER_ACTS = """
+const [bounce, interact, frame, settings] = arguments;
+const principal = host =>
+  Services.scriptSecurityManager.createContentPrincipal(Services.io.newURI(`http://${host}/`), {});
+const btp = Cc["@mozilla.org/bounce-tracking-protection;1"].getService(Ci.nsIBounceTrackingProtection);
+btp.testAddBounceTrackerCandidate({}, bounce, Date.now() * 1000);
+btp.testAddUserActivation({}, interact, Date.now() * 1000);
+const P = Services.perms;
+const tomorrow = Date.now() + 24 * 3600 * 1000;
+for (const type of ["storageAccessAPI", `3rdPartyStorage^http://${frame}`, `3rdPartyFrameStorage^http://${frame}`])
+  P.addFromPrincipal(principal(interact), type, P.ALLOW_ACTION, P.EXPIRE_TIME, tomorrow);
+P.updateLastInteractionForPrincipal(principal(interact));
+P.addFromPrincipal(principal(settings), "desktop-notification", P.ALLOW_ACTION);
+const prefs = Cc["@mozilla.org/content-pref/service;1"].getService(Ci.nsIContentPrefService2);
+await new Promise((resolve, reject) => prefs.set(settings, "browser.content.full-zoom", 1.5, null,
+  { handleCompletion: resolve, handleError: reject }));
+return [btp.testGetBounceTrackerCandidateHosts({}).length, btp.testGetUserActivationHosts({}).length];
+"""
+
 RECALCULATE = """
 // Bring every frecency up to date, as Firefox does on idle.
 try {
@@ -373,6 +399,8 @@ def main():
                 ("download", DOWNLOAD, [f"{SITE}/files/download-secret-report.bin",
                                         os.path.join(downloads, "download-secret-report.bin")]),
                 ("frecency", RECALCULATE, []),
+                ("bounce tracking, interaction permissions, site settings", RICHER_ACTS,
+                 [visited_sites.BOUNCE, visited_sites.INTERACT, visited_sites.FRAME, visited_sites.SETTINGS_SITE]),
             ]
             for name, script, args in steps:
                 result = client.run_async(CHROME_SETUP + script, args)
