@@ -336,6 +336,11 @@ const Step Steps[] = {
          if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(at.folder, ChromiumNames::NetworkFolder, s))
              Erase(*network, ChromiumNames::TrustTokens, s, ChromiumDatabase::EraseAllRows);
      }},
+    {ChromiumBox::Cookies, "the origin trials sites enabled for later visits",
+     [](const At& at, StatusLine& s) {
+         EraseEntries(at.folder, ChromiumNames::PersistentOriginTrials, s,
+                      [](std::string_view key, std::string_view) { return ChromiumSiteData::IsWebOrigin(key); });
+     }},
     {ChromiumBox::Cookies, "the client hints and languages sites asked for and the sign-ins through an identity provider (in Preferences)",
      [](const At& at, StatusLine& s) { ErasePreferenceLists(at.folder, ChromiumPreferences::CookieLists, s); }},
     // A browser kept under Roaming AppData has its cache folders below Local

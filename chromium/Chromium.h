@@ -71,6 +71,8 @@ inline constexpr const char* NotificationKeyPrefixes[] = {"DATA:", "RESOURCES:"}
 inline constexpr const char* SiteApiDatabases[] = {"Interest Groups", "Shared Storage", "Conversions",
                                                    "Private Aggregation"};
 inline constexpr char TrustTokens[] = "Trust Tokens";
+// The origin trials sites enabled for later visits (LevelDB keyed by origin).
+inline constexpr char PersistentOriginTrials[] = "PersistentOriginTrials";
 inline constexpr char Bookmarks[] = "Bookmarks";
 inline constexpr char Favicons[] = "Favicons";
 // The open tabs and windows with their back and forward lists, and the

@@ -75,6 +75,7 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
     // The stores of the ad and measurement APIs and of trust tokens, which a
     // headless run leaves empty: databases with a site's rows in their place.
     for (const std::string& folder : free) {
+        LevelDbFill::Put(folder + "\\PersistentOriginTrials", {{"https://trial.example", "token"}});
         ::DeleteFileA((folder + "\\Network\\Trust Tokens-journal").c_str());
         for (const char* store : {"Interest Groups", "Shared Storage", "Conversions", "Private Aggregation",
                                   "Network\\Trust Tokens"})
@@ -131,6 +132,8 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
         EXPECT_EQ(Rows(folder + "\\Web Data", "SELECT keyword FROM keywords WHERE originating_url <> '' ORDER BY 1"),
                   engines);
         EXPECT_EQ(Count(folder + "\\Login Data", "SELECT count(*) FROM logins"), 1);
+        for (const auto& [name, bytes] : FileTree::Contents(folder + "\\PersistentOriginTrials"))
+            EXPECT_EQ(bytes.find("trial.example"), std::string::npos) << name;
         for (const char* gone : {"Top Sites", "Top Sites-journal", "Visited Links"})
             EXPECT_FALSE(Fixtures::FileExists(folder + "\\" + gone)) << gone;
         EXPECT_EQ(CountFiles(folder + "\\Cache\\Cache_Data"), 0);
