@@ -1,7 +1,7 @@
 #include "chromium/ChromiumBookmarks.h"
 
-#include "chromium/JsonText.h"
 #include "system/Failure.h"
+#include "system/JsonText.h"
 #include "system/Path.h"
 
 #include <nlohmann/json.hpp>

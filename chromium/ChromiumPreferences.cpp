@@ -1,8 +1,8 @@
 #include "chromium/ChromiumPreferences.h"
 
-#include "chromium/JsonText.h"
 #include "system/Failure.h"
 #include "system/FileGuard.h"
+#include "system/JsonText.h"
 #include "system/Path.h"
 
 #include <nlohmann/json.hpp>

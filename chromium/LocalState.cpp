@@ -1,6 +1,6 @@
 #include "chromium/LocalState.h"
 
-#include "chromium/JsonText.h"
+#include "system/JsonText.h"
 
 #include <nlohmann/json.hpp>
 

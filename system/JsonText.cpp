@@ -1,4 +1,4 @@
-#include "chromium/JsonText.h"
+#include "system/JsonText.h"
 
 namespace JsonText {
 

@@ -1,4 +1,5 @@
-// JSON files of a browser (Preferences, Bookmarks, Local State), read the way
+// JSON files of a browser (Preferences, Bookmarks, Local State, Firefox's
+// notificationstore.json), read the way
 // the browser reads them: no deeper than 200 nested objects and arrays.
 // Chromium's own reader refuses anything deeper, and parsing, copying or
 // writing such text again would run out of stack.
