@@ -318,7 +318,7 @@ const Step Steps[] = {
      }},
     {FirefoxBox::Cookies,
      "what web sites stored (each site's folder of local storage, IndexedDB, cache storage and files, its "
-     "local-storage rows, its service worker)",
+     "local-storage rows, its service worker, its notifications still open)",
      [](const At& at, StatusLine& s) { SiteStorage::EraseWebSites(at.folder, s); }},
     {FirefoxBox::Cookies, "the sites bounce-tracking protection noted",
      [](const At& at, StatusLine& s) { EraseBounceTracking(at.folder, s); }},

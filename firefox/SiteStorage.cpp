@@ -4,8 +4,10 @@
 #include "database/SqliteFile.h"
 #include "system/Failure.h"
 #include "system/FileGuard.h"
+#include "system/JsonText.h"
 #include "system/Path.h"
 
+#include <nlohmann/json.hpp>
 #include <windows.h>
 
 #include <algorithm>
@@ -70,11 +72,15 @@ void EraseQuotaRows(const FolderFileDeleter& profile, StatusLine& status) {
     });
 }
 
-void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
-    BrowserFiles::ChangeFile(profile, ServiceWorkers, status, [](const std::string& path, StoreChange& run) {
+// Rewrites the text file `name` of the profile as `without` answers (the new
+// text beside it, then swapped in); a file `without` cannot read is left
+// whole and said.
+void RewriteFile(const FolderFileDeleter& profile, const char* name, StatusLine& status,
+                 std::optional<std::string> (*without)(const std::string& text)) {
+    BrowserFiles::ChangeFile(profile, name, status, [&](const std::string& path, StoreChange& run) {
         try {
             const std::string text = Path::ReadAll(path);
-            const std::optional<std::string> kept = WithoutWebRegistrations(text);
+            const std::optional<std::string> kept = without(text);
             if (!kept) return false;
             if (*kept != text && run.preview) FileGuard::CheckReplaceable(path);
             else if (*kept != text) FileGuard::ReplaceFile(path, *kept);
@@ -127,10 +133,27 @@ std::optional<std::string> WithoutWebRegistrations(const std::string& text) {
     return removed ? kept : text;
 }
 
+std::optional<std::string> WithoutWebNotifications(const std::string& text) {
+    nlohmann::json store = JsonText::Parse(text);
+    if (store.is_discarded() || !store.is_object()) return std::nullopt;
+    bool removed = false;
+    for (auto origin = store.begin(); origin != store.end();) {
+        if (IsWebOrigin(origin.key())) {
+            origin = store.erase(origin);
+            removed = true;
+        } else {
+            ++origin;
+        }
+    }
+    // Strict: text that does not come back as valid UTF-8 is never written.
+    return removed ? store.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict) : text;
+}
+
 void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status) {
     EraseWebOriginRows(profile, OldLocalStorage, status);
     EraseQuotaRows(profile, status);
-    EraseServiceWorkers(profile, status);
+    RewriteFile(profile, ServiceWorkers, status, WithoutWebRegistrations);
+    RewriteFile(profile, Notifications, status, WithoutWebNotifications);
     const std::optional<FolderFileDeleter> storage = BrowserFiles::Subfolder(profile, StorageFolder, status);
     if (!storage) return;
     for (const char* kind : OriginFolders) {

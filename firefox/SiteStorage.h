@@ -23,6 +23,9 @@ inline constexpr char OldLocalStorage[] = "webappsstore.sqlite";
 // In the profile: the quota manager's list of origins with stored data.
 inline constexpr char QuotaDatabase[] = "storage.sqlite";
 inline constexpr char ServiceWorkers[] = "serviceworker.txt";
+// The notifications sites showed and that are still open, per origin:
+// {"<origin>": {"<id>": {...}}, ...}.
+inline constexpr char Notifications[] = "notificationstore.json";
 
 // Whether a storage folder name is that of a web origin: http, https or file,
 // with or without attributes after "^" ("https+++example.com^userContextId=1").
@@ -33,6 +36,11 @@ bool IsWebOriginFolder(const std::string& name);
 // second line the scope it serves. nullopt when the text is not of that form;
 // `text` itself when no registration is a web origin's.
 std::optional<std::string> WithoutWebRegistrations(const std::string& text);
+
+// notificationstore.json without the notifications of web origins (an
+// origin may carry attributes after "^"); nullopt when the text is not a JSON
+// object; `text` itself when no origin is a web site's.
+std::optional<std::string> WithoutWebNotifications(const std::string& text);
 
 // Erases the storage of every web origin of the profile.
 void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status);

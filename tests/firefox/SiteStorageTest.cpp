@@ -26,6 +26,24 @@ TEST(SiteStorageTest, WebRegistrationsLeaveServiceWorkerTxtAndTheOthersStayAsThe
     for (const auto& c : cases) EXPECT_EQ(SiteStorage::WithoutWebRegistrations(c.text), c.kept) << c.text;
 }
 
+TEST(SiteStorageTest, WebOriginsNotificationsLeaveTheStoreAndTheOthersStay) {
+    const std::string web = R"("https://a.example":{"1":{"title":"hi","origin":"https://a.example"}})";
+    const std::string contained = R"("http://b.example^userContextId=2":{"2":{"title":"yo"}})";
+    const std::string addon = R"("moz-extension://1234":{"3":{"title":"kept"}})";
+    const struct {
+        std::string text;
+        std::optional<std::string> kept;
+    } cases[] = {
+        {"{" + web + "," + contained + "," + addon + "}", "{" + addon + "}"},
+        {"{" + addon + "}", "{" + addon + "}"},
+        {"{}", "{}"},
+        {"[" + web + "]", std::nullopt},
+        {"{" + web, std::nullopt},                                      // cut short
+        {std::string(300, '[') + std::string(300, ']'), std::nullopt},  // deeper than the browser reads
+    };
+    for (const auto& c : cases) EXPECT_EQ(SiteStorage::WithoutWebNotifications(c.text), c.kept) << c.text;
+}
+
 TEST(SiteStorageTest, OriginFoldersAndIconSitesAreReadAsFirefoxWritesThem) {
     for (const char* web : {"http+++a.example", "https+++a.example+8443^userContextId=2", "file++++home+x.html",
                             "HTTPS+++A.EXAMPLE"})
