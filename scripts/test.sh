@@ -13,6 +13,7 @@ trap vorlane_stop_session EXIT
 WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
 rm -rf "$build/wineprefix"
 vorlane_start_session "$build"
-# Two at a time: a test program that needs no display runs beside an
-# end-to-end scenario; the resource locks keep the rest apart.
-ctest --test-dir "$build" --output-on-failure -j2 "$@"
+# Three at a time: the tests mostly wait for Wine and the X server, not for the
+# processor. The test programs take turns in the tests' prefix (a resource
+# lock); each end-to-end scenario has a prefix and a display of its own.
+ctest --test-dir "$build" --output-on-failure -j3 "$@"

@@ -66,16 +66,10 @@ endif()
 foreach(scenario ${e2e_scenarios})
   add_test(NAME e2e_${scenario} COMMAND ${VORLANE_PYTHON3} ${e2e_driver} ${scenario})
   # Long enough for a slow machine and one wait that runs to its ceiling
-  # (tests/e2e/waiting.py), so a failure reports what it awaited.
+  # (tests/e2e/waiting.py), so a failure reports what it awaited. Each
+  # scenario has its own prefix and display: they run side by side.
   set_tests_properties(e2e_${scenario} PROPERTIES ENVIRONMENT "${e2e_env}" TIMEOUT 480
-                       FIXTURES_REQUIRED e2e_prefix RESOURCE_LOCK e2e_display)
-endforeach()
-# The scenarios click on the shared display: keep the window tests of the
-# unit programs off it while one runs (matters only for ctest -j).
-foreach(area app system cleaning firefox schedule)
-  if(TEST ${area})
-    set_property(TEST ${area} APPEND PROPERTY RESOURCE_LOCK e2e_display)
-  endif()
+                       FIXTURES_REQUIRED e2e_prefix)
 endforeach()
 # The no-trace scenario copies the profiles that firefox-esr and Debian's
 # chromium made, and starts both browsers on them afterwards.

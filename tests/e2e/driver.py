@@ -1,7 +1,8 @@
 """Drives the real Vorlane.exe under Wine the way a user does.
 
 The program runs as its own Wine process in a prefix of its own (a copy of a
-template made once per build tree), on the display of the test run's Xvfb.
+template made once per build tree), on an Xvfb display of its own, so that
+scenarios run side by side without clicking into each other's windows.
 The driver acts only through the X server: mouse clicks inside the controls'
 on-screen rectangles as the probe reports them, clicks on the caption's minimize and close
 boxes (Wine draws them, as the window is undecorated), clicks on the icon in
@@ -87,6 +88,30 @@ class Layout:
 
 
 # ---------------------------------------------------------------- the X side
+
+class Display:
+    """A scenario's own Xvfb; DISPLAY names it while it runs."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                                        "-nolisten", "tcp"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as numbers:
+            number = numbers.readline().strip()
+        check(number.isdigit(), "Xvfb did not start")
+        self.previous = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = ":" + number
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait(timeout=30)
+        if self.previous is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = self.previous
+
 
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, stdin=subprocess.DEVNULL,

@@ -2,7 +2,8 @@
 """End-to-end scenarios of the real Vorlane.exe, one per CTest test.
 
 Usage: run.py prepare | run.py SCENARIO
-Needs DISPLAY (scripts/test.sh starts an Xvfb) and VORLANE_BUILD_DIR.
+Needs VORLANE_BUILD_DIR; prepare also needs DISPLAY (scripts/test.sh starts an
+Xvfb), and each scenario starts an Xvfb of its own.
 Exit codes: 0 passed, 1 failed.
 """
 import json
@@ -18,7 +19,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
-from driver import (MAIN_CLASS, PROGRAM, Layout, TRAY_CLASSES, Prefix, ScenarioFailure, check,
+from driver import (MAIN_CLASS, PROGRAM, Display, Layout, TRAY_CLASSES, Prefix, ScenarioFailure, check,
                     check_equal, click_at, install_program, prepare_template,
                     press_key, screenshot, start_program, center)
 from waiting import wait_until
@@ -493,6 +494,7 @@ def main(argv):
         prepare_template()
         print(f"template prefix ready ({time.monotonic() - started:.1f} s)")
         return 0
+    display = Display()
     prefix = None
     passed = False
     try:
@@ -513,6 +515,7 @@ def main(argv):
                 prefix.remove()
             else:
                 print(f"the prefix is kept for a look: {prefix.path}")
+        display.close()
 
 
 def stop_on_signal(signum, frame):
