@@ -110,7 +110,7 @@ void PushDown(leveldb::DB& db) {
 
 TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
     // Deep: tables at level 4. Every key: nothing is left to keep.
-    for (const auto [deep, everyKey] : {std::pair{false, false}, std::pair{true, false}, std::pair{true, true}}) {
+    for (const auto& [deep, everyKey] : {std::pair{false, false}, std::pair{true, false}, std::pair{true, true}}) {
         SCOPED_TRACE(std::string(deep ? "tables at level 4" : "tables at levels 0 to 2") + (everyKey ? ", every key" : ""));
         const LevelDb::EraseFilter erase = everyKey ? +[](std::string_view, std::string_view) { return true; } : ErasesZ;
         Fixtures::TempFolder temp;
@@ -123,7 +123,9 @@ TEST(LevelDbTest, ErasedKeysAndValuesAreInNoFileAndTheOthersReadBack) {
             if (deep) PushDown(*db);
         }
         const Files before = FileTree::Contents(folder);
-        if (!deep) ASSERT_EQ(Count(before, ".ldb"), 3);
+        if (!deep) {
+            ASSERT_EQ(Count(before, ".ldb"), 3);
+        }
         ASSERT_EQ(Count(before, ".log"), 1);
         ASSERT_EQ(Count(before, "LOG"), 1);  // LevelDB's diagnostics, which Chromium's folders have too
         // Pushed down, the values overwritten before are gone already.

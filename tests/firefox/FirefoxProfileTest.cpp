@@ -247,7 +247,9 @@ TEST_F(FirefoxProfileTest, AnAppDataOfNoFolderBelowADriveDeletesNothingOnTheDriv
             ProfileFiles::ClearAll(status);
 
             canaries.ExpectAllThere();
-            if (std::string(shellFolder) == "AppData") EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
+            if (std::string(shellFolder) == "AppData") {
+                EXPECT_EQ(ProfileFiles::Tree(AppData()), before);
+            }
         }
 }
 
