@@ -21,49 +21,58 @@
 #     Wine does not find it where the package puts it, and without it the
 #     caption buttons Wine draws show the letters "0 1 r".
 # scripts/check-sandbox.sh checks all of it. Needs DISPLAY (wineboot opens windows).
+# wineboot runs once per build tree, into build/prefix-seed, which nothing runs
+# in; every prefix is a copy of it.
 # Usage: scripts/make-prefix.sh PREFIX BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 [ $# -eq 2 ] || { echo "usage: make-prefix.sh PREFIX BUILD_DIR" >&2; exit 2; }
 build=$(cd "$2" && pwd)
-source "$here/wine-env.sh" --prefix "$(realpath -m "$1")"
+target=$(realpath -m "$1")
+seed=$build/prefix-seed
 
 # The set-up's version: a prefix made by an older set-up is made anew.
 version=sandbox-1
-stamp=$WINEPREFIX/.vorlane-prefix
-[ "$(cat "$stamp" 2>/dev/null)" = "$version" ] && exit 0
+made() { [ "$(cat "$1/.vorlane-prefix" 2>/dev/null)" = "$version" ]; }
 
-echo "Creating the Wine prefix $WINEPREFIX (once per build tree)..."
-if [ -e "$WINEPREFIX" ]; then
-  # An older prefix: end what still runs in it, then remove it (rm -rf removes
-  # Wine's links to the home folder without following them).
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
-fi
-wineboot -i >/dev/null 2>&1
-wineserver -w
+# Ends what still runs in an older prefix, then removes it (rm -rf removes
+# Wine's links to the home folder without following them).
+remove_prefix() {
+  [ -e "$1" ] || return 0
+  (
+    source "$here/wine-env.sh" --prefix "$1"
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  )
+  rm -rf "$1"
+}
 
-users=$WINEPREFIX/drive_c/users
-find "$users" -type l -print0 | while IFS= read -r -d '' link; do
-  rm "$link"
-  mkdir "$link"
-done
+make_seed() (
+  source "$here/wine-env.sh" --prefix "$seed"
+  remove_prefix "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
 
-for entry in "$WINEPREFIX"/dosdevices/*; do
-  case $(basename "$entry") in
-    c: | com[0-9]* | lpt[0-9]*) ;;
-    *) rm "$entry" ;;
-  esac
-done
-ln -s "$build" "$WINEPREFIX/dosdevices/x:"
+  users=$WINEPREFIX/drive_c/users
+  find "$users" -type l -print0 | while IFS= read -r -d '' link; do
+    rm "$link"
+    mkdir "$link"
+  done
 
-marlett=/usr/share/wine/fonts/marlett.ttf
-[ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+  for entry in "$WINEPREFIX"/dosdevices/*; do
+    case $(basename "$entry") in
+      c: | com[0-9]* | lpt[0-9]*) ;;
+      *) rm "$entry" ;;
+    esac
+  done
+  ln -s "$build" "$WINEPREFIX/dosdevices/x:"
 
-recorder=$here/record-url.sh
-settings=$WINEPREFIX/drive_c/vorlane-settings.reg
-cat >"$settings" <<REG
+  marlett=/usr/share/wine/fonts/marlett.ttf
+  [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+
+  recorder=$here/record-url.sh
+  settings=$WINEPREFIX/drive_c/vorlane-settings.reg
+  cat >"$settings" <<REG
 REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
@@ -84,7 +93,17 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]
 "winemenubuilder.exe"=""
 REG
-wine regedit /S 'C:\vorlane-settings.reg' >/dev/null 2>&1 </dev/null
-rm "$settings"
-wineserver -w
-echo "$version" >"$stamp"
+  wine regedit /S 'C:\vorlane-settings.reg' >/dev/null 2>&1 </dev/null
+  rm "$settings"
+  wineserver -w
+  echo "$version" >"$WINEPREFIX/.vorlane-prefix"
+)
+
+made "$target" && exit 0
+echo "Creating the Wine prefix $target..."
+# Two scripts may want a prefix at once (a test run and a screenshot run).
+exec 9>"$seed.lock"
+flock 9
+made "$seed" || make_seed
+remove_prefix "$target"
+cp -a "$seed" "$target"
