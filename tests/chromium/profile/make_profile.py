@@ -45,7 +45,7 @@ import kept_addon  # noqa: E402
 import visited_sites  # noqa: E402
 from visited_sites import KEPT_PAGE, KEPT_TITLE  # noqa: E402
 
-PORT = 8080
+PORT = 8090  # not 8080: the Firefox profile may be made at the same time
 SITE = f"http://127.0.0.1:{PORT}"
 OTHER_SITE = f"http://localhost:{PORT}"
 
@@ -263,6 +263,23 @@ def seed(profile):
         json.dump(preferences, f)
 
 
+# Databases the browser makes only once its start is over (tasks it defers
+# until then): on a busy machine that can come after the visits above.
+LATE_DATABASES = ("Shortcuts", "Network Action Predictor")
+
+
+def wait_for_late_databases(profile, ceiling=90):
+    deadline = time.monotonic() + ceiling
+    while True:
+        missing = [name for name in LATE_DATABASES
+                   if not os.path.exists(os.path.join(profile, name)) or os.path.getsize(os.path.join(profile, name)) == 0]
+        if not missing:
+            return
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"the browser made no {', '.join(missing)} within {ceiling} s")
+        time.sleep(0.5)
+
+
 def fill_gaps(profile):
     """Rows the headless browser has no way to make (no omnibox, no password
     manager prompt, no address form), added with SQL into the tables it made."""
@@ -326,6 +343,7 @@ def main():
     try:
         with chromium_session(user_data, home, os.path.join(work, "chromium.log"), browser_args()) as cdp:
             drive(cdp, downloads)
+            wait_for_late_databases(profile)
         # The user's next start, which restores the tabs and reads back what the profile keeps.
         notes = read_back(user_data, home, os.path.join(work, "chromium-next.log"), browser_args())
     finally:
