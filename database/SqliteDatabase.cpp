@@ -84,6 +84,29 @@ void SqliteDatabase::CreateTempList(const std::string& name, const std::set<std:
     }
 }
 
+void SqliteDatabase::DeleteRowsWhere(const std::string& table, const std::vector<std::string>& columns,
+                                     const std::function<bool(const std::vector<std::string>& values)>& erase) {
+    std::string list, match;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::string column = "coalesce(\"" + columns[i] + "\", '')";
+        list += (i ? ", " : "") + column;
+        match += (i ? " AND " : "") + column + " = ?" + std::to_string(i + 1);
+    }
+    std::vector<std::vector<std::string>> erased;
+    SqliteStatement distinct = Prepare("SELECT DISTINCT " + list + " FROM \"" + table + "\"");
+    while (distinct.Step()) {
+        std::vector<std::string> values;
+        for (std::size_t i = 0; i < columns.size(); ++i) values.push_back(distinct.Text(static_cast<int>(i)));
+        if (erase(values)) erased.push_back(std::move(values));
+    }
+    SqliteStatement remove = Prepare("DELETE FROM \"" + table + "\" WHERE " + match);
+    for (const std::vector<std::string>& values : erased) {
+        for (std::size_t i = 0; i < values.size(); ++i) remove.Bind(static_cast<int>(i + 1), values[i]);
+        remove.Step();
+        remove.Reset();
+    }
+}
+
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }
 
 SqliteTransaction::~SqliteTransaction() {
