@@ -205,10 +205,7 @@ SitesToKeep SitesToKeep::Everything() {
 std::string SitesToKeep::Keeping(std::string_view host, int port) const {
     const std::string bare = Lower(BareHost(host));
     if (everything_) {
-        if (bare == "localhost" || IsIpv4(bare) || IsIpv6(bare)) {
-            const std::string address = IsIpv6(bare) && port ? "[" + bare + "]" : bare;
-            return port ? address + ":" + std::to_string(port) : address;
-        }
+        if (bare == "localhost" || IsIpv4(bare) || IsIpv6(bare)) return bare;
         const std::string site = PublicSuffix::RegistrableDomain(bare);
         return site.empty() ? bare : site;
     }

@@ -38,8 +38,8 @@ public:
     // in Invalid(), in their order.
     explicit SitesToKeep(const std::vector<std::string>& entries);
     // A list that keeps every site, and answers each by its own name (its
-    // registrable domain, or its address with the port a store gives): what
-    // a look at the stores that changes nothing asks, to find every site.
+    // registrable domain, or its address, whatever the port): what a look at
+    // the stores that changes nothing asks, to find every site.
     static SitesToKeep Everything();
 
     bool Empty() const { return sites_.empty() && !everything_; }
