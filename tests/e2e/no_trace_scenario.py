@@ -179,7 +179,9 @@ def history_of(profiles, host):
 def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     """The no-trace pass with one visited site on the keep list: its cookies
     and stored data stay as they were (its local storage where each browser
-    keeps it), its history goes, and the other visited sites leave no trace."""
+    keeps it), its history goes, the other visited sites leave no trace, and
+    both browsers, started on the cleaned profiles, are still signed in to it:
+    a page of the site reads its cookie, localStorage and IndexedDB."""
     install_program(prefix)
     prefix.reg_add(settings_key, "SitesToKeep", KEPT_SITE, kind="REG_MULTI_SZ")
     profiles = RealProfiles(prefix)
@@ -208,7 +210,8 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     profiles.verify_kept()
 
     reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
-                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome)],
+                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome),
+                             "--signed-in", KEPT_SITE],
                             capture_output=True, text=True, timeout=600)
     print(reopen.stdout + reopen.stderr)
-    check_equal(reopen.returncode, 0, "exit code of reopening the cleaned profiles in both browsers")
+    check_equal(reopen.returncode, 0, f"exit code of reopening the cleaned profiles, signed in to {KEPT_SITE}")
