@@ -3,7 +3,7 @@
 // that holds cookies or site data with its browsers, takes a typed site and
 // refuses one that is none, suggests the sites of bookmarks and saved
 // passwords, stores the list on OK and nothing on Cancel, and shows the
-// stored list again after a restart.
+// stored list again after a restart, or what is valid of a string value.
 #include "FormFixture.h"
 
 #include "app/SitesToKeepDialog.h"
@@ -192,5 +192,14 @@ TEST_F(SitesToKeepDialogTest, ListsTheSitesTakesTypedAndSuggestedOnesAndStoresTh
         Press(dialog, IDCANCEL);
     });
     EXPECT_EQ(restarted.kept, (std::vector<std::string>{"bravo-visit.test", "xn--bcher-kva.de"}));
+
+    // A value an administrator wrote as a plain string loses no valid entry.
+    Fixtures::SetString(HKEY_CURRENT_USER, SitesToKeepSetting::KeyPath, SitesToKeepSetting::ValueName,
+                        "Intranet.Example.org; nas\r\n10.0.0.*");
+    OpenDialog([&](HWND dialog) {
+        restarted = Read(dialog);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(restarted.kept, (std::vector<std::string>{"example.org", "10.0.0.*"}));
     EXPECT_TRUE(platform->Reports().empty());
 }

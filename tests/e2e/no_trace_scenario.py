@@ -147,6 +147,9 @@ def no_trace_pass(prefix, boxes, wait_for_pass_end):
 # The keep list of the keep-list scenario: one visited site.
 KEPT_SITE = "alpha-visit.test"
 KEPT_LOG_LINE = "Kept the cookies and site data of 1 site(s) on the keep list"
+# An entry that names no site, beside it in the value: not used, and said.
+NOT_A_SITE = "nas"
+NOT_A_SITE_LINE = f"The keep list's entry \"{NOT_A_SITE}\" names no site, address or range: it was not used"
 
 
 def kept_site_data(profiles):
@@ -183,7 +186,7 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     both browsers, started on the cleaned profiles, are still signed in to it:
     a page of the site reads its cookie, localStorage and IndexedDB."""
     install_program(prefix)
-    prefix.reg_add(settings_key, "SitesToKeep", KEPT_SITE, kind="REG_MULTI_SZ")
+    prefix.reg_add(settings_key, "SitesToKeep", f"{KEPT_SITE}\\0{NOT_A_SITE}", kind="REG_MULTI_SZ")
     profiles = RealProfiles(prefix)
     kept = kept_site_data(profiles)
     check(history_of(profiles, KEPT_SITE), f"the profiles hold no history of {KEPT_SITE}")
@@ -206,7 +209,8 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     print(f"places naming {KEPT_SITE} after the pass: {sorted(places)}")
     check(any("Default/Local Storage/" in line for line in places), f"{KEPT_SITE}'s local storage is gone from Chrome")
     check_equal(history_of(profiles, KEPT_SITE), [], f"the history of {KEPT_SITE}")
-    check(KEPT_LOG_LINE.encode() in log.read_bytes(), f"the log has no line '{KEPT_LOG_LINE}'")
+    for line in (KEPT_LOG_LINE, NOT_A_SITE_LINE):
+        check(line.encode() in log.read_bytes(), f"the log has no line '{line}'")
     profiles.verify_kept()
 
     reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
