@@ -10,22 +10,27 @@
 namespace SitesToKeepSetting {
 namespace {
 
-// A list of a thousand sites is far below this; a value beyond it is read no further.
-constexpr DWORD LargestValue = 256 * 1024;
-
-// The value's type and bytes, up to LargestValue; nothing when there is none.
+// The value's type and all its bytes; nothing when there is none. A value
+// that grew between asking its size and reading it is asked for again.
 bool QueryValue(DWORD& type, std::string& bytes) {
     UniqueRegKey key;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath, 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) return false;
     DWORD size = 0;
-    if (::RegQueryValueExA(key.Get(), ValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-    bytes.assign(std::min(size, LargestValue), '\0');
-    DWORD filled = static_cast<DWORD>(bytes.size());
-    const LONG result = ::RegQueryValueExA(key.Get(), ValueName, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &filled);
-    if (result == ERROR_MORE_DATA) return true;  // longer than we read: what was read counts
-    if (result != ERROR_SUCCESS) return false;
-    bytes.resize(filled);
-    return true;
+    LONG result = ::RegQueryValueExA(key.Get(), ValueName, nullptr, &type, nullptr, &size);
+    while (result == ERROR_SUCCESS) {
+        bytes.assign(size, '\0');
+        DWORD filled = size;
+        result = ::RegQueryValueExA(key.Get(), ValueName, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &filled);
+        if (result == ERROR_MORE_DATA) {
+            size = std::max(filled, size * 2);
+            result = ERROR_SUCCESS;
+            continue;
+        }
+        if (result != ERROR_SUCCESS) return false;
+        bytes.resize(std::min(filled, size));
+        return true;
+    }
+    return false;
 }
 
 // Entries separated by any of `separators`, empty ones dropped.
