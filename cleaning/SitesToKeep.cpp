@@ -174,7 +174,8 @@ std::optional<SitesToKeep::Site> SitesToKeep::Parse(std::string_view entry) {
         site.text = (IsIpv6(host) && port ? "[" + host + "]" : host) + withPort;
         return site;
     }
-    if (port != 0) return std::nullopt;  // a port is an address's, a site has every port
+    if (port != 0) return std::nullopt;              // a port is an address's, a site has every port
+    if (host.rfind("*.", 0) == 0) host.erase(0, 2);  // "*.example.com": a site has every host below it anyway
     host = AsciiHost(host);
     // A name ending in a number is a mistyped address, never a site.
     if (!IsHostName(host) || IsDigits(host.substr(host.rfind('.') + 1))) return std::nullopt;

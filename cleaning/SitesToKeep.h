@@ -27,7 +27,7 @@ public:
     };
 
     // The site `entry` names, as typed or stored: upper case, a trailing dot,
-    // a scheme ("https://") and a path are taken off, a host below a site
+    // a scheme ("https://"), a path and a leading "*." are taken off, a host below a site
     // stands for the site, an internationalised name is kept in its "xn--"
     // form. Nothing when it names no site: a public suffix alone ("co.uk"),
     // a name of one label, a malformed address or port.

@@ -23,6 +23,7 @@ const Case Cases[] = {
     {"example.com", "mail.example.com", "", "example.com"},
     {"example.com", ".example.com", "", "example.com"},
     {"mail.example.com", "https://www.example.com", "", "example.com"},
+    {"*.example.com", "https://www.example.com", "", "example.com"},
     {"example.com", "notexample.com", "", ""},
     {"example.com", "example.com.evil.net", "", ""},
     // a registrable domain under a two-part suffix
