@@ -62,7 +62,8 @@ public:
     void CreateTempList(const std::string& name, const std::set<std::string>& values);
     int Changes() const { return sqlite3_changes(db_.get()); }
     // Deletes the rows of `table` whose values of `columns` (NULL read as "")
-    // `erase` chooses; each distinct combination is asked once.
+    // `erase` chooses; each distinct combination is asked once, and the rows
+    // go in one statement.
     void DeleteRowsWhere(const std::string& table, const std::vector<std::string>& columns,
                          const std::function<bool(const std::vector<std::string>& values)>& erase);
 
