@@ -367,6 +367,7 @@ LRESULT Form1::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IdPushButton11: PushButton11_Click(); break;
     case IdPushButton3: PushButton3_Click(); break;
     case IdPushButton14: PushButton14_Click(); break;
+    case IdPushButton15: PushButton15_Click(); break;
     case IdCheck4: Unguarded("Check4_Click", [&] { Check4_Click(); }); break;
     case IdCheck8: Unguarded("Check8_Click", [&] { Check8_Click(); }); break;
     default:

@@ -102,6 +102,7 @@ private:
     void PushButton12_Click();
     void PushButton13_Click();
     void PushButton14_Click();
+    void PushButton15_Click();
     void Timer1_Timer();
     void CloseWatch_Timer();
     void PushButton1_Click();

@@ -8,17 +8,17 @@ namespace Form1Layout {
 namespace {
 
 // The cleaning boxes stand in their frame's left column, one under the other,
-// and come in the tab order right after the seven push buttons.
+// and come in the tab order right after the eight push buttons.
 constexpr int BoxLeft = 315;
 constexpr int FirstBoxTop = 360;
 constexpr int BoxPitch = 360;
 constexpr int BoxHeight = 255;
-constexpr int FirstBoxTabIndex = 8;
+constexpr int FirstBoxTabIndex = 9;
 constexpr int AfterBoxes = FirstBoxTabIndex + static_cast<int>(CleaningBoxes::Count);
 // The label under the Chrome and Edge boxes ends a little above its frame's
-// bottom edge, which is above the last row of buttons.
+// bottom edge, which is above the two last rows of buttons.
 constexpr int LabelGap = 120;
-constexpr int LabelBottom = 6765;
+constexpr int LabelBottom = 6270;
 
 // clang-format off
 constexpr ControlLayout FixedControls[] = {
@@ -36,9 +36,10 @@ constexpr ControlLayout FixedControls[] = {
     {IdPushButton2, "PushButton2", ControlKind::PushButton, NoContainer, "Copy History To Clipboard", 4080, 6690, 3840, 405, 4, true},
     {IdPushButton11, "PushButton11", ControlKind::PushButton, NoContainer, "Help", 120, 7200, 3840, 405, 5, true},
     {IdPushButton3, "PushButton3", ControlKind::PushButton, NoContainer, "Clear History Log", 4080, 7200, 3840, 405, 6, true},
-    {IdPushButton14, "PushButton14", ControlKind::PushButton, NoContainer, "Preview", 8055, 7200, 3885, 405, 7, true},
+    {IdPushButton15, "PushButton15", ControlKind::PushButton, NoContainer, "Sites to Keep...", 8055, 6690, 3885, 405, 7, true},
+    {IdPushButton14, "PushButton14", ControlKind::PushButton, NoContainer, "Preview", 8055, 7200, 3885, 405, 8, true},
     {IdRichTextBox1, "RichTextBox1", ControlKind::RichText, NoContainer, "", 13620, 120, 4815, 3015, AfterBoxes + 4, true},
-    {IdFrame5, "Frame5", ControlKind::Frame, NoContainer, "Chrome and Edge", 8055, 90, 3885, 7005, AfterBoxes + 8, true},
+    {IdFrame5, "Frame5", ControlKind::Frame, NoContainer, "Chrome and Edge", 8055, 90, 3885, 6510, AfterBoxes + 8, true},
     {IdLabel1, "Label1", ControlKind::Label, IdFrame5, "", 315, 0, 3300, 0, AfterBoxes + 9, true},
 };
 // clang-format on

@@ -36,6 +36,7 @@ enum ControlId : int {
     IdFrame5,
     IdLabel1,
     IdPushButton14,
+    IdPushButton15,
     // The cleaning boxes (app/CleaningBoxes.h) take the ids from here on.
     IdFirstBox = 1101,
 };

@@ -7,6 +7,7 @@
 #include "app/Main.h"
 #include "app/PassLock.h"
 #include "app/PreviewDialog.h"
+#include "app/SitesToKeepDialog.h"
 #include "app/Settings.h"
 #include "system/MessagePump.h"
 #include "system/StepRunner.h"
@@ -74,6 +75,23 @@ void Form1::PushButton14_Click() {
     if (!ran) return;
     if (deleteNow) PushButton12_Click();
     else if (autoDelete_.TakeKeptPass()) RunTimedPass();
+}
+
+// Shows the keep list beside every site that holds cookies or site data now.
+// The stores are read as a preview reads them, so no pass may run meanwhile.
+void Form1::PushButton15_Click() {
+    const bool ran = RunExclusive(AutoDelete::Pass::Preview, KeptPass::WaitsForCaller, [&] {
+        StepRunner steps(Location::PushButton15_Click);
+        std::vector<SitesToKeepDialog::FoundSite> found;
+        steps.Run(100, [&] { SetMousePointer(PointerHourglass); });
+        steps.Run(102, [&] {
+            const PassLock lock = PassLock::Take(*this);
+            found = SitesToKeepDialog::FindSites();
+        });
+        steps.Run(104, [&] { SetMousePointer(PointerDefault); });
+        steps.Run(106, [&] { SitesToKeepDialog::Show(hwnd_, found); });
+    });
+    if (ran && autoDelete_.TakeKeptPass()) RunTimedPass();
 }
 
 // ---------------------------------------------------------------- auto delete

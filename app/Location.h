@@ -10,6 +10,7 @@ inline constexpr char Form_QueryUnload[] = "in Tarvenny2021/08/31.Form1.Form_Que
 inline constexpr char PushButton12_Click[] = "in Tarvenny2021/08/31.Form1.PushButton12_Click ";
 inline constexpr char PushButton13_Click[] = "in Tarvenny2021/08/31.Form1.PushButton13_Click ";
 inline constexpr char PushButton14_Click[] = "in Tarvenny2021/08/31.Form1.PushButton14_Click ";
+inline constexpr char PushButton15_Click[] = "in Tarvenny2021/08/31.Form1.PushButton15_Click ";
 inline constexpr char Timer1[] = "in Tarvenny2021/08/31.Form1.Timer1 ";
 inline constexpr char CloseWatch_Timer[] = "in Tarvenny2021/08/31.Form1.CloseWatch_Timer ";
 inline constexpr char PushButton1_Click[] = "in Tarvenny2021/08/31.Form1.PushButton1_Click ";

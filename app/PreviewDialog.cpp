@@ -1,5 +1,7 @@
 #include "app/PreviewDialog.h"
 
+#include "app/DialogTemplate.h"
+
 #include <commctrl.h>
 #include <shlwapi.h>
 
@@ -45,55 +47,12 @@ std::string BrowserText(const TallyRow& row) {
     return row.browser + " (" + (name.empty() ? row.where : name) + ")";
 }
 
-// ---------------------------------------------------------------- the dialog's template
-
-// A dialog template built in memory: the header, then each control,
-// DWORD-aligned, with its window class and caption in UTF-16.
-class Template {
-public:
-    Template(const char* caption, short width, short height) {
-        AddDword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER);
-        AddDword(0);
-        countAt_ = words_.size();
-        words_.push_back(0);  // the number of controls, counted as they come
-        for (short n : {short{0}, short{0}, width, height}) words_.push_back(static_cast<WORD>(n));
-        words_.push_back(0);  // no menu
-        words_.push_back(0);  // the standard dialog class
-        AddText(caption);
-        words_.push_back(8);
-        AddText("MS Shell Dlg");
-    }
-
-    void Add(const char* windowClass, const char* caption, DWORD style, int id, short x, short y, short cx,
-             short cy) {
-        if (words_.size() % 2 != 0) words_.push_back(0);
-        AddDword(style | WS_CHILD | WS_VISIBLE);
-        AddDword(0);
-        for (short n : {x, y, cx, cy}) words_.push_back(static_cast<WORD>(n));
-        words_.push_back(static_cast<WORD>(id));
-        AddText(windowClass);
-        AddText(caption);
-        words_.push_back(0);  // no creation data
-        ++words_[countAt_];
-    }
-
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void AddDword(DWORD value) {
-        words_.push_back(LOWORD(value));
-        words_.push_back(HIWORD(value));
-    }
-    void AddText(const char* text) {
-        const int length = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(length), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
-        words_.insert(words_.end(), wide.begin(), wide.end());  // with its terminating zero
-    }
-
-    std::vector<WORD> words_;
-    std::size_t countAt_;
-};
+// "a.example, b.example": the sites a row kept.
+std::string SiteList(const std::vector<std::string>& sites) {
+    std::string text;
+    for (const std::string& site : sites) text += (text.empty() ? "" : ", ") + site;
+    return text;
+}
 
 constexpr int Columns = static_cast<int>(std::size(PreviewTexts::Headers));
 // Where the list itself starts a cell's text, and the room it wants around it.
@@ -221,16 +180,18 @@ std::vector<Line> Lines(const PassTally& tally, const std::vector<DeletionPass::
     const std::vector<TallyRow> rows = tally.Rows();
     if (rows.empty()) return {{PreviewTexts::NoBoxTicked, "", "", "", ""}};
     std::vector<Line> lines;
-    for (const TallyRow& row : rows)
-        lines.push_back({BrowserText(row), row.box < steps.size() ? steps[row.box].box : "", ItemsText(row),
-                         SizeOf(row), row.where});
+    for (const TallyRow& row : rows) {
+        const char* box = row.box < steps.size() ? steps[row.box].box : "";
+        lines.push_back({BrowserText(row), box, ItemsText(row), SizeOf(row), row.where});
+        if (!row.keptSites.empty()) lines.push_back({BrowserText(row), box, PreviewTexts::Kept, "-", SiteList(row.keptSites)});
+    }
     const TallyRow total = tally.Total();
     lines.push_back({PreviewTexts::Total, "", ItemsText(total), SizeOf(total), ""});
     return lines;
 }
 
 bool Show(HWND owner, const std::vector<Line>& lines) {
-    Template dialog(PreviewTexts::Caption, 480, 200);
+    DialogTemplate dialog(PreviewTexts::Caption, 480, 200);
     dialog.Add(WC_LISTVIEWA, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
                IdList, 7, 7, 466, 162);
     dialog.Add("BUTTON", PreviewTexts::DeleteNow, WS_TABSTOP | BS_PUSHBUTTON, DeleteNowId, 316, 177, 75, 16);

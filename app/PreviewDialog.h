@@ -1,6 +1,7 @@
 // The dialog that shows what a pass would delete: one row per ticked box and
 // browser (items and size, or why something would be left alone, and where),
-// then the total, in bold. "Delete Now" runs the pass; "Close" and Escape
+// then the total, in bold. What the keep list keeps has rows of its own,
+// which the total does not count. "Delete Now" runs the pass; "Close" and Escape
 // close it.
 #pragma once
 
@@ -18,6 +19,8 @@ inline constexpr char Close[] = "Close";
 inline constexpr char NoBoxTicked[] = "No box is ticked: a pass would delete nothing.";
 inline constexpr char Total[] = "Total";
 inline constexpr char NothingToDelete[] = "nothing to delete";
+// The row of what the keep list kept, beside what would go; its sites under "Where".
+inline constexpr char Kept[] = "kept: on the keep list";
 inline constexpr const char* Headers[] = {"Browser", "Box", "Items", "Size", "Where"};
 }  // namespace PreviewTexts
 

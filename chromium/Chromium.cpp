@@ -141,10 +141,28 @@ std::optional<CacheRoot> CacheRootOf(const ChromiumBrowser& browser, const Folde
     return CacheRoot{browser.localData, resolved};
 }
 
-// Erases the site entries of the content-setting `lists` of Preferences.
-void ErasePreferenceLists(const FolderFileDeleter& profile, std::span<const char* const> lists, StatusLine& status) {
+// Whether the keep list on `status` keeps a content-setting entry: its key
+// is "<primary pattern>,<secondary pattern>", each "https://example.com:443",
+// "[*.]example.com" or "*" (any site).
+bool KeptEntry(std::string_view key, StatusLine& status) {
+    const auto site = [](std::string_view pattern) {
+        if (pattern.substr(0, 4) == "[*.]") pattern.remove_prefix(4);
+        return pattern == "*" ? std::string_view() : pattern;
+    };
+    const std::size_t comma = key.find(',');
+    const std::string_view primary = site(key.substr(0, comma));
+    const std::string_view secondary = comma == std::string_view::npos ? std::string_view() : site(key.substr(comma + 1));
+    return !primary.empty() && !ErasesSite(status, primary, secondary);
+}
+
+// Erases the site entries of the content-setting `lists` of Preferences; with
+// `keepList`, not those of the sites the user keeps.
+void ErasePreferenceLists(const FolderFileDeleter& profile, std::span<const char* const> lists, StatusLine& status,
+                          bool keepList = false) {
+    const ChromiumPreferences::EntryKeeper keeps = [&](std::string_view key) { return KeptEntry(key, status); };
     BrowserFiles::ChangeFile(profile, ChromiumNames::Preferences, status, [&](const std::string& path, StoreChange& run) {
-        return ChromiumPreferences::EraseSiteEntries(path, lists, run.preview) != ChromiumPreferences::Outcome::Failed;
+        return ChromiumPreferences::EraseSiteEntries(path, lists, run.preview, keepList ? keeps : nullptr) !=
+               ChromiumPreferences::Outcome::Failed;
     });
 }
 
@@ -169,14 +187,20 @@ void EraseAutoAddedSearchEngines(const FolderFileDeleter& profile, StatusLine& s
 // The notification records of web origins: the browser drops them with the
 // service worker that showed them, which the same box erases. The origin is
 // written as a storage identifier ("http_example.test_0") or as an address.
-bool IsWebNotificationKey(std::string_view key, std::string_view) {
+bool IsWebNotificationKey(std::string_view key, const ChromiumSiteData::OriginFilter& erases) {
     for (const std::string_view prefix : ChromiumNames::NotificationKeyPrefixes) {
         if (key.substr(0, prefix.size()) != prefix) continue;
         const std::string_view origin = key.substr(prefix.size());
-        return ChromiumSiteData::IsWebOrigin(origin) ||
-               ChromiumSiteData::IsWebOriginFolder(std::string(origin.substr(0, origin.find('\0'))));
+        const std::string folder(origin.substr(0, origin.find('\0')));
+        if (ChromiumSiteData::IsWebOrigin(origin)) return erases(folder);
+        return ChromiumSiteData::IsWebOriginFolder(folder) && erases(ChromiumSiteData::FolderOrigin(folder));
     }
     return false;
+}
+
+// The cookies the keep list on `status` does not keep.
+void EraseCookies(SqliteDatabase& db, StatusLine& status) {
+    ChromiumDatabase::EraseCookies(db, [&](const std::string& host, const std::string& topSite) { return ErasesSite(status, host, topSite); });
 }
 
 }  // namespace
@@ -196,6 +220,23 @@ Chromium::Chromium() {
                                             roaming ? std::vector<std::string>{userData} : ProfileFolders(userData),
                                             roaming ? Path::Join(localAppData, place.folder) : userData});
     }
+}
+
+std::vector<std::string> Chromium::SignInAddresses() const {
+    std::vector<std::string> addresses;
+    for (const ChromiumBrowser& browser : browsers_) {
+        for (const std::string& profile : browser.profiles) {
+            const std::optional<std::set<std::string>> bookmarks =
+                ChromiumBookmarks::UrlsInFile(Path::Join(profile, ChromiumNames::Bookmarks));
+            if (bookmarks) addresses.insert(addresses.end(), bookmarks->begin(), bookmarks->end());
+            SqliteFile::Read(Path::Join(profile, ChromiumNames::LoginData), [&](SqliteDatabase& db) {
+                if (!db.HasTable("logins") || !db.HasColumn("logins", "origin_url")) return;
+                SqliteStatement sites = db.Prepare("SELECT origin_url FROM logins");
+                while (sites.Step()) addresses.push_back(sites.Text(0));
+            });
+        }
+    }
+    return addresses;
 }
 
 void Chromium::InEachProfileOf(StatusLine& status, const BrowserDeletions& deletions,
@@ -319,15 +360,19 @@ const Step Steps[] = {
     {ChromiumBox::Cookies, "cookies",
      [](const At& at, StatusLine& s) {
          if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(at.folder, ChromiumNames::NetworkFolder, s))
-             Erase(*network, ChromiumNames::Cookies, s, ChromiumDatabase::EraseCookies);
-         Erase(at.folder, ChromiumNames::Cookies, s, ChromiumDatabase::EraseCookies);
+             Erase(*network, ChromiumNames::Cookies, s, [&](SqliteDatabase& db) { EraseCookies(db, s); });
+         Erase(at.folder, ChromiumNames::Cookies, s, [&](SqliteDatabase& db) { EraseCookies(db, s); });
      }},
     {ChromiumBox::Cookies,
      "what web sites stored: local storage, session storage, IndexedDB, file systems, storage buckets, service "
      "workers with their cache storage, compression dictionaries",
      [](const At& at, StatusLine& s) { ChromiumSiteData::EraseWebSites(at.folder, s); }},
     {ChromiumBox::Cookies, "the notifications sites' service workers showed",
-     [](const At& at, StatusLine& s) { EraseEntries(at.folder, ChromiumNames::PlatformNotifications, s, IsWebNotificationKey); }},
+     [](const At& at, StatusLine& s) {
+         const ChromiumSiteData::OriginFilter erases = ChromiumSiteData::ErasedOrigins(s);
+         EraseEntries(at.folder, ChromiumNames::PlatformNotifications, s,
+                      [&](std::string_view key, std::string_view) { return IsWebNotificationKey(key, erases); });
+     }},
     {ChromiumBox::Cookies,
      "what sites stored through the browser's ad and measurement APIs (Interest Groups, Shared Storage, "
      "Conversions, Private Aggregation) and the trust tokens they issued",
@@ -338,11 +383,12 @@ const Step Steps[] = {
      }},
     {ChromiumBox::Cookies, "the origin trials sites enabled for later visits",
      [](const At& at, StatusLine& s) {
+         const ChromiumSiteData::OriginFilter erases = ChromiumSiteData::ErasedOrigins(s);
          EraseEntries(at.folder, ChromiumNames::PersistentOriginTrials, s,
-                      [](std::string_view key, std::string_view) { return ChromiumSiteData::IsWebOrigin(key); });
+                      [&](std::string_view key, std::string_view) { return erases(key); });
      }},
     {ChromiumBox::Cookies, "the client hints and languages sites asked for and the sign-ins through an identity provider (in Preferences)",
-     [](const At& at, StatusLine& s) { ErasePreferenceLists(at.folder, ChromiumPreferences::CookieLists, s); }},
+     [](const At& at, StatusLine& s) { ErasePreferenceLists(at.folder, ChromiumPreferences::CookieLists, s, true); }},
     // A browser kept under Roaming AppData has its cache folders below Local
     // AppData, and may have them in the profile too (a portable set-up, an
     // older version): both are emptied.

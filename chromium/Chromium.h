@@ -135,6 +135,11 @@ public:
     // What `box` takes, in the user's words, one thing after another.
     static std::vector<std::string> Takes(ChromiumBox box);
 
+    // The addresses of every profile's bookmarks and the sites its saved
+    // passwords are for (Login Data's origin_url, read on a copy; no password
+    // is read): what the user signs in to.
+    std::vector<std::string> SignInAddresses() const;
+
     // Takes what `box` takes from every profile of every browser that is not
     // running; a running browser, a refused folder and a database that cannot
     // be changed are left whole and said on `status`.

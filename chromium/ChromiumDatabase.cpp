@@ -118,7 +118,12 @@ void EraseDownloads(SqliteDatabase& db) {
     EraseTables(db, [](const std::string& table) { return !IsDownloadsTable(table); });
 }
 
-void EraseCookies(SqliteDatabase& db) { DeleteAllFrom(db, "cookies"); }
+void EraseCookies(SqliteDatabase& db, const std::function<bool(const std::string& host, const std::string& topSite)>& erases) {
+    if (!db.HasTable("cookies") || !db.HasColumn("cookies", "host_key")) return DeleteAllFrom(db, "cookies");
+    const bool partitioned = db.HasColumn("cookies", "top_frame_site_key");
+    db.DeleteRowsWhere("cookies", partitioned ? std::vector<std::string>{"host_key", "top_frame_site_key"} : std::vector<std::string>{"host_key"},
+                       [&](const std::vector<std::string>& values) { return erases(values[0], partitioned ? values[1] : ""); });
+}
 
 void EraseIconsExcept(SqliteDatabase& db, const std::set<std::string>& keptPages) {
     if (!db.HasTable("icon_mapping")) return;

@@ -37,8 +37,10 @@ void EraseTypedUrls(SqliteDatabase& db);
 // History: the downloads list (never the downloaded files).
 void EraseDownloads(SqliteDatabase& db);
 
-// Cookies: every cookie.
-void EraseCookies(SqliteDatabase& db);
+// Cookies: every cookie that `erases` chooses by its host ("example.com",
+// ".example.com") and the top-level site it was set inside ("" when not
+// partitioned).
+void EraseCookies(SqliteDatabase& db, const std::function<bool(const std::string& host, const std::string& topSite)>& erases);
 
 // Favicons: what the browser keeps of the icons of pages other than
 // `keptPages` (the bookmarks): their page mappings, then every icon and

@@ -67,7 +67,8 @@ bool IsSiteEntry(std::string_view key) {
     return site;
 }
 
-std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span<const char* const> lists) {
+std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span<const char* const> lists,
+                                              const EntryKeeper& keeps) {
     Json preferences = JsonText::Parse(json);
     if (preferences.is_discarded() || !preferences.is_object()) return std::nullopt;
     Json* exceptions = Exceptions(preferences);
@@ -77,7 +78,7 @@ std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span
         const auto found = exceptions->find(list);
         if (found == exceptions->end() || !found->is_object()) continue;
         for (auto entry = found->begin(); entry != found->end();) {
-            if (IsSiteEntry(entry.key())) {
+            if (IsSiteEntry(entry.key()) && !(keeps && keeps(entry.key()))) {
                 entry = found->erase(entry);
                 removed = true;
             } else {
@@ -90,11 +91,12 @@ std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span
     return preferences.dump(-1, ' ', false, Json::error_handler_t::strict);
 }
 
-Outcome EraseSiteEntries(const std::string& path, std::span<const char* const> lists, bool preview) {
+Outcome EraseSiteEntries(const std::string& path, std::span<const char* const> lists, bool preview,
+                         const EntryKeeper& keeps) {
     try {
         if (!Path::Exists(path)) return Outcome::Missing;
         const std::string json = Path::ReadAll(path, LargestPreferences);
-        const std::optional<std::string> erased = WithoutSiteEntries(json, lists);
+        const std::optional<std::string> erased = WithoutSiteEntries(json, lists, keeps);
         if (!erased) return Outcome::Failed;
         if (*erased == json) return Outcome::Unchanged;
         if (preview) FileGuard::CheckReplaceable(path);

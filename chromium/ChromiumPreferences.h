@@ -6,6 +6,7 @@
 // per-site zoom among them, stays as it was.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <span>
@@ -40,7 +41,10 @@ bool IsSiteEntry(std::string_view key);
 // order as the browser writes them (a file with thousands of sites stays
 // fast); nullopt when `json` is not a JSON object, and `json` itself when
 // there was nothing to remove.
-std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span<const char* const> lists);
+// An entry `keeps` answers for (by its key) stays too.
+using EntryKeeper = std::function<bool(std::string_view key)>;
+std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span<const char* const> lists,
+                                              const EntryKeeper& keeps = nullptr);
 
 enum class Outcome {
     Changed,    // written anew, with nothing left to name a site
@@ -55,7 +59,8 @@ enum class Outcome {
 // (FileGuard::ReplaceFile): a broken Preferences would cost the user every
 // browser setting. A preview reads and erases as the pass would and writes
 // nothing.
-Outcome EraseSiteEntries(const std::string& path, std::span<const char* const> lists, bool preview = false);
+Outcome EraseSiteEntries(const std::string& path, std::span<const char* const> lists, bool preview = false,
+                         const EntryKeeper& keeps = nullptr);
 
 // The search engines Preferences names as the default (by their sync GUIDs);
 // nullopt when the file is there but cannot be read as JSON, since which

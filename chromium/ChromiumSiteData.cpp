@@ -53,15 +53,28 @@ void EraseKeys(const FolderFileDeleter& folder, const LevelDb::KeyChooser& choos
     status.Deleted(TraceKind::Row, run.erased);
 }
 
+// The storage key a Local Storage key belongs to; "" for the database's own keys.
+std::string_view LocalStorageKeyOrigin(std::string_view key) {
+    if (StartsWith(key, LocalStorageValuePrefix)) {
+        const std::string_view rest = key.substr(LocalStorageValuePrefix.size());
+        return rest.substr(0, rest.find('\0'));
+    }
+    for (const std::string_view prefix : LocalStorageMetaPrefixes) {
+        if (StartsWith(key, prefix)) return key.substr(prefix.size());
+    }
+    return {};
+}
+
 void EraseLocalStorage(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = DatabaseFolder(profile, LocalStorage, status);
     if (!folder) return;
+    const OriginFilter erases = ErasedOrigins(status);
     EraseKeys(
         *folder,
-        [](const LevelDb::Entries& entries) {
+        [&](const LevelDb::Entries& entries) {
             std::vector<std::string> keys;
             for (const auto& entry : entries)
-                if (IsWebLocalStorageKey(entry.first)) keys.push_back(entry.first);
+                if (IsWebLocalStorageKey(entry.first) && erases(LocalStorageKeyOrigin(entry.first))) keys.push_back(entry.first);
             return keys;
         },
         status);
@@ -69,14 +82,17 @@ void EraseLocalStorage(const FolderFileDeleter& profile, StatusLine& status) {
 
 void EraseSessionStorage(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = DatabaseFolder(profile, SessionStorage, status);
-    if (folder) EraseKeys(*folder, WebSessionStorageKeys, status);
+    const OriginFilter erases = ErasedOrigins(status);
+    if (folder) EraseKeys(
+        *folder, [&](const LevelDb::Entries& entries) { return WebSessionStorageKeys(entries, erases); }, status);
 }
 
 void DeleteIndexedDb(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, IndexedDB, status);
     if (!folder) return;
+    const OriginFilter erases = ErasedOrigins(status);
     for (const std::string& name : Path::Subfolders(folder->Folder())) {
-        if (IsWebOriginFolder(name))
+        if (IsWebOriginFolder(name) && erases(FolderOrigin(name)))
             BrowserFiles::DeleteFolderTree(Path::Join(folder->Folder(), name), folder->ResolvedFolder(), status);
     }
 }
@@ -94,13 +110,14 @@ void EraseFileSystems(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> origins = DatabaseFolder(*fileSystem, FileSystemOrigins, status);
     if (!origins) return;
     constexpr std::string_view OriginPrefix = "ORIGIN:";
+    const OriginFilter erases = ErasedOrigins(status);
     EraseKeys(
         *origins,
         [&](const LevelDb::Entries& entries) {
             std::vector<std::string> erased;
             for (const auto& [key, folder] : entries) {
-                if (!StartsWith(key, OriginPrefix) ||
-                    !IsWebOriginFolder(key.substr(OriginPrefix.size())))
+                if (!StartsWith(key, OriginPrefix) || !IsWebOriginFolder(key.substr(OriginPrefix.size())) ||
+                    !erases(FolderOrigin(key.substr(OriginPrefix.size()))))
                     continue;
                 if (IsNumberedFolder(folder))
                     BrowserFiles::DeleteFolderTree(Path::Join(fileSystem->Folder(), folder),
@@ -117,11 +134,12 @@ void EraseStorageBuckets(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> webStorage = BrowserFiles::Subfolder(profile, WebStorage, status);
     if (!webStorage) return;
     std::vector<std::string> buckets;
+    const OriginFilter erases = ErasedOrigins(status);
     const bool changed = ChromiumDatabase::Change(*webStorage, QuotaManager, status, [&](SqliteDatabase& db) {
         if (!db.HasTable("buckets") || !db.HasColumn("buckets", "storage_key")) return false;
         SqliteStatement rows = db.Prepare("SELECT id, storage_key FROM buckets");
         while (rows.Step()) {
-            if (IsWebOrigin(rows.Text(1))) buckets.push_back(rows.Text(0));
+            if (erases(rows.Text(1))) buckets.push_back(rows.Text(0));
         }
         for (const std::string& id : buckets) db.Execute("DELETE FROM buckets WHERE id = " + id);
         return true;
@@ -136,7 +154,7 @@ void EraseStorageBuckets(const FolderFileDeleter& profile, StatusLine& status) {
 
 // A cache-storage folder's index names its origin (fields 2 and 3 of the
 // index record); a folder without a readable index is left.
-bool IsWebCacheStorage(const std::string& folder) {
+bool IsWebCacheStorage(const std::string& folder, const OriginFilter& erases) {
     const std::string index = Path::Join(folder, CacheStorageIndex);
     constexpr std::size_t LargestIndex = 4u << 20;
     if (!Path::IsFile(index)) return false;
@@ -144,7 +162,7 @@ bool IsWebCacheStorage(const std::string& folder) {
         const std::string record = Path::ReadAll(index, LargestIndex);
         for (const std::uint32_t field : {2u, 3u}) {
             for (const std::string& origin : ProtoFields::Strings(record, field)) {
-                if (IsWebOrigin(origin)) return true;
+                if (IsWebOrigin(origin)) return erases(origin);
             }
         }
     } catch (const Failure&) {
@@ -155,14 +173,16 @@ bool IsWebCacheStorage(const std::string& folder) {
 void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> serviceWorker = BrowserFiles::Subfolder(profile, ServiceWorker, status);
     if (!serviceWorker) return;
+    const OriginFilter erases = ErasedOrigins(status);
     if (const std::optional<FolderFileDeleter> database =
             DatabaseFolder(*serviceWorker, ServiceWorkerDatabase, status))
-        EraseKeys(*database, WebServiceWorkerKeys, status);
+        EraseKeys(
+            *database, [&](const LevelDb::Entries& entries) { return WebServiceWorkerKeys(entries, erases); }, status);
     const std::optional<FolderFileDeleter> caches = BrowserFiles::Subfolder(*serviceWorker, CacheStorage, status);
     if (!caches) return;
     for (const std::string& name : Path::Subfolders(caches->Folder())) {
         const std::string folder = Path::Join(caches->Folder(), name);
-        if (IsWebCacheStorage(folder)) BrowserFiles::DeleteFolderTree(folder, caches->ResolvedFolder(), status);
+        if (IsWebCacheStorage(folder, erases)) BrowserFiles::DeleteFolderTree(folder, caches->ResolvedFolder(), status);
     }
 }
 
@@ -170,11 +190,10 @@ void EraseServiceWorkers(const FolderFileDeleter& profile, StatusLine& status) {
 void EraseSharedDictionaries(const FolderFileDeleter& profile, StatusLine& status) {
     const std::optional<FolderFileDeleter> folder = BrowserFiles::Subfolder(profile, SharedDictionary, status);
     if (!folder) return;
-    ChromiumDatabase::Change(*folder, SharedDictionaryDatabase, status, [](SqliteDatabase& db) {
+    const OriginFilter erases = ErasedOrigins(status);
+    ChromiumDatabase::Change(*folder, SharedDictionaryDatabase, status, [&](SqliteDatabase& db) {
         if (!db.HasTable("dictionaries") || !db.HasColumn("dictionaries", "frame_origin")) return false;
-        db.Execute(
-            "DELETE FROM dictionaries WHERE frame_origin LIKE 'http://%' OR frame_origin LIKE 'https://%'"
-            " OR frame_origin LIKE 'file://%'");
+        db.DeleteRowsWhere("dictionaries", {"frame_origin"}, [&](const std::vector<std::string>& origin) { return erases(origin[0]); });
         return true;
     });
 }
@@ -183,6 +202,34 @@ void EraseSharedDictionaries(const FolderFileDeleter& profile, StatusLine& statu
 
 bool IsWebOrigin(std::string_view origin) {
     return StartsWith(origin, "http://") || StartsWith(origin, "https://") || StartsWith(origin, "file://");
+}
+
+OriginFilter ErasedOrigins(StatusLine& status) {
+    return [&status](std::string_view key) {
+        if (!IsWebOrigin(key)) return false;
+        // "<origin>/^0<top-level site>": partitioned; "^1", "^2" carry a nonce
+        // of a frame that is no site's, so what it holds is never kept.
+        const std::size_t mark = key.find('^');
+        const std::string_view origin = key.substr(0, mark);
+        std::string_view within;
+        if (mark != std::string_view::npos) {
+            within = key.substr(mark + 1);
+            within = within.substr(0, within.find('^'));
+            if (StartsWith(within, "0")) within.remove_prefix(1);
+        }
+        return ErasesSite(status, origin, within);
+    };
+}
+
+std::string FolderOrigin(std::string_view name) {
+    name = name.substr(0, name.find(".indexeddb"));
+    const std::size_t scheme = name.find('_');
+    const std::size_t port = name.rfind('_');
+    if (scheme == std::string_view::npos || port <= scheme) return "";
+    const std::string_view number = name.substr(port + 1);
+    std::string origin = std::string(name.substr(0, scheme)) + "://" + std::string(name.substr(scheme + 1, port - scheme - 1));
+    if (!number.empty() && number != "0") origin += ":" + std::string(number);
+    return origin;
 }
 
 bool IsWebLocalStorageKey(std::string_view key) {
@@ -196,13 +243,13 @@ bool IsWebLocalStorageKey(std::string_view key) {
     return false;
 }
 
-std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries) {
+std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries, const OriginFilter& erases) {
     std::vector<std::string> erased;
     std::set<std::string> webMaps, keptMaps;
     for (const auto& [key, value] : entries) {
         const std::string_view origin = NamespaceOrigin(key);
         if (origin.empty()) continue;
-        if (IsWebOrigin(origin)) {
+        if (IsWebOrigin(origin) && erases(origin)) {
             erased.push_back(key);
             webMaps.insert(value);
         } else {
@@ -219,7 +266,7 @@ std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries) 
     return erased;
 }
 
-std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries) {
+std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries, const OriginFilter& erases) {
     constexpr std::string_view UniqueOrigin = "INITDATA_UNIQUE_ORIGIN:", Registration = "REG:",
                                RegistrationOrigin = "REGID_TO_ORIGIN:", UserData = "REG_USER_DATA:",
                                HasUserData = "REG_HAS_USER_DATA:", Resource = "RES:";
@@ -228,12 +275,12 @@ std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries) {
     std::set<std::string> registrations, resources;
     std::vector<std::string> erased;
     for (const auto& [key, value] : entries) {
-        if (StartsWith(key, RegistrationOrigin) && IsWebOrigin(value)) {
+        if (StartsWith(key, RegistrationOrigin) && IsWebOrigin(value) && erases(value)) {
             registrations.insert(key.substr(RegistrationOrigin.size()));
         } else if (StartsWith(key, Resource)) {
             // The script record's second field is the script's address.
             const std::vector<std::string> urls = ProtoFields::Strings(value, 2);
-            if (!urls.empty() && IsWebOrigin(urls.front())) {
+            if (!urls.empty() && IsWebOrigin(urls.front()) && erases(urls.front())) {
                 erased.push_back(key);
                 const std::size_t separator = key.find('\0');
                 if (separator != std::string::npos) resources.insert(key.substr(separator + 1));
@@ -249,8 +296,8 @@ std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries) {
     for (const auto& [key, value] : entries) {
         const std::string_view k = key;
         bool erase = false;
-        if (StartsWith(k, UniqueOrigin)) erase = IsWebOrigin(k.substr(UniqueOrigin.size()));
-        else if (StartsWith(k, Registration)) erase = IsWebOrigin(beforeNul(k.substr(Registration.size())));
+        if (StartsWith(k, UniqueOrigin)) erase = IsWebOrigin(k.substr(UniqueOrigin.size())) && erases(k.substr(UniqueOrigin.size()));
+        else if (StartsWith(k, Registration)) erase = IsWebOrigin(beforeNul(k.substr(Registration.size()))) && erases(beforeNul(k.substr(Registration.size())));
         else if (StartsWith(k, RegistrationOrigin)) erase = registrations.count(std::string(k.substr(RegistrationOrigin.size()))) > 0;
         else if (StartsWith(k, UserData)) erase = registrations.count(beforeNul(k.substr(UserData.size()))) > 0;
         else if (StartsWith(k, HasUserData)) erase = registrations.count(afterNul(k.substr(HasUserData.size()))) > 0;

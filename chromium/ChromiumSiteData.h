@@ -11,8 +11,9 @@
 #include "cleaning/StatusLine.h"
 #include "database/LevelDb.h"
 
-#include <vector>
+#include <functional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace ChromiumSiteData {
@@ -41,6 +42,20 @@ inline constexpr char SharedDictionaryDatabase[] = "db";
 // partitioned under) belongs to a web page: http, https or file.
 bool IsWebOrigin(std::string_view origin);
 
+// Chooses the storage keys whose data goes.
+using OriginFilter = std::function<bool(std::string_view storageKey)>;
+
+// The storage keys of web origins that the keep list on `status` does not
+// keep; a storage key partitioned under a top-level site
+// ("https://a.example/^0https://b.example") is kept only when both sites
+// are. Each kept site is said on `status`.
+OriginFilter ErasedOrigins(StatusLine& status);
+
+// The origin an IndexedDB or file-system folder is named after:
+// "https_example.com_0.indexeddb.leveldb" is "https://example.com",
+// "http_localhost_8080" is "http://localhost:8080"; "" for another name.
+std::string FolderOrigin(std::string_view name);
+
 // Local Storage: "_<origin>\0<name>" holds a value, "META:<origin>" and
 // "METAACCESS:<origin>" what the browser notes of the origin. True for the
 // keys of web origins; the database's own keys ("VERSION") stay.
@@ -49,7 +64,7 @@ bool IsWebLocalStorageKey(std::string_view key);
 // Session Storage: "namespace-<tab's id>-<origin>" names the map that holds
 // that origin's values in that tab, "map-<number>-<name>" the values. The keys
 // of the web origins' namespace entries and of the maps only they use.
-std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries);
+std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries, const OriginFilter& erases = IsWebOrigin);
 
 // Service Worker\Database: "INITDATA_UNIQUE_ORIGIN:<origin>", the
 // registrations "REG:<origin>\0<id>" and "REGID_TO_ORIGIN:<id>", their data
@@ -57,14 +72,15 @@ std::vector<std::string> WebSessionStorageKeys(const LevelDb::Entries& entries);
 // scripts "RES:<version>\0<resource>" (whose record holds the script's
 // address) with "URES:<resource>" and "PRES:<resource>". The keys of the web
 // origins' registrations.
-std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries);
+std::vector<std::string> WebServiceWorkerKeys(const LevelDb::Entries& entries, const OriginFilter& erases = IsWebOrigin);
 
 // Whether an IndexedDB or file-system origin name is that of a web origin
 // ("https_example.com_0.indexeddb.leveldb", "..._0.indexeddb.blob",
 // "http_example.com_0").
 bool IsWebOriginFolder(const std::string& name);
 
-// Erases the site data of every web origin in the profile.
+// Erases the site data of every web origin in the profile but those the
+// keep list on `status` keeps.
 void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status);
 
 }  // namespace ChromiumSiteData

@@ -1,11 +1,13 @@
 #include "cleaning/DeletionPass.h"
 
 #include "cleaning/HistoryLog.h"
+#include "cleaning/SitesToKeepSetting.h"
 #include "system/Failure.h"
 #include "system/MessagePump.h"
 #include "system/ScratchCopy.h"
 #include "system/StepRunner.h"
 
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -16,8 +18,23 @@ std::string PassTexts::Deleted(const TallyRow& total) {
            std::to_string(total.rows + total.registryValues + total.cacheEntries) + " entries deleted";
 }
 
+std::string PassTexts::Kept(std::size_t sites) {
+    return KeptPrefix + std::to_string(sites) + KeptSuffix;
+}
+
 namespace DeletionPass {
 namespace {
+
+// What the keep list's value held that is not used, named in the log once
+// while the program runs: the same list must not add the same lines pass
+// after pass.
+std::vector<std::string> NewKeepListNotices(const std::vector<std::string>& notices) {
+    static std::set<std::string> named;
+    std::vector<std::string> fresh;
+    for (const std::string& notice : notices)
+        if (named.insert(notice).second) fresh.push_back(notice);
+    return fresh;
+}
 
 // What the cleaners of one pass write: forwarded to the window; the notices of
 // what was left alone kept (once each) for the history log; the files that
@@ -48,6 +65,7 @@ public:
     }
 
     void Kept(const std::string& site) override { tally_.Kept(site); }
+    const SitesToKeep& Keeps() const override { return keep_.sites; }
     void LeftRunning(const RunningBrowser& browser) override { tally_.LeftRunning(browser); }
     bool Covers(const std::string& scope) const override { return scope_.empty() || scope == scope_; }
 
@@ -62,18 +80,29 @@ public:
         std::vector<std::string> lines;
         if (counts) lines.push_back(PassTexts::Deleted(tally_.Total()));
         if (failures_ > 0) lines.push_back(PassTexts::CouldNotDelete(failures_, first_));
+        if (const std::size_t kept = KeptSites(); kept > 0) lines.push_back(PassTexts::Kept(kept));
         lines.insert(lines.end(), notices_.begin(), notices_.end());
+        const std::vector<std::string> keepList = NewKeepListNotices(keep_.notices);
+        lines.insert(lines.end(), keepList.begin(), keepList.end());
         return lines;
     }
 
 private:
+    // How many sites of the keep list kept something, in every box and browser.
+    std::size_t KeptSites() const {
+        std::set<std::string> sites;
+        for (const TallyRow& row : tally_.Rows()) sites.insert(row.keptSites.begin(), row.keptSites.end());
+        return sites.size();
+    }
+
     static constexpr double FrameSeconds = 0.020;
     PassWindow& window_;
     const bool previewing_;
     const std::string scope_;
     PassTally tally_;
-    ScratchCopies copies_;              // a preview's, removed with it
-    std::vector<std::string> notices_;  // in the order they came
+    const SitesToKeepSetting::Stored keep_ = SitesToKeepSetting::Read();  // as it is when the pass begins
+    ScratchCopies copies_;                                                // a preview's, removed with it
+    std::vector<std::string> notices_;                                    // in the order they came
     std::unordered_set<std::string> kept_;
     int failures_ = 0;
     std::string first_;

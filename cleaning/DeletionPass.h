@@ -41,6 +41,11 @@ inline constexpr char CouldNotDeleteMiddle[] = " file(s) could not be deleted, t
 inline std::string CouldNotDelete(int count, const std::string& first) {
     return std::to_string(count) + CouldNotDeleteMiddle + first;
 }
+inline constexpr char KeptPrefix[] = "Kept the cookies and site data of ";
+inline constexpr char KeptSuffix[] = " site(s) on the keep list";
+// "Kept the cookies and site data of <count> site(s) on the keep list": after
+// what the pass deleted, when the keep list kept anything.
+std::string Kept(std::size_t sites);
 // "<files> file(s), <size> and <entries> entries deleted": what a pass took,
 // right after its own line. Entries are database rows and stored keys,
 // registry values and URL-cache entries; the size as Explorer writes it.

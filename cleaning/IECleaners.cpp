@@ -4,6 +4,7 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/IEUrlCache.h"
 #include "cleaning/TargetCheck.h"
+#include "system/Failure.h"
 #include "system/FileGuard.h"
 #include "system/MessagePump.h"
 #include "system/Path.h"
@@ -93,7 +94,7 @@ bool IsUrlCacheIndex(const std::string& name) {
 // resolved path plus the same way down. Only a file that is really gone is
 // shown on the status line.
 void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& names, const std::string& resolvedFolder,
-                   StatusLine& status, PacedStatus& paced) {
+                   StatusLine& status, PacedStatus& paced, const FileKeeper& keeps) {
     if (names.UBound() == 0) return;
     if (!TargetCheck::SamePath(FileGuard::ResolvedPath(folder), resolvedFolder)) return;
     const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
@@ -106,6 +107,7 @@ void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& na
         // The directory search already gave the attributes.
         const DWORD attributes = names.AttributesAt(i);
         if (attributes == HiddenArchive) continue;
+        if (keeps && keeps(Path::Join(folder, name))) continue;
         MessagePump::LetPendingMessagesRunThrottled();
         const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
         if (use.Delete(name, attributes, names.SizeAt(i)) == FolderFileDeleter::Outcome::Deleted)
@@ -129,16 +131,40 @@ void RemoveEmptyFolders(const std::string& top) {
 // The cookie and cache cleaners: the purge (steps 102-108), then the shell
 // folder (114-116).
 void PurgeThenEmptyFolder(StepRunner& steps, void (*purge)(StepRunner&, StatusLine&),
-                          const char* shellFolder, StatusLine& status) {
+                          const char* shellFolder, StatusLine& status, const FileKeeper& keeps = nullptr) {
     purge(steps, status);
     std::string path;
     steps.Run(114, [&] { path = ShellFolder(shellFolder, status); });
-    steps.Run(116, [&] { DeleteFolderTree(path, status); });
+    steps.Run(116, [&] { DeleteFolderTree(path, status, keeps); });
+}
+
+// A cookie file is text, a cookie in nine lines: name, value, host and path
+// ("example.com/"), then flags and times. Far larger is no cookie file.
+constexpr std::size_t LargestCookieFile = 1 << 20;
+
+// Whether a file of the Cookies folder holds cookies of a site the keep list
+// keeps (said on `status`).
+bool IsKeptCookieFile(const std::string& path, StatusLine& status) {
+    if (status.Keeps().Empty()) return false;
+    std::string text;
+    try {
+        text = Path::ReadAll(path, LargestCookieFile);
+    } catch (const Failure&) {
+        return false;
+    }
+    std::size_t start = 0;
+    for (int line = 0; line < 2 && start != std::string::npos; ++line) {
+        start = text.find('\n', start);
+        if (start != std::string::npos) ++start;
+    }
+    if (start == std::string::npos) return false;
+    const std::string hostAndPath = text.substr(start, text.find_first_of("\r\n", start) - start);
+    return !ErasesSite(status, hostAndPath.substr(0, hostAndPath.find('/')));
 }
 
 }  // namespace
 
-void DeleteFolderTree(const std::string& path, StatusLine& status) {
+void DeleteFolderTree(const std::string& path, StatusLine& status, const FileKeeper& keeps) {
     // A missing shell folder must not become the drive root, and a folder
     // that is not browser data is left whole and said so.
     std::string resolvedTop;
@@ -156,7 +182,7 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
     PacedStatus paced(status);
     for (const std::string& folder : folders) {
         steps.Run(104, [&] {
-            DeleteFilesIn(folder, files[folder], TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced);
+            DeleteFilesIn(folder, files[folder], TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced, keeps);
         });
     }
     steps.Run(104, [&] { paced.Flush(); });
@@ -166,7 +192,8 @@ void DeleteFolderTree(const std::string& path, StatusLine& status) {
 void DeleteIECookies(StatusLine& status) {
     if (!status.Covers(BrowserName)) return;
     StepRunner steps(Location::DeleteIECookies);
-    PurgeThenEmptyFolder(steps, PurgeCookieEntries, ShellFolders::Cookies, status);
+    PurgeThenEmptyFolder(steps, PurgeCookieEntries, ShellFolders::Cookies, status,
+                         [&](const std::string& file) { return IsKeptCookieFile(file, status); });
 }
 
 void DeleteIETemp(StatusLine& status) {
@@ -219,6 +246,6 @@ const BoxCleaner Cookies{DeleteIECookies, [] {
                              return std::vector<std::string>{
                                  "the cookie entries of the URL cache and the files of the Cookies folder"};
                          },
-                         ""};
+                         "the cookies of the sites on the keep list"};
 
 }  // namespace IEHistory

@@ -7,6 +7,7 @@
 #include "cleaning/BoxCleaner.h"
 #include "cleaning/StatusLine.h"
 
+#include <functional>
 #include <string>
 
 namespace IEHistory {
@@ -32,11 +33,14 @@ extern const BoxCleaner Temp;
 extern const BoxCleaner TypedUrls;
 extern const BoxCleaner Cookies;
 
-// Deletes every file in the folder and its subfolders (except "~" files and
-// files that are exactly hidden + archive), then removes the folders left empty.
-// An empty path deletes nothing; a path with a trailing backslash is no folder
-// of a browser (TargetCheck) and is left alone.
-void DeleteFolderTree(const std::string& path, StatusLine& status);
+// Chooses the files a folder cleaner keeps, by their full path.
+using FileKeeper = std::function<bool(const std::string& path)>;
+
+// Deletes every file in the folder and its subfolders (except "~" files,
+// files that are exactly hidden + archive and those `keeps` chooses), then
+// removes the folders left empty. An empty path deletes nothing; a path with a
+// trailing backslash is no folder of a browser (TargetCheck) and is left alone.
+void DeleteFolderTree(const std::string& path, StatusLine& status, const FileKeeper& keeps = nullptr);
 
 }  // namespace IEHistory
 

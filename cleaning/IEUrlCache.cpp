@@ -117,6 +117,7 @@ void PurgeEntries(StepRunner& steps, bool cookies, StatusLine& status) {
     std::vector<std::string> names;
     steps.Run(102, [&] { names = EntriesNow(cookies); });
     for (const std::string& name : names) {
+        if (cookies && !ErasesSite(status, CookieEntryHost(name))) continue;
         steps.Run(106, [&] {
             // A preview counts the entry the pass would delete; it has just been listed.
             if (status.Previewing() || DeleteCacheEntry(name)) status.Deleted(TraceKind::CacheEntry, 1);
@@ -126,6 +127,13 @@ void PurgeEntries(StepRunner& steps, bool cookies, StatusLine& status) {
 }
 
 }  // namespace
+
+std::string CookieEntryHost(std::string_view name) {
+    const std::size_t at = name.find('@');
+    if (at == std::string_view::npos) return "";
+    const std::string_view rest = name.substr(at + 1);
+    return std::string(rest.substr(0, rest.find('/')));
+}
 
 void LoadHistroy() {
     StepRunner steps(Location::LoadHistroy);

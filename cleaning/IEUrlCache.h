@@ -19,8 +19,12 @@ void LoadHistroy();
 const std::vector<std::string>& CookieEntries();
 const std::vector<std::string>& CacheEntries();
 
+// The host a cookie entry ("Cookie:user@example.com/path") belongs to.
+std::string CookieEntryHost(std::string_view name);
+
 // Reads the URL cache afresh, deletes every entry of the kind (names beginning
-// with "Cookie", or all others) and shows each name followed by "-->".
+// with "Cookie", but those of the sites the keep list keeps, or all others)
+// and shows each name followed by "-->".
 void PurgeCookieEntries(StepRunner& steps, StatusLine& status);
 void PurgeCacheEntries(StepRunner& steps, StatusLine& status);
 

@@ -1,10 +1,12 @@
 // The status line of the main window, as the cleaners see it.
 #pragma once
 
+#include "cleaning/SitesToKeep.h"
 #include "system/StoreChange.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class ScratchCopies;
 
@@ -47,6 +49,12 @@ public:
     // would have taken it. The keep list's cleaners say it here; a pass counts
     // them per box and browser for its report.
     virtual void Kept(const std::string& site) {}
+    // The sites the user keeps, as they were when the pass began: the
+    // "Clear Cookies" boxes leave their cookies and site data.
+    virtual const SitesToKeep& Keeps() const {
+        static const SitesToKeep none;
+        return none;
+    }
 
     // Says that `browser` was left whole because it runs (after saying why
     // with LeaveAlone).
@@ -71,6 +79,17 @@ public:
 // A change of a store by a cleaner that reports on `status`: a preview when
 // it previews, on the copies the preview shares.
 inline StoreChange StoreChangeFor(StatusLine& status) { return {status.Previewing(), 0, status.PreviewCopies()}; }
+
+// Whether the data of `what` (a web origin or a host) stored inside `within`
+// ("" when first-party) goes: not when the keep list keeps both, which is
+// then said on `status`.
+inline bool ErasesSite(StatusLine& status, std::string_view what, std::string_view within = "") {
+    if (status.Keeps().Empty()) return true;
+    const std::string kept = status.Keeps().KeepingBoth(what, within);
+    if (kept.empty()) return true;
+    status.Kept(kept);
+    return false;
+}
 
 // A status line that takes no note of what it is told: for work whose
 // failures are no news (the log's own file, WinINet's index). Work for a

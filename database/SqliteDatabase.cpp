@@ -84,6 +84,35 @@ void SqliteDatabase::CreateTempList(const std::string& name, const std::set<std:
     }
 }
 
+void SqliteDatabase::DeleteRowsWhere(const std::string& table, const std::vector<std::string>& columns,
+                                     const std::function<bool(const std::vector<std::string>& values)>& erase) {
+    // The combinations chosen go into a temporary table keyed by them, so
+    // one DELETE finds each row's by that key: a table of many sites is
+    // read once, not once per site.
+    std::string values, keys, placeholders;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::string separator = i ? ", " : "";
+        values += separator + "coalesce(\"" + columns[i] + "\", '')";
+        keys += separator + "c" + std::to_string(i);
+        placeholders += separator + "?" + std::to_string(i + 1);
+    }
+    Execute("CREATE TEMP TABLE erased_values (" + keys + ", PRIMARY KEY (" + keys + "))");
+    {
+        SqliteStatement insert = Prepare("INSERT INTO temp.erased_values VALUES (" + placeholders + ")");
+        SqliteStatement distinct = Prepare("SELECT DISTINCT " + values + " FROM \"" + table + "\"");
+        while (distinct.Step()) {
+            std::vector<std::string> row;
+            for (std::size_t i = 0; i < columns.size(); ++i) row.push_back(distinct.Text(static_cast<int>(i)));
+            if (!erase(row)) continue;
+            for (std::size_t i = 0; i < row.size(); ++i) insert.Bind(static_cast<int>(i + 1), row[i]);
+            insert.Step();
+            insert.Reset();
+        }
+    }
+    Execute("DELETE FROM \"" + table + "\" WHERE (" + values + ") IN (SELECT " + keys + " FROM temp.erased_values)");
+    Execute("DROP TABLE temp.erased_values");
+}
+
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }
 
 SqliteTransaction::~SqliteTransaction() {

@@ -5,10 +5,12 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class SqliteError : public std::runtime_error {
 public:
@@ -59,6 +61,11 @@ public:
     // `values` once: for statements that keep or erase the rows a list names.
     void CreateTempList(const std::string& name, const std::set<std::string>& values);
     int Changes() const { return sqlite3_changes(db_.get()); }
+    // Deletes the rows of `table` whose values of `columns` (NULL read as "")
+    // `erase` chooses; each distinct combination is asked once, and the rows
+    // go in one statement.
+    void DeleteRowsWhere(const std::string& table, const std::vector<std::string>& columns,
+                         const std::function<bool(const std::vector<std::string>& values)>& erase);
 
 private:
     struct Closer {

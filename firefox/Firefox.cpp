@@ -9,10 +9,13 @@
 #include "firefox/INI.h"
 #include "firefox/PlacesDatabase.h"
 #include "firefox/SiteStorage.h"
+#include "system/Failure.h"
 #include "system/FileGuard.h"
+#include "system/JsonText.h"
 #include "system/Path.h"
 #include "system/ShellFolders.h"
 
+#include <nlohmann/json.hpp>
 #include <windows.h>
 
 #include <algorithm>
@@ -57,6 +60,45 @@ void DeleteSessionFiles(const FolderFileDeleter& folder, StatusLine& status) {
 }
 
 }  // namespace
+
+namespace {
+
+// A saved-passwords file is far below this.
+constexpr std::size_t LargestLogins = 64u << 20;
+
+// The bookmarked addresses of a places.sqlite.
+void AddBookmarks(const std::string& places, std::vector<std::string>& addresses) {
+    SqliteFile::Read(places, [&](SqliteDatabase& db) {
+        if (!db.HasTable("moz_bookmarks") || !db.HasTable("moz_places")) return;
+        SqliteStatement urls = db.Prepare("SELECT p.url FROM moz_bookmarks b JOIN moz_places p ON b.fk = p.id");
+        while (urls.Step()) addresses.push_back(urls.Text(0));
+    });
+}
+
+// The sites of the saved passwords of a logins.json: {"logins": [{"hostname": ...}]}.
+void AddLoginSites(const std::string& logins, std::vector<std::string>& addresses) {
+    try {
+        if (!Path::IsFile(logins)) return;
+        const nlohmann::json file = JsonText::Parse(Path::ReadAll(logins, LargestLogins));
+        if (!file.is_object() || !file.contains("logins") || !file["logins"].is_array()) return;
+        for (const nlohmann::json& login : file["logins"]) {
+            if (login.is_object() && login.contains("hostname") && login["hostname"].is_string())
+                addresses.push_back(login["hostname"].get<std::string>());
+        }
+    } catch (const Failure&) {
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> Firefox::SignInAddresses() const {
+    std::vector<std::string> addresses;
+    for (const FirefoxProfile& profile : profiles_) {
+        AddBookmarks(Path::Join(profile.path, FirefoxNames::PlacesSqlite), addresses);
+        AddLoginSites(Path::Join(profile.path, FirefoxNames::LoginsJson), addresses);
+    }
+    return addresses;
+}
 
 Firefox::Firefox(const FirefoxNames::FirefoxPlace& place)
     : name_(place.name), isFirefox_(&place == &FirefoxNames::Browsers[0]) {  // Firefox leads the table
@@ -273,6 +315,21 @@ void EraseInteractionPermissions(const FolderFileDeleter& folder, StatusLine& st
     });
 }
 
+// The cookies of the sites the keep list on `status` does not keep, as rows of
+// cookies.sqlite: a cookie one site set inside another (its partitionKey)
+// stays only when both are kept.
+void EraseUnkeptCookies(const FolderFileDeleter& folder, StatusLine& status) {
+    ChangeDatabase(folder, FirefoxNames::CookiesSqlite, status, [&](SqliteDatabase& db) {
+        if (!db.HasTable("moz_cookies") || !db.HasColumn("moz_cookies", "host")) return false;
+        const bool attributes = db.HasColumn("moz_cookies", "originAttributes");
+        db.DeleteRowsWhere("moz_cookies", attributes ? std::vector<std::string>{"host", "originAttributes"} : std::vector<std::string>{"host"},
+                           [&](const std::vector<std::string>& row) {
+                               return ErasesSite(status, row[0], attributes ? SiteStorage::PartitionSite(row[1]) : "");
+                           });
+        return true;
+    });
+}
+
 // Where a step takes what it takes: one profile of one browser of the family.
 struct At {
     const Firefox& browser;
@@ -314,7 +371,8 @@ const Step Steps[] = {
      [](const At& at, StatusLine& s) { EraseInteractionPermissions(at.folder, s); }},
     {FirefoxBox::Cookies, "cookies", [](const At& at, StatusLine& s) {
          at.folder.Delete(FirefoxNames::CookiesTxt);
-         BrowserFiles::DeleteDatabase(at.folder, FirefoxNames::CookiesSqlite, s);
+         if (s.Keeps().Empty()) BrowserFiles::DeleteDatabase(at.folder, FirefoxNames::CookiesSqlite, s);
+         else EraseUnkeptCookies(at.folder, s);
      }},
     {FirefoxBox::Cookies,
      "what web sites stored (each site's folder of local storage, IndexedDB, cache storage and files, its "

@@ -37,6 +37,7 @@ inline constexpr char Cache[] = "cache";
 inline constexpr char Cache2[] = "cache2";
 inline constexpr char HistoryDat[] = "history.dat";
 inline constexpr char CookiesTxt[] = "cookies.txt";
+inline constexpr char LoginsJson[] = "logins.json";
 inline constexpr char PlacesSqlite[] = "places.sqlite";
 inline constexpr char FormHistorySqlite[] = "formhistory.sqlite";
 inline constexpr char DownloadsSqlite[] = "downloads.sqlite";
@@ -98,6 +99,11 @@ public:
     // CheckProfile) and that no running browser holds; any other is left
     // whole and said on `status`. What it deletes is the browser's on `status`.
     void Clear(FirefoxBox box, StatusLine& status) const;
+
+    // The addresses of every profile's bookmarks (places.sqlite, read on a
+    // copy) and the sites its saved passwords are for (logins.json's
+    // "hostname"; no password is read): what the user signs in to.
+    std::vector<std::string> SignInAddresses() const;
 
     // Empties `name` below the profile's cache root: under Local AppData for a
     // relative profile, in the profile itself for an absolute one.

@@ -34,7 +34,8 @@ const BoxCleaner TypedUrls{ClearFirefoxTypedUrls, Takes<FirefoxBox::TypedUrls>,
                            "(permissions granted or refused, per-site zoom)"};
 const BoxCleaner Cookies{ClearFirefoxCookies, Takes<FirefoxBox::Cookies>,
                          "the add-ons' storage (moz-extension folders), Firefox's own (storage\\permanent); the "
-                         "site settings the user chose (permissions granted or refused, per-site zoom)"};
+                         "site settings the user chose (permissions granted or refused, per-site zoom); the cookies and site "
+                         "data of the sites on the keep list"};
 const BoxCleaner Cache{ClearFirefoxCache, Takes<FirefoxBox::Cache>, ""};
 
 std::string FoundProfiles() {

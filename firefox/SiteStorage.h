@@ -10,8 +10,10 @@
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/StatusLine.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace SiteStorage {
 
@@ -31,18 +33,39 @@ inline constexpr char Notifications[] = "notificationstore.json";
 // with or without attributes after "^" ("https+++example.com^userContextId=1").
 bool IsWebOriginFolder(const std::string& name);
 
+// Chooses the origins whose data goes, each as Firefox writes it with its
+// attributes: "https://example.com:8443^partitionKey=%28https%2Cother.org%29".
+using OriginFilter = std::function<bool(std::string_view origin)>;
+bool IsWebOrigin(std::string_view origin);
+
+// The web origins that the keep list on `status` does not keep; what one
+// site stored inside another (its partitionKey) is kept only when both are.
+// Each kept site is said on `status`.
+OriginFilter ErasedOrigins(StatusLine& status);
+
+// The site an origin's data was stored inside, from its attributes
+// ("^partitionKey=%28https%2Cother.org%29"): "https://other.org"; "" when
+// first-party.
+std::string PartitionSite(std::string_view attributes);
+
+// The origin a storage folder is named after, with its attributes:
+// "https+++example.com+8443^userContextId=1" is
+// "https://example.com:8443^userContextId=1".
+std::string FolderOrigin(const std::string& name);
+
 // serviceworker.txt without the registrations of web origins: a version
 // line, then one registration after another, each ending in a line "#", its
 // second line the scope it serves. nullopt when the text is not of that form;
 // `text` itself when no registration is a web origin's.
-std::optional<std::string> WithoutWebRegistrations(const std::string& text);
+std::optional<std::string> WithoutWebRegistrations(const std::string& text, const OriginFilter& erases = IsWebOrigin);
 
 // notificationstore.json without the notifications of web origins (an
 // origin may carry attributes after "^"); nullopt when the text is not a JSON
 // object; `text` itself when no origin is a web site's.
-std::optional<std::string> WithoutWebNotifications(const std::string& text);
+std::optional<std::string> WithoutWebNotifications(const std::string& text, const OriginFilter& erases = IsWebOrigin);
 
-// Erases the storage of every web origin of the profile.
+// Erases the storage of every web origin of the profile but the sites the
+// keep list on `status` keeps.
 void EraseWebSites(const FolderFileDeleter& profile, StatusLine& status);
 
 }  // namespace SiteStorage

@@ -15,6 +15,7 @@ packages=(
   fonts-liberation fonts-wine fonts-wqy-microhei
   nsis
   python3
+  publicsuffix          # the Public Suffix List, made into a table at build time
   tcl dpkg-dev          # SQLite's amalgamation from Debian's source package
   firefox-esr iproute2  # the tests' Firefox profile, made in a loopback-only namespace
   chromium              # the tests' Chromium profile, made the same way

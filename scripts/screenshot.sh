@@ -9,6 +9,8 @@
 #          docs/pass-running.png      a pass deleting files named in Cyrillic, CJK and Greek
 #          docs/found-browsers.png    Firefox and LibreWolf, Chrome and Opera found: the
 #                                     Chrome frame's label and a Firefox box's tool tip
+#          docs/sites-to-keep.png     "Sites to Keep..." over the tests' real Firefox and
+#                                     Chrome profiles, two sites on the keep list
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
@@ -185,3 +187,33 @@ import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/found-browsers.pn
 echo "Saved $docs/found-browsers.png"
 stop_program
 rm -rf "${planted[@]}"
+
+# The real test profiles that firefox-esr and Debian's chromium made (when
+# this build tree has them), planted as the user's Firefox and Chrome, two
+# sites on the keep list, then "Sites to Keep...", the button above "Preview".
+made_firefox=$build/firefox-profile/profile
+made_chrome=$build/chromium-profile/user-data
+if [ -f "$made_firefox/places.sqlite" ] && [ -d "$made_chrome/Default" ]; then
+  for folder in "$roaming/Mozilla" "$local_appdata/Google"; do
+    [ -e "$folder" ] && { echo "$folder is there already: not planting over it." >&2; exit 1; }
+  done
+  mkdir -p "$roaming/Mozilla/Firefox/Profiles" "$local_appdata/Google/Chrome"
+  cp -r "$made_firefox" "$roaming/Mozilla/Firefox/Profiles/docs.default"
+  printf '[Profile0]\r\nName=docs\r\nIsRelative=1\r\nPath=Profiles/docs.default\r\n' > "$roaming/Mozilla/Firefox/profiles.ini"
+  cp -r "$made_chrome" "$local_appdata/Google/Chrome/User Data"
+  wine reg add 'HKCU\Software\Pendrake\Vorlane' /v SitesToKeep /t REG_MULTI_SZ \
+    /d 'alpha-visit.test\0192.168.1.*' /f >/dev/null 2>&1 </dev/null
+  wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
+  read -r x y w h < <(geometry "$(main_window)")
+  xdotool mousemove $((x + w - w / 6)) $((y + h * 6892 / 7710)) click 1
+  dialog=$(window_titled "Vorlane Sites to Keep" 600)
+  rest_pointer
+  sleep 1
+  read -r x y w h < <(geometry "$dialog")
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/sites-to-keep.png"
+  echo "Saved $docs/sites-to-keep.png"
+  xdotool key Escape
+  stop_program
+  wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
+  rm -rf "$roaming/Mozilla" "$local_appdata/Google"
+fi

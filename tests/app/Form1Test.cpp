@@ -188,11 +188,13 @@ TEST_F(Form1Test, TabGoesThroughTheControlsInTabIndexOrderFromTheList) {
         at = ::GetNextDlgTabItem(form.Handle(), at, FALSE);
         if (at == Control(form, IdListView2)) break;
     }
-    // The list and the seven buttons, the cleaning boxes, then the rich-text
-    // box and Check4: frames and the progress bar take no focus, Check8 is
-    // hidden at first start.
+    // The list and the eight buttons ("Sites to Keep..." right before
+    // "Preview"), the cleaning boxes, then the rich-text box and Check4:
+    // frames and the progress bar take no focus, Check8 is hidden at first
+    // start.
     std::vector<int> expected;
-    for (int i = 0; i < 8 + static_cast<int>(CleaningBoxes::Count); ++i) expected.push_back(i);
+    for (int i = 0; i < 9 + static_cast<int>(CleaningBoxes::Count); ++i) expected.push_back(i);
+    EXPECT_EQ(Form1Layout::Find(IdPushButton15).tabIndex + 1, Form1Layout::Find(IdPushButton14).tabIndex);
     expected.push_back(Form1Layout::Find(IdRichTextBox1).tabIndex);
     expected.push_back(Form1Layout::Find(IdCheck4).tabIndex);
     EXPECT_EQ(tabIndexes, expected);

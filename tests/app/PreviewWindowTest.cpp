@@ -66,6 +66,8 @@ protected:
             status.InBrowser("Google Chrome");
             status.Deleted(TraceKind::File, 2, 3072);
             status.Deleted(TraceKind::Row, 40);
+            status.Kept("example.com");
+            status.Kept("192.168.1.*");
             status.LeaveAlone("C:\\x was left alone: not a browser folder");
             status.InBrowser("Microsoft Edge");  // nothing there: no row
         };
@@ -84,6 +86,7 @@ TEST_F(PreviewWindowTest, TheDialogShowsEachBoxAndBrowserThenTheTotalAndDeletesN
     const Rows expected = {
         {"Internet Explorer", "Clear Typed Urls In IE", "nothing to delete", "-", ""},
         {"Google Chrome", "Clear History", "2 files, 40 entries", "3.00 KB", ""},
+        {"Google Chrome", "Clear History", "kept: on the keep list", "-", "example.com, 192.168.1.*"},
         {"Google Chrome (x)", "Clear History", "left alone: not a browser folder", "-", "C:\\x"},
         {"Total", "", "2 files, 40 entries", "3.00 KB", ""},
     };

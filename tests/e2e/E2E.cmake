@@ -59,7 +59,7 @@ endif()
 
 set(e2e_scenarios first_start interval_and_auto_delete_survive_restart full_pass
     clear_history_log startup_entry minimize_to_tray_and_restore close_ends_program
-    cache_folders cleaning_boxes_survive_restart no_trace_pass scheduled_clean)
+    cache_folders cleaning_boxes_survive_restart no_trace_pass keep_list_pass scheduled_clean)
 if(VORLANE_MAKENSIS)
   list(APPEND e2e_scenarios installer)
 endif()
@@ -73,6 +73,8 @@ foreach(scenario ${e2e_scenarios})
 endforeach()
 # The no-trace scenario copies the profiles that firefox-esr and Debian's
 # chromium made, and starts both browsers on them afterwards.
-if(TEST e2e_no_trace_pass AND TEST chromium_profile AND TEST firefox_profile)
-  set_property(TEST e2e_no_trace_pass APPEND PROPERTY FIXTURES_REQUIRED "chromium_profile;firefox_profile")
-endif()
+foreach(scenario no_trace_pass keep_list_pass)
+  if(TEST e2e_${scenario} AND TEST chromium_profile AND TEST firefox_profile)
+    set_property(TEST e2e_${scenario} APPEND PROPERTY FIXTURES_REQUIRED "chromium_profile;firefox_profile")
+  endif()
+endforeach()

@@ -142,3 +142,80 @@ def no_trace_pass(prefix, boxes, wait_for_pass_end):
                             capture_output=True, text=True, timeout=600)
     print(reopen.stdout + reopen.stderr)
     check_equal(reopen.returncode, 0, "exit code of reopening the cleaned profiles in both browsers")
+
+
+# The keep list of the keep-list scenario: one visited site.
+KEPT_SITE = "alpha-visit.test"
+KEPT_LOG_LINE = "Kept the cookies and site data of 1 site(s) on the keep list"
+# An entry that names no site, beside it in the value: not used, and said.
+NOT_A_SITE = "nas"
+NOT_A_SITE_LINE = f"The keep list's entry \"{NOT_A_SITE}\" names no site, address or range: it was not used"
+
+
+def kept_site_data(profiles):
+    """What each browser keeps of KEPT_SITE for its next visit: its cookies,
+    and the stores that hold its local storage and IndexedDB."""
+    chrome = profiles.chrome / "Default"
+    data = {
+        "Firefox cookies": rows(profiles.firefox / "cookies.sqlite",
+                                f"SELECT host, name, value FROM moz_cookies WHERE host LIKE '%{KEPT_SITE}' ORDER BY 1, 2"),
+        # Its folder holds its local storage (ls) and IndexedDB (idb); the quota manager lists it.
+        "Firefox storage": tree_bytes(profiles.firefox / "storage" / "default" / f"http+++{KEPT_SITE}"),
+        "Firefox quota": rows(profiles.firefox / "storage.sqlite",
+                              f"SELECT origin FROM origin WHERE origin = 'http://{KEPT_SITE}'"),
+        "Chrome cookies": rows(chrome / "Network" / "Cookies",
+                               f"SELECT host_key, name, encrypted_value, value FROM cookies"
+                               f" WHERE host_key LIKE '%{KEPT_SITE}' ORDER BY 1, 2"),
+        "Chrome IndexedDB": tree_bytes(chrome / "IndexedDB" / f"http_{KEPT_SITE}_0.indexeddb.leveldb"),
+    }
+    for store, kept in data.items():
+        check(kept, f"{store} holds nothing of {KEPT_SITE}: the scenario would prove nothing")
+    return data
+
+
+def history_of(profiles, host):
+    """The history rows of both browsers that name `host`."""
+    return (rows(profiles.firefox / "places.sqlite", f"SELECT url FROM moz_places WHERE url LIKE '%{host}%'") +
+            rows(profiles.chrome / "Default" / "History", f"SELECT url FROM urls WHERE url LIKE '%{host}%'"))
+
+
+def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
+    """The no-trace pass with one visited site on the keep list: its cookies
+    and stored data stay as they were (its local storage where each browser
+    keeps it), its history goes, the other visited sites leave no trace, and
+    both browsers, started on the cleaned profiles, are still signed in to it:
+    a page of the site reads its cookie, localStorage and IndexedDB."""
+    install_program(prefix)
+    prefix.reg_add(settings_key, "SitesToKeep", f"{KEPT_SITE}\\0{NOT_A_SITE}", kind="REG_MULTI_SZ")
+    profiles = RealProfiles(prefix)
+    kept = kept_site_data(profiles)
+    check(history_of(profiles, KEPT_SITE), f"the profiles hold no history of {KEPT_SITE}")
+
+    main = start_program(prefix)
+    for name in boxes:
+        main.click(name)
+        main.wait(f"{name} to be ticked", lambda n=name: main.control(n)["checked"] == 1)
+    main.click("PushButton12")
+    wait_for_pass_end(main)
+    main.close_box()
+    main.wait_until_ended()
+
+    others = tuple(h for h in VISITED if h != KEPT_SITE)
+    after = traces(profiles.firefox, profiles.chrome, hosts=others)
+    check(not after, f"{len(after)} places still name a visited site that is not kept: {after[:10]}")
+    for store, before in kept_site_data(profiles).items():
+        check(before == kept[store], f"{store} of {KEPT_SITE} changed")
+    places = traces(profiles.firefox, profiles.chrome, hosts=(KEPT_SITE,))
+    print(f"places naming {KEPT_SITE} after the pass: {sorted(places)}")
+    check(any("Default/Local Storage/" in line for line in places), f"{KEPT_SITE}'s local storage is gone from Chrome")
+    check_equal(history_of(profiles, KEPT_SITE), [], f"the history of {KEPT_SITE}")
+    for line in (KEPT_LOG_LINE, NOT_A_SITE_LINE):
+        check(line.encode() in log.read_bytes(), f"the log has no line '{line}'")
+    profiles.verify_kept()
+
+    reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
+                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome),
+                             "--signed-in", KEPT_SITE],
+                            capture_output=True, text=True, timeout=600)
+    print(reopen.stdout + reopen.stderr)
+    check_equal(reopen.returncode, 0, f"exit code of reopening the cleaned profiles, signed in to {KEPT_SITE}")

@@ -365,6 +365,14 @@ def no_trace_pass(prefix):
     check(lines[0].startswith(LOG_LINE.encode()), f"log line: {lines[0]!r}")
 
 
+def keep_list_pass(prefix):
+    def wait_for_pass_end(main):
+        main.wait("the log line", lambda: log_path(prefix).exists())
+        main.wait_for_text("Frame3", lambda t: t == AUTO_DELETE_OFF, "the pass to end")
+
+    no_trace_scenario.keep_list_pass(prefix, cleaning_boxes(prefix), wait_for_pass_end, SETTINGS_KEY, log_path(prefix))
+
+
 def scheduled_clean(prefix):
     """Started as the Task Scheduler starts a task (no console, no standard
     handles, the system folder as the current folder), with every box ticked
@@ -480,7 +488,7 @@ def cache_folders(prefix):
 SCENARIOS = {f.__name__: f for f in (
     first_start, interval_and_auto_delete_survive_restart, full_pass, clear_history_log,
     startup_entry, minimize_to_tray_and_restore, close_ends_program, cache_folders,
-    cleaning_boxes_survive_restart, no_trace_pass, scheduled_clean,
+    cleaning_boxes_survive_restart, no_trace_pass, keep_list_pass, scheduled_clean,
     installer_scenario.installer)}
 
 

@@ -5,8 +5,10 @@ tracked ones too, still there), the same bookmarks as the maker recorded, read
 by the browser itself through the extension, and the extension's notes
 readable from its own page (localStorage, IndexedDB, chrome.storage.local).
 
-Usage: reopen.py USER_DATA_DIR FRESH_JSON WORK_DIR
+Usage: reopen.py USER_DATA_DIR FRESH_JSON WORK_DIR [SIGNED_IN_HOST]
 FRESH_JSON is what make_profile.py recorded (WORK_DIR/fresh.json there).
+With SIGNED_IN_HOST, a page of that site must still read its cookie,
+localStorage and IndexedDB (tests/support/signed_in.py).
 Run inside a network namespace that has only loopback.
 """
 import json
@@ -17,6 +19,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cdp import chromium_session  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 import kept_addon  # noqa: E402
+import signed_in  # noqa: E402
 from reopening import fresh_copy, set_aside, verdict  # noqa: E402
 
 
@@ -38,6 +41,30 @@ def read_back(user_data, home, log_path, args=(f"--load-extension={kept_addon.FO
                  session)
         cdp.wait_for("Page.loadEventFired", session=session)
         return json.loads(cdp.evaluate(session, kept_addon.WAIT_FOR_PAGE))
+
+
+def linux_layout(profile):
+    """Debian's chromium keeps the cookies in the profile itself, where the
+    browser on Windows keeps them in the Network folder (make_profile.py moved
+    them there): put them back for it, over any it made at an earlier start."""
+    for name in ("Cookies", "Cookies-journal"):
+        if os.path.exists(os.path.join(profile, name)):
+            os.remove(os.path.join(profile, name))
+        if os.path.exists(os.path.join(profile, "Network", name)):
+            os.replace(os.path.join(profile, "Network", name), os.path.join(profile, name))
+
+
+def read_site(user_data, home, log_path, host):
+    """Starts the browser again, its proxy the signed-in page's server, and
+    returns what a page of `host` reads of what the site kept."""
+    linux_layout(os.path.join(user_data, "Default"))
+    with signed_in.site_server() as port:
+        args = (f"--proxy-server=http://127.0.0.1:{port}", f"--load-extension={kept_addon.FOLDER}")
+        with chromium_session(user_data, home, log_path, args) as cdp:
+            _, session = cdp.open_tab()
+            cdp.send("Page.navigate", {"url": f"http://{host}{signed_in.PATH}"}, session)
+            cdp.wait_for("Page.loadEventFired", session=session)
+            return json.loads(cdp.evaluate(session, signed_in.READ_SITE))
 
 
 def settings_lost(user_data, settings):
@@ -67,8 +94,13 @@ def main():
         failures.append(f"Preferences: {path} is {value!r}, not {fresh['settings'][path]!r}")
     if settings_lost(user_data, {"prefs.preference_reset_time": None}):
         failures.append("Preferences: the browser reset tracked settings (prefs.preference_reset_time)")
+    site = {}
+    if len(sys.argv) > 4:
+        site = read_site(user_data, os.path.join(work, "home"), os.path.join(work, "chromium-site.log"), sys.argv[4])
+        failures += signed_in.failures(site, sys.argv[4])
     verdict("Chromium", f"{len(notes.get('bookmarks') or [])} bookmarks, extension notes "
-            f"{ {k: notes.get(k) for k in kept_addon.NOTES} }, settings checked: {len(fresh['settings'])}", failures)
+            f"{ {k: notes.get(k) for k in kept_addon.NOTES} }, settings checked: {len(fresh['settings'])}"
+            + (f", signed in: {site}" if site else ""), failures)
 
 if __name__ == "__main__":
     main()
