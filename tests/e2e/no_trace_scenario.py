@@ -106,6 +106,16 @@ class RealProfiles:
               "the bookmark's icon is gone from favicons.sqlite")
 
 
+def reopen_cleaned(prefix, profiles, what, *options):
+    """Starts both browsers on the cleaned profiles, on copies in the scenario's own prefix."""
+    reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
+                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome),
+                             "--work", str(prefix.path / "reopen"), *options],
+                            capture_output=True, text=True, timeout=600)
+    print(reopen.stdout + reopen.stderr)
+    check_equal(reopen.returncode, 0, f"exit code of reopening the cleaned profiles, {what}")
+
+
 def no_trace_pass(prefix, boxes, wait_for_pass_end):
     install_program(prefix)
     profiles = RealProfiles(prefix)
@@ -137,11 +147,7 @@ def no_trace_pass(prefix, boxes, wait_for_pass_end):
               f"{host} is named in {sorted(kept)}, not in its kept settings {files} alone")
     profiles.verify_kept()
 
-    reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
-                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome)],
-                            capture_output=True, text=True, timeout=600)
-    print(reopen.stdout + reopen.stderr)
-    check_equal(reopen.returncode, 0, "exit code of reopening the cleaned profiles in both browsers")
+    reopen_cleaned(prefix, profiles, "in both browsers")
 
 
 # The keep list of the keep-list scenario: one visited site.
@@ -213,9 +219,4 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
         check(line.encode() in log.read_bytes(), f"the log has no line '{line}'")
     profiles.verify_kept()
 
-    reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
-                             "--firefox", str(profiles.firefox), "--chromium", str(profiles.chrome),
-                             "--signed-in", KEPT_SITE],
-                            capture_output=True, text=True, timeout=600)
-    print(reopen.stdout + reopen.stderr)
-    check_equal(reopen.returncode, 0, f"exit code of reopening the cleaned profiles, signed in to {KEPT_SITE}")
+    reopen_cleaned(prefix, profiles, f"signed in to {KEPT_SITE}", "--signed-in", KEPT_SITE)
