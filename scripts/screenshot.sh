@@ -60,9 +60,10 @@ rest_pointer() {
   xdotool mousemove $((width - 1)) $((height - 1))
 }
 
+# Saves the main window, or the window named second, as the PNG file named first.
 shoot_window() {
   local window x y w h
-  window=$(main_window)
+  window=${2:-$(main_window)}
   rest_pointer
   sleep 1
   read -r x y w h < <(geometry "$window")
@@ -121,12 +122,7 @@ for n in $(seq 1 24); do head -c $((n * 1500)) /dev/zero > "$cache_demo/page$n.t
 wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
 read -r x y w h < <(geometry "$(main_window)")
 xdotool mousemove $((x + w - w / 6)) $((y + h - 20)) click 1
-dialog=$(window_titled "Vorlane Preview" 300)
-rest_pointer
-sleep 1
-read -r x y w h < <(geometry "$dialog")
-import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/preview.png"
-echo "Saved $docs/preview.png"
+shoot_window "$docs/preview.png" "$(window_titled "Vorlane Preview" 300)"
 xdotool key Escape
 stop_program
 wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true
@@ -206,12 +202,7 @@ if [ -f "$made_firefox/places.sqlite" ] && [ -d "$made_chrome/Default" ]; then
   wine "$build/Vorlane.exe" >/dev/null 2>&1 </dev/null &
   read -r x y w h < <(geometry "$(main_window)")
   xdotool mousemove $((x + w - w / 6)) $((y + h * 6892 / 7710)) click 1
-  dialog=$(window_titled "Vorlane Sites to Keep" 600)
-  rest_pointer
-  sleep 1
-  read -r x y w h < <(geometry "$dialog")
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$docs/sites-to-keep.png"
-  echo "Saved $docs/sites-to-keep.png"
+  shoot_window "$docs/sites-to-keep.png" "$(window_titled "Vorlane Sites to Keep" 600)"
   xdotool key Escape
   stop_program
   wine reg delete 'HKCU\Software\Pendrake\Vorlane' /f >/dev/null 2>&1 </dev/null || true

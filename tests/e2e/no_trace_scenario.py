@@ -106,6 +106,17 @@ class RealProfiles:
               "the bookmark's icon is gone from favicons.sqlite")
 
 
+def delete_now_with(main, boxes, wait_for_pass_end):
+    """Ticks `boxes`, runs one pass with "Delete Now (Test)" and closes the program."""
+    for name in boxes:
+        main.click(name)
+        main.wait(f"{name} to be ticked", lambda n=name: main.control(n)["checked"] == 1)
+    main.click("PushButton12")
+    wait_for_pass_end(main)
+    main.close_box()
+    main.wait_until_ended()
+
+
 def reopen_cleaned(prefix, profiles, what, *options):
     """Starts both browsers on the cleaned profiles, on copies in the scenario's own prefix."""
     reopen = subprocess.run(["bash", str(SOURCE / "scripts" / "reopen-profiles.sh"), str(BUILD),
@@ -127,13 +138,7 @@ def no_trace_pass(prefix, boxes, wait_for_pass_end):
 
     main = start_program(prefix)
     check_equal(main.text("Label1"), "Google Chrome: 1 profile", "what the Chrome and Edge frame found")
-    for name in boxes:
-        main.click(name)
-        main.wait(f"{name} to be ticked", lambda n=name: main.control(n)["checked"] == 1)
-    main.click("PushButton12")
-    wait_for_pass_end(main)
-    main.close_box()
-    main.wait_until_ended()
+    delete_now_with(main, boxes, wait_for_pass_end)
 
     after = traces(profiles.firefox, profiles.chrome)
     print(f"places naming a visited site after the pass ({len(after)}):")
@@ -198,13 +203,7 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     check(history_of(profiles, KEPT_SITE), f"the profiles hold no history of {KEPT_SITE}")
 
     main = start_program(prefix)
-    for name in boxes:
-        main.click(name)
-        main.wait(f"{name} to be ticked", lambda n=name: main.control(n)["checked"] == 1)
-    main.click("PushButton12")
-    wait_for_pass_end(main)
-    main.close_box()
-    main.wait_until_ended()
+    delete_now_with(main, boxes, wait_for_pass_end)
 
     others = tuple(h for h in VISITED if h != KEPT_SITE)
     after = traces(profiles.firefox, profiles.chrome, hosts=others)
