@@ -64,8 +64,11 @@ FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name,
     // Windows refuses to delete a read-only file through a handle (Wine does
     // not), so it is cleared on the handle first, or the file is left.
     if (attributes_ == Attributes::KeepReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return Outcome::Failed;
+    // The listing's size is the one the preview counted; only a file nobody
+    // listed is asked for its own.
     LARGE_INTEGER size{};
-    ::GetFileSizeEx(file.Get(), &size);
+    size.QuadPart = listedSize;
+    if (!listed || listedSize < 0) ::GetFileSizeEx(file.Get(), &size);
     // A preview has come as far as the deletion would: the file counts and stays.
     if (!status_->Previewing()) {
         if (attributes_ == Attributes::MakeArchiveOnly && attributes != FILE_ATTRIBUTE_ARCHIVE)

@@ -44,7 +44,8 @@ public:
     // another program) is said the same way; for a file the search listed
     // (its attributes and `listedSize` known) it takes the rest from the
     // listing. Under Wine a file link lists as a plain file: such a preview
-    // counts it, and the pass then leaves it.
+    // counts it, and the pass then leaves it. The bytes counted are
+    // `listedSize` when the search gave it, in a pass as in a preview.
     Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES,
                    std::int64_t listedSize = -1) const;
 

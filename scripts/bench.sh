@@ -2,15 +2,53 @@
 # Builds the benchmark programs and runs every one of them under Wine, in the
 # test prefix (a sandbox, never your own ~/.wine), inside a private Xvfb.
 # Usage: scripts/bench.sh [files-per-folder]    (default 100: 50,000 files in 500 folders)
+#        VORLANE_BENCH_ONLY=folders scripts/bench.sh    the folder deletion alone
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
 bash "$root/scripts/build.sh" "$build" -DVORLANE_BENCH=ON
 
+# Three rounds of the folder deletion: the real pass against the plain loop
+# (and, in the first, the preview against a plain walk).
+folder_rounds() {
+  echo "== Folder deletion: the real pass against the plain loop, three rounds; the preview against a plain walk"
+  local folder_ratios=() folder_longest=() round ratio preview pass_output plain_output
+  flushed() { sync; sleep 2; "$@"; }
+  for round in 1 2 3; do
+    wine "$build/FolderDeleteBench.exe" build "$@"
+    # Each deletion starts on a disk that has finished writing what came
+    # before it (the new files, the other deletion).
+    preview=$([ "$round" = 1 ] && echo preview || true)
+    if [ $((round % 2)) = 1 ]; then
+      pass_output=$(flushed wine "$build/FolderDeleteBench.exe" measure-pass $preview)
+      plain_output=$(flushed wine "$build/FolderDeleteBench.exe" measure-plain)
+    else
+      plain_output=$(flushed wine "$build/FolderDeleteBench.exe" measure-plain)
+      pass_output=$(flushed wine "$build/FolderDeleteBench.exe" measure-pass $preview)
+    fi
+    echo "round $round ($([ $((round % 2)) = 1 ] && echo 'the pass' || echo 'the plain loop') first):"
+    printf '%s\n%s\n' "$plain_output" "$pass_output" | grep -v -- '-seconds '
+    ratio=$(awk -v a="$(awk '/^plain-seconds/ {print $2}' <<<"$plain_output")" \
+                -v b="$(awk '/^pass-seconds/ {print $2}' <<<"$pass_output")" 'BEGIN { printf "%.2f", a / b }')
+    echo "ratio b/a (files per second): $ratio"
+    folder_ratios+=("$ratio")
+    folder_longest+=("$(sed -n 's/.*longest \([0-9.]*\) ms.*/\1/p' <<<"$pass_output")")
+  done
+  echo "rounds b/a: ${folder_ratios[*]}; median $(printf '%s\n' "${folder_ratios[@]}" | sort -n | sed -n 2p)" \
+       "(goal 0.80 or more)"
+  echo "longest window answer in each round (ms): ${folder_longest[*]} (goal at most 100)"
+  rm -rf "$bench_root"
+}
+
 source "$root/scripts/wine-session.sh"
 trap vorlane_stop_session EXIT
 vorlane_start_session "$build"
 bench_root="$WINEPREFIX/drive_c/vorlane-bench"
+# VORLANE_BENCH_ONLY=folders: the folder deletion's three rounds alone.
+if [ "${VORLANE_BENCH_ONLY:-}" = folders ]; then
+  folder_rounds "$@"
+  exit 0
+fi
 
 echo "== URL cache"
 wine "$build/UrlCacheBench.exe"
@@ -54,12 +92,7 @@ rm -rf "$firefox_bench"
 wine "$build/FirefoxProfilesBench.exe" 'C:\vorlane-bench-firefox' 10000
 rm -rf "$firefox_bench"
 
-echo "== Folder deletion: the real pass against the plain loop; the preview against a plain walk"
-wine "$build/FolderDeleteBench.exe" build "$@"
-# Let the disk finish writing the new files, so neither deletion pays for it.
-sync
-sleep 2
-wine "$build/FolderDeleteBench.exe" measure
+folder_rounds "$@"
 
 # N files in one folder against N files in FOLDERS folders, made from the
 # Linux side (see bench/FolderDeleteBench.cpp for why).
