@@ -3,6 +3,7 @@
 #include "system/Failure.h"
 #include "system/FileGuard.h"
 #include "system/JsonText.h"
+#include "system/MessagePump.h"
 #include "system/Path.h"
 
 #include <nlohmann/json.hpp>
@@ -69,7 +70,11 @@ bool IsSiteEntry(std::string_view key) {
 
 std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span<const char* const> lists,
                                               const EntryKeeper& keeps) {
-    Json preferences = JsonText::Parse(json);
+    // A Preferences file can be tens of megabytes: it is parsed and written
+    // out on a thread of its own while the window's messages run, and they
+    // run between its entries too.
+    Json preferences;
+    MessagePump::RunWhileMessagesRun([&] { preferences = JsonText::Parse(json); });
     if (preferences.is_discarded() || !preferences.is_object()) return std::nullopt;
     Json* exceptions = Exceptions(preferences);
     bool removed = false;
@@ -78,6 +83,7 @@ std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span
         const auto found = exceptions->find(list);
         if (found == exceptions->end() || !found->is_object()) continue;
         for (auto entry = found->begin(); entry != found->end();) {
+            MessagePump::LetPendingMessagesRunThrottled();
             if (IsSiteEntry(entry.key()) && !(keeps && keeps(entry.key()))) {
                 entry = found->erase(entry);
                 removed = true;
@@ -88,19 +94,23 @@ std::optional<std::string> WithoutSiteEntries(const std::string& json, std::span
     }
     if (!removed) return json;
     // Strict: text that does not come back as valid UTF-8 is never written.
-    return preferences.dump(-1, ' ', false, Json::error_handler_t::strict);
+    std::string erased;
+    MessagePump::RunWhileMessagesRun(
+        [&] { erased = preferences.dump(-1, ' ', false, Json::error_handler_t::strict); });
+    return erased;
 }
 
 Outcome EraseSiteEntries(const std::string& path, std::span<const char* const> lists, bool preview,
                          const EntryKeeper& keeps) {
     try {
         if (!Path::Exists(path)) return Outcome::Missing;
-        const std::string json = Path::ReadAll(path, LargestPreferences);
+        std::string json;
+        MessagePump::RunWhileMessagesRun([&] { json = Path::ReadAll(path, LargestPreferences); });
         const std::optional<std::string> erased = WithoutSiteEntries(json, lists, keeps);
         if (!erased) return Outcome::Failed;
         if (*erased == json) return Outcome::Unchanged;
         if (preview) FileGuard::CheckReplaceable(path);
-        else FileGuard::ReplaceFile(path, *erased);
+        else MessagePump::RunWhileMessagesRun([&] { FileGuard::ReplaceFile(path, *erased); });
         return Outcome::Changed;
     } catch (const Failure&) {
         return Outcome::Failed;

@@ -3,6 +3,7 @@
 #include "database/GuardedEnv.h"
 #include "system/Failure.h"
 #include "system/FileGuard.h"
+#include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
@@ -265,29 +266,38 @@ namespace {
 
 // One opening: the entries are read, the chosen keys deleted and the tables
 // compacted; then the MANIFEST is written anew and LevelDB's diagnostic LOG
-// files (which can name keys) go.
+// files (which can name keys) go. LevelDB's own work runs on a thread of its
+// own while this thread's window messages run (a big store is read and
+// compacted in seconds); `choose` runs here, between the two.
 Outcome EraseHere(const std::string& folder, const KeyChooser& choose, StoreChange& run,
                   const BeforeChange& beforeChange) {
     GuardedEnv env(folder, beforeChange);
-    std::vector<std::string> keys;
-    {
-        const std::unique_ptr<leveldb::DB> db = OpenWhole(folder, env);
-        if (!db) return Outcome::Failed;
-        Entries entries;
-        const bool whole = ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
-            entries.emplace_back(key.ToString(), value.ToString());
-        });
-        if (!whole) return Outcome::Failed;
-        keys = choose(entries);
+    std::unique_ptr<leveldb::DB> db;
+    Entries entries;
+    bool whole = false;
+    MessagePump::RunWhileMessagesRun([&] {
+        db = OpenWhole(folder, env);
+        whole = db && ForEachEntry(*db, [&](const leveldb::Slice& key, const leveldb::Slice& value) {
+                    entries.emplace_back(key.ToString(), value.ToString());
+                });
+    });
+    if (!whole) return Outcome::Failed;
+    const std::vector<std::string> keys = choose(entries);
+    Entries().swap(entries);
+    bool done = false;
+    MessagePump::RunWhileMessagesRun([&] {
         // With nothing to erase the tables are still rewritten: records the
         // browser deleted itself stay in its log and older tables until then.
-        if (!DeleteAndCompact(*db, keys)) return Outcome::Failed;
-    }
-    if (!RewriteManifest(folder, env)) return Outcome::Failed;
-    for (const char* name : {"LOG", "LOG.old"}) {
-        const leveldb::Status removed = env.RemoveFile(Path::Join(folder, name));
-        if (!removed.ok() && !removed.IsNotFound()) return Outcome::Failed;
-    }
+        done = DeleteAndCompact(*db, keys);
+        db.reset();
+        done = done && RewriteManifest(folder, env);
+        for (const char* name : {"LOG", "LOG.old"}) {
+            if (!done) return;
+            const leveldb::Status removed = env.RemoveFile(Path::Join(folder, name));
+            done = removed.ok() || removed.IsNotFound();
+        }
+    });
+    if (!done) return Outcome::Failed;
     run.erased += static_cast<std::int64_t>(keys.size());
     return keys.empty() ? Outcome::Unchanged : Outcome::Changed;
 }

@@ -1,5 +1,9 @@
 #include "database/SqliteDatabase.h"
 
+#include "system/MessagePump.h"
+
+#include <windows.h>
+
 void ThrowOnSqliteError(sqlite3* db, int code) {
     if (code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE) return;
     std::string message = sqlite3_errstr(code);
@@ -56,13 +60,40 @@ SqliteDatabase::SqliteDatabase(const std::string& utf8Path) {
     sqlite3_extended_result_codes(raw, 1);
 }
 
+void SqliteDatabase::LetMessagesRunWhileBusy() {
+    // Every 1,000 steps of SQLite's machine: a few microseconds apart, so the
+    // clock is looked at often enough; the messages run only on the thread
+    // that asked (a step handed to another thread leaves its own alone).
+    static constexpr int Steps = 1000;
+    const auto owner = reinterpret_cast<void*>(static_cast<std::uintptr_t>(::GetCurrentThreadId()));
+    sqlite3_progress_handler(
+        db_.get(), Steps,
+        [](void* thread) {
+            if (reinterpret_cast<std::uintptr_t>(thread) == ::GetCurrentThreadId())
+                MessagePump::LetPendingMessagesRunThrottled();
+            return 0;
+        },
+        owner);
+    messagesRun_ = true;
+}
+
 void SqliteDatabase::Execute(const std::string& sql) {
-    ThrowOnSqliteError(db_.get(), sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr));
+    const auto execute = [&] {
+        ThrowOnSqliteError(db_.get(), sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr));
+    };
+    if (messagesRun_) MessagePump::RunWhileMessagesRun(execute);
+    else execute();
 }
 
 std::int64_t SqliteDatabase::Scalar(const std::string& sql, std::int64_t fallback) {
-    SqliteStatement statement = Prepare(sql);
-    return statement.Step() ? statement.Int64(0) : fallback;
+    std::int64_t value = fallback;
+    const auto read = [&] {
+        SqliteStatement statement = Prepare(sql);
+        if (statement.Step()) value = statement.Int64(0);
+    };
+    if (messagesRun_) MessagePump::RunWhileMessagesRun(read);
+    else read();
+    return value;
 }
 
 bool SqliteDatabase::HasTable(const std::string& name) {

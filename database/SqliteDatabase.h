@@ -66,12 +66,18 @@ public:
     // go in one statement.
     void DeleteRowsWhere(const std::string& table, const std::vector<std::string>& columns,
                          const std::function<bool(const std::vector<std::string>& values)>& erase);
+    // From now on the window messages of this thread run about every 20 ms
+    // while the database works: during the steps of a statement, and while
+    // Execute and Scalar, whose statements may be one long step (a table
+    // emptied, a commit, a checkpoint, a count), run on a thread of their own.
+    void LetMessagesRunWhileBusy();
 
 private:
     struct Closer {
         void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
     };
     std::unique_ptr<sqlite3, Closer> db_;
+    bool messagesRun_ = false;
 };
 
 // Throws SqliteError for `code` unless it is one of the success codes.

@@ -137,6 +137,7 @@ Outcome ChangeHere(const std::string& path, const std::function<bool(SqliteDatab
                "PRAGMA busy_timeout = 1000; PRAGMA secure_delete = ON; PRAGMA temp_store = MEMORY;"
                " PRAGMA foreign_keys = OFF",
                [&](SqliteDatabase& db) {
+                   db.LetMessagesRunWhileBusy();
                    std::int64_t erased = 0;
                    {
                        SqliteTransaction transaction(db);

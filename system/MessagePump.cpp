@@ -1,9 +1,13 @@
 #include "system/MessagePump.h"
 
+#include "system/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 namespace MessagePump {
 namespace {
@@ -61,6 +65,24 @@ bool WaitForObjectWhileMessagesRun(HANDLE object) {
         MSG quit;
         if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return false;
     }
+}
+
+void RunWhileMessagesRun(const std::function<void()>& work) {
+    const UniqueKernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!done) return work();
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        ::SetEvent(done.Get());
+    });
+    if (!WaitForObjectWhileMessagesRun(done.Get())) ::WaitForSingleObject(done.Get(), INFINITE);
+    worker.join();
+    lastPump = MonotonicSeconds();
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace MessagePump

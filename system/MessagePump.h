@@ -28,4 +28,12 @@ void WaitWhileMessagesRun(double seconds, const std::function<bool()>& keepWaiti
 // it, once the thread is asked to quit.
 bool WaitForObjectWhileMessagesRun(HANDLE object);
 
+// Runs `work` on a thread of its own while this thread's messages run, and
+// returns once it has ended, rethrowing what it threw: for one long call of
+// an engine (a compaction, a checkpoint, a file parsed or written) that would
+// otherwise hold the window. `work` must not touch windows nor anything the
+// messages handled meanwhile touch. After a quit it is still waited for:
+// it works on the caller's data.
+void RunWhileMessagesRun(const std::function<void()>& work);
+
 }  // namespace MessagePump
