@@ -256,8 +256,17 @@ void Form1::Form_Unload() {
     Seams::Current().ExitProgram(0);
 }
 
-// The close box, and the end of the session (shutdown, log-off).
+// The close box, and the end of the session (shutdown, log-off). Closed
+// while a pass, a preview or a clean runs (its window messages run while it
+// works), the window goes at once and the program ends when that is over: a
+// store is never left half changed, and the pass's line reaches the log.
 void Form1::CloseProgram() {
+    if (autoDelete_.Running() != AutoDelete::Pass::None) {
+        closeAfterPass_ = true;
+        ::ShowWindow(hwnd_, SW_HIDE);
+        tray_.SetInTray(false);
+        return;
+    }
     Form_QueryUnload();
     Unguarded("Form_Unload", [&] { Form_Unload(); });
 }

@@ -183,6 +183,8 @@ private:
     int dpi_ = 96;
     int mousePointer_ = PointerDefault;
     std::string savedStatus_;
+    // The window was closed while a pass ran: the program ends once it is over.
+    bool closeAfterPass_ = false;
     bool hiddenInTray_ = false;
     cSysTray tray_;
     std::unique_ptr<SkinEngine> skinFramework1_;

@@ -37,6 +37,10 @@ bool Form1::RunExclusive(AutoDelete::Pass kind, KeptPass kept, const std::functi
         const AutoDelete::RunningPass running(autoDelete_, kind);
         work();
     }
+    if (closeAfterPass_) {
+        CloseProgram();
+        return true;
+    }
     if (kept == KeptPass::RunsAfter && autoDelete_.TakeKeptPass()) RunTimedPass();
     return true;
 }
@@ -49,7 +53,7 @@ void Form1::PushButton12_Click() {
         steps.Run(104, [&] { DeleteAll(); });
         steps.Run(106, [&] { SetMousePointer(PointerDefault); });
         steps.Run(108, [&] { ::SendMessageA(Control(IdProgressBar1), PBM_SETPOS, 0, 0); });
-        steps.Run(110, [] { Main::PauseSeconds(5); });
+        steps.Run(110, [&] { Main::PauseSeconds(5, [&] { return !closeAfterPass_; }); });
         steps.Run(112, [&] { SetStatus(savedStatus_); });
     });
 }

@@ -40,7 +40,9 @@ void VisitWebSiteAtRandom() {
                               SW_SHOWMINIMIZED);
 }
 
-void PauseSeconds(double seconds) { MessagePump::WaitWhileMessagesRun(seconds); }
+void PauseSeconds(double seconds, const std::function<bool()>& keepWaiting) {
+    MessagePump::WaitWhileMessagesRun(seconds, keepWaiting);
+}
 
 std::int16_t ToInteger16(const std::string& text) {
     std::size_t begin = text.find_first_not_of(" \t");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Main {
@@ -17,8 +18,9 @@ std::string ShortenTitle(const std::string& title, std::size_t limit = 40);
 // With a 1-in-100 draw, opens the maker's web site in the browser.
 void VisitWebSiteAtRandom();
 
-// Waits `seconds` on a monotonic clock while window messages keep running.
-void PauseSeconds(double seconds);
+// Waits `seconds` on a monotonic clock while window messages keep running,
+// or less once keepWaiting() answers false.
+void PauseSeconds(double seconds, const std::function<bool()>& keepWaiting = {});
 
 // Text to a 16-bit integer: surrounding spaces allowed, fractions rounded half
 // to even. Not a number raises "Type mismatch"; outside 16 bits, "Overflow".

@@ -1,5 +1,6 @@
 #include "FormFixture.h"
 
+#include "app/PreviewDialog.h"
 #include "schedule/Intervals.h"
 #include "support/Fixtures.h"
 #include "system/MessagePump.h"
@@ -287,16 +288,23 @@ TEST_F(AutoDeleteWindowTest, AClickOrATickDuringAPassStartsNoPassInsideItAndADue
     int depth = 0;
     int deepest = 0;
     int disturbed = 0;  // bounded, so that passes started inside passes would end too
+    const auto disturb = [&] {
+        // While the cleaner runs: a click on "Delete Now (Test)", a tick and a
+        // click on "Preview".
+        ::SendMessageA(Control(f, IdPushButton12), BM_CLICK, 0, 0);
+        ::SendMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
+        ::SendMessageA(Control(f, IdPushButton14), BM_CLICK, 0, 0);
+        // Queued for when the pass or the pause lets messages run.
+        ::PostMessageA(Control(f, IdPushButton12), BM_CLICK, 0, 0);
+        ::PostMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
+    };
     duringPass = [&] {
         deepest = std::max(deepest, ++depth);
-        if (depth == 1 && disturbed++ < 2) {
-            // While the cleaner runs: a click on "Delete Now (Test)" and a tick.
-            ::SendMessageA(Control(f, IdPushButton12), BM_CLICK, 0, 0);
-            ::SendMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
-            // Queued for when the pass or the pause lets messages run.
-            ::PostMessageA(Control(f, IdPushButton12), BM_CLICK, 0, 0);
-            ::PostMessageA(f.Handle(), WM_TIMER, Form1::Timer1Id, 0);
-        }
+        // In the manual pass from the cleaner itself; in the timed one from
+        // another thread while an engine call runs there, as a store's change
+        // does, and the window's thread lets its messages run.
+        if (depth == 1 && ++disturbed == 1) disturb();
+        else if (depth == 1 && disturbed == 2) MessagePump::RunWhileMessagesRun(disturb);
         --depth;
     };
 
@@ -315,5 +323,29 @@ TEST_F(AutoDeleteWindowTest, AClickOrATickDuringAPassStartsNoPassInsideItAndADue
     Tick(1);  // the count started over after the timed pass
     EXPECT_EQ(f.Status(), Countdown("00:04:59"));
     EXPECT_NE(CursorOver(IdListView2), Hourglass());
+    EXPECT_FALSE(::FindWindowA(nullptr, PreviewTexts::Caption));
     EXPECT_TRUE(platform->Reports().empty());
+}
+
+// Closed while a store's change runs on a thread of its own: the change
+// ends, the pass writes its line, and only then the program ends.
+TEST_F(AutoDeleteWindowTest, ClosingDuringAPassEndsTheProgramOnceThePassIsOver) {
+    Form1& f = CreateCountingForm();
+    const HWND window = f.Handle();
+    bool changed = false;
+    duringPass = [&] {
+        MessagePump::RunWhileMessagesRun([&] {
+            ::SendMessageA(window, WM_CLOSE, 0, 0);
+            changed = true;
+        });
+        EXPECT_FALSE(::IsWindowVisible(window));
+        EXPECT_TRUE(platform->exitCodes.empty());
+    };
+
+    Click(IdPushButton12);
+
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(Lines(Fixtures::ReadFile(LogPath())), 2u);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(platform->exitCodes, std::vector<int>{0});
 }
