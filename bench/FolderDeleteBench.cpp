@@ -35,27 +35,17 @@
 //        FolderDeleteBench.exe measure-plain
 //        FolderDeleteBench.exe measure-pass [preview]
 //        FolderDeleteBench.exe measure-one
-#include "QuietPlatform.h"
-#include "system/Window.h"
 #include "ShellFolderValue.h"
-#include "app/Form1.h"
-#include "app/CleaningBoxes.h"
-#include "app/PreviewDialog.h"
+#include "WindowClick.h"
 #include "cleaning/AddFolder.h"
-#include "cleaning/HistoryLog.h"
-#include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -101,6 +91,28 @@ void BuildTree(const std::string& root, int filesPerFolder) {
     }
 }
 
+// (b) What the user starts: the main window's pass with only "Clear
+// Cache/Temp Internet Files" ticked, the Cache shell folder set to `folder`.
+class RealPass {
+public:
+    void Run(const std::string& folder) {
+        SetShellFolder(ShellFolders::Cache, folder);
+        window_.DeleteAll();
+    }
+    double Click(const std::string& folder) {
+        SetShellFolder(ShellFolders::Cache, folder);
+        return window_.ClickDeleteNow();
+    }
+    double Preview(const std::string& folder, std::string& total) {
+        SetShellFolder(ShellFolders::Cache, folder);
+        return window_.ClickPreview(total);
+    }
+    HWND Window() const { return window_.Window(); }
+
+private:
+    ClickedWindow window_{"chkIETemp"};
+};
+
 // (a) The plainest deletion: one search per folder, then delete what it found.
 // The search is finished before anything is deleted (deleting while a search
 // is open is slower under Wine), so the baseline is as fast as a loop can be.
@@ -143,122 +155,6 @@ void PlainWalk(const std::string& folder, std::int64_t& files, std::int64_t& byt
     } while (::FindNextFileA(find.Get(), &data));
     find.Reset();
     for (const std::string& subfolder : subfolders) PlainWalk(subfolder, files, bytes);
-}
-
-std::int64_t FileSize(const std::string& path);
-
-// (b) What the user starts: the main window's pass with only "Clear
-// Cache/Temp Internet Files" ticked, the Cache shell folder set to `folder`.
-class RealPass {
-public:
-    RealPass() : form_(RealCleaners()) {
-        form_.Create(true);
-        RestPointerOffWindow(form_.Handle());
-        SetTicked(FindControl(form_.Handle(), CleaningBoxes::Id("chkIETemp")), true);
-        MessagePump::LetPendingMessagesRun();
-    }
-    void Run(const std::string& folder) {
-        SetShellFolder(ShellFolders::Cache, folder);
-        form_.DeleteAll();
-    }
-    // A click on "Delete Now (Test)" until the history log has grown by the
-    // pass's line, in seconds; the click returns after the pause that follows
-    // the pass. Negative when the log did not grow.
-    double Click(const std::string& folder) {
-        SetShellFolder(ShellFolders::Cache, folder);
-        const std::string log = HistoryLog::LogPath();
-        const std::int64_t before = FileSize(log);
-        std::atomic<bool> returned{false};
-        std::atomic<double> loggedAt{-1.0};
-        std::thread watcher([&] {
-            while (!returned) {
-                if (FileSize(log) != before) {
-                    loggedAt = MessagePump::MonotonicSeconds();
-                    return;
-                }
-                ::Sleep(10);
-            }
-        });
-        const double start = MessagePump::MonotonicSeconds();
-        ::SendMessageA(FindControl(form_.Handle(), IdPushButton12), BM_CLICK, 0, 0);
-        returned = true;
-        watcher.join();
-        return loggedAt < 0 ? -1.0 : loggedAt - start;
-    }
-    // A click on "Preview" until its dialog shows, in seconds; `total` gets
-    // the dialog's last row ("Total": items and size). The dialog is closed.
-    double Preview(const std::string& folder, std::string& total) {
-        SetShellFolder(ShellFolders::Cache, folder);
-        std::atomic<double> shownAt{0.0};
-        std::thread watcher([&] {
-            HWND dialog = nullptr;
-            HWND list = nullptr;
-            while (!(dialog = ::FindWindowA(nullptr, PreviewTexts::Caption)) || !::IsWindowVisible(dialog) ||
-                   !(list = ::FindWindowExA(dialog, nullptr, WC_LISTVIEWA, nullptr)) || ListView_GetItemCount(list) == 0)
-                ::Sleep(1);
-            shownAt = MessagePump::MonotonicSeconds();
-            char items[128] = {}, size[64] = {};
-            const int last = ListView_GetItemCount(list) - 1;
-            ListView_GetItemText(list, last, 2, items, sizeof(items));
-            ListView_GetItemText(list, last, 3, size, sizeof(size));
-            total = std::string(items) + ", " + size;
-            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        });
-        const double start = MessagePump::MonotonicSeconds();
-        ::SendMessageA(FindControl(form_.Handle(), IdPushButton14), BM_CLICK, 0, 0);
-        watcher.join();
-        return shownAt - start;
-    }
-    HWND Window() const { return form_.Handle(); }
-
-private:
-    Form1 form_;
-};
-
-// While `body` runs, sends the window a message every 20 ms from another
-// thread and adds how long each took to be answered to `delays`.
-template <class Body>
-void WithResponseProbe(HWND window, std::vector<double>& delays, Body&& body) {
-    std::atomic<bool> stop{false};
-    std::atomic<bool> done{false};
-    std::thread probe([&] {
-        while (!stop) {
-            const double start = MessagePump::MonotonicSeconds();
-            DWORD_PTR result = 0;
-            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-            delays.push_back(MessagePump::MonotonicSeconds() - start);
-            ::Sleep(20);
-        }
-        done = true;
-    });
-    body();
-    // The window's thread keeps answering until the probe has sent its last
-    // message: joining at once would leave a message in flight unanswered.
-    stop = true;
-    while (!done) {
-        MessagePump::LetPendingMessagesRun();
-        ::Sleep(1);
-    }
-    probe.join();
-}
-
-std::int64_t FileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return static_cast<std::int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * values.size()))];
-}
-
-template <class Deletion>
-double Seconds(Deletion&& deletion) {
-    const double start = MessagePump::MonotonicSeconds();
-    deletion();
-    return MessagePump::MonotonicSeconds() - start;
 }
 
 
@@ -356,10 +252,7 @@ int MeasurePass(bool preview) {
     std::printf("(b) \"Delete Now (Test)\" clicked until the log's line:  %d files in %.2f s, %.0f files/s\n", files,
                 seconds, files / seconds);
     std::printf("pass-seconds %.3f\n", seconds);
-    std::printf("window answers during (b), %zu messages sent every 20 ms: median %.1f ms, 99th percentile %.1f ms, "
-                "longest %.1f ms\n",
-                delays.size(), Percentile(delays, 0.5) * 1000.0, Percentile(delays, 0.99) * 1000.0,
-                Percentile(delays, 1.0) * 1000.0);
+    PrintAnswers("(b)", delays);
     return 0;
 }
 

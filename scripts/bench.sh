@@ -3,6 +3,7 @@
 # test prefix (a sandbox, never your own ~/.wine), inside a private Xvfb.
 # Usage: scripts/bench.sh [files-per-folder]    (default 100: 50,000 files in 500 folders)
 #        VORLANE_BENCH_ONLY=folders scripts/bench.sh    the folder deletion alone
+#        VORLANE_BENCH_ONLY=stores scripts/bench.sh     the big stores alone
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
@@ -40,15 +41,30 @@ folder_rounds() {
   rm -rf "$bench_root"
 }
 
+# The big stores, each changed by a click on the real window, against the
+# plain change of an identical copy in the same run.
+store_rounds() {
+  echo "== Big stores: the real pass clicked on the window against the plain change through the same engine"
+  local store stores_root="$WINEPREFIX/drive_c/vorlane-bench-stores"
+  for store in chromium-history firefox-places local-storage preferences; do
+    bash "$root/scripts/make-store-bench.sh" "$build" "$stores_root" "$store"
+    sync
+    sleep 2
+    wine "$build/StoreBench.exe" 'C:\vorlane-bench-stores\'"$store" "$store"
+    rm -rf "$stores_root/$store"
+  done
+}
+
 source "$root/scripts/wine-session.sh"
 trap vorlane_stop_session EXIT
 vorlane_start_session "$build"
 bench_root="$WINEPREFIX/drive_c/vorlane-bench"
-# VORLANE_BENCH_ONLY=folders: the folder deletion's three rounds alone.
-if [ "${VORLANE_BENCH_ONLY:-}" = folders ]; then
-  folder_rounds "$@"
-  exit 0
-fi
+# VORLANE_BENCH_ONLY=folders: the folder deletion's three rounds alone;
+# VORLANE_BENCH_ONLY=stores: the big stores alone.
+case ${VORLANE_BENCH_ONLY:-} in
+  folders) folder_rounds "$@"; exit 0 ;;
+  stores) store_rounds; exit 0 ;;
+esac
 
 echo "== URL cache"
 wine "$build/UrlCacheBench.exe"
@@ -93,6 +109,7 @@ wine "$build/FirefoxProfilesBench.exe" 'C:\vorlane-bench-firefox' 10000
 rm -rf "$firefox_bench"
 
 folder_rounds "$@"
+store_rounds
 
 # N files in one folder against N files in FOLDERS folders, made from the
 # Linux side (see bench/FolderDeleteBench.cpp for why).

@@ -10,7 +10,8 @@
 #   schedule      uses system
 #   app           uses all of them
 #   bench         the benchmark programs: every layer, as the program does,
-#                 but not the test support
+#                 but not the test support; their plain baselines change
+#                 stores with SQLite and LevelDB themselves
 #   tests/support the library every test program links: the engine layers,
 #                 not app (the app tests' own fixtures live in tests/app); it
 #                 also builds LevelDB databases with LevelDB itself
@@ -40,7 +41,7 @@ allowed() {
 # Whether files of the folder may include SQLite's or LevelDB's own headers.
 uses_storage() {
     case $1 in
-        database | tests/database | tests/support) return 0 ;;
+        database | tests/database | tests/support | bench) return 0 ;;
         *) return 1 ;;
     esac
 }
