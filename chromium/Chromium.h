@@ -68,8 +68,8 @@ inline constexpr const char* NotificationKeyPrefixes[] = {"DATA:", "RESOURCES:"}
 // groups, shared storage, attribution reports, aggregation budgets), one
 // SQLite database each in the profile, and the trust tokens sites issued
 // (in the Network folder). Every row is a site's.
-inline constexpr const char* SiteApiDatabases[] = {"Interest Groups", "Shared Storage", "Conversions",
-                                                   "Private Aggregation"};
+inline constexpr const char* SiteApiDatabases[] = {"InterestGroups", "SharedStorage", "Conversions",
+                                                   "PrivateAggregation"};
 inline constexpr char TrustTokens[] = "Trust Tokens";
 // The origin trials sites enabled for later visits (LevelDB keyed by origin).
 inline constexpr char PersistentOriginTrials[] = "PersistentOriginTrials";
