@@ -3,6 +3,7 @@
 #include "chromium/ChromiumBookmarks.h"
 #include "chromium/ChromiumDatabase.h"
 #include "chromium/ChromiumPreferences.h"
+#include "chromium/ChromiumSiteApis.h"
 #include "chromium/ChromiumSiteData.h"
 #include "chromium/LocalState.h"
 #include "cleaning/BrowserFiles.h"
@@ -376,11 +377,7 @@ const Step Steps[] = {
     {ChromiumBox::Cookies,
      "what sites stored through the browser's ad and measurement APIs (Interest Groups, Shared Storage, "
      "Conversions, Private Aggregation) and the trust tokens they issued",
-     [](const At& at, StatusLine& s) {
-         for (const char* name : ChromiumNames::SiteApiDatabases) Erase(at.folder, name, s, ChromiumDatabase::EraseAllRows);
-         if (const std::optional<FolderFileDeleter> network = BrowserFiles::Subfolder(at.folder, ChromiumNames::NetworkFolder, s))
-             Erase(*network, ChromiumNames::TrustTokens, s, ChromiumDatabase::EraseAllRows);
-     }},
+     [](const At& at, StatusLine& s) { ChromiumSiteApis::Erase(at.folder, s); }},
     {ChromiumBox::Cookies, "the origin trials sites enabled for later visits",
      [](const At& at, StatusLine& s) {
          const ChromiumSiteData::OriginFilter erases = ChromiumSiteData::ErasedOrigins(s);

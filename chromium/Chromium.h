@@ -64,13 +64,6 @@ inline constexpr char SecurePreferences[] = "Secure Preferences";
 // origin as "http_example.test_0").
 inline constexpr char PlatformNotifications[] = "Platform Notifications";
 inline constexpr const char* NotificationKeyPrefixes[] = {"DATA:", "RESOURCES:"};
-// What sites stored through the browser's ad and measurement APIs (interest
-// groups, shared storage, attribution reports, aggregation budgets), one
-// SQLite database each in the profile, and the trust tokens sites issued
-// (in the Network folder). Every row is a site's.
-inline constexpr const char* SiteApiDatabases[] = {"Interest Groups", "Shared Storage", "Conversions",
-                                                   "Private Aggregation"};
-inline constexpr char TrustTokens[] = "Trust Tokens";
 // The origin trials sites enabled for later visits (LevelDB keyed by origin).
 inline constexpr char PersistentOriginTrials[] = "PersistentOriginTrials";
 inline constexpr char Bookmarks[] = "Bookmarks";

@@ -34,7 +34,8 @@ const BoxCleaner Downloads{ClearChromiumDownloads, Takes<ChromiumBox::Downloads>
 const BoxCleaner Cookies{ClearChromiumCookies, Takes<ChromiumBox::Cookies>,
                          "the extensions' storage (chrome-extension entries and folders, Local Extension "
                          "Settings, Extension State, Extensions); the site settings the user chose (permissions "
-                         "granted or refused, per-site zoom); the cookies and site data of the sites on the keep list"};
+                         "granted or refused, per-site zoom); the cookies and site data of the sites on the keep list, their "
+                         "rows of the ad and measurement stores and trust tokens included"};
 const BoxCleaner Cache{ClearChromiumCache, Takes<ChromiumBox::Cache>, ""};
 const BoxCleaner FormHistory{ClearChromiumFormHistory, Takes<ChromiumBox::FormHistory>,
                              "saved addresses, cards, search engines"};

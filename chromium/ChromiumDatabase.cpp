@@ -3,7 +3,10 @@
 #include "cleaning/BrowserFiles.h"
 #include "database/SqliteFile.h"
 
+#include <algorithm>
 #include <functional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,6 +65,66 @@ void DeleteListed(SqliteDatabase& db, const std::string& table, const std::strin
     if (db.HasTable(table) && db.HasColumn(table, column))
         db.Execute("DELETE FROM " + Quoted(table) + " WHERE " + Quoted(column) + " IN (SELECT id FROM temp." + ids +
                    ")");
+}
+
+// Whether `table` has each of `columns` ("owner, name").
+bool HasColumns(SqliteDatabase& db, const std::string& table, const std::string& columns) {
+    std::istringstream names(columns);
+    for (std::string name; std::getline(names >> std::ws, name, ',');)
+        if (!db.HasColumn(table, name)) return false;
+    return true;
+}
+
+// The sites named by the values of a row's site columns.
+std::vector<std::string> SitesIn(const std::vector<std::string>& values) {
+    std::vector<std::string> sites;
+    for (const std::string& value : values) {
+        std::istringstream words(value);
+        for (std::string site; words >> site;) sites.push_back(site);
+    }
+    return sites;
+}
+
+// The columns naming a row of `table` to the rows that belong to it; "" when
+// none do.
+std::string KeyOf(std::span<const SiteRows> tables, const std::string& table) {
+    for (const SiteRows& rows : tables)
+        if (rows.parent && table == rows.parent) return rows.link;
+    return "";
+}
+
+// Where the keys of a table's rows that went are kept while its tables change.
+std::string GoneTable(const std::string& table) { return "temp." + Quoted("gone_" + table); }
+
+// Erases the rows of `rows.table` whose sites `erases` chooses or that belong
+// to a row that went; when other rows belong to this table's, the keys of
+// those that went are kept in its gone table (`gone` lists the tables that
+// have one).
+void EraseTableRows(SqliteDatabase& db, std::span<const SiteRows> tables, const SiteRows& rows,
+                    const std::function<bool(const std::vector<std::string>& sites)>& erases,
+                    std::vector<std::string>& gone) {
+    const std::string table = Quoted(rows.table);
+    // What goes is what was there before less what is there after.
+    const std::string key = KeyOf(tables, rows.table);
+    const bool keyed = !key.empty() && HasColumns(db, rows.table, key);
+    if (keyed) {
+        db.Execute("CREATE TABLE " + GoneTable(rows.table) + " AS SELECT " + key + " FROM " + table);
+        gone.push_back(rows.table);
+    }
+    const bool linked = rows.parent && std::find(gone.begin(), gone.end(), rows.parent) != gone.end() &&
+                        HasColumns(db, rows.table, rows.link);
+    if (linked)
+        db.Execute("DELETE FROM " + table + " WHERE (" + rows.link + ") IN (SELECT " + rows.link + " FROM " +
+                   GoneTable(rows.parent) + ")");
+    std::vector<std::string> columns;
+    for (const char* column : rows.sites)
+        if (column && db.HasColumn(rows.table, column)) columns.push_back(column);
+    if (!columns.empty())
+        db.DeleteRowsWhere(rows.table, columns, [&](const std::vector<std::string>& values) { return erases(SitesIn(values)); });
+    else if (!linked)
+        db.Execute("DELETE FROM " + table);
+    if (keyed)
+        db.Execute("DELETE FROM " + GoneTable(rows.table) + " WHERE (" + key + ") IN (SELECT " + key + " FROM " + table + ")");
 }
 
 }  // namespace
@@ -123,6 +186,19 @@ void EraseCookies(SqliteDatabase& db, const std::function<bool(const std::string
     const bool partitioned = db.HasColumn("cookies", "top_frame_site_key");
     db.DeleteRowsWhere("cookies", partitioned ? std::vector<std::string>{"host_key", "top_frame_site_key"} : std::vector<std::string>{"host_key"},
                        [&](const std::vector<std::string>& values) { return erases(values[0], partitioned ? values[1] : ""); });
+}
+
+void EraseSiteRows(SqliteDatabase& db, std::span<const SiteRows> tables,
+                   const std::function<bool(const std::vector<std::string>& sites)>& erases) {
+    std::set<std::string> listed = {"meta"};
+    std::vector<std::string> gone;
+    for (const SiteRows& rows : tables) {
+        listed.insert(rows.table);
+        if (db.HasTable(rows.table)) EraseTableRows(db, tables, rows, erases, gone);
+    }
+    for (const std::string& table : gone) db.Execute("DROP TABLE " + GoneTable(table));
+    // The tables no row of which names a site: caches and counters of the browser's own.
+    EraseTables(db, [&](const std::string& table) { return listed.count(table) > 0; });
 }
 
 void EraseIconsExcept(SqliteDatabase& db, const std::set<std::string>& keptPages) {

@@ -9,9 +9,10 @@
 #include "database/SqliteDatabase.h"
 
 #include <functional>
-
 #include <set>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace ChromiumDatabase {
 
@@ -41,6 +42,27 @@ void EraseDownloads(SqliteDatabase& db);
 // ".example.com") and the top-level site it was set inside ("" when not
 // partitioned).
 void EraseCookies(SqliteDatabase& db, const std::function<bool(const std::string& host, const std::string& topSite)>& erases);
+
+// A table of a store that sites fill, and how its rows name the sites.
+struct SiteRows {
+    const char* table;
+    // The columns naming a site or an origin ("https://a.example"), the site
+    // whose data the row is first; a value may name two, apart by a space (no
+    // origin holds one). A column this version does not have is skipped.
+    const char* sites[6];
+    // The table, listed before this one, holding the row this one belongs to,
+    // and the columns, named alike in both tables, that name that row
+    // ("source_id", "owner, name").
+    const char* parent = nullptr;
+    const char* link = nullptr;
+};
+
+// Erases the rows of `tables` that `erases` chooses by the sites they name
+// (a row naming none goes), the rows belonging to a row that went, and every
+// row of the database's other tables but "meta". A listed table that has
+// none of its columns and no parent goes whole.
+void EraseSiteRows(SqliteDatabase& db, std::span<const SiteRows> tables,
+                   const std::function<bool(const std::vector<std::string>& sites)>& erases);
 
 // Favicons: what the browser keeps of the icons of pages other than
 // `keptPages` (the bookmarks): their page mappings, then every icon and

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -155,4 +157,96 @@ TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsI
     held.Reset();
     EXPECT_GT(Count(profile + "\\Web Data", "SELECT count(*) FROM autofill"), 0);
     EXPECT_EQ(Count(profile + "\\Network\\Cookies", "SELECT count(*) FROM cookies"), 0);
+}
+
+namespace {
+
+// The stores of the ad and measurement APIs and of trust tokens, with the
+// columns that name sites and a label: rows of the kept site (below it too),
+// of another site, and of each inside the other. Only a row whose every site
+// is kept, and that belongs to no row that goes, stays.
+const struct {
+    const char* database;
+    const char* sql;
+} SiteApiStores[] = {
+    {"InterestGroups",
+     "CREATE TABLE interest_groups(owner, joining_origin, name, label);"
+     "INSERT INTO interest_groups VALUES ('https://kept.example', 'https://www.kept.example', 'k', 'stays'),"
+     " ('https://gone.example', 'https://gone.example', 'g', 'goes'),"
+     " ('https://kept.example', 'https://gone.example', 'kg', 'goes: joined on another site'),"
+     " ('https://gone.example', 'https://kept.example', 'gk', 'goes: another owner');"
+     "CREATE TABLE join_history(owner, name, label);"
+     "INSERT INTO join_history VALUES ('https://kept.example', 'k', 'stays'),"
+     " ('https://kept.example', 'kg', 'goes with its group'), ('https://gone.example', 'g', 'goes');"
+     "CREATE TABLE joined_k_anon(hashed_key, label); INSERT INTO joined_k_anon VALUES (x'00', 'goes: no site');"},
+    {"SharedStorage",
+     "CREATE TABLE values_mapping(context_origin, key, label);"
+     "INSERT INTO values_mapping VALUES ('https://kept.example', 'a', 'stays'), ('https://gone.example', 'a', 'goes');"
+     // as the first versions named the column
+     "CREATE TABLE budget_mapping(id, context_origin, label);"
+     "INSERT INTO budget_mapping VALUES (1, 'https://kept.example', 'stays'), (2, 'https://gone.example', 'goes');"},
+    {"Conversions",
+     "CREATE TABLE sources(source_id, source_origin, reporting_origin, label);"
+     "INSERT INTO sources VALUES (1, 'https://kept.example', 'https://kept.example', 'stays'),"
+     " (2, 'https://gone.example', 'https://gone.example', 'goes'),"
+     " (3, 'https://kept.example', 'https://gone.example', 'goes: reported to another site');"
+     "CREATE TABLE reports(source_id, context_origin, reporting_origin, label);"
+     "INSERT INTO reports VALUES (1, 'https://kept.example', 'https://kept.example', 'stays'),"
+     " (3, 'https://kept.example', 'https://kept.example', 'goes with its source'),"
+     " (1, 'https://gone.example', 'https://kept.example', 'goes: triggered on another site');"
+     "CREATE TABLE dedup_keys(source_id, label); INSERT INTO dedup_keys VALUES (1, 'stays'), (2, 'goes with its source');"
+     "CREATE TABLE source_destinations(source_id, destination_site, label);"
+     "INSERT INTO source_destinations VALUES (1, 'https://kept.example', 'stays'), (1, 'https://gone.example', 'goes');"},
+    {"PrivateAggregation",
+     "CREATE TABLE private_aggregation_api_budgets(key, proto, label);"
+     "INSERT INTO private_aggregation_api_budgets VALUES ('https://kept.example', x'', 'stays'),"
+     " ('https://gone.example', x'', 'goes');"},
+    {"Network\\Trust Tokens",
+     "CREATE TABLE trust_tokens_issuer_config(key, proto, label);"
+     "INSERT INTO trust_tokens_issuer_config VALUES ('https://kept.example', x'', 'stays'), ('https://gone.example', x'', 'goes');"
+     "CREATE TABLE trust_tokens_issuer_toplevel_pair_config(key, proto, label);"
+     "INSERT INTO trust_tokens_issuer_toplevel_pair_config VALUES ('https://kept.example https://kept.example', x'', 'stays'),"
+     " ('https://kept.example https://gone.example', x'', 'goes: issued on another site'),"
+     " ('https://gone.example https://kept.example', x'', 'goes: another issuer');"},
+};
+
+// "<table>: <label>" of every row of the database but its meta table's.
+std::set<std::string> Labels(const std::string& database) {
+    std::set<std::string> labels;
+    for (const std::string& table : Rows(database, "SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'meta'"))
+        for (const std::string& label : Rows(database, "SELECT label FROM \"" + table + "\"")) labels.insert(table + ": " + label);
+    return labels;
+}
+
+class ChromiumDatabaseTestSiteApis : public ChromiumFixture {};
+
+}  // namespace
+
+TEST_F(ChromiumDatabaseTestSiteApis, TheAdAndMeasurementStoresKeepTheRowsOfKeptSitesOnly) {
+    const std::string profile = UserData("Google\\Chrome") + "\\Default";
+    Fixtures::WriteFile(profile + "\\Preferences", "{}");
+    for (const bool keeping : {true, false}) {
+        std::map<std::string, std::set<std::string>> before;
+        for (const auto& store : SiteApiStores) {
+            const std::string path = profile + "\\" + store.database;
+            Fixtures::WriteFile(path, "");
+            SqliteDatabase(path).Execute(std::string("CREATE TABLE meta(key, value); INSERT INTO meta VALUES ('version', 1);") + store.sql);
+            before[path] = Labels(path);
+        }
+        status.keeps = keeping ? SitesToKeep({"kept.example"}) : SitesToKeep();
+        status.kept.clear();
+
+        ChromiumHistory::ClearChromiumCookies(status);
+
+        for (const auto& [path, labels] : before) {
+            std::set<std::string> stays;
+            std::copy_if(labels.begin(), labels.end(), std::inserter(stays, stays.end()),
+                         [&](const std::string& label) { return keeping && label.find(": stays") != std::string::npos; });
+            EXPECT_EQ(Labels(path), stays) << path;
+            EXPECT_EQ(Count(path, "SELECT count(*) FROM meta"), 1) << path;
+        }
+        EXPECT_EQ(std::set<std::string>(status.kept.begin(), status.kept.end()),
+                  keeping ? std::set<std::string>{"kept.example"} : std::set<std::string>{});
+    }
+    EXPECT_TRUE(status.notices.empty());
 }

@@ -36,10 +36,10 @@ constexpr Erased ErasedDatabases[] = {
     {"Network\\Cookies", "name = 'meta'"},
     {"Web Data", "name NOT IN ('autofill', 'autocomplete')"},
     {"Login Data", "name <> 'stats'"},
-    {"Interest Groups", "name = 'meta'"},
-    {"Shared Storage", "name = 'meta'"},
+    {"InterestGroups", "name = 'meta'"},
+    {"SharedStorage", "name = 'meta'"},
     {"Conversions", "name = 'meta'"},
-    {"Private Aggregation", "name = 'meta'"},
+    {"PrivateAggregation", "name = 'meta'"},
     {"Network\\Trust Tokens", "name = 'meta'"},
 };
 
@@ -77,7 +77,7 @@ TEST_F(ChromiumProfilesTest, EveryBoxEmptiesTheFreeBrowsersAndLeavesTheRunningOn
     for (const std::string& folder : free) {
         LevelDbFill::Put(folder + "\\PersistentOriginTrials", {{"https://trial.example", "token"}});
         ::DeleteFileA((folder + "\\Network\\Trust Tokens-journal").c_str());
-        for (const char* store : {"Interest Groups", "Shared Storage", "Conversions", "Private Aggregation",
+        for (const char* store : {"InterestGroups", "SharedStorage", "Conversions", "PrivateAggregation",
                                   "Network\\Trust Tokens"})
             ASSERT_TRUE(::CopyFileA((folder + "\\Network Action Predictor").c_str(), (folder + "\\" + store).c_str(), FALSE));
     }
