@@ -1,6 +1,7 @@
 #include "cleaning/BrowserFiles.h"
 
 #include "cleaning/AddFolder.h"
+#include "cleaning/DeletionBatch.h"
 #include "cleaning/TargetCheck.h"
 #include "system/FileGuard.h"
 #include "system/Path.h"
@@ -82,12 +83,16 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
     WIN32_FIND_DATAW data;
     UniqueFind find(::FindFirstFileW(Path::ForSystem(Path::Join(folder.Folder(), "*")).c_str(), &data));
     if (!find) return;
+    std::vector<DeletionBatch::File> files;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::string name = Path::FromSystem(data.cFileName);
         if (NameMatches(name, pattern))
-            folder.Delete(name, data.dwFileAttributes, static_cast<std::int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+            files.push_back({&folder, name, data.dwFileAttributes,
+                             static_cast<std::int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow});
     } while (::FindNextFileW(find.Get(), &data));
+    find.Reset();
+    DeletionBatch::DeleteAll(files);
 }
 
 namespace {

@@ -28,42 +28,47 @@ FolderFileDeleter::FolderFileDeleter(std::string folder, const std::string& reso
 
 FolderFileDeleter::Outcome FolderFileDeleter::Delete(const std::string& name, DWORD listedAttributes,
                                                      std::int64_t listedSize) const {
-    const Outcome outcome = TryDelete(name, listedAttributes, listedSize);
-    if (outcome == Outcome::Failed) status_->CouldNotDelete(Path::Join(Folder(), name));
-    return outcome;
+    return Record(name, Attempt(name, listedAttributes, listedSize));
 }
 
-FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name, DWORD listedAttributes,
+FolderFileDeleter::Outcome FolderFileDeleter::Record(const std::string& name, const Attempted& attempted) const {
+    if (attempted.outcome == Outcome::Deleted) status_->Deleted(TraceKind::File, 1, attempted.size);
+    if (attempted.outcome == Outcome::Failed) status_->CouldNotDelete(Path::Join(Folder(), name));
+    return attempted.outcome;
+}
+
+FolderFileDeleter::Attempted FolderFileDeleter::Attempt(const std::string& name, DWORD listedAttributes,
                                                         std::int64_t listedSize) const {
     const bool listed = listedAttributes != INVALID_FILE_ATTRIBUTES;
-    if (listed && (listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) return Outcome::Refused;
+    if (listed && (listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        return {Outcome::Refused, 0};
     // A preview opens the file as the deletion does: one that another program
     // holds without sharing its deletion fails here in both.
     UniqueFile file(::CreateFileW(Path::ForSystem(Path::Join(Folder(), name)).c_str(), OpenAccess, ShareAll, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return Path::IsGone(::GetLastError()) ? Outcome::Gone : Outcome::Failed;
+    if (!file) return {Path::IsGone(::GetLastError()) ? Outcome::Gone : Outcome::Failed, 0};
     // Nothing is deleted in a preview, so there is no swap to guard against
     // between the listing and the deletion: a listed file counts from the
     // listing, as the pass will count it.
     if (status_->Previewing() && listed && listedSize >= 0) {
-        if (attributes_ == Attributes::KeepReadOnly && (listedAttributes & FILE_ATTRIBUTE_READONLY)) return Outcome::Failed;
-        status_->Deleted(TraceKind::File, 1, listedSize);
-        return Outcome::Deleted;
+        if (attributes_ == Attributes::KeepReadOnly && (listedAttributes & FILE_ATTRIBUTE_READONLY))
+            return {Outcome::Failed, 0};
+        return {Outcome::Deleted, listedSize};
     }
     // A second name (a hard link) is no reason to keep a file: deleting this
     // one leaves the other's content where it is.
-    if (!guard_.HasName(file.Get(), name)) return Outcome::Refused;
+    if (!guard_.HasName(file.Get(), name)) return {Outcome::Refused, 0};
 
     DWORD attributes = listedAttributes;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         FILE_BASIC_INFO basic{};
-        if (!::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic))) return Outcome::Failed;
+        if (!::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic))) return {Outcome::Failed, 0};
         attributes = basic.FileAttributes;
-        if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return Outcome::Refused;
+        if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return {Outcome::Refused, 0};
     }
     // Windows refuses to delete a read-only file through a handle (Wine does
     // not), so it is cleared on the handle first, or the file is left.
-    if (attributes_ == Attributes::KeepReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return Outcome::Failed;
+    if (attributes_ == Attributes::KeepReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return {Outcome::Failed, 0};
     // The listing's size is the one the preview counted; only a file nobody
     // listed is asked for its own.
     LARGE_INTEGER size{};
@@ -73,10 +78,9 @@ FolderFileDeleter::Outcome FolderFileDeleter::TryDelete(const std::string& name,
     if (!status_->Previewing()) {
         if (attributes_ == Attributes::MakeArchiveOnly && attributes != FILE_ATTRIBUTE_ARCHIVE)
             SetAttributes(file.Get(), FILE_ATTRIBUTE_ARCHIVE);
-        if (!MarkForDeletion(file.Get())) return Outcome::Failed;
+        if (!MarkForDeletion(file.Get())) return {Outcome::Failed, 0};
     }
-    status_->Deleted(TraceKind::File, 1, size.QuadPart);
-    return Outcome::Deleted;
+    return {Outcome::Deleted, size.QuadPart};
 }
 
 UniqueFile FolderFileDeleter::OpenHere(const std::string& name, DWORD access, bool create) const {

@@ -49,6 +49,17 @@ public:
     Outcome Delete(const std::string& name, DWORD listedAttributes = INVALID_FILE_ATTRIBUTES,
                    std::int64_t listedSize = -1) const;
 
+    // Delete in two halves, for deletions run on several threads at once
+    // (DeletionBatch): Attempt does the system's part and touches nothing but
+    // the file, on any thread; Record then counts or says on the status line
+    // what it came to, on the status line's thread.
+    struct Attempted {
+        Outcome outcome;
+        std::int64_t size;  // the bytes a deleted file counts
+    };
+    Attempted Attempt(const std::string& name, DWORD listedAttributes, std::int64_t listedSize) const;
+    Outcome Record(const std::string& name, const Attempted& attempted) const;
+
     // True when `folder\name` is the folder's own file (FileGuard): for
     // callers that must open it by name.
     bool IsPlainFileHere(const std::string& name) const;
@@ -63,8 +74,6 @@ public:
     const std::string& ResolvedFolder() const { return guard_.Resolved(); }
 
 private:
-    Outcome TryDelete(const std::string& name, DWORD listedAttributes, std::int64_t listedSize) const;
-
     FileGuard::Folder guard_;
     Attributes attributes_;
     StatusLine* status_;

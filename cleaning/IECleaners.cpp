@@ -1,6 +1,7 @@
 #include "cleaning/IECleaners.h"
 
 #include "cleaning/AddFolder.h"
+#include "cleaning/DeletionBatch.h"
 #include "cleaning/FolderFileDeleter.h"
 #include "cleaning/IEUrlCache.h"
 #include "cleaning/TargetCheck.h"
@@ -104,6 +105,7 @@ void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& na
     QuietStatus unheard(status.Previewing());
     const FolderFileDeleter indexDeleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly,
                                          unheard);
+    std::vector<DeletionBatch::File> files;
     for (int i = 1; i <= names.UBound(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name[0] == '~') continue;
@@ -111,11 +113,11 @@ void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& na
         const DWORD attributes = names.AttributesAt(i);
         if (attributes == HiddenArchive) continue;
         if (keeps && keeps(Path::Join(folder, name))) continue;
-        MessagePump::LetPendingMessagesRunThrottled();
-        const FolderFileDeleter& use = IsUrlCacheIndex(name) ? indexDeleter : deleter;
-        if (use.Delete(name, attributes, names.SizeAt(i)) == FolderFileDeleter::Outcome::Deleted)
-            paced.Show(Path::Join(folder, name) + "-->");
+        files.push_back({IsUrlCacheIndex(name) ? &indexDeleter : &deleter, name, attributes, names.SizeAt(i)});
     }
+    DeletionBatch::DeleteAll(files, [&](const DeletionBatch::File& file, FolderFileDeleter::Outcome outcome) {
+        if (outcome == FolderFileDeleter::Outcome::Deleted) paced.Show(Path::Join(folder, file.name) + "-->");
+    });
 }
 
 // Removes every folder of the tree (`folders`, as the walk listed them before
