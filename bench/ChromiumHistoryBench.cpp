@@ -9,6 +9,7 @@
 // Usage: ChromiumHistoryBench.exe BENCH_FOLDER
 //   BENCH_FOLDER\Local\Google\Chrome\User Data\Default\History  the cleaner's copy
 //   BENCH_FOLDER\wine-plain\History                              the plain copy
+#include "PlainHistoryDelete.h"
 #include "ShellFolderValue.h"
 #include "chromium/ChromiumCleaners.h"
 #include "database/SqliteDatabase.h"
@@ -39,20 +40,6 @@ std::int64_t Visits(const std::string& history) {
     return db.Scalar("SELECT count(*) FROM visits", -1);
 }
 
-// The DELETE a user would type: every history table, in one transaction, no
-// secure_delete, no checkpoint.
-void PlainDelete(const std::string& history) {
-    SqliteDatabase db(history);
-    std::vector<std::string> tables;
-    SqliteStatement list = db.Prepare(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' AND name <> 'meta'"
-        " AND name NOT LIKE 'downloads%'");
-    while (list.Step()) tables.push_back(list.Text(0));
-    std::string sql = "PRAGMA secure_delete = OFF; BEGIN;";
-    for (const std::string& table : tables) sql += "DELETE FROM \"" + table + "\";";
-    db.Execute(sql + "COMMIT;");
-}
-
 template <class Body>
 double Seconds(Body&& body) {
     const Clock::time_point start = Clock::now();
@@ -77,7 +64,7 @@ int main(int argc, char** argv) {
     NoStatus status;
     const double cleaner = Seconds([&] { ChromiumHistory::ClearChromiumHistory(status); });
     SetShellFolder(ShellFolders::LocalAppData, saved);
-    const double wine = Seconds([&] { PlainDelete(plain); });
+    const double wine = Seconds([&] { PlainHistoryDelete(plain); });
 
     std::printf("visits before: %lld, after the cleaner: %lld, after the plain DELETE: %lld\n",
                 static_cast<long long>(visits), static_cast<long long>(Visits(cleaned)),

@@ -17,6 +17,7 @@
 //
 // Usage: StoreBench.exe STORE_FOLDER STORE
 //        StoreBench.exe build-local-storage STORE_FOLDER MEGABYTES
+#include "PlainHistoryDelete.h"
 #include "ShellFolderValue.h"
 #include "WindowClick.h"
 #include "database/SqliteDatabase.h"
@@ -39,18 +40,7 @@ namespace {
 
 const std::string ChromeProfile = "Google\\Chrome\\User Data\\Default";
 
-// Every table but the schema version and the downloads, in one transaction.
-void PlainHistoryDelete(const std::string& plain) {
-    SqliteDatabase db(Path::Join(plain, "History"));
-    std::vector<std::string> tables;
-    SqliteStatement list = db.Prepare(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' AND name <> 'meta'"
-        " AND name NOT LIKE 'downloads%'");
-    while (list.Step()) tables.push_back(list.Text(0));
-    std::string sql = "BEGIN;";
-    for (const std::string& table : tables) sql += "DELETE FROM \"" + table + "\";";
-    db.Execute(sql + "COMMIT;");
-}
+void PlainHistoryChange(const std::string& plain) { PlainHistoryDelete(Path::Join(plain, "History")); }
 
 // The visits, then the places no bookmark or other record holds.
 void PlainPlacesDelete(const std::string& plain) {
@@ -99,7 +89,7 @@ struct Store {
 };
 
 constexpr Store Stores[] = {
-    {"chromium-history", "chkCrHist", "Chromium History of 100,000 visits", PlainHistoryDelete},
+    {"chromium-history", "chkCrHist", "Chromium History of 100,000 visits", PlainHistoryChange},
     {"firefox-places", "chkTypedUrls", "Firefox places.sqlite of 1.6 million visits", PlainPlacesDelete},
     {"local-storage", "chkCrCookies", "Chromium Local Storage of 50 MB", PlainLocalStorageDelete},
     {"preferences", "chkCrHist", "Chromium Preferences of 30 MB", PlainPreferencesChange},
