@@ -2,6 +2,7 @@
 
 #include "system/Failure.h"
 #include "system/FileGuard.h"
+#include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
@@ -40,7 +41,10 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 ScratchCopy::ScratchCopy(const std::string& folder, const std::vector<std::string>& names)
     : folder_(FreshFolder()) {
     try {
-        for (const std::string& name : names.empty() ? FilesIn(folder) : names) Copy(folder, name);
+        // A big database takes seconds to copy: the window's messages run meanwhile.
+        MessagePump::RunWhileMessagesRun([&] {
+            for (const std::string& name : names.empty() ? FilesIn(folder) : names) Copy(folder, name);
+        });
     } catch (...) {
         Remove();
         throw;
