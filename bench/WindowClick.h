@@ -117,7 +117,7 @@ void WithResponseProbe(HWND window, std::vector<double>& delays, Body&& body) {
         while (!stop) {
             const double start = MessagePump::MonotonicSeconds();
             DWORD_PTR result = 0;
-            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
             delays.push_back(MessagePump::MonotonicSeconds() - start);
             ::Sleep(20);
         }
