@@ -1,0 +1,54 @@
+// Work handed to a thread of its own while the window's messages run.
+#include "system/MessagePump.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace {
+
+// A window of this thread that counts the messages sent to it.
+int answered = 0;
+LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) return ++answered;
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(MessagePumpTest, WorkOnItsOwnThreadLeavesTheWindowAnsweringAndEndsBeforeTheCallerGoesOn) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = Counting;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "MessagePumpTest";
+    ::RegisterClassA(&windowClass);
+    const HWND window = ::CreateWindowA("MessagePumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+
+    // The work waits for the window's answers: they come while it runs.
+    bool done = false;
+    MessagePump::RunWhileMessagesRun([&] {
+        for (int i = 0; i < 3; ++i) ::SendMessageA(window, WM_APP, 0, 0);
+        done = true;
+    });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(answered, 3);
+
+    // What the work throws reaches the caller.
+    EXPECT_THROW(MessagePump::RunWhileMessagesRun([] { throw std::runtime_error("disk full"); }), std::runtime_error);
+
+    // A quit that comes meanwhile does not cut the work short, and is still
+    // there for the main loop.
+    done = false;
+    MessagePump::RunWhileMessagesRun([&] {
+        ::PostMessageA(window, WM_QUIT, 0, 0);
+        ::Sleep(50);
+        done = true;
+    });
+    EXPECT_TRUE(done);
+    MSG quit;
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    ::DestroyWindow(window);
+}
