@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 namespace MessagePump {
@@ -71,14 +72,19 @@ void RunWhileMessagesRun(const std::function<void()>& work) {
     const UniqueKernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!done) return work();
     std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        ::SetEvent(done.Get());
-    });
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            ::SetEvent(done.Get());
+        });
+    } catch (const std::system_error&) {
+        return work();  // no thread to be had: the work runs here, as it would have before
+    }
     if (!WaitForObjectWhileMessagesRun(done.Get())) ::WaitForSingleObject(done.Get(), INFINITE);
     worker.join();
     lastPump = MonotonicSeconds();
