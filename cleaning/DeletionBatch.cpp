@@ -1,11 +1,14 @@
 #include "cleaning/DeletionBatch.h"
 
 #include "system/MessagePump.h"
+#include "system/UniqueHandle.h"
+#include "system/WorkerThreads.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 #include <system_error>
-#include <thread>
 
 namespace DeletionBatch {
 
@@ -27,14 +30,29 @@ void AttemptOnThreads(const std::vector<File>& files, Attempts& attempts, std::s
         for (std::size_t i = next++; i < end; i = next++)
             attempts[i] = files[i].folder->Attempt(files[i].name, files[i].attributes, files[i].size);
     };
-    std::vector<std::thread> helpers;
-    try {
-        for (unsigned i = 1; i < Threads; ++i) helpers.emplace_back(attempt);
-    } catch (const std::system_error&) {
-        // No thread to spare: the ones there are do all of it.
+    // The helpers say when the last of them is done; one that could not be
+    // started is done at once, and this thread does its share.
+    const UniqueKernelHandle helpersDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<unsigned> helpersLeft{helpersDone ? Threads - 1 : 0};
+    const auto helperEnded = [&] {
+        if (--helpersLeft == 0) ::SetEvent(helpersDone.Get());
+    };
+    for (unsigned i = 0; helpersDone && i + 1 < Threads; ++i) {
+        try {
+            WorkerThreads::Start([&] {
+                try {
+                    attempt();
+                } catch (...) {
+                    // Out of memory: the files it took stay counted as not deleted.
+                }
+                helperEnded();
+            });
+        } catch (const std::system_error&) {
+            helperEnded();
+        }
     }
     attempt();
-    for (std::thread& helper : helpers) helper.join();
+    if (helpersDone) ::WaitForSingleObject(helpersDone.Get(), INFINITE);
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ void SqliteDatabase::LetMessagesRunWhileBusy() {
     // clock is looked at often enough; the messages run only on the thread
     // that asked (a step handed to another thread leaves its own alone).
     static constexpr int Steps = 1000;
-    const auto owner = reinterpret_cast<void*>(static_cast<std::uintptr_t>(::GetCurrentThreadId()));
+    messagesThread_ = ::GetCurrentThreadId();
+    const auto owner = reinterpret_cast<void*>(static_cast<std::uintptr_t>(messagesThread_));
     sqlite3_progress_handler(
         db_.get(), Steps,
         [](void* thread) {
@@ -81,19 +82,15 @@ void SqliteDatabase::Execute(const std::string& sql) {
     const auto execute = [&] {
         ThrowOnSqliteError(db_.get(), sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr));
     };
-    if (messagesRun_) MessagePump::RunWhileMessagesRun(execute);
+    // Handed off from the thread that asked for it only: work already handed
+    // off runs where it is.
+    if (messagesRun_ && ::GetCurrentThreadId() == messagesThread_) MessagePump::RunWhileMessagesRun(execute);
     else execute();
 }
 
 std::int64_t SqliteDatabase::Scalar(const std::string& sql, std::int64_t fallback) {
-    std::int64_t value = fallback;
-    const auto read = [&] {
-        SqliteStatement statement = Prepare(sql);
-        if (statement.Step()) value = statement.Int64(0);
-    };
-    if (messagesRun_) MessagePump::RunWhileMessagesRun(read);
-    else read();
-    return value;
+    SqliteStatement statement = Prepare(sql);
+    return statement.Step() ? statement.Int64(0) : fallback;
 }
 
 bool SqliteDatabase::HasTable(const std::string& name) {

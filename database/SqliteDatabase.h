@@ -68,8 +68,8 @@ public:
                          const std::function<bool(const std::vector<std::string>& values)>& erase);
     // From now on the window messages of this thread run about every 20 ms
     // while the database works: during the steps of a statement, and while
-    // Execute and Scalar, whose statements may be one long step (a table
-    // emptied, a commit, a checkpoint, a count), run on a thread of their own.
+    // Execute, whose statements may be one long step (a table emptied, a
+    // commit), runs them on a thread of its own.
     void LetMessagesRunWhileBusy();
 
 private:
@@ -78,6 +78,7 @@ private:
     };
     std::unique_ptr<sqlite3, Closer> db_;
     bool messagesRun_ = false;
+    unsigned long messagesThread_ = 0;
 };
 
 // Throws SqliteError for `code` unless it is one of the success codes.

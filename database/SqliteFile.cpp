@@ -2,6 +2,7 @@
 
 #include "system/Failure.h"
 #include "system/FileGuard.h"
+#include "system/MessagePump.h"
 #include "system/Path.h"
 #include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
@@ -139,14 +140,18 @@ Outcome ChangeHere(const std::string& path, const std::function<bool(SqliteDatab
                [&](SqliteDatabase& db) {
                    db.LetMessagesRunWhileBusy();
                    std::int64_t erased = 0;
+                   // Counting a big table and checkpointing are one long step
+                   // of SQLite each: they run on a thread of their own.
                    {
                        SqliteTransaction transaction(db);
-                       const std::int64_t before = RowCount(db);
+                       std::int64_t before = 0, after = 0;
+                       MessagePump::RunWhileMessagesRun([&] { before = RowCount(db); });
                        if (!change(db)) return false;
-                       erased = before - RowCount(db);
+                       MessagePump::RunWhileMessagesRun([&] { after = RowCount(db); });
+                       erased = before - after;
                        transaction.Commit();
                    }
-                   Checkpoint(db);
+                   MessagePump::RunWhileMessagesRun([&] { Checkpoint(db); });
                    run.erased += erased;
                    return true;
                });

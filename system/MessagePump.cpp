@@ -1,6 +1,7 @@
 #include "system/MessagePump.h"
 
 #include "system/UniqueHandle.h"
+#include "system/WorkerThreads.h"
 
 #include <windows.h>
 
@@ -8,7 +9,6 @@
 #include <cmath>
 #include <exception>
 #include <system_error>
-#include <thread>
 
 namespace MessagePump {
 namespace {
@@ -72,9 +72,8 @@ void RunWhileMessagesRun(const std::function<void()>& work) {
     const UniqueKernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!done) return work();
     std::exception_ptr failure;
-    std::thread worker;
     try {
-        worker = std::thread([&] {
+        WorkerThreads::Start([&] {
             try {
                 work();
             } catch (...) {
@@ -86,7 +85,6 @@ void RunWhileMessagesRun(const std::function<void()>& work) {
         return work();  // no thread to be had: the work runs here, as it would have before
     }
     if (!WaitForObjectWhileMessagesRun(done.Get())) ::WaitForSingleObject(done.Get(), INFINITE);
-    worker.join();
     lastPump = MonotonicSeconds();
     if (failure) std::rethrow_exception(failure);
 }
