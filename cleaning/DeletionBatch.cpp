@@ -24,11 +24,14 @@ constexpr std::size_t FewFiles = 8;
 
 using Attempts = std::vector<FolderFileDeleter::Attempted>;
 
+FolderFileDeleter::Attempted AttemptOf(const File& file) {
+    return file.folder->Attempt(file.name, file.attributes, file.size);
+}
+
 void AttemptOnThreads(const std::vector<File>& files, Attempts& attempts, std::size_t begin, std::size_t end) {
     std::atomic<std::size_t> next{begin};
     const auto attempt = [&] {
-        for (std::size_t i = next++; i < end; i = next++)
-            attempts[i] = files[i].folder->Attempt(files[i].name, files[i].attributes, files[i].size);
+        for (std::size_t i = next++; i < end; i = next++) attempts[i] = AttemptOf(files[i]);
     };
     // The helpers say when the last of them is done; one that could not be
     // started is done at once, and this thread does its share.
@@ -62,8 +65,7 @@ void DeleteAll(const std::vector<File>& files, const Told& told) {
     for (std::size_t begin = 0; begin < files.size(); begin += GroupSize) {
         const std::size_t end = std::min(files.size(), begin + GroupSize);
         if (end - begin < FewFiles) {
-            for (std::size_t i = begin; i < end; ++i)
-                attempts[i] = files[i].folder->Attempt(files[i].name, files[i].attributes, files[i].size);
+            for (std::size_t i = begin; i < end; ++i) attempts[i] = AttemptOf(files[i]);
         } else {
             MessagePump::RunWhileMessagesRun([&] { AttemptOnThreads(files, attempts, begin, end); });
         }
