@@ -40,5 +40,40 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror being synced makes one index fail now and then ("File has
+# unexpected size ... Mirror sync in progress?"): try again after a pause, and
+# if one index still fails, go on with what the others gave.
+indexes_whole=yes
+for attempt in 1 2 3; do
+  if $SUDO apt-get update -qq; then break; fi
+  if [ "$attempt" -eq 3 ]; then
+    indexes_whole=no
+    echo "apt-get update failed on some index three times; installing from the indexes it did read." >&2
+  else
+    sleep $((attempt * 20))
+  fi
+done
+install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+if install "${missing[@]}"; then exit 0; fi
+[ "$indexes_whole" = no ] || exit 1
+# Without one suite's index for i386 (the security suite's, typically), the
+# libraries wine32 shares with the 64-bit system cannot be had at the same
+# version in both: take the release's own suite for everything, and only the
+# browsers from the security suite when it has them (their libraries are the
+# 64-bit ones alone).
+. /etc/os-release
+suite=${VERSION_CODENAME:?}
+chosen=()
+for p in "${missing[@]}"; do
+  case "$p" in
+    firefox-esr|chromium)
+      if apt-cache madison "$p" | grep -q "$suite-security"; then
+        chosen+=("$p/$suite-security")
+        [ "$p" = chromium ] && chosen+=("chromium-common/$suite-security")
+        continue
+      fi ;;
+  esac
+  chosen+=("$p")
+done
+echo "Installing from $suite, the browsers from $suite-security where it has them." >&2
+install -t "$suite" "${chosen[@]}"
