@@ -17,7 +17,8 @@
 #                 program or a database engine writes, renames or removes by
 #                 name, each case in a folder of its own (the list below; the
 #                 cases of tests/app/WriteGuardsTest.cpp); every canary must
-#                 stay as it is
+#                 stay as it is, and a canary of a "-dangling" case, which
+#                 the link leads to but which is not there, must not appear
 #
 # Rebuilt from scratch on every run.
 # Usage: scripts/plant-cleaner-fixtures.sh WINEPREFIX
@@ -48,7 +49,10 @@ rm -rf "$guards"
 mkdir -p "$guards/canaries"
 while read -r case path; do
   mkdir -p "$(dirname "$guards/$case/$path")"
-  printf 'canary of %s' "$case" >"$guards/canaries/$case"
+  case "$case" in
+    *-dangling) ;;
+    *) printf 'canary of %s' "$case" >"$guards/canaries/$case" ;;
+  esac
   ln -sr "$guards/canaries/$case" "$guards/$case/$path"
 done <<'CASES'
 leveldb-LOG       Local/Google/Chrome/User Data/Default/Local Storage/leveldb/LOG
@@ -60,4 +64,10 @@ places-wal        Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-wa
 places-journal    Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-journal
 serviceworker-new Roaming/Mozilla/Firefox/Profiles/real.default/serviceworker.txt.vorlane-new
 history-log       temp/history.txt
+history-journal-dangling Local/Google/Chrome/User Data/Default/History-journal
+history-wal-dangling     Local/Google/Chrome/User Data/Default/History-wal
+history-shm-dangling     Local/Google/Chrome/User Data/Default/History-shm
+places-journal-dangling  Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-journal
+places-wal-dangling      Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-wal
+places-shm-dangling      Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-shm
 CASES

@@ -145,11 +145,29 @@ bool Folder::IsOwn(HANDLE file, const std::string& name) const {
            standard.NumberOfLinks == 1 && !standard.Directory && HasName(file, name);
 }
 
+namespace {
+
+// Whether the folder has no entry named so. A name that cannot be opened may
+// still be there: under Wine a link to nowhere opens as its missing target,
+// yet the folder holds it, and whatever writes the name creates that target.
+// Its own search answers "no more files" for such a name, "not found" only
+// for a name the folder does not hold.
+bool NoEntryNamed(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    const UniqueFind find(::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    return !find && Path::IsGone(::GetLastError());
+}
+
+}  // namespace
+
 Kind Folder::Check(const std::string& name) const {
-    const UniqueFile file(::CreateFileW(Path::ForSystem(Path::Join(folder_, name)).c_str(), FILE_READ_ATTRIBUTES,
-                                        ShareAll, nullptr, OPEN_EXISTING,
+    const std::wstring path = Path::ForSystem(Path::Join(folder_, name));
+    const UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) return Path::IsGone(::GetLastError()) ? Kind::Missing : Kind::Failed;
+    if (!file) {
+        if (!Path::IsGone(::GetLastError())) return Kind::Failed;
+        return NoEntryNamed(path) ? Kind::Missing : Kind::Foreign;
+    }
     return IsOwn(file.Get(), name) ? Kind::Own : Kind::Foreign;
 }
 
@@ -185,10 +203,10 @@ UniqueFile Folder::CreateNew(const std::string& name, DWORD access) const {
 }
 
 bool Folder::Remove(const std::string& name) const {
-    const UniqueFile file(::CreateFileW(Path::ForSystem(Path::Join(folder_, name)).c_str(),
-                                        DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ShareAll, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return Path::IsGone(::GetLastError());
+    const std::wstring path = Path::ForSystem(Path::Join(folder_, name));
+    const UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ShareAll,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return Path::IsGone(::GetLastError()) && NoEntryNamed(path);
     if (!IsOwn(file.Get(), name)) return false;
     // Windows refuses to delete a read-only file through a handle.
     const std::optional<DWORD> attributes = AttributesOf(file.Get());

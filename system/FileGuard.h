@@ -24,9 +24,9 @@ std::string ResolvedPath(const std::string& path);
 
 // What a name in a folder is now.
 enum class Kind {
-    Missing,  // nothing there
+    Missing,  // nothing there, not even a link to nowhere
     Own,      // a plain file directly in the folder with no other name
-    Foreign,  // a link, a folder, a file with a second name, or not where its name says
+    Foreign,  // a link (also one to nowhere), a folder, a file with a second name, or not where its name says
     Failed,   // there, but it could not be opened to tell (held, access denied)
 };
 

@@ -1,6 +1,6 @@
 // What the program lets something else write goes through the same guards as
 // its deletions: a file link (planted by scripts/plant-cleaner-fixtures.sh,
-// Wine programs cannot make one) or a hard link at each name beside a store
+// Wine programs cannot make one), one to nowhere, or a hard link at each name beside a store
 // that LevelDB, SQLite, the Preferences and serviceworker.txt rewrite or the
 // history log write by name, in a copy of the real profiles. The file the
 // link leads to stays byte for byte, and the store is said to be left alone.
@@ -26,9 +26,10 @@ constexpr char ChromeUserData[] = "Local\\Google\\Chrome\\User Data";
 constexpr char FirefoxProfile[] = "Roaming\\Mozilla\\Firefox\\Profiles\\real.default";
 
 struct GuardCase {
-    const char* name;  // the case's folder and canary in C:\vorlane-guards
-    const char* path;  // the linked name, below the case's folder
-    const char* said;  // the store said to be left alone, below the case's folder; none for the log
+    const char* name;       // the case's folder and canary in C:\vorlane-guards
+    const char* path;       // the linked name, below the case's folder
+    const char* said;       // the store said to be left alone, below the case's folder; none for the log
+    bool dangling = false;  // the link leads to a canary that is not there, and must not appear
 };
 
 const GuardCase Cases[] = {
@@ -49,6 +50,19 @@ const GuardCase Cases[] = {
     {"serviceworker-new", "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\serviceworker.txt.vorlane-new",
      "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\serviceworker.txt"},
     {"history-log", "temp\\history.txt", nullptr},
+    // A link to nowhere at a name SQLite creates: SQLite would create its target.
+    {"history-journal-dangling", "Local\\Google\\Chrome\\User Data\\Default\\History-journal",
+     "Local\\Google\\Chrome\\User Data\\Default\\History", true},
+    {"history-wal-dangling", "Local\\Google\\Chrome\\User Data\\Default\\History-wal",
+     "Local\\Google\\Chrome\\User Data\\Default\\History", true},
+    {"history-shm-dangling", "Local\\Google\\Chrome\\User Data\\Default\\History-shm",
+     "Local\\Google\\Chrome\\User Data\\Default\\History", true},
+    {"places-journal-dangling", "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\places.sqlite-journal",
+     "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\places.sqlite", true},
+    {"places-wal-dangling", "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\places.sqlite-wal",
+     "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\places.sqlite", true},
+    {"places-shm-dangling", "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\places.sqlite-shm",
+     "Roaming\\Mozilla\\Firefox\\Profiles\\real.default\\places.sqlite", true},
 };
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
@@ -81,9 +95,10 @@ std::vector<std::string> CleanCase(const GuardCase& c, const std::string& root) 
 }
 
 void ExpectGuarded(const GuardCase& c, const std::string& root, const std::string& canary) {
-    const std::string before = Fixtures::ReadFile(canary);
+    const std::string before = c.dangling ? "" : Fixtures::ReadFile(canary);
     const std::vector<std::string> notices = CleanCase(c, root);
-    EXPECT_EQ(Fixtures::ReadFile(canary), before) << "the file the link leads to was changed";
+    if (c.dangling) EXPECT_FALSE(Fixtures::FileExists(canary)) << "a file was made where the link leads";
+    else EXPECT_EQ(Fixtures::ReadFile(canary), before) << "the file the link leads to was changed";
     const std::string said = c.said ? root + "\\" + c.said + BrowserFiles::NotChanged : HistoryLog::NotOwnFile;
     EXPECT_NE(std::find(notices.begin(), notices.end(), said), notices.end())
         << "not said: " << said << "\nsaid: " << ::testing::PrintToString(notices);
@@ -98,9 +113,11 @@ TEST(WriteGuardsTest, ALinkOrHardLinkBesideAStoreLeavesItsTargetAsItWasAndTheSto
         {
             SCOPED_TRACE("a file link");
             const std::string root = std::string(Planted) + "\\" + c.name;
-            ASSERT_TRUE(Fixtures::FileExists(root + "\\" + c.path)) << "test plant_cleaner_fixtures";
+            // A link to nowhere does not read as a file; that the store is said to stay shows it is there.
+            ASSERT_TRUE(c.dangling || Fixtures::FileExists(root + "\\" + c.path)) << "test plant_cleaner_fixtures";
             ExpectGuarded(c, root, std::string(Planted) + "\\canaries\\" + c.name);
         }
+        if (c.dangling) continue;
         {
             SCOPED_TRACE("a hard link");
             const Fixtures::TempFolder root("root"), elsewhere("elsewhere");

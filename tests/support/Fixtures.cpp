@@ -86,8 +86,8 @@ void CopyTree(const std::string& from, const std::string& to, bool overwrite) {
         if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             CopyTree(from + "\\" + name, to + "\\" + name, overwrite);
-        else if (overwrite || !FileExists(to + "\\" + name))
-            ::CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+        else  // not over a name that is there, not even a link to nowhere (CopyFile would make its target)
+            ::CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), !overwrite);
     } while (::FindNextFileA(find.Get(), &data));
 }
 
