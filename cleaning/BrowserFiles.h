@@ -16,6 +16,8 @@ namespace BrowserFiles {
 inline constexpr char AllFiles[] = "*.*";
 // Said after a profile file that could not be opened or changed as a database.
 inline constexpr char NotChanged[] = " was left alone: it could not be changed";
+// Said after a database the engine opens but cannot read whole.
+inline constexpr char Damaged[] = " was left alone: it is damaged";
 
 // Profile files go as files; a read-only one stays, as it would on Windows.
 // A file that stays although it was to go is said on `status`.

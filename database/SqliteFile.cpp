@@ -6,6 +6,7 @@
 #include "system/Path.h"
 #include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
+#include "system/Utf8.h"
 
 #include <windows.h>
 
@@ -71,16 +72,7 @@ void Checkpoint(SqliteDatabase& db) {
 
 }  // namespace
 
-std::string Utf8Path(const std::string& path) {
-    const std::wstring wide = Path::ForSystem(path);
-    if (wide.empty()) return "";
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
-                          nullptr);
-    return utf8;
-}
+std::string Utf8Path(const std::string& path) { return Utf8::FromWide(Path::ForSystem(path)); }
 
 namespace {
 
@@ -98,18 +90,33 @@ std::optional<Outcome> Refusal(const std::string& path) {
     return std::nullopt;
 }
 
+// Whether SQLite reads every page of the database as part of it. A first page
+// that lists no table while other pages follow is a damaged schema (one torn
+// sector can zero its cell count), not an empty database: its tables are
+// still in the pages it no longer names.
+bool ReadsWhole(SqliteDatabase& db) {
+    if (db.Scalar("SELECT COUNT(*) FROM sqlite_master") == 0 && db.Scalar("PRAGMA page_count") > 1) return false;
+    SqliteStatement check = db.Prepare("PRAGMA quick_check(1)");
+    return check.Step() && check.Text(0) == "ok";
+}
+
+bool IsDamage(const SqliteError& error) { return error.Code() == SQLITE_CORRUPT || error.Code() == SQLITE_NOTADB; }
+
 // Opens the file at `path` when it is SQLite, sets `pragmas` and runs `use`,
-// which answers false when the database is not the one it expects.
+// which answers false when the database is not the one it expects: it is
+// then read whole before it is said to be another database, since a caller
+// may delete that as a file.
 Outcome Use(const std::string& path, const char* pragmas, const std::function<bool(SqliteDatabase&)>& use) {
     if (const std::optional<Outcome> refused = Refusal(path)) return *refused;
     try {
         SqliteDatabase db(Utf8Path(path));
         db.Execute(pragmas);
-        return use(db) ? Outcome::Changed : Outcome::NotDatabase;
-    } catch (const SqliteError&) {
+        if (use(db)) return Outcome::Changed;
+        return ReadsWhole(db) ? Outcome::NotDatabase : Outcome::Damaged;
+    } catch (const SqliteError& error) {
         // Damaged (a header SQLite rejects, a torn page), busy or failing:
         // nothing changed, and what it holds stays.
-        return Outcome::Failed;
+        return IsDamage(error) ? Outcome::Damaged : Outcome::Failed;
     }
 }
 

@@ -15,9 +15,11 @@ namespace SqliteFile {
 enum class Outcome {
     Changed,      // done, committed and checkpointed
     Missing,      // no file there
-    NotDatabase,  // SQLite opened it, and it is not the database `change` expects: nothing changed
-    Failed,       // not SQLite, damaged, in use, read-only, failing, or the file or a companion
-                  // (-wal, -shm, -journal) is not a plain file with one name: left as it was
+    NotDatabase,  // SQLite read it whole, and it is not the database `change` expects: nothing changed
+    Damaged,      // SQLite opened it but cannot read it whole (a torn page, a first page that lists no
+                  // table while others follow): left as it was, since it may hold what the user keeps
+    Failed,       // not SQLite, in use, read-only, failing, or the file or a companion (-wal, -shm,
+                  // -journal) is not a plain file with one name, or a link even to nowhere: left as it was
 };
 
 // Opens the file at `path` (ANSI code page) and runs `change` in one

@@ -232,14 +232,16 @@ void ErasePlacesAndIcons(const FolderFileDeleter& folder, StatusLine& status) {
     if (folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) {
         StoreChange run = StoreChangeFor(status);
         std::set<std::string> stay;
-        switch (PlacesDatabase::EraseHistory(places, run, stay)) {
+        const PlacesOutcome outcome = PlacesDatabase::EraseHistory(places, run, stay);
+        switch (outcome) {
         case PlacesOutcome::Erased: kept = std::move(stay); break;
         case PlacesOutcome::NotPlaces:
             BrowserFiles::DeleteDatabase(folder, FirefoxNames::PlacesSqlite, status);
             kept.emplace();
             break;
+        case PlacesOutcome::Damaged:
         case PlacesOutcome::Failed:
-            status.LeaveAlone(places + BrowserFiles::NotChanged);
+            status.LeaveAlone(places + (outcome == PlacesOutcome::Damaged ? BrowserFiles::Damaged : BrowserFiles::NotChanged));
             kept = PlacesDatabase::PageUrls(places);
             break;
         }
@@ -257,8 +259,12 @@ void EraseDownloads(const FolderFileDeleter& folder, StatusLine& status) {
     if (!folder.IsPlainFileHere(FirefoxNames::PlacesSqlite)) return;
     const std::string places = Path::Join(folder.Folder(), FirefoxNames::PlacesSqlite);
     StoreChange run = StoreChangeFor(status);
-    if (PlacesDatabase::EraseDownloads(places, run) == PlacesOutcome::Failed)
-        status.LeaveAlone(places + BrowserFiles::NotChanged);
+    switch (PlacesDatabase::EraseDownloads(places, run)) {
+    case PlacesOutcome::Damaged: status.LeaveAlone(places + BrowserFiles::Damaged); break;
+    case PlacesOutcome::Failed: status.LeaveAlone(places + BrowserFiles::NotChanged); break;
+    case PlacesOutcome::Erased:
+    case PlacesOutcome::NotPlaces: break;
+    }
     status.Deleted(TraceKind::Row, run.erased);
 }
 

@@ -179,6 +179,7 @@ PlacesOutcome Erase(const std::string& path, const std::function<void(SqliteData
     case SqliteFile::Outcome::Changed: return PlacesOutcome::Erased;
     case SqliteFile::Outcome::Missing:
     case SqliteFile::Outcome::NotDatabase: return PlacesOutcome::NotPlaces;
+    case SqliteFile::Outcome::Damaged: return PlacesOutcome::Damaged;
     case SqliteFile::Outcome::Failed: break;
     }
     return PlacesOutcome::Failed;

@@ -12,9 +12,10 @@
 
 enum class PlacesOutcome {
     Erased,     // done, committed and checkpointed: no -wal holds what was erased
-    NotPlaces,  // no places database there (missing, or SQLite opened it and it
+    NotPlaces,  // no places database there (missing, or SQLite read it whole and it
                 // has no bookmarks): nothing to lose, the caller may delete the file
-    Failed,     // not SQLite, damaged, in use, read-only or failing: it may hold
+    Damaged,    // SQLite cannot read it whole: it may hold bookmarks, so it is left as it was
+    Failed,     // not SQLite, in use, read-only or failing: it may hold
                 // bookmarks, so it is left as it was
 };
 

@@ -1,6 +1,7 @@
 #include "system/ConsoleOutput.h"
 
 #include "system/UniqueHandle.h"
+#include "system/Utf8.h"
 
 #include <windows.h>
 
@@ -37,13 +38,6 @@ Target Find(Stream stream) {
     return {console, true};
 }
 
-std::wstring Wide(const std::string& text) {
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
 }  // namespace
 
 void WriteLine(Stream stream, const std::string& text) {
@@ -54,7 +48,7 @@ void WriteLine(Stream stream, const std::string& text) {
     const std::string line = text + "\r\n";
     DWORD written = 0;
     if (target.console) {
-        const std::wstring wide = Wide(line);
+        const std::wstring wide = Utf8::ToWide(line);
         ::WriteConsoleW(target.handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     } else {
         ::WriteFile(target.handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -177,9 +177,9 @@ TEST_F(PlacesDatabaseTest, APathOfAnyCharactersIsFound) {
 }
 
 // A file named places.sqlite that is no places database goes as a file only
-// when SQLite opened it and found no bookmarks: one SQLite cannot open (not
-// SQLite at all, or damaged as a disk error or a torn write leaves it) may
-// hold the user's bookmarks, and stays byte for byte.
+// when SQLite read it whole and found no bookmarks: one SQLite cannot open or
+// read whole (not SQLite at all, or damaged as a disk error or a torn write
+// leaves it) may hold the user's bookmarks, and stays byte for byte.
 struct NotPlacesCase {
     const char* name;
     const char* content;    // written as the file, unless `sql` builds it
@@ -187,6 +187,8 @@ struct NotPlacesCase {
     int damagedByte;        // flipped after the database was made; -1 for none
     std::size_t keptBytes;  // the file cut to this length; 0 for whole
     PlacesOutcome expected;
+    std::size_t damagedLength = 1;  // bytes damaged from damagedByte on
+    int setTo = -1;                 // the value they are set to; -1: each is flipped
 };
 
 void PrintTo(const NotPlacesCase& c, std::ostream* os) { *os << c.name; }
@@ -207,7 +209,10 @@ TEST_P(PlacesDatabaseTestNotPlaces, IsDeletableOnlyWhenSqliteOpenedItAndFoundNoB
     }
     if (c.damagedByte >= 0 || c.keptBytes > 0) {
         std::string bytes = Fixtures::ReadFile(path);
-        if (c.damagedByte >= 0) bytes[static_cast<std::size_t>(c.damagedByte)] ^= 0x5A;
+        if (c.damagedByte >= 0) {
+            for (std::size_t at = c.damagedByte; at < c.damagedByte + c.damagedLength; ++at)
+                bytes[at] = static_cast<char>(c.setTo >= 0 ? c.setTo : bytes[at] ^ 0x5A);
+        }
         if (c.keptBytes > 0) bytes.resize(c.keptBytes);
         Fixtures::WriteFile(path, bytes);
     }
@@ -235,10 +240,15 @@ INSTANTIATE_TEST_SUITE_P(
                       "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
                       "INSERT INTO moz_places (url) VALUES ('https://history-secret.example/')",
                       -1, 0, PlacesOutcome::NotPlaces},
-        NotPlacesCase{"PageSizeDamaged", nullptr, Bookmarked, 16, 0, PlacesOutcome::Failed},
-        NotPlacesCase{"ReadVersionDamaged", nullptr, Bookmarked, 19, 0, PlacesOutcome::Failed},
-        NotPlacesCase{"PayloadFractionDamaged", nullptr, Bookmarked, 21, 0, PlacesOutcome::Failed},
-        NotPlacesCase{"Truncated", nullptr, Bookmarked, -1, 1000, PlacesOutcome::Failed}),
+        NotPlacesCase{"PageSizeDamaged", nullptr, Bookmarked, 16, 0, PlacesOutcome::Damaged},
+        NotPlacesCase{"ReadVersionDamaged", nullptr, Bookmarked, 19, 0, PlacesOutcome::Damaged},
+        NotPlacesCase{"PayloadFractionDamaged", nullptr, Bookmarked, 21, 0, PlacesOutcome::Damaged},
+        NotPlacesCase{"Truncated", nullptr, Bookmarked, -1, 1000, PlacesOutcome::Damaged},
+        // The first page's cell count (bytes 103-104) at 0: its schema lists no
+        // table while the tables' pages follow it.
+        NotPlacesCase{"SchemaListsNoTable", nullptr, Bookmarked, 103, 0, PlacesOutcome::Damaged, 2, 0},
+        // All of the first page after the file header zeroed, as a torn write leaves it.
+        NotPlacesCase{"TornFirstPage", nullptr, Bookmarked, 100, 0, PlacesOutcome::Damaged, 3996, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
