@@ -8,7 +8,9 @@
 #include "cleaning/SitesToKeepSetting.h"
 #include "firefox/Firefox.h"
 #include "system/Failure.h"
+#include "system/Path.h"
 #include "system/Seams.h"
+#include "system/Utf8.h"
 
 #include <commctrl.h>
 
@@ -24,18 +26,20 @@ struct State {
     std::vector<std::string> kept;
 };
 
-std::string TextOf(HWND control) {
-    const int length = ::GetWindowTextLengthA(control);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    ::GetWindowTextA(control, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
+// The keep list is UTF-8 whatever the system's code page: what the user
+// typed is read as UTF-16 and converted once.
+std::wstring TextOf(HWND control) {
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(std::max(::GetWindowTextW(control, text.data(), length + 1), 0)));
     return text;
 }
 
 void ShowKept(HWND dialog, const State& state) {
     HWND list = ::GetDlgItem(dialog, IdKept);
-    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const std::string& site : state.kept) ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(site.c_str()));
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& site : state.kept)
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8::ToWide(site).c_str()));
 }
 
 void AddKept(State& state, const std::string& site) {
@@ -84,10 +88,12 @@ void RemoveSelected(HWND dialog, State& state) {
 // names no site is said and stays in the box to be corrected.
 void AddTyped(HWND dialog, State& state) {
     HWND entry = ::GetDlgItem(dialog, IdEntry);
-    const std::string typed = TextOf(entry);
-    const std::optional<SitesToKeep::Site> site = SitesToKeep::Parse(typed);
+    const std::wstring typed = TextOf(entry);
+    const std::optional<SitesToKeep::Site> site = SitesToKeep::Parse(Utf8::FromWide(typed));
     if (!site) {
-        Seams::Current().ShowMessage("\"" + typed + "\"" + SitesToKeepTexts::NotASite, Main::AppTitle(), MB_OK | MB_ICONEXCLAMATION);
+        // Said in the system's code page, as every message box of the program.
+        Seams::Current().ShowMessage("\"" + Path::FromSystem(typed) + "\"" + SitesToKeepTexts::NotASite, Main::AppTitle(),
+                                     MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     AddKept(state, site->text);

@@ -112,15 +112,27 @@ std::string_view SplitPort(std::string_view text, int& port) {
     return text.substr(0, colon);
 }
 
-bool SameOrBelow(std::string_view host, std::string_view site) {
-    return host == site || (host.size() > site.size() && host.substr(host.size() - site.size()) == site &&
-                            host[host.size() - site.size() - 1] == '.');
-}
+// `host` as a site: its registrable domain, worked out once for all the
+// entries it is held against.
+class HostSite {
+public:
+    explicit HostSite(std::string_view host) : host_(host) {}
+    const std::string& Domain() {
+        if (!domain_) domain_ = PublicSuffix::RegistrableDomain(std::string(host_));
+        return *domain_;
+    }
 
-bool Matches(const SitesToKeep::Site& site, std::string_view host, int port) {
+private:
+    std::string_view host_;
+    std::optional<std::string> domain_;
+};
+
+// A host belongs to a kept site when its registrable domain is that site:
+// "bucket.s3.amazonaws.com" is a site of its own, not one of "amazonaws.com".
+bool Matches(const SitesToKeep::Site& site, std::string_view host, HostSite& hostSite, int port) {
     const bool portMatches = site.port == 0 || port == 0 || site.port == port;
     switch (site.kind) {
-    case SitesToKeep::Site::Kind::Domain: return SameOrBelow(host, site.host);
+    case SitesToKeep::Site::Kind::Domain: return hostSite.Domain() == site.host;
     case SitesToKeep::Site::Kind::Address: return portMatches && host == site.host;
     case SitesToKeep::Site::Kind::Range: return portMatches && IsIpv4(host) && host.rfind(site.host, 0) == 0;
     }
@@ -152,6 +164,8 @@ std::optional<WebOrigin> WebOrigin::Parse(std::string_view origin) {
 std::optional<SitesToKeep::Site> SitesToKeep::Parse(std::string_view entry) {
     while (!entry.empty() && std::isspace(static_cast<unsigned char>(entry.front()))) entry.remove_prefix(1);
     while (!entry.empty() && std::isspace(static_cast<unsigned char>(entry.back()))) entry.remove_suffix(1);
+    // No site is named by more than a host name may hold.
+    if (entry.size() > LongestHost) return std::nullopt;
     if (const std::size_t scheme = entry.find("://"); scheme != std::string_view::npos) entry.remove_prefix(scheme + 3);
     entry = entry.substr(0, entry.find('/'));
     int port = 0;
@@ -210,8 +224,9 @@ std::string SitesToKeep::Keeping(std::string_view host, int port) const {
         const std::string site = PublicSuffix::RegistrableDomain(bare);
         return site.empty() ? bare : site;
     }
+    HostSite hostSite(bare);
     for (const Site& site : sites_)
-        if (Matches(site, bare, port)) return site.text;
+        if (Matches(site, bare, hostSite, port)) return site.text;
     return "";
 }
 

@@ -16,7 +16,7 @@ public:
     // One entry of the list.
     struct Site {
         enum class Kind {
-            Domain,   // the site and every host below it
+            Domain,   // every host whose registrable domain is this site
             Address,  // one IP address or "localhost"
             Range,    // "192.168.1.*": every address from .0 to .255
         };
@@ -30,7 +30,8 @@ public:
     // a scheme ("https://"), a path and a leading "*." are taken off, a host below a site
     // stands for the site, an internationalised name is kept in its "xn--"
     // form. Nothing when it names no site: a public suffix alone ("co.uk"),
-    // a name of one label, a malformed address or port.
+    // a name of one label, a malformed address or port, an entry longer than
+    // a host name may be (253 characters).
     static std::optional<Site> Parse(std::string_view entry);
 
     SitesToKeep() = default;

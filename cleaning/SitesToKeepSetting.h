@@ -33,7 +33,9 @@ Stored Read();
 // a Failure when the registry refuses the write.
 void Write(const std::vector<std::string>& entries);
 
-// "The keep list's entry "<entry>" names no site, address or range: it was not used"
+// "The keep list's entry "<entry>" names no site, address or range: it was
+// not used", a longer entry named by its first NamedLength bytes and "...".
+inline constexpr std::size_t NamedLength = 60;
 std::string NotASite(const std::string& entry);
 
 }  // namespace SitesToKeepSetting

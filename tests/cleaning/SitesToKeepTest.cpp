@@ -2,6 +2,7 @@
 // typed entries it refuses: one table, read against the compiled Public
 // Suffix List and the system's own IDNA conversion.
 #include "cleaning/SitesToKeep.h"
+#include "cleaning/SitesToKeepSetting.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,8 @@ const Case Cases[] = {
     {"*.example.com", "https://www.example.com", "", "example.com"},
     {"example.com", "notexample.com", "", ""},
     {"example.com", "example.com.evil.net", "", ""},
+    {".example.com", "mail.example.com", "", "example.com"},
+    {"-example.com", "", "", nullptr},
     // a registrable domain under a two-part suffix
     {"www.example.co.uk", "shop.example.co.uk", "", "example.co.uk"},
     {"example.co.uk", "https://other.co.uk", "", ""},
@@ -34,6 +37,16 @@ const Case Cases[] = {
     {"www.alice.github.io", "https://alice.github.io", "", "alice.github.io"},
     {"alice.github.io", "https://bob.github.io", "", ""},
     {"github.io", "", "", nullptr},
+    // a host belongs to a site when its registrable domain is that site, not
+    // when it is below it: the suffixes under a domain make sites of their own
+    {"amazonaws.com", "bucket1.s3.amazonaws.com", "", ""},
+    {"amazonaws.com", "https://amazonaws.com", "", "amazonaws.com"},
+    {"kawasaki.jp", "a.b.kawasaki.jp", "", ""},
+    // a wildcard rule ("*.ck": every name below ck is a suffix) and its exception ("!www.ck")
+    {"a.example.ck", "https://b.example.ck", "", ""},
+    {"a.example.ck", "https://x.a.example.ck", "", "a.example.ck"},
+    {"example.ck", "", "", nullptr},
+    {"www.ck", "https://shop.www.ck", "", "www.ck"},
     // IP addresses with and without a port
     {"192.168.1.20", "http://192.168.1.20:8080", "", "192.168.1.20"},
     {"192.168.1.20:8080", "http://192.168.1.20:8080/login", "", "192.168.1.20:8080"},
@@ -41,12 +54,18 @@ const Case Cases[] = {
     {"192.168.1.20:8080", "192.168.1.20", "", "192.168.1.20:8080"},
     {"192.168.1.20", "192.168.1.21", "", ""},
     {"[::1]:8080", "http://[::1]:8080", "", "[::1]:8080"},
+    {"192.168.1.20:443", "https://192.168.1.20", "", "192.168.1.20:443"},
+    {"::1", "http://[::1]:8080", "", "::1"},
     {"192.168.1.300", "", "", nullptr},
+    {"192.168.01.20", "", "", nullptr},
+    {"1.2.3.4.5", "", "", nullptr},
     {"example.com:8080", "", "", nullptr},
+    {"example.com:http", "", "", nullptr},
     // a range of the last number
     {"192.168.1.*", "http://192.168.1.77:5000", "", "192.168.1.*"},
     {"192.168.1.*", "192.168.10.1", "", ""},
     {"192.168.1.*:5000", "http://192.168.1.77:5001", "", ""},
+    {"192.168.1.*", "https://192.168.1.5.nip.io", "", ""},
     // localhost
     {"localhost", "http://localhost:3000", "", "localhost"},
     {"localhost:3000", "http://localhost:4000", "", ""},
@@ -88,6 +107,12 @@ TEST(SitesToKeepTest, KeepsTheListedSitesTheirHostsAndAddressesAndRefusesWhatIsN
         const std::string kept = what.find("://") != std::string::npos ? keep.KeepingBoth(what, c.within) : keep.Keeping(what);
         EXPECT_EQ(kept, c.kept);
     }
+    // Nothing longer than a host name may be names a site, and the log names
+    // such an entry by its beginning.
+    const std::string longEntry = "https://example.com/" + std::string(240, 'p');
+    EXPECT_FALSE(SitesToKeep::Parse(longEntry));
+    EXPECT_EQ(SitesToKeepSetting::NotASite(longEntry),
+              "The keep list's entry \"" + longEntry.substr(0, 60) + "...\" names no site, address or range: it was not used");
 }
 
 }  // namespace
