@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/PassLock.h"
+#include "app/ReportTarget.h"
 #include "app/RunReport.h"
 #include "app/UnattendedPlatform.h"
 #include "cleaning/HistoryLog.h"
@@ -12,6 +13,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace UnattendedRun {
@@ -68,6 +70,9 @@ public:
     }
 
     int Go() {
+        // A report that may not be written leaves everything as it is: the
+        // run that asked for it is misconfigured, and says so at once.
+        if (!ReportAllowed()) return Failed;
         const UnattendedPlatform platform([this](const std::string& title, const std::string& text) {
             record_.errors.push_back({title, text});
             ConsoleOutput::WriteLine(Stream::Error, OneLine(title + ": " + text));
@@ -83,6 +88,11 @@ private:
     bool Preview() const { return request_.mode == CommandLine::Mode::Preview; }
 
     int PassUnderLock() {
+        // Nothing to do is no pass: no log line says history was deleted.
+        if (std::none_of(record_.ticked.begin(), record_.ticked.end(), [](bool ticked) { return ticked; })) {
+            record_.summary = Texts::NothingTicked;
+            return Done;
+        }
         try {
             const std::optional<PassLock> lock = PassLock::TryTake();
             if (!lock) {
@@ -119,8 +129,21 @@ private:
         return record_.LeftAlone() > 0 || record_.tally.Total().notDeleted > 0 ? LeftBehind : Done;
     }
 
+    // Whether the report may go where the request names; said when it may not.
+    bool ReportAllowed() const {
+        if (request_.report.empty()) return true;
+        const std::string path = FullPath(request_.report);
+        const std::optional<std::string> refusal = ReportTarget::Refusal(path, request_.report);
+        if (!refusal) return true;
+        const std::string& named = *refusal == ReportTarget::Device ? request_.report : path;
+        ConsoleOutput::WriteLine(Stream::Error, Texts::ReportRefused + named + *refusal);
+        return false;
+    }
+
     bool WriteReport() {
         if (request_.report.empty()) return true;
+        // Checked again: the pass itself may have made the name (the history log).
+        if (!ReportAllowed()) return false;
         const std::string path = FullPath(request_.report);
         try {
             RunReport::Write(path, RunReport::Build(record_));

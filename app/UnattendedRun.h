@@ -20,9 +20,12 @@ enum ExitCode : int {
 };
 
 namespace Texts {
+inline constexpr char NothingTicked[] = "No box is ticked: nothing was done.";
 inline constexpr char AnotherPassRuns[] = "Another Vorlane pass is running: nothing was done.";
 inline constexpr char RunFailed[] = "The run failed: ";
 inline constexpr char ReportNotWritten[] = "The report could not be written to ";
+// "The report was not written: <path> is not a Vorlane report" (ReportTarget says why).
+inline constexpr char ReportRefused[] = "The report was not written: ";
 }  // namespace Texts
 
 // Runs what `arguments` (the program's, without its name) ask for; never

@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/PassLock.h"
 #include "cleaning/HistoryLog.h"
+#include "cleaning/SitesToKeepSetting.h"
 #include "support/UrlCacheHelpers.h"
 #include "system/MessagePump.h"
 #include "system/ProgramLocation.h"
@@ -187,7 +188,9 @@ enum class Gone {
 
 struct ArgumentLine {
     const char* name;
-    const char* arguments;   // {report}: the report's path, in a folder whose name has a space
+    // {report}: the report's path, in a folder whose name has a space; {cli}:
+    // the test's folder, where the shell folders point (in error too)
+    const char* arguments;
     const char* remembered;  // the boxes ticked in the settings, as the window saves them
     bool lockHeld;           // another pass holds the one-pass lock
     DWORD exitCode;
@@ -195,6 +198,7 @@ struct ArgumentLine {
     const char* error;   // the first line of standard error; "" for none
     const char* report;  // the report's kind; nullptr when none is written
     Gone gone;
+    const char* before = nullptr;  // the file /report: names holds this before the run; nullptr: none
 };
 
 constexpr char CleanedCache[] =
@@ -220,11 +224,41 @@ const ArgumentLine Lines[] = {
      "Another Vorlane pass is running: nothing was done.", "", "clean", Gone::Nothing},
     {"usage", "/?", "", false, 0, "Usage: Vorlane.exe /clean | /preview [/boxes:<names>|all] [/report:<file>]", "",
      nullptr, Gone::Nothing},
+    {"nothing ticked", "/clean \"/report:{report}\"", "", false, 0, "No box is ticked: nothing was done.", "", "clean",
+     Gone::Nothing},
+    // A report replaces an earlier one, and nothing else: a mistyped name
+    // must not destroy a file. Refused before anything is cleaned.
+    {"an earlier report", "/preview /boxes:all \"/report:{report}\"", "", false, 1, PreviewAll, "", "preview",
+     Gone::Nothing, "{\"program\": \"Vorlane\", \"kind\": \"clean\"}"},
+    {"a file that is no report", "/clean /boxes:all \"/report:{report}\"", "", false, 4, "",
+     "The report was not written: {report} is not a Vorlane report", nullptr, Gone::Nothing, "the user's own notes"},
+    {"a browser's file", "/clean /boxes:all \"/report:{cli}\\Local\\Google\\Chrome\\User Data\\Default\\Preferences\"",
+     "", false, 4, "", "The report was not written: {cli}\\Local\\Google\\Chrome\\User Data\\Default\\Preferences is not a Vorlane report",
+     nullptr, Gone::Nothing, "{\"profile\": {\"name\": \"Person 1\"}}"},
+    {"a new file in a browser's folder", "/clean /boxes:all \"/report:{cli}\\Roaming\\Mozilla\\Firefox\\report.json\"",
+     "", false, 4, "", "The report was not written: {cli}\\Roaming\\Mozilla\\Firefox\\report.json is inside a browser's data folder",
+     nullptr, Gone::Nothing},
+    {"a system file", "/clean /boxes:all /report:C:\\windows\\win.ini", "", false, 4, "",
+     "The report was not written: C:\\windows\\win.ini is not a Vorlane report", nullptr, Gone::Nothing},
+    {"NUL", "/clean /boxes:all /report:NUL", "", false, 4, "", "The report was not written: NUL is a device, not a file",
+     nullptr, Gone::Nothing},
+    {"CON", "/clean /boxes:all /report:con.json", "", false, 4, "",
+     "The report was not written: con.json is a device, not a file", nullptr, Gone::Nothing},
 };
 
-std::string WithReport(std::string arguments, const std::string& report) {
-    const std::size_t at = arguments.find("{report}");
-    return at == std::string::npos ? arguments : arguments.replace(at, 8, report);
+std::string Replaced(std::string text, const std::string& mark, const std::string& by) {
+    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + by.size()))
+        text.replace(at, mark.size(), by);
+    return text;
+}
+
+// The file /report: names in `arguments`; "" for none.
+std::string ReportArgument(const std::string& arguments) {
+    const std::size_t at = arguments.find("/report:");
+    if (at == std::string::npos) return "";
+    const std::size_t start = at + 8;
+    const bool quoted = at > 0 && arguments[at - 1] == '"';
+    return arguments.substr(start, arguments.find(quoted ? '"' : ' ', start) - start);
 }
 
 void Remember(const std::string& boxes) {
@@ -239,15 +273,27 @@ TEST_F(UnattendedRunTest, EachArgumentLineGivesItsExitCodeSummaryReportAndNoWind
         SCOPED_TRACE(line.name);
         Plant();
         Remember(line.remembered);
+        const auto placed = [&](const char* text) { return Replaced(Replaced(text, "{report}", Report()), "{cli}", Scratch()); };
+        const std::string arguments = placed(line.arguments);
+        const std::string named = ReportArgument(arguments);
+        if (line.before) {
+            Fixtures::MakeFolders(named.substr(0, named.rfind('\\')));
+            Fixtures::WriteFile(named, line.before);
+        }
+        const bool aFile = named.find('\\') != std::string::npos && Fixtures::FileExists(named);
+        const std::string kept = aFile ? Fixtures::ReadFile(named) : "";
         const UniqueFile held = Fixtures::HoldLock(Held());
         std::optional<PassLock> lock;
         if (line.lockHeld) lock.emplace(std::move(*PassLock::TryTake()));
-        const Finished run = RunProgram(WithReport(line.arguments, Report()), Scratch());
+        const Finished run = RunProgram(arguments, Scratch());
         lock.reset();
 
         EXPECT_EQ(run.exitCode, line.exitCode);
         EXPECT_EQ(FirstLine(run.output), line.output);
-        EXPECT_EQ(FirstLine(run.errors), line.error) << run.errors;
+        EXPECT_EQ(FirstLine(run.errors), placed(line.error)) << run.errors;
+        if (line.exitCode == 4 && aFile) {
+            EXPECT_EQ(Fixtures::ReadFile(named), kept) << "a file that is no report was written over";
+        }
         if (line.exitCode == 2) {
             EXPECT_NE(run.errors.find(CommandLine::Usage()), std::string::npos);
         }
@@ -266,8 +312,11 @@ TEST_F(UnattendedRunTest, EachArgumentLineGivesItsExitCodeSummaryReportAndNoWind
             }
         }
 
-        ASSERT_EQ(Fixtures::FileExists(Report()), line.report != nullptr);
-        if (!line.report) continue;
+        if (!line.report) {
+            if (!line.before || named != Report()) EXPECT_FALSE(Fixtures::FileExists(Report()));
+            continue;
+        }
+        ASSERT_TRUE(Fixtures::FileExists(Report()));
         const nlohmann::json report = nlohmann::json::parse(Fixtures::ReadFile(Report()));
         EXPECT_EQ(report["program"], "Vorlane");
         EXPECT_EQ(report["version"], "1.0.0.0");
@@ -275,10 +324,13 @@ TEST_F(UnattendedRunTest, EachArgumentLineGivesItsExitCodeSummaryReportAndNoWind
         EXPECT_EQ(report["exitCode"], line.exitCode);
         EXPECT_EQ(report["summary"], line.output);
         EXPECT_LE(report["started"].get<std::string>(), report["ended"].get<std::string>());
-        EXPECT_EQ(report["boxesFrom"], "arguments");
+        std::string lower = arguments;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_EQ(report["boxesFrom"], lower.find("/boxes:") != std::string::npos ? "arguments" : "settings");
         EXPECT_EQ(report["errors"].size(), 0u);
         EXPECT_EQ(report["leftAlone"].size(), 0u);
-        if (line.lockHeld) {
+        // No pass: another held the lock, or nothing was ticked.
+        if (line.report == std::string("clean") && line.gone == Gone::Nothing) {
             EXPECT_EQ(report["results"].size(), 0u);
             continue;
         }
@@ -363,6 +415,69 @@ TEST_F(UnattendedRunTest, ALogThatIsNotTheProgramsOwnFileIsLeftAloneAndSaid) {
     };
     EXPECT_EQ(report["leftAlone"], nlohmann::json::array({said}));
     EXPECT_EQ(report["totals"]["leftAlone"], 1);
+}
+
+namespace {
+
+BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR out) {
+    *reinterpret_cast<WORD*>(out) = found;
+    return FALSE;
+}
+
+// A copy of the program that does not ask for the UTF-8 code page: it runs in
+// the system's own, 1252 in the test prefix, as on a Windows before 10 1903.
+std::string LegacyCodePageCopy(const std::string& folder) {
+    const std::string copy = folder + "\\Vorlane-1252.exe";
+    EXPECT_TRUE(::CopyFileA((ProgramLocation::Folder() + "\\Vorlane.exe").c_str(), copy.c_str(), FALSE));
+    std::string manifest;
+    WORD language = 0;
+    {
+        const HMODULE module = ::LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+        manifest.assign(static_cast<const char*>(::LockResource(::LoadResource(module, found))),
+                        ::SizeofResource(module, found));
+        ::EnumResourceLanguagesA(module, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), FirstLanguage,
+                                 reinterpret_cast<LONG_PTR>(&language));
+        ::FreeLibrary(module);
+    }
+    const std::size_t start = manifest.find("<activeCodePage");
+    const std::size_t end = manifest.find("</activeCodePage>");
+    EXPECT_NE(end, std::string::npos);
+    manifest.erase(start, end + 17 - start);
+    const HANDLE update = ::BeginUpdateResourceA(copy.c_str(), FALSE);
+    EXPECT_TRUE(::UpdateResourceA(update, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), language, manifest.data(),
+                                  static_cast<DWORD>(manifest.size())));
+    EXPECT_TRUE(::EndUpdateResourceA(update, FALSE));
+    return copy;
+}
+
+}  // namespace
+
+// A site with a letter beyond ASCII, stored by the keep list's dialog or an
+// administrator's "reg add", is kept on a Windows whose code page is 1252.
+TEST_F(UnattendedRunTest, TheKeepListReadsAsWrittenInTheCodePage1252) {
+    Plant();
+    const Fixtures::RegistryKeySnapshot settings(HKEY_CURRENT_USER, SitesToKeepSetting::KeyPath);
+    const wchar_t kept[] = L"b\u00FCcher.de\0";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Pendrake\\Vorlane", L"SitesToKeep", REG_MULTI_SZ, kept,
+                                sizeof(kept)),
+              ERROR_SUCCESS);
+    const std::string cookies = folders_ / "Cookies";
+    Fixtures::WriteFile(cookies + "\\user@buecher.txt", "id\n1\nxn--bcher-kva.de/\n0\n0\n0\n0\n0\n*\n");
+    Fixtures::WriteFile(cookies + "\\user@other.txt", "id\n1\nother.example/\n0\n0\n0\n0\n0\n*\n");
+
+    const std::string copy = LegacyCodePageCopy(Scratch());
+    const std::string line = "\"" + copy + "\" /clean /boxes:chkIECookies";
+    STARTUPINFOA startup{sizeof(startup)};
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, std::string(line).data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &info));
+    const UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+    EXPECT_EQ(WaitForEnd(process.Get()), 0u);
+
+    EXPECT_TRUE(Fixtures::FileExists(cookies + "\\user@buecher.txt"));
+    EXPECT_FALSE(Fixtures::FileExists(cookies + "\\user@other.txt"));
+    EXPECT_EQ(Fixtures::ReadFile(LogPath()).find("names no site"), std::string::npos);
 }
 
 // The window goes on while a command-line run cleans: its next copy of the
