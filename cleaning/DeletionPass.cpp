@@ -101,8 +101,9 @@ private:
     const std::string scope_;
     PassTally tally_;
     const SitesToKeepSetting::Stored keep_ = SitesToKeepSetting::Read();  // as it is when the pass begins
-    ScratchCopies copies_;                                                // a preview's, removed with it
-    std::vector<std::string> notices_;                                    // in the order they came
+    // A preview's, removed with it; made at every pass, it first removes what killed runs left.
+    ScratchCopies copies_;
+    std::vector<std::string> notices_;  // in the order they came
     std::unordered_set<std::string> kept_;
     int failures_ = 0;
     std::string first_;

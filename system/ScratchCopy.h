@@ -1,7 +1,9 @@
-// Copies of a store's files in a fresh folder under TEMP, deleted with the
-// object: a preview runs a database's real change on them, so that what it
-// counts is exactly what the change would do, and the originals stay byte for
-// byte as they were.
+// Copies of a store's files in a fresh folder of the program's own folder
+// under TEMP ("vorlane-scratch"), deleted with the object: a preview runs a
+// database's real change on them, so that what it counts is exactly what the
+// change would do, and the originals stay byte for byte as they were. The
+// copies hold the very traces the program erases, so what a killed run left
+// there is removed by the next pass or preview (RemoveLeftovers).
 #pragma once
 
 #include "system/StoreChange.h"
@@ -24,6 +26,11 @@ public:
 
     const std::string& Folder() const { return folder_; }
 
+    // Removes the copies of every program run that no longer runs (one
+    // killed while it previewed), through the guarded one-handle deletion:
+    // a link there is neither followed nor removed.
+    static void RemoveLeftovers();
+
 private:
     void Copy(const std::string& from, const std::string& name);
     void Remove();
@@ -37,6 +44,9 @@ private:
 // before it left. What two boxes take from one store counts once.
 class ScratchCopies {
 public:
+    // Removes what killed program runs left first (ScratchCopy::RemoveLeftovers).
+    ScratchCopies();
+
     // The folder of the copy of the store `key` (a database's path, a
     // LevelDB folder): `names` of `folder` copied the first time it is asked.
     const std::string& CopyOf(const std::string& key, const std::string& folder,

@@ -10,6 +10,8 @@
 #include "support/DatabaseRows.h"
 #include "support/Fixtures.h"
 #include "support/LevelDbFill.h"
+#include "system/Path.h"
+#include "system/ScratchCopy.h"
 #include "system/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +157,19 @@ void MakeSqlite(const std::string& folder) {
     Exec(path, insert + "COMMIT");
 }
 
+// The same change as a preview makes it: on a copy of the store, in the
+// program's scratch folder under TEMP.
+void PreviewSqlite(const std::string& folder) {
+    StoreChange run;
+    run.preview = true;
+    SqliteFile::Change(
+        folder + "\\store.sqlite", [](SqliteDatabase& db) {
+            db.Execute("DELETE FROM items WHERE erase = 1");
+            return true;
+        },
+        run);
+}
+
 void EraseSqlite(const std::string& folder) {
     StoreChange run;
     SqliteFile::Change(
@@ -190,7 +205,10 @@ const Engine Engines[] = {
     {"sqlite", MakeSqlite, EraseSqlite, SqliteEntries},
 };
 
+const Engine Previewing{"sqlite-preview", MakeSqlite, PreviewSqlite, SqliteEntries};
+
 const Engine& EngineNamed(const std::string& name) {
+    if (name == Previewing.name) return Previewing;
     return *std::find_if(std::begin(Engines), std::end(Engines), [&](const Engine& e) { return name == e.name; });
 }
 
@@ -223,7 +241,7 @@ TEST(KillWorker, ErasesUntilTheChosenChange) {
     const char* engine = std::getenv(EngineVariable);
     if (!engine) GTEST_SKIP() << "started by KillTest only";
     killAt = std::atoi(std::getenv(AtVariable));
-    if (std::string(engine) == "sqlite") WrapSqliteFiles();
+    if (std::string(engine).starts_with("sqlite")) WrapSqliteFiles();
     EngineNamed(engine).erase(std::getenv(StoreVariable));
 }
 
@@ -264,4 +282,39 @@ TEST(KillTest, AKillAtAnyChangeOfAnErasureLeavesTheStoreWholeWithTheOldEntriesOr
         EXPECT_GT(killed, 0);
         std::printf("%s: %d changes in an erasure, %d kills\n", engine.name, total, killed);
     }
+}
+
+namespace {
+
+std::vector<std::string> ScratchFolders() {
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH + 1, temp);
+    return Path::Subfolders(std::string(temp) + "vorlane-scratch");
+}
+
+}  // namespace
+
+// A preview killed while it changes its copy of a store leaves that copy, the
+// erased rows and all, in the program's scratch folder; the next preview
+// removes it before anything else, and its own copies once it is done.
+TEST(KillTest, APreviewKilledMidwayLeavesItsCopyForTheNextPreviewToRemove) {
+    const Fixtures::TempFolder store("store");
+    MakeSqlite(store.Path());
+    EXPECT_EQ(RunWorker(Previewing, store.Path(), 1), KilledCode);
+    EXPECT_FALSE(ScratchFolders().empty()) << "the killed preview's copy is not there";
+    EXPECT_EQ(SqliteEntries(store.Path()), std::make_pair(KeptEntries, ErasedEntries));
+    {
+        ScratchCopies previewsCopies;
+        EXPECT_EQ(ScratchFolders(), std::vector<std::string>{});
+        StoreChange run{true, 0, &previewsCopies};
+        EXPECT_EQ(SqliteFile::Change(
+                      store.Path() + "\\store.sqlite", [](SqliteDatabase& db) {
+                          db.Execute("DELETE FROM items WHERE erase = 1");
+                          return true;
+                      },
+                      run),
+                  SqliteFile::Outcome::Changed);
+        EXPECT_EQ(run.erased, ErasedEntries);
+    }
+    EXPECT_EQ(ScratchFolders(), std::vector<std::string>{});
 }
