@@ -64,8 +64,10 @@ leveldb::ReadOptions CheckedReads() {
 }
 
 // LevelDB called on a folder without a database would create the folder and
-// its LOCK file before it noticed.
-bool HasDatabase(const std::string& folder) { return Path::IsFile(Path::Join(folder, "CURRENT")); }
+// its LOCK file before it noticed. A database is there when something named
+// CURRENT is: a CURRENT that is no file (a folder) is a damaged store, left
+// as it is and said, not a missing one.
+bool HasDatabase(const std::string& folder) { return Path::Exists(Path::Join(folder, "CURRENT")); }
 
 // Whether every file of the store's folder is a plain file with no second
 // name (FileGuard): LevelDB rewrites, renames and removes its files by name,
