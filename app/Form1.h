@@ -146,6 +146,7 @@ private:
         WaitsForCaller
     };
     bool RunExclusive(AutoDelete::Pass kind, KeptPass kept, const std::function<void()>& work);
+    void DropInputOfThePass();
 
     // --- cleaning a browser after it closes ---
     void WatchRunningBrowsers(const PassTally& tally);

@@ -29,13 +29,16 @@ void Form1::DeleteAll() {
 // clean after a browser closed all let window messages run: a click, a tick
 // or a look that comes meanwhile must not start a second one inside the
 // first. So `work` runs as `kind` only when nothing of the kind runs (else it
-// is dropped: false); a timed pass that came due while it ran was kept, and
-// runs right after it, unless it waits for what the caller runs next.
+// is dropped: false), and a click that came during it is dropped too, also
+// one still waiting when it ends (DropInputOfThePass); a timed pass that came
+// due while it ran was kept, and runs right after it, unless it waits for
+// what the caller runs next.
 bool Form1::RunExclusive(AutoDelete::Pass kind, KeptPass kept, const std::function<void()>& work) {
     if (autoDelete_.Running() != AutoDelete::Pass::None) return false;
     {
         const AutoDelete::RunningPass running(autoDelete_, kind);
         work();
+        DropInputOfThePass();
     }
     if (closeAfterPass_) {
         CloseProgram();
@@ -43,6 +46,20 @@ bool Form1::RunExclusive(AutoDelete::Pass kind, KeptPass kept, const std::functi
     }
     if (kept == KeptPass::RunsAfter && autoDelete_.TakeKeptPass()) RunTimedPass();
     return true;
+}
+
+// The clicks and keys the user gave while the pass ran and that still wait
+// in the queue (the window's thread was in one long step) belong to the pass:
+// run after it, they would start the pass again. A button pressed during the
+// pass and released after it is let go without a click.
+void Form1::DropInputOfThePass() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (::PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    const HWND captured = ::GetCapture();
+    if (captured && (captured == hwnd_ || ::IsChild(hwnd_, captured))) ::ReleaseCapture();
 }
 
 void Form1::PushButton12_Click() {

@@ -327,6 +327,22 @@ TEST_F(AutoDeleteWindowTest, AClickOrATickDuringAPassStartsNoPassInsideItAndADue
     EXPECT_TRUE(platform->Reports().empty());
 }
 
+// A click belongs to the pass it began in: "Delete Now (Test)" pressed while
+// a timed pass runs and let go after it starts no pass.
+TEST_F(AutoDeleteWindowTest, AButtonPressedDuringAPassAndLetGoAfterItStartsNoPass) {
+    Form1& f = CreateCountingForm();
+    const HWND button = Control(f, IdPushButton12);
+    duringPass = [&] { ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); };
+    ClickListAt(1);  // every 5 minutes
+    TurnOnOrOff();
+    Tick(300);
+    ASSERT_EQ(passes.size(), 1u);
+
+    duringPass = nullptr;
+    ::SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(passes.size(), 1u);
+}
+
 // Closed while a store's change runs on a thread of its own: the change
 // ends, the pass writes its line, and only then the program ends.
 TEST_F(AutoDeleteWindowTest, ClosingDuringAPassEndsTheProgramOnceThePassIsOver) {
