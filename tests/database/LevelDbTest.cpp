@@ -196,6 +196,13 @@ const LeftAloneCase LeftAloneCases[] = {
     {"DamagedLog", LevelDb::Outcome::Failed, Damaged(false, ".log", 200)},
     {"DamagedTable", LevelDb::Outcome::Failed, Damaged(true, ".ldb", 20)},
     {"DamagedManifest", LevelDb::Outcome::Failed, Damaged(true, "MANIFEST-", 12)},
+    {"CurrentIsAFolder", LevelDb::Outcome::Failed,
+     [](const std::string& folder) {
+         Make(folder, true);
+         EXPECT_TRUE(::DeleteFileA((folder + "\\CURRENT").c_str()));
+         Fixtures::MakeFolders(folder + "\\CURRENT");
+         return UniqueFile();
+     }},
     // Chromium holds its LOCK file open for writing, shared, with the whole
     // file locked, while it runs.
     {"HeldByARunningBrowser", LevelDb::Outcome::Failed,
