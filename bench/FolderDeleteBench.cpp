@@ -2,8 +2,8 @@
 // it: a click on "Delete Now (Test)" of the real main window, "Clear
 // Cache/Temp Internet Files" ticked and the Cache shell folder pointing at the
 // tree, timed from the click until the history log has the pass's line (another
-// thread watches the log's size), against a plain FindFirstFileExA +
-// DeleteFileA + RemoveDirectoryA loop over an identical tree.
+// thread watches the log's size), against a plain FindFirstFileExW +
+// DeleteFileW + RemoveDirectoryW loop over an identical tree.
 //
 // One round is the plain loop over its whole tree and the pass over the
 // other, each in a run of its own started after the disk has been flushed
@@ -31,10 +31,19 @@
 // would slow whichever deletion came first; scripts/bench.sh therefore builds
 // the trees, flushes the file systems from the Linux side, then measures.
 //
+// A third case deletes a tree 1,000 folders deep with a file in each
+// (C:\vorlane-bench\deep-cleaner) through the pass, against the plain loop
+// over an identical tree (deep-plain). Under Wine each call that names a file
+// or folder costs time that grows with the square of its depth, in the plain
+// loop as in the pass: the pass must name each no more often than the loop
+// does, so that its time grows as the loop's. scripts/bench.sh makes both
+// trees from the Linux side, where making them takes no time.
+//
 // Usage: FolderDeleteBench.exe build [files-per-folder]     (default 100)
 //        FolderDeleteBench.exe measure-plain
 //        FolderDeleteBench.exe measure-pass [preview]
 //        FolderDeleteBench.exe measure-one
+//        FolderDeleteBench.exe measure-deep
 #include "ShellFolderValue.h"
 #include "WindowClick.h"
 #include "cleaning/AddFolder.h"
@@ -58,6 +67,9 @@ const std::string PlainRoot = Path::Join(Base, "plain");
 const std::string CleanerRoot = Path::Join(Base, "cleaner");
 const std::string OneRoot = Path::Join(Base, "one");
 const std::string SpreadRoot = Path::Join(Base, "spread");
+const std::string DeepPlainRoot = Path::Join(Base, "deep-plain");
+const std::string DeepCleanerRoot = Path::Join(Base, "deep-cleaner");
+constexpr int DeepFolders = 1000;
 
 
 void CreateFolder(const std::string& path) {
@@ -116,25 +128,29 @@ private:
 // (a) The plainest deletion: one search per folder, then delete what it found.
 // The search is finished before anything is deleted (deleting while a search
 // is open is slower under Wine), so the baseline is as fast as a loop can be.
-void PlainDelete(const std::string& folder) {
-    std::vector<std::string> files;
-    std::vector<std::string> subfolders;
-    WIN32_FIND_DATAA data;
+// Through the wide functions, as the program's own calls go: names of any
+// length (a deep tree's), in the "\\?\" form Path::ForSystem gives them.
+void PlainDelete(const std::wstring& folder) {
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> subfolders;
+    WIN32_FIND_DATAW data;
     {
-        UniqueFind find(::FindFirstFileExA(Path::Join(folder, "*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+        UniqueFind find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (find) {
             do {
-                const std::string name = data.cFileName;
-                if (name == "." || name == "..") continue;
-                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? subfolders : files).push_back(Path::Join(folder, name));
-            } while (::FindNextFileA(find.Get(), &data));
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? subfolders : files).push_back(folder + L"\\" + name);
+            } while (::FindNextFileW(find.Get(), &data));
         }
     }
-    for (const std::string& file : files) ::DeleteFileA(file.c_str());
-    for (const std::string& subfolder : subfolders) PlainDelete(subfolder);
-    ::RemoveDirectoryA(folder.c_str());
+    for (const std::wstring& file : files) ::DeleteFileW(file.c_str());
+    for (const std::wstring& subfolder : subfolders) PlainDelete(subfolder);
+    ::RemoveDirectoryW(folder.c_str());
 }
+
+void PlainDelete(const std::string& folder) { PlainDelete(Path::ForSystem(folder)); }
 
 // (c) The plainest walk: one search per folder, files counted with their bytes.
 void PlainWalk(const std::string& folder, std::int64_t& files, std::int64_t& bytes) {
@@ -222,7 +238,7 @@ int MeasurePlain() {
         std::fprintf(stderr, "the plain loop left its tree\n");
         return 1;
     }
-    std::printf("(a) FindFirstFileExA + DeleteFileA + RemoveDirectoryA: %d files in %.2f s, %.0f files/s\n", files,
+    std::printf("(a) FindFirstFileExW + DeleteFileW + RemoveDirectoryW: %d files in %.2f s, %.0f files/s\n", files,
                 seconds, files / seconds);
     std::printf("plain-seconds %.3f\n", seconds);
     return 0;
@@ -279,6 +295,39 @@ int MeasureOne() {
     return 0;
 }
 
+// The path of the file at `depth` (1 to DeepFolders) of a deep tree.
+std::string DeepFile(const std::string& root, int depth) {
+    std::string folder = "\\\\?\\" + root;
+    for (int i = 0; i < depth; ++i) folder += "\\d";
+    return folder + "\\f.tmp";
+}
+
+// The pass over one deep tree against the plain loop over the other, the pass
+// first; the time of each and their ratio.
+int MeasureDeep() {
+    for (const std::string& root : {DeepPlainRoot, DeepCleanerRoot}) {
+        if (!Path::Exists(DeepFile(root, DeepFolders))) {
+            std::fprintf(stderr, "make the two deep trees first\n");
+            return 1;
+        }
+    }
+    RealPass pass;
+    const double passSeconds = pass.Click(DeepCleanerRoot);
+    const double plainSeconds = Seconds([&] { PlainDelete(DeepPlainRoot); });
+    const bool emptied = !Path::Exists(DeepFile(DeepCleanerRoot, 1)) && !Path::Exists(DeepFile(DeepCleanerRoot, DeepFolders));
+    PlainDelete(DeepCleanerRoot);
+    ::RemoveDirectoryA(Base.c_str());
+    if (!emptied || passSeconds < 0 || Path::Exists(DeepPlainRoot)) {
+        std::fprintf(stderr, "a deletion left its tree (the pass's: %s, the plain loop's: %s), or the pass wrote no log line (%.2f s)\n",
+                     emptied ? "no" : "yes", Path::Exists(DeepPlainRoot) ? "yes" : "no", passSeconds);
+        return 1;
+    }
+    std::printf("a tree %d folders deep, a file in each: the plain loop %.2f s, the pass (clicked until the log's "
+                "line) %.2f s, ratio pass/plain %.2f (goal at most 1.5)\n",
+                DeepFolders, plainSeconds, passSeconds, passSeconds / plainSeconds);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -293,8 +342,10 @@ int main(int argc, char** argv) {
         result = MeasurePass(argc > 2 && std::string(argv[2]) == "preview");
     } else if (mode == "measure-one") {
         result = MeasureOne();
+    } else if (mode == "measure-deep") {
+        result = MeasureDeep();
     } else {
-        std::fprintf(stderr, "usage: FolderDeleteBench build [n] | measure-pass [preview] | measure-plain | measure-one\n");
+        std::fprintf(stderr, "usage: FolderDeleteBench build [n] | measure-pass [preview] | measure-plain | measure-one | measure-deep\n");
         result = 2;
     }
     return result;

@@ -7,6 +7,7 @@
 #include "system/UniqueHandle.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 
@@ -66,7 +67,8 @@ bool QualifiesAsSubfolder(const std::string& parent, const DirectorySearch& sear
 // Lists the subfolders of `item` into `found`, and with `files` its files
 // too. Raises when the folder cannot be listed; what was found before a
 // failure stays.
-void ListSubfolders(const std::string& item, FolderCollection& found, FileNameArray* files) {
+void ListSubfolders(const std::string& item, FolderCollection& found, FileNameArray* files,
+                    std::vector<std::string>* links) {
     DirectorySearch search(Path::Join(item, "*"), files ? FindExSearchNameMatch : FindExSearchLimitToDirectories);
     if (!search.Started()) {
         if (IsEmptyResult(search.Error())) return;
@@ -75,6 +77,9 @@ void ListSubfolders(const std::string& item, FolderCollection& found, FileNameAr
     do {
         MessagePump::LetPendingMessagesRunThrottled();
         if (QualifiesAsSubfolder(item, search)) found.push_back(Path::WithBackslash(Path::Join(item, search.Name())));
+        else if (links && (search.Attributes() & FILE_ATTRIBUTE_DIRECTORY) &&
+                 (search.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) && !search.IsDotName())
+            links->push_back(Path::Join(item, search.Name()));
         else if (files && !(search.Attributes() & FILE_ATTRIBUTE_DIRECTORY))
             files->Add(search.Name(), search.Attributes(), search.Size());
     } while (search.Next());
@@ -88,7 +93,8 @@ void RemoveFirst(FolderCollection& folders, const std::string& item) {
 // Examines one entry of the collection and lists its subfolders. An entry
 // that cannot be listed because access is denied or it is gone leaves the
 // collection; so does a link, which must never lead the walk anywhere.
-void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found, FileListings* files) {
+void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollection& found, FileListings* files,
+               std::vector<std::string>* links) {
     const DWORD attributes = Path::Attributes(Path::WithoutBackslash(item));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     MessagePump::LetPendingMessagesRunThrottled();
@@ -98,7 +104,7 @@ void WalkEntry(FolderCollection& folders, const std::string& item, FolderCollect
     }
     if (!MayEnter(item, attributes)) return;
     try {
-        ListSubfolders(item, found, files ? &(*files)[Path::WithoutBackslash(item)] : nullptr);
+        ListSubfolders(item, found, files ? &(*files)[Path::WithoutBackslash(item)] : nullptr, links);
     } catch (...) {
         // Any other failure only ends this folder's listing.
         const long number = CurrentFailure().Number();
@@ -136,7 +142,8 @@ bool MayEnter(const std::string& folder, DWORD attributes) {
     return attributes != HiddenSystemFolder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings* files) {
+void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings* files,
+                           std::vector<std::string>* links) {
     StepRunner steps(Location::GetSubDirectories2016);
     FolderCollection found;
     steps.Run(104, [&] { found.reserve(folders.size()); });
@@ -144,18 +151,22 @@ void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings
     // while one folder is examined are handled inside WalkEntry, silently.
     steps.Run(106, [&] {
         const FolderCollection items = folders;
-        for (const std::string& item : items) WalkEntry(folders, item, found, files);
+        for (const std::string& item : items) WalkEntry(folders, item, found, files, links);
     });
     steps.Run(150, [&] {
-        if (recurse && !found.empty()) GetSubDirectories2016(found, true, files);
+        if (recurse && !found.empty()) GetSubDirectories2016(found, true, files, links);
     });
-    // Every entry of `found` already qualified when it was listed.
-    steps.Run(152, [&] { folders.insert(folders.end(), found.begin(), found.end()); });
+    // Every entry of `found` already qualified when it was listed. Moved, not
+    // copied: in a tree n folders deep every level passes on all the levels
+    // below it, and copying their paths would take time in n cubed.
+    steps.Run(152, [&] {
+        folders.insert(folders.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    });
 }
 
-std::vector<std::string> FolderTree(const std::string& top, FileListings* files) {
+std::vector<std::string> FolderTree(const std::string& top, FileListings* files, std::vector<std::string>* links) {
     FolderCollection folders{Path::WithBackslash(top)};
-    GetSubDirectories2016(folders, true, files);
+    GetSubDirectories2016(folders, true, files, links);
     for (std::string& folder : folders) folder = Path::WithoutBackslash(folder);
     return folders;
 }

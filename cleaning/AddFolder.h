@@ -42,13 +42,17 @@ private:
 // length are walked. With `files`, the files each listed folder holds are
 // kept from the same listing, by folder in the program's form (without the
 // walk's trailing backslash), so that nobody lists a walked folder again.
+// With `links`, the subfolders passed over for being links are added there.
 using FileListings = std::map<std::string, FileNameArray>;
-void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings* files = nullptr);
+void GetSubDirectories2016(FolderCollection& folders, bool recurse, FileListings* files = nullptr,
+                           std::vector<std::string>* links = nullptr);
 
 // What GetSubDirectories2016 leaves of a collection holding `top` alone,
 // walked with recursion: the folders of the tree, parents before children,
-// each in the program's form (without the walk's trailing backslash).
-std::vector<std::string> FolderTree(const std::string& top, FileListings* files = nullptr);
+// each in the program's form (without the walk's trailing backslash). With
+// `links`, the subfolders it did not enter because they are links.
+std::vector<std::string> FolderTree(const std::string& top, FileListings* files = nullptr,
+                                    std::vector<std::string>* links = nullptr);
 
 // Whether the walk lists the subfolders of a folder with these attributes: a
 // drive root always; otherwise not when it is hidden and system and nothing

@@ -7,6 +7,7 @@
 #include "system/Path.h"
 #include "system/UniqueHandle.h"
 
+#include <deque>
 #include <vector>
 
 namespace BrowserFiles {
@@ -95,6 +96,7 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
     DeletionBatch::DeleteAll(files);
 }
 
+
 namespace {
 
 // A folder of a tree being cleaned: as the walk found it, and where it must
@@ -104,11 +106,15 @@ struct CheckedFolder {
     std::string resolved;
 };
 
-// `folder` and, with `recurse`, every folder below it that is really where the
-// walk found it, parents before children; nothing when the folder is missing
-// or refused (said on `status`) or not inside `within`.
+// `folder` and, with `recurse`, every folder below it with where each must
+// really be, parents before children; nothing when the folder is missing or
+// refused (said on `status`) or not inside `within`. A folder swapped for a
+// link since the walk has no file whose real name is where it must be, so
+// FolderFileDeleter deletes nothing there; the folders are not resolved one by
+// one, since under Wine naming a folder costs time that grows with the square
+// of its depth. With `files`, the walk's own listing of each folder's files.
 std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::string& within, StatusLine& status,
-                                       bool recurse) {
+                                       bool recurse, AddFolder::FileListings* files = nullptr) {
     std::string resolved;
     switch (TargetCheck::CheckFolder(folder, &resolved)) {
     case TargetCheck::Verdict::Missing: return {};
@@ -119,14 +125,31 @@ std::vector<CheckedFolder> CheckedTree(const std::string& folder, const std::str
         status.LeaveAlone(TargetCheck::NotABrowserFolder(folder));
         return {};
     }
-    const std::vector<std::string> folders = recurse ? AddFolder::FolderTree(folder) : std::vector<std::string>{folder};
+    std::vector<std::string> links;
+    const std::vector<std::string> folders =
+        recurse ? AddFolder::FolderTree(folder, files, &links) : std::vector<std::string>{folder};
+    // Nothing is reached through a link below a browser's folder; each one passed over is said.
+    for (const std::string& link : links) status.LeaveAlone(TargetCheck::NotABrowserFolder(link));
     std::vector<CheckedFolder> checked;
-    for (const std::string& path : folders) {
-        const std::string expected = TargetCheck::ResolvedBelow(resolved, folder, path);
-        if (TargetCheck::SamePath(FileGuard::ResolvedPath(path), expected)) checked.push_back({path, expected});
-    }
+    for (const std::string& path : folders) checked.push_back({path, TargetCheck::ResolvedBelow(resolved, folder, path)});
     return checked;
 }
+
+// Every file a walk listed in the folders of `tree`, in one batch: a tree of
+// few files a folder (a deep one) is then deleted a few files at a time on
+// the batch's threads, as a wide folder is.
+void DeleteListedFiles(const std::vector<CheckedFolder>& tree, AddFolder::FileListings& listings, StatusLine& status) {
+    std::deque<FolderFileDeleter> deleters;  // where they are stays put while `files` points at them
+    std::vector<DeletionBatch::File> files;
+    for (const CheckedFolder& found : tree) {
+        const AddFolder::FileNameArray& names = listings[found.path];
+        if (names.UBound() == 0) continue;
+        const FolderFileDeleter& folder = deleters.emplace_back(ProfileDeleter(found.path, found.resolved, status));
+        for (int i = 1; i <= names.UBound(); ++i) files.push_back({&folder, names[i], names.AttributesAt(i), names.SizeAt(i)});
+    }
+    DeletionBatch::DeleteAll(files);
+}
+
 
 }  // namespace
 
@@ -146,14 +169,19 @@ std::optional<FolderFileDeleter> Subfolder(const FolderFileDeleter& parent, cons
 }
 
 void EmptyCacheFolder(const std::string& folder, const std::string& within, StatusLine& status, bool recurse) {
-    for (const CheckedFolder& found : CheckedTree(folder, within, status, recurse))
-        DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
+    if (!recurse) {
+        for (const CheckedFolder& found : CheckedTree(folder, within, status, false))
+            DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
+        return;
+    }
+    AddFolder::FileListings files;
+    DeleteListedFiles(CheckedTree(folder, within, status, true, &files), files, status);
 }
 
 void DeleteFolderTree(const std::string& folder, const std::string& within, StatusLine& status) {
-    const std::vector<CheckedFolder> tree = CheckedTree(folder, within, status, true);
-    for (const CheckedFolder& found : tree)
-        DeleteMatchingFiles(ProfileDeleter(found.path, found.resolved, status), AllFiles);
+    AddFolder::FileListings files;
+    const std::vector<CheckedFolder> tree = CheckedTree(folder, within, status, true, &files);
+    DeleteListedFiles(tree, files, status);
     // The walk lists parents first: removing from the end takes children first.
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
         if (!status.Previewing() && TargetCheck::SamePath(FileGuard::ResolvedPath(it->path), it->resolved) &&

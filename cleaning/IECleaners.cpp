@@ -19,7 +19,9 @@
 #include <urlhist.h>
 
 #include <algorithm>
+#include <deque>
 #include <optional>
+#include <vector>
 
 namespace IEHistory {
 namespace {
@@ -92,49 +94,70 @@ bool IsUrlCacheIndex(const std::string& name) {
                                    CSTR_EQUAL;
 }
 
-// Deletes the files the walk listed directly in `folder` (`names`), sparing
-// "~" files and files that are exactly hidden + archive. The folder must
-// really be where the walk found it: `resolvedFolder` is the top folder's
-// resolved path plus the same way down. Only a file that is really gone is
-// shown on the status line.
-void DeleteFilesIn(const std::string& folder, const AddFolder::FileNameArray& names, const std::string& resolvedFolder,
-                   StatusLine& status, PacedStatus& paced, const FileKeeper& keeps) {
-    if (names.UBound() == 0) return;
-    if (!TargetCheck::SamePath(FileGuard::ResolvedPath(folder), resolvedFolder)) return;
-    const FolderFileDeleter deleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, status);
-    QuietStatus unheard(status.Previewing());
-    const FolderFileDeleter indexDeleter(folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly,
-                                         unheard);
-    std::vector<DeletionBatch::File> files;
-    for (int i = 1; i <= names.UBound(); ++i) {
-        const std::string& name = names[i];
-        if (name.empty() || name[0] == '~') continue;
-        // The directory search already gave the attributes.
-        const DWORD attributes = names.AttributesAt(i);
-        if (attributes == HiddenArchive) continue;
-        if (keeps && keeps(Path::Join(folder, name))) continue;
-        files.push_back({IsUrlCacheIndex(name) ? &indexDeleter : &deleter, name, attributes, names.SizeAt(i)});
+// The files of a tree, gathered over all its folders into one batch: a tree
+// of few files a folder (a deep one, a folder a level) is then deleted a few
+// files at a time on the batch's threads, as a wide folder is.
+class TreeFiles {
+public:
+    TreeFiles(StatusLine& status) : status_(status), unheard_(status.Previewing()) {}
+
+    // The files the walk listed directly in `folder` (`names`), sparing "~"
+    // files and files that are exactly hidden + archive. `resolvedFolder` is
+    // where the folder must really be (the top folder's resolved path plus the
+    // same way down): each file is deleted only when its real name is there
+    // (FolderFileDeleter), which also refuses every file of a folder swapped
+    // for a link since the walk.
+    void Add(const std::string& folder, const AddFolder::FileNameArray& names, const std::string& resolvedFolder,
+             const FileKeeper& keeps) {
+        if (names.UBound() == 0) return;
+        const FolderFileDeleter& deleter = deleters_.emplace_back(folder, resolvedFolder,
+                                                                  FolderFileDeleter::Attributes::MakeArchiveOnly, status_);
+        const FolderFileDeleter& indexDeleter = deleters_.emplace_back(
+            folder, resolvedFolder, FolderFileDeleter::Attributes::MakeArchiveOnly, unheard_);
+        for (int i = 1; i <= names.UBound(); ++i) {
+            const std::string& name = names[i];
+            if (name.empty() || name[0] == '~') continue;
+            // The directory search already gave the attributes.
+            const DWORD attributes = names.AttributesAt(i);
+            if (attributes == HiddenArchive) continue;
+            if (keeps && keeps(Path::Join(folder, name))) continue;
+            files_.push_back({IsUrlCacheIndex(name) ? &indexDeleter : &deleter, name, attributes, names.SizeAt(i)});
+        }
     }
-    DeletionBatch::DeleteAll(files, [&](const DeletionBatch::File& file, FolderFileDeleter::Outcome outcome) {
-        if (outcome == FolderFileDeleter::Outcome::Deleted) paced.Show(Path::Join(folder, file.name) + "-->");
-    });
-}
+
+    // Deletes them; only a file that is really gone is shown on the status line.
+    void DeleteAll(PacedStatus& paced) {
+        DeletionBatch::DeleteAll(files_, [&](const DeletionBatch::File& file, FolderFileDeleter::Outcome outcome) {
+            if (outcome == FolderFileDeleter::Outcome::Deleted) paced.Show(Path::Join(file.folder->Folder(), file.name) + "-->");
+        });
+    }
+
+private:
+    StatusLine& status_;
+    QuietStatus unheard_;                     // the URL cache's index: that it stays is no news
+    std::deque<FolderFileDeleter> deleters_;  // where they are stays put while files_ points at them
+    std::vector<DeletionBatch::File> files_;
+};
 
 // Removes every folder of the tree (`folders`, as the walk listed them before
 // the files went) that is empty by its turn, deepest first, so a chain of empty
 // folders goes in one pass; the folders that stay keep only the archive
-// attribute. The walk lists parents before children, so walking it backwards
-// meets every child before its parent. Links are never removed: under some
-// systems removing one removes what it points at. Hundreds of folders take
-// longer than a frame, so the window's messages run meanwhile.
+// attribute (a read-only one is tried again once it has it). The walk lists
+// parents before children, so walking it backwards meets every child before
+// its parent. Links are never removed: under some systems removing one
+// removes what it points at. Each folder is named to the system as few times
+// as can be: under Wine naming a folder costs time that grows with the square
+// of its depth. Hundreds of folders take longer than a frame, so the window's
+// messages run meanwhile.
 void RemoveEmptyFolders(const std::vector<std::string>& folders) {
-    for (const std::string& folder : folders) {
-        MessagePump::LetPendingMessagesRunThrottled();
-        MakeArchiveOnly(folder);
-    }
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         MessagePump::LetPendingMessagesRunThrottled();
-        if (!Path::IsLink(*it)) ::RemoveDirectoryW(Path::ForSystem(*it).c_str());
+        const DWORD attributes = Path::Attributes(*it);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        const std::wstring folder = Path::ForSystem(*it);
+        if (::RemoveDirectoryW(folder.c_str())) continue;
+        if (attributes != ArchiveOnly) ::SetFileAttributesW(folder.c_str(), ArchiveOnly);
+        if (attributes & FILE_ATTRIBUTE_READONLY) ::RemoveDirectoryW(folder.c_str());
     }
 }
 
@@ -190,11 +213,10 @@ void DeleteFolderTree(const std::string& path, StatusLine& status, const FileKee
     AddFolder::FileListings files;  // from the walk's own listings
     steps.Run(102, [&] { folders = AddFolder::FolderTree(path, &files); });
     PacedStatus paced(status);
-    for (const std::string& folder : folders) {
-        steps.Run(104, [&] {
-            DeleteFilesIn(folder, files[folder], TargetCheck::ResolvedBelow(resolvedTop, path, folder), status, paced, keeps);
-        });
-    }
+    TreeFiles tree(status);
+    for (const std::string& folder : folders)
+        steps.Run(104, [&] { tree.Add(folder, files[folder], TargetCheck::ResolvedBelow(resolvedTop, path, folder), keeps); });
+    steps.Run(104, [&] { tree.DeleteAll(paced); });
     steps.Run(104, [&] { paced.Flush(); });
     if (!previewing) steps.Run(106, [&] { RemoveEmptyFolders(folders); });
 }

@@ -4,6 +4,7 @@
 # Usage: scripts/bench.sh [files-per-folder]    (default 100: 50,000 files in 500 folders)
 #        VORLANE_BENCH_ONLY=folders scripts/bench.sh    the folder deletion alone
 #        VORLANE_BENCH_ONLY=stores scripts/bench.sh     the big stores alone
+#        VORLANE_BENCH_ONLY=deep scripts/bench.sh       the 1,000-deep tree alone
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORLANE_BUILD_DIR:-$root/build}
@@ -55,6 +56,30 @@ store_rounds() {
   done
 }
 
+# A tree 1,000 folders deep, a file in each, twice: the pass over one against
+# the plain loop over the other, made from the Linux side (Wine would take as
+# long to make them as to delete them).
+deep_tree_case() {
+  echo "== Folder deletion: a tree 1,000 folders deep, the pass against the plain loop"
+  rm -rf "$bench_root"
+  python3 - "$bench_root" 1000 <<'PY'
+import os, sys
+root, depth = sys.argv[1], int(sys.argv[2])
+for tree in ("deep-plain", "deep-cleaner"):
+    folder = os.path.join(root, tree)
+    os.makedirs(folder)
+    for _ in range(depth):
+        folder = os.path.join(folder, "d")
+        os.mkdir(folder)
+        with open(os.path.join(folder, "f.tmp"), "wb") as f:
+            f.write(b"cached data")
+PY
+  sync
+  sleep 2
+  wine "$build/FolderDeleteBench.exe" measure-deep
+  rm -rf "$bench_root"
+}
+
 source "$root/scripts/wine-session.sh"
 trap vorlane_stop_session EXIT
 vorlane_start_session "$build"
@@ -63,6 +88,7 @@ bench_root="$WINEPREFIX/drive_c/vorlane-bench"
 # VORLANE_BENCH_ONLY=stores: the big stores alone.
 case ${VORLANE_BENCH_ONLY:-} in
   folders) folder_rounds "$@"; exit 0 ;;
+  deep) deep_tree_case; exit 0 ;;
   stores) store_rounds; exit 0 ;;
 esac
 
@@ -137,6 +163,7 @@ PY
 }
 one_folder_case 30000 60
 one_folder_case 100000 500
+deep_tree_case
 
 echo "== Auto-delete countdown: processor time with auto delete on against idle"
 wine "$build/CountdownCostBench.exe" 60

@@ -40,16 +40,22 @@ std::string Fit(const std::string& text, int room, const std::function<int(const
     const std::string tail = text.substr(last);  // "\file name" and what follows the path
     const std::vector<std::string> folders = Split(text.substr(headEnd, last - headEnd));
 
-    // Take out one folder more each time, from the second on; the first goes last.
-    std::string shortened;
-    for (std::size_t out = 1; out <= folders.size(); ++out) {
+    // The text with `out` folders taken out, from the second on; the first goes last.
+    const auto without = [&](std::size_t out) {
         const bool keepFirst = out < folders.size();
-        shortened = head + (keepFirst ? Path::Join(folders[0], "...") : "...");
+        std::string shortened = head + (keepFirst ? Path::Join(folders[0], "...") : "...");
         for (std::size_t i = (keepFirst ? 1 : 0) + out; i < folders.size(); ++i) shortened = Path::Join(shortened, folders[i]);
-        shortened += tail;
-        if (width(shortened) <= room) break;
+        return shortened + tail;
+    };
+    // Each folder more taken out makes the text shorter: the fewest that make
+    // it fit are found by halving, a few measures even for a path a thousand
+    // folders deep. With none that fits, every folder is taken out.
+    std::size_t fits = folders.size(), tooWide = 0;
+    while (fits - tooWide > 1) {
+        const std::size_t middle = tooWide + (fits - tooWide) / 2;
+        (width(without(middle)) <= room ? fits : tooWide) = middle;
     }
-    return shortened;
+    return without(fits);
 }
 
 }  // namespace MiddleEllipsis

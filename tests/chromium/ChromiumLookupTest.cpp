@@ -201,5 +201,8 @@ TEST_F(ChromiumLookupTestLinks, ALinkAtABrowserFolderIsFollowedAndNoneBelowIt) {
     const std::string suffix = " was left alone: not a browser folder";
     EXPECT_EQ(notices, (std::set<std::string>{userData + "\\Profile 9" + suffix,
                                               userData + "\\Default\\Network" + suffix,
-                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix}));
+                                              userData + "\\Default\\IndexedDB\\http_linked.test_0.indexeddb.leveldb" + suffix,
+                                              userData + "\\Default\\Cache\\Cache_Data" + suffix,
+                                              holdsLink + "\\inner" + suffix,
+                                              std::string(Root) + "\\Local\\Opera Software\\Opera GX Stable\\Cache\\Cache_Data" + suffix}));
 }
