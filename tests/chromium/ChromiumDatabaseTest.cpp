@@ -3,6 +3,8 @@
 // as it was and said.
 #include "ChromiumFixture.h"
 
+#include "system/FileGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -137,6 +139,14 @@ TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsI
         R"({"profile":{"content_settings":{"exceptions":{"site_engagement":{"https://a.example:443,*":{}}}}},"x":)" +
         std::string(20000, '[') + std::string(20000, ']') + "}";
     Fixtures::WriteFile(deepProfile + "\\Preferences", deep);
+    // Held open without sharing its deletion, in Brave's: the new text cannot take its place.
+    const std::string brave = UserData("BraveSoftware\\Brave-Browser");
+    const std::string heldProfile = CopyProfile(brave, "Default");
+    WriteLocalState(brave, PlantedLocalState());
+    const std::string heldPreferences = Fixtures::ReadFile(heldProfile + "\\Preferences");
+    UniqueFile heldOpen(::CreateFileA((heldProfile + "\\Preferences").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(heldOpen.Valid());
 
     ChromiumHistory::ClearChromiumHistory(status);
     ChromiumHistory::ClearChromiumFormHistory(status);
@@ -147,10 +157,13 @@ TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsI
     EXPECT_EQ(Fixtures::ReadFile(profile + "\\Preferences"), preferences);
     EXPECT_EQ(Fixtures::Attributes(profile + "\\Preferences") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Fixtures::ReadFile(deepProfile + "\\Preferences"), deep);
+    EXPECT_EQ(Fixtures::ReadFile(heldProfile + "\\Preferences"), heldPreferences);
+    EXPECT_FALSE(Fixtures::FileExists(heldProfile + "\\Preferences" + FileGuard::ReplacementSuffix));
     const std::string suffix = " was left alone: it could not be changed";
     EXPECT_EQ(std::set<std::string>(status.notices.begin(), status.notices.end()),
               (std::set<std::string>{profile + "\\History" + suffix, profile + "\\Web Data" + suffix,
                                      profile + "\\Preferences" + suffix, deepProfile + "\\Preferences" + suffix,
+                                     heldProfile + "\\Preferences" + suffix,
                                      // Which search engine is the default is unknown there: none goes.
                                      deepProfile + "\\Web Data" + suffix}));
     ::SetFileAttributesA((profile + "\\Preferences").c_str(), FILE_ATTRIBUTE_NORMAL);
