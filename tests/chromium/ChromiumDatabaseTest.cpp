@@ -3,6 +3,10 @@
 // as it was and said.
 #include "ChromiumFixture.h"
 
+#include "database/LevelDb.h"
+#include "support/LevelDbFill.h"
+#include "system/FileGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +17,7 @@
 #include <vector>
 
 using namespace ChromiumFiles;
+using namespace std::string_literals;
 
 namespace {
 
@@ -137,6 +142,14 @@ TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsI
         R"({"profile":{"content_settings":{"exceptions":{"site_engagement":{"https://a.example:443,*":{}}}}},"x":)" +
         std::string(20000, '[') + std::string(20000, ']') + "}";
     Fixtures::WriteFile(deepProfile + "\\Preferences", deep);
+    // Held open without sharing its deletion, in Brave's: the new text cannot take its place.
+    const std::string brave = UserData("BraveSoftware\\Brave-Browser");
+    const std::string heldProfile = CopyProfile(brave, "Default");
+    WriteLocalState(brave, PlantedLocalState());
+    const std::string heldPreferences = Fixtures::ReadFile(heldProfile + "\\Preferences");
+    UniqueFile heldOpen(::CreateFileA((heldProfile + "\\Preferences").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(heldOpen.Valid());
 
     ChromiumHistory::ClearChromiumHistory(status);
     ChromiumHistory::ClearChromiumFormHistory(status);
@@ -147,10 +160,13 @@ TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsI
     EXPECT_EQ(Fixtures::ReadFile(profile + "\\Preferences"), preferences);
     EXPECT_EQ(Fixtures::Attributes(profile + "\\Preferences") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Fixtures::ReadFile(deepProfile + "\\Preferences"), deep);
+    EXPECT_EQ(Fixtures::ReadFile(heldProfile + "\\Preferences"), heldPreferences);
+    EXPECT_FALSE(Fixtures::FileExists(heldProfile + "\\Preferences" + FileGuard::ReplacementSuffix));
     const std::string suffix = " was left alone: it could not be changed";
     EXPECT_EQ(std::set<std::string>(status.notices.begin(), status.notices.end()),
               (std::set<std::string>{profile + "\\History" + suffix, profile + "\\Web Data" + suffix,
                                      profile + "\\Preferences" + suffix, deepProfile + "\\Preferences" + suffix,
+                                     heldProfile + "\\Preferences" + suffix,
                                      // Which search engine is the default is unknown there: none goes.
                                      deepProfile + "\\Web Data" + suffix}));
     ::SetFileAttributesA((profile + "\\Preferences").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -161,14 +177,18 @@ TEST_F(ChromiumDatabaseTestUnchanged, AStoreThatIsDamagedHeldOrReadOnlyIsLeftAsI
 
 namespace {
 
-// The stores of the ad and measurement APIs and of trust tokens, with the
-// columns that name sites and a label: rows of the kept site (below it too),
-// of another site, and of each inside the other. Only a row whose every site
-// is kept, and that belongs to no row that goes, stays.
+// The cookies and the stores of the ad and measurement APIs and of trust
+// tokens, with the columns that name sites and a label: rows of the kept site
+// (below it too), of another site, and of each inside the other. Only a row
+// whose every site is kept, and that belongs to no row that goes, stays.
 const struct {
     const char* database;
     const char* sql;
 } SiteApiStores[] = {
+    {"Network\\Cookies",
+     "CREATE TABLE cookies(host_key, top_frame_site_key, label);"
+     "INSERT INTO cookies VALUES ('.kept.example', '', 'stays'), ('www.kept.example', 'https://top.example', 'stays: inside a kept site'),"
+     " ('.kept.example', 'https://gone.example', 'goes: set inside another site'), ('.gone.example', '', 'goes');"},
     {"InterestGroups",
      "CREATE TABLE interest_groups(owner, joining_origin, name, label);"
      "INSERT INTO interest_groups VALUES ('https://kept.example', 'https://www.kept.example', 'k', 'stays'),"
@@ -222,9 +242,18 @@ class ChromiumDatabaseTestSiteApis : public ChromiumFixture {};
 
 }  // namespace
 
-TEST_F(ChromiumDatabaseTestSiteApis, TheAdAndMeasurementStoresKeepTheRowsOfKeptSitesOnly) {
+TEST_F(ChromiumDatabaseTestSiteApis, TheCookiesAndSiteStoresKeepTheRowsOfKeptSitesOnly) {
     const std::string profile = UserData("Google\\Chrome") + "\\Default";
     Fixtures::WriteFile(profile + "\\Preferences", "{}");
+    // Local Storage keys and IndexedDB folders, named "stays" or "goes".
+    const std::map<std::string, std::string> localStorage = {
+        {"_https://kept.example/\0\x01k"s, "stays"},
+        {"_https://kept.example/^0https://top.example\0\x01k"s, "stays"},
+        {"_https://kept.example/^0https://gone.example\0\x01k"s, "goes"},
+        {"META:https://gone.example", "goes"},
+    };
+    const std::map<std::string, std::string> indexedDb = {{"https_kept.example_0.indexeddb.leveldb", "stays"},
+                                                          {"https_gone.example_0.indexeddb.leveldb", "goes"}};
     for (const bool keeping : {true, false}) {
         std::map<std::string, std::set<std::string>> before;
         for (const auto& store : SiteApiStores) {
@@ -233,7 +262,10 @@ TEST_F(ChromiumDatabaseTestSiteApis, TheAdAndMeasurementStoresKeepTheRowsOfKeptS
             SqliteDatabase(path).Execute(std::string("CREATE TABLE meta(key, value); INSERT INTO meta VALUES ('version', 1);") + store.sql);
             before[path] = Labels(path);
         }
-        status.keeps = keeping ? SitesToKeep({"kept.example"}) : SitesToKeep();
+        Fixtures::MakeFolders(profile + "\\Local Storage\\leveldb");
+        LevelDbFill::Put(profile + "\\Local Storage\\leveldb", {localStorage.begin(), localStorage.end()});
+        for (const auto& [folder, label] : indexedDb) Fixtures::WriteFile(profile + "\\IndexedDB\\" + folder + "\\CURRENT", label);
+        status.keeps = keeping ? SitesToKeep({"kept.example", "top.example"}) : SitesToKeep();
         status.kept.clear();
 
         ChromiumHistory::ClearChromiumCookies(status);
@@ -245,6 +277,15 @@ TEST_F(ChromiumDatabaseTestSiteApis, TheAdAndMeasurementStoresKeepTheRowsOfKeptS
             EXPECT_EQ(Labels(path), stays) << path;
             EXPECT_EQ(Count(path, "SELECT count(*) FROM meta"), 1) << path;
         }
+        std::set<std::string> left, stays;
+        for (const auto& [key, value] : LevelDb::ReadAll(profile + "\\Local Storage\\leveldb").value_or(LevelDb::Entries{}))
+            if (localStorage.count(key)) left.insert(key);
+        for (const auto& [folder, label] : indexedDb)
+            if (Fixtures::FolderExists(profile + "\\IndexedDB\\" + folder)) left.insert(folder);
+        for (const auto* named : {&localStorage, &indexedDb})
+            for (const auto& [name, label] : *named)
+                if (keeping && label == "stays") stays.insert(name);
+        EXPECT_EQ(left, stays);
         EXPECT_EQ(std::set<std::string>(status.kept.begin(), status.kept.end()),
                   keeping ? std::set<std::string>{"kept.example"} : std::set<std::string>{});
     }

@@ -167,7 +167,7 @@ def kept_site_data(profiles):
     """What each browser keeps of KEPT_SITE for its next visit: its cookies,
     and the stores that hold its local storage and IndexedDB."""
     chrome = profiles.chrome / "Default"
-    data = {
+    return {
         "Firefox cookies": rows(profiles.firefox / "cookies.sqlite",
                                 f"SELECT host, name, value FROM moz_cookies WHERE host LIKE '%{KEPT_SITE}' ORDER BY 1, 2"),
         # Its folder holds its local storage (ls) and IndexedDB (idb); the quota manager lists it.
@@ -179,9 +179,6 @@ def kept_site_data(profiles):
                                f" WHERE host_key LIKE '%{KEPT_SITE}' ORDER BY 1, 2"),
         "Chrome IndexedDB": tree_bytes(chrome / "IndexedDB" / f"http_{KEPT_SITE}_0.indexeddb.leveldb"),
     }
-    for store, kept in data.items():
-        check(kept, f"{store} holds nothing of {KEPT_SITE}: the scenario would prove nothing")
-    return data
 
 
 def history_of(profiles, host):
@@ -200,6 +197,8 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     prefix.reg_add(settings_key, "SitesToKeep", f"{KEPT_SITE}\\0{NOT_A_SITE}", kind="REG_MULTI_SZ")
     profiles = RealProfiles(prefix)
     kept = kept_site_data(profiles)
+    for store, before in kept.items():
+        check(before, f"{store} holds nothing of {KEPT_SITE}: the scenario would prove nothing")
     check(history_of(profiles, KEPT_SITE), f"the profiles hold no history of {KEPT_SITE}")
 
     main = start_program(prefix)
@@ -208,8 +207,9 @@ def keep_list_pass(prefix, boxes, wait_for_pass_end, settings_key, log):
     others = tuple(h for h in VISITED if h != KEPT_SITE)
     after = traces(profiles.firefox, profiles.chrome, hosts=others)
     check(not after, f"{len(after)} places still name a visited site that is not kept: {after[:10]}")
-    for store, before in kept_site_data(profiles).items():
-        check(before == kept[store], f"{store} of {KEPT_SITE} changed")
+    for store, now in kept_site_data(profiles).items():
+        check(now, f"{store} of {KEPT_SITE}, which the user keeps, was erased")
+        check(now == kept[store], f"{store} of {KEPT_SITE} changed")
     places = traces(profiles.firefox, profiles.chrome, hosts=(KEPT_SITE,))
     print(f"places naming {KEPT_SITE} after the pass: {sorted(places)}")
     check(any("Default/Local Storage/" in line for line in places), f"{KEPT_SITE}'s local storage is gone from Chrome")

@@ -175,6 +175,35 @@ TEST_F(FirefoxCleanersTest, EveryCleanerLooksTheProfileUpAgain) {
     EXPECT_FALSE(Fixtures::FileExists(second + "\\places.sqlite"));
 }
 
+// With a keep list the Cookies box keeps the cookies and origin folders of
+// the kept sites, first-party or inside another kept site (its partitionKey,
+// with a port too), and takes the rest.
+TEST_F(FirefoxCleanersTest, WithAKeepListTheCookiesBoxKeepsWhatKeptSitesStoredInsideKeptSitesOnly) {
+    InstallProfile();
+    const std::string p = Profile();
+    for (const char* suffix : {"-wal", "-shm"}) Fixtures::DeleteTree(p + "\\cookies.sqlite" + suffix);
+    Fixtures::WriteFile(p + "\\cookies.sqlite", "");
+    SqliteDatabase(p + "\\cookies.sqlite")
+        .Execute("CREATE TABLE moz_cookies(host, originAttributes, label);"
+                 "INSERT INTO moz_cookies VALUES ('.kept.example', '', 'stays'),"
+                 " ('kept.example', '^partitionKey=%28https%2Ctop.example%2C8443%29', 'stays: inside a kept site'),"
+                 " ('.kept.example', '^partitionKey=%28https%2Cgone.example%29', 'goes: inside another site'),"
+                 " ('.gone.example', '', 'goes');");
+    const std::string origins = p + "\\storage\\default\\";
+    const char* const kept = "https+++kept.example^partitionKey=%28https%2Ctop.example%2C8443%29";
+    const char* const gone[] = {"https+++kept.example^partitionKey=%28https%2Cgone.example%29", "https+++gone.example"};
+    for (const char* folder : {kept, gone[0], gone[1]}) Fixtures::WriteFile(origins + folder + "\\ls\\data.sqlite");
+    status.keeps = SitesToKeep({"kept.example", "top.example"});
+
+    FirefoxHistory::ClearFirefoxCookies(status);
+
+    EXPECT_EQ(Rows(p + "\\cookies.sqlite", "SELECT label FROM moz_cookies ORDER BY 1"),
+              (std::vector<std::string>{"stays", "stays: inside a kept site"}));
+    EXPECT_TRUE(Fixtures::FileExists(origins + kept + "\\ls\\data.sqlite"));
+    for (const char* folder : gone) EXPECT_FALSE(Fixtures::FolderExists(origins + folder)) << folder;
+    EXPECT_TRUE(status.notices.empty()) << ::testing::PrintToString(status.notices);
+}
+
 // A database goes only after its companions: a log that cannot go keeps the
 // database too, so no stale log is ever left beside a new database. The log
 // is held open without sharing, or it opens for deletion but the system will

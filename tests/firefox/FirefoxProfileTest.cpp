@@ -116,13 +116,16 @@ TEST(FirefoxProfileTestINI, ReadsOneValueAndFindsNothingForWhatIsMissingOrEmpty)
     EXPECT_EQ(ini.GetFromINI(file, "Profile0", "Missing"), std::nullopt);
     EXPECT_EQ(ini.GetFromINI(file, "Profile2", "Path"), std::nullopt);
     EXPECT_EQ(ini.GetFromINI(folder / "missing.ini", "Profile0", "Path"), std::nullopt);
+    // A byte-order mark before the first section, as some editors save UTF-8.
+    Fixtures::WriteFile(folder / "bom.ini", "\xEF\xBB\xBF[Profile0]\r\nPath=Profiles/abc.default\r\n");
+    EXPECT_EQ(ini.GetFromINI(folder / "bom.ini", "Profile0", "Path"), "Profiles/abc.default");
 }
 
 class FirefoxProfileTest : public ProfileFixture {};
 
 // Firefox writes a relative entry with "/"; with IsRelative=1 or without the
 // key it names a folder below the Firefox folder, however deep, with or
-// without a final "/".
+// without a final "/" or quotes around it.
 TEST_F(FirefoxProfileTest, ARelativeEntryIsCleanedBelowTheFirefoxFolder) {
     const struct {
         const char* entry;
@@ -132,6 +135,7 @@ TEST_F(FirefoxProfileTest, ARelativeEntryIsCleanedBelowTheFirefoxFolder) {
         {"IsRelative=1\r\nPath=Profiles/nested/x/y.default", "Profiles\\nested\\x\\y.default"},
         {"Path=Profiles/abc.default", "Profiles\\abc.default"},
         {"IsRelative=1\r\nPath=Profiles/abc.default/", "Profiles\\abc.default"},
+        {"IsRelative=1\r\nPath=\"Profiles/quoted.default\"", "Profiles\\quoted.default"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);

@@ -30,6 +30,10 @@ TEST(SiteStorageTest, WebOriginsNotificationsLeaveTheStoreAndTheOthersStay) {
     const std::string web = R"("https://a.example":{"1":{"title":"hi","origin":"https://a.example"}})";
     const std::string contained = R"("http://b.example^userContextId=2":{"2":{"title":"yo"}})";
     const std::string addon = R"("moz-extension://1234":{"3":{"title":"kept"}})";
+    // An object nested `depth` deep in all, and a key whose escaped quote
+    // neither ends it nor lets the brackets after it count.
+    const auto deep = [](std::size_t depth) { return R"({"a":)" + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}"; };
+    const std::string escapedQuote = R"({"a\")" + std::string(300, '[') + R"(":1})";
     const struct {
         std::string text;
         std::optional<std::string> kept;
@@ -40,6 +44,9 @@ TEST(SiteStorageTest, WebOriginsNotificationsLeaveTheStoreAndTheOthersStay) {
         {"[" + web + "]", std::nullopt},
         {"{" + web, std::nullopt},                                      // cut short
         {std::string(300, '[') + std::string(300, ']'), std::nullopt},  // deeper than the browser reads
+        {deep(200), deep(200)},
+        {deep(201), std::nullopt},
+        {escapedQuote, escapedQuote},
     };
     for (const auto& c : cases) EXPECT_EQ(SiteStorage::WithoutWebNotifications(c.text), c.kept) << c.text;
 }

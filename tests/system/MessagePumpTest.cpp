@@ -1,10 +1,14 @@
-// Work handed to a thread of its own while the window's messages run.
+// Work handed to the kept threads, alone or while the window's messages run.
 #include "system/MessagePump.h"
+#include "system/UniqueHandle.h"
+#include "system/WorkerThreads.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -51,4 +55,24 @@ TEST(MessagePumpTest, WorkOnItsOwnThreadLeavesTheWindowAnsweringAndEndsBeforeThe
     MSG quit;
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     ::DestroyWindow(window);
+}
+
+// Tasks started together run at once: each of three waits for the other two
+// to begin. Their state outlives the test, for tasks left waiting when it fails.
+TEST(MessagePumpTest, TasksStartedTogetherRunAtOnceOnKeptThreads) {
+    struct Meeting {
+        std::atomic<int> arrived{0}, met{0};
+        UniqueKernelHandle all{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        UniqueKernelHandle ended{::CreateSemaphoreA(nullptr, 0, 3, nullptr)};
+    };
+    const auto meeting = std::make_shared<Meeting>();
+    for (int i = 0; i < 3; ++i) {
+        WorkerThreads::Start([meeting] {
+            if (++meeting->arrived == 3) ::SetEvent(meeting->all.Get());
+            if (::WaitForSingleObject(meeting->all.Get(), 5000) == WAIT_OBJECT_0) ++meeting->met;
+            ::ReleaseSemaphore(meeting->ended.Get(), 1, nullptr);
+        });
+    }
+    for (int i = 0; i < 3; ++i) ::WaitForSingleObject(meeting->ended.Get(), 10000);
+    EXPECT_EQ(meeting->met, 3);
 }
