@@ -19,6 +19,10 @@
 #                 cases of tests/app/WriteGuardsTest.cpp); every canary must
 #                 stay as it is, and a canary of a "-dangling" case, which
 #                 the link leads to but which is not there, must not appear
+#   C:\vorlane-scratch-links\
+#     temp\vorlane-scratch\1-1-0 -> ..\..\outside\copies   a leftover copy folder that is a link
+#     linked-temp\vorlane-scratch -> ..\outside             a scratch folder that is itself a link
+#     outside\copies\History, outside\1-1-0\History        must survive any removal of leftovers
 #
 # Rebuilt from scratch on every run.
 # Usage: scripts/plant-cleaner-fixtures.sh WINEPREFIX
@@ -71,3 +75,11 @@ places-journal-dangling  Roaming/Mozilla/Firefox/Profiles/real.default/places.sq
 places-wal-dangling      Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-wal
 places-shm-dangling      Roaming/Mozilla/Firefox/Profiles/real.default/places.sqlite-shm
 CASES
+
+scratch="$drive_c/vorlane-scratch-links"
+rm -rf "$scratch"
+mkdir -p "$scratch/temp/vorlane-scratch" "$scratch/linked-temp" "$scratch/outside/copies" "$scratch/outside/1-1-0"
+printf 'the user'"'"'s own' >"$scratch/outside/copies/History"
+printf 'the user'"'"'s own' >"$scratch/outside/1-1-0/History"
+ln -s ../../outside/copies "$scratch/temp/vorlane-scratch/1-1-0"
+ln -s ../outside "$scratch/linked-temp/vorlane-scratch"

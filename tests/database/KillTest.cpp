@@ -317,4 +317,19 @@ TEST(KillTest, APreviewKilledMidwayLeavesItsCopyForTheNextPreviewToRemove) {
         EXPECT_EQ(run.erased, ErasedEntries);
     }
     EXPECT_EQ(ScratchFolders(), std::vector<std::string>{});
+
+    // A leftover that is a link, and a scratch folder that is one (planted by
+    // scripts/plant-cleaner-fixtures.sh), lead nowhere: what they lead to stays.
+    const std::string planted = "C:\\vorlane-scratch-links";
+    for (const char* temp : {"\\temp", "\\linked-temp"}) {
+        SCOPED_TRACE(temp);
+        ASSERT_TRUE(Path::Exists(planted + temp + "\\vorlane-scratch\\1-1-0")) << "test plant_cleaner_fixtures";
+        char saved[MAX_PATH] = {};
+        ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
+        ::SetEnvironmentVariableA("TMP", (planted + temp).c_str());
+        { const ScratchCopies previewsCopies; }
+        ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
+    }
+    EXPECT_TRUE(Path::Exists(planted + "\\outside\\copies\\History"));
+    EXPECT_TRUE(Path::Exists(planted + "\\outside\\1-1-0\\History"));
 }
