@@ -96,7 +96,6 @@ void DeleteMatchingFiles(const FolderFileDeleter& folder, const std::string& pat
     DeletionBatch::DeleteAll(files);
 }
 
-
 namespace {
 
 // A folder of a tree being cleaned: as the walk found it, and where it must
@@ -149,7 +148,6 @@ void DeleteListedFiles(const std::vector<CheckedFolder>& tree, AddFolder::FileLi
     }
     DeletionBatch::DeleteAll(files);
 }
-
 
 }  // namespace
 

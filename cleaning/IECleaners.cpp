@@ -99,7 +99,7 @@ bool IsUrlCacheIndex(const std::string& name) {
 // files at a time on the batch's threads, as a wide folder is.
 class TreeFiles {
 public:
-    TreeFiles(StatusLine& status) : status_(status), unheard_(status.Previewing()) {}
+    explicit TreeFiles(StatusLine& status) : status_(status), unheard_(status.Previewing()) {}
 
     // The files the walk listed directly in `folder` (`names`), sparing "~"
     // files and files that are exactly hidden + archive. `resolvedFolder` is

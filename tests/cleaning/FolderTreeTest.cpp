@@ -2,6 +2,7 @@
 
 #include "cleaning/DeletionBatch.h"
 #include "cleaning/IECleaners.h"
+#include "support/CountingWindow.h"
 #include "support/FakePlatform.h"
 #include "support/Fixtures.h"
 #include "support/LoadedModule.h"
@@ -109,17 +110,6 @@ TEST_F(FolderTreeTest, AFileTheSystemWillNotDeleteIsNotShownAsDeleted) {
     EXPECT_EQ(status.texts, std::vector<std::string>{top + "\\plain.txt-->"});
 }
 
-namespace {
-
-// A window of this thread that counts the messages sent to it.
-int answered = 0;
-LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) return ++answered;
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
-
 // A batch tells each outcome in the order of its files, and the window's
 // messages run while the files go: one sent as the batch starts is answered
 // before the first outcome is told.
@@ -133,28 +123,22 @@ TEST_F(FolderTreeTest, ABatchTellsOutcomesInItsOrderAndAnswersTheWindowMeanwhile
     const FolderFileDeleter folder(top, FileGuard::ResolvedPath(top), FolderFileDeleter::Attributes::MakeArchiveOnly, status);
     std::vector<DeletionBatch::File> files;
     for (const std::string& name : names) files.push_back({&folder, name, INVALID_FILE_ATTRIBUTES, -1});
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = Counting;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "FolderTreeTest";
-    ::RegisterClassA(&windowClass);
-    const HWND window = ::CreateWindowA("FolderTreeTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const CountingWindow counting;
+    const HWND window = counting.Handle();
     ASSERT_TRUE(window);
-    answered = 0;
     std::thread sender([window] { ::SendMessageA(window, WM_APP, 0, 0); });
     for (int waited = 0; !(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) && waited < 5000; ++waited) ::Sleep(1);
-    ASSERT_EQ(answered, 0);
+    ASSERT_EQ(CountingWindow::answered, 0);
 
     std::vector<std::string> told;
     int answeredFirst = -1;
     DeletionBatch::DeleteAll(files, [&](const DeletionBatch::File& file, FolderFileDeleter::Outcome outcome) {
-        if (answeredFirst < 0) answeredFirst = answered;
+        if (answeredFirst < 0) answeredFirst = CountingWindow::answered;
         if (outcome == FolderFileDeleter::Outcome::Deleted) told.push_back(file.name);
     });
 
     MessagePump::LetPendingMessagesRun();
     sender.join();
-    ::DestroyWindow(window);
     EXPECT_EQ(answeredFirst, 1);
     EXPECT_EQ(told, names);
 }

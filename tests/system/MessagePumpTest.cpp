@@ -1,5 +1,6 @@
 // Work handed to the kept threads, alone or while the window's messages run.
 #include "system/MessagePump.h"
+#include "support/CountingWindow.h"
 #include "system/UniqueHandle.h"
 #include "system/WorkerThreads.h"
 
@@ -11,24 +12,9 @@
 #include <memory>
 #include <stdexcept>
 
-namespace {
-
-// A window of this thread that counts the messages sent to it.
-int answered = 0;
-LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) return ++answered;
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
-
 TEST(MessagePumpTest, WorkOnItsOwnThreadLeavesTheWindowAnsweringAndEndsBeforeTheCallerGoesOn) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = Counting;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MessagePumpTest";
-    ::RegisterClassA(&windowClass);
-    const HWND window = ::CreateWindowA("MessagePumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const CountingWindow counting;
+    const HWND window = counting.Handle();
     ASSERT_TRUE(window);
 
     // The work waits for the window's answers: they come while it runs.
@@ -38,7 +24,7 @@ TEST(MessagePumpTest, WorkOnItsOwnThreadLeavesTheWindowAnsweringAndEndsBeforeThe
         done = true;
     });
     EXPECT_TRUE(done);
-    EXPECT_EQ(answered, 3);
+    EXPECT_EQ(CountingWindow::answered, 3);
 
     // What the work throws reaches the caller.
     EXPECT_THROW(MessagePump::RunWhileMessagesRun([] { throw std::runtime_error("disk full"); }), std::runtime_error);
@@ -54,7 +40,6 @@ TEST(MessagePumpTest, WorkOnItsOwnThreadLeavesTheWindowAnsweringAndEndsBeforeThe
     EXPECT_TRUE(done);
     MSG quit;
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    ::DestroyWindow(window);
 }
 
 // Tasks started together run at once: each of three waits for the other two
